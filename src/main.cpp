@@ -1,0 +1,2 @@
+// Program start.
+int main() { return 0; }
