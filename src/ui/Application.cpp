@@ -1,0 +1,499 @@
+// The message loop over SDL: it sleeps in SDL_WaitEvent, paints only what changed, and runs the
+// calls that timer threads hand over.
+#include "ui/Application.h"
+
+#include "ui/Dispatch.h"
+#include "ui/Form.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+namespace ui
+{
+
+Application::Application(Options options)
+{
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const Uint32 systems =
+        SDL_INIT_EVENTS | SDL_INIT_TIMER | (options.headless ? 0 : SDL_INIT_VIDEO);
+    if (SDL_Init(systems) != 0)
+        throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
+    wakeEvent_ = SDL_RegisterEvents(1);
+
+    width_ = options.width;
+    height_ = options.height;
+    if (!options.headless)
+    {
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
+        {
+            width_ = mode.w;
+            height_ = mode.h;
+        }
+        // A borderless window of the desktop's size at the origin: a fullscreen flag alone
+        // leaves it small under an X server without a window manager.
+        window_ = SDL_CreateWindow(title_.c_str(), 0, 0, width_, height_,
+                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+        if (window_ == nullptr)
+            throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
+        SDL_StopTextInput();
+    }
+    screen_.Resize(width_, height_, clBlack);
+    dirty_ = screen_.BoundsRect();
+
+    SetMainThread();
+    Restart();
+    const Uint32 wake = wakeEvent_;
+    SetWakeup(
+        [wake]
+        {
+            SDL_Event e{};
+            e.type = wake;
+            SDL_PushEvent(&e);
+        });
+    SetExceptionHandler([this](std::exception_ptr error) { HandleException(error); });
+}
+
+Application::~Application()
+{
+    Shutdown();
+    SetWakeup(nullptr);
+    SetExceptionHandler(nullptr);
+    if (!cursorVisible_)
+        SDL_ShowCursor(SDL_ENABLE);
+    if (window_ != nullptr)
+        SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+void Application::SetTitle(std::string title)
+{
+    title_ = std::move(title);
+    if (window_ != nullptr)
+        SDL_SetWindowTitle(window_, title_.c_str());
+}
+
+void Application::Run(Form& mainForm)
+{
+    mainForm_ = &mainForm;
+    Guard([&] { mainForm.Show(); });
+    while (Step(true))
+    {
+    }
+}
+
+void Application::Terminate()
+{
+    terminated_ = true;
+    SDL_Event e{};
+    e.type = wakeEvent_;
+    SDL_PushEvent(&e);
+}
+
+bool Application::Step(bool wait)
+{
+    while (!posted_.empty() && !terminated_)
+    {
+        auto call = std::move(posted_.front());
+        posted_.pop_front();
+        Guard(call);
+    }
+    RunPending();
+    Render();
+    if (terminated_)
+        return false;
+    SDL_Event event;
+    const int got = wait ? SDL_WaitEvent(&event) : SDL_PollEvent(&event);
+    if (got != 0)
+        Handle(event);
+    return !terminated_;
+}
+
+void Application::ProcessMessages()
+{
+    SDL_Event event;
+    for (;;)
+    {
+        while (!posted_.empty() && !terminated_)
+        {
+            auto call = std::move(posted_.front());
+            posted_.pop_front();
+            Guard(call);
+        }
+        RunPending();
+        if (terminated_ || SDL_PollEvent(&event) == 0)
+            break;
+        Handle(event);
+    }
+    Render();
+}
+
+void Application::PostCall(std::function<void()> call)
+{
+    posted_.push_back(std::move(call));
+    SDL_Event e{};
+    e.type = wakeEvent_;
+    SDL_PushEvent(&e);
+}
+
+void Application::PostKey(int key)
+{
+    PostCall([this, key] { KeyDown(key); });
+}
+
+void Application::Handle(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_QUIT:
+        Terminate();
+        break;
+    case SDL_KEYDOWN:
+        if (const int key = VirtualKeyFromSdl(event.key.keysym.sym); key != 0)
+            KeyDown(key);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    {
+        MouseButton button = MouseButton::Left;
+        if (event.button.button == SDL_BUTTON_RIGHT)
+            button = MouseButton::Right;
+        else if (event.button.button == SDL_BUTTON_MIDDLE)
+            button = MouseButton::Middle;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            MouseDown(button, event.button.x, event.button.y);
+        else
+            MouseUp(button, event.button.x, event.button.y);
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        MouseMove(event.motion.x, event.motion.y);
+        break;
+    case SDL_WINDOWEVENT:
+        // The screen image keeps everything painted; uncovering only needs presenting again.
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SHOWN ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            Present(screen_.BoundsRect());
+        break;
+    default:
+        if (event.type == wakeEvent_)
+            RunPending();
+        break;
+    }
+}
+
+void Application::KeyDown(int key)
+{
+    Form* form = TopForm();
+    if (form == nullptr)
+        return;
+    int k = key;
+    Guard(
+        [&]
+        {
+            if (form->OnKeyDown)
+                form->OnKeyDown(*form, k);
+        });
+    // The character goes to the form that had the key, and only while it is still shown:
+    // Esc that closes a screen must not reach the menu beneath it.
+    char c = 0;
+    if (key == vk::Back || key == vk::Tab || key == vk::Return || key == vk::Escape ||
+        key == vk::Space)
+        c = static_cast<char>(key);
+    else if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        c = static_cast<char>(key);
+    if (c != 0 && form->IsShown() && form->OnKeyPress)
+        Guard([&] { form->OnKeyPress(*form, c); });
+}
+
+Control* Application::ControlAt(Point p, Point& local) const
+{
+    Form* form = TopForm();
+    if (form == nullptr)
+        return nullptr;
+    Control* found = form;
+    Point origin{0, 0};
+    for (;;)
+    {
+        Control* next = nullptr;
+        const auto& children = found->Children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+        {
+            Control* c = *it;
+            if (!c->Visible())
+                continue;
+            const Point q{p.x - origin.x - c->Left(), p.y - origin.y - c->Top()};
+            if (c->ClientRect().Contains(q) && c->HitTest(q))
+            {
+                next = c;
+                break;
+            }
+        }
+        if (next == nullptr)
+            break;
+        origin.x += next->Left();
+        origin.y += next->Top();
+        found = next;
+    }
+    local = {p.x - origin.x, p.y - origin.y};
+    return found;
+}
+
+void Application::MouseDown(MouseButton button, int x, int y)
+{
+    Point local;
+    Control* c = ControlAt({x, y}, local);
+    if (c == nullptr)
+        return;
+    capture_ = c;
+    if (c->OnMouseDown)
+        Guard([&] { c->OnMouseDown(*c, button, local.x, local.y); });
+}
+
+void Application::MouseUp(MouseButton button, int x, int y)
+{
+    Control* c = capture_;
+    capture_ = nullptr;
+    if (c == nullptr)
+        return;
+    const Point origin = c->ToForm({0, 0});
+    const Point local{x - origin.x, y - origin.y};
+    // As on Windows: a left release over the pressed control is a click, and the click comes
+    // before the release event.
+    if (button == MouseButton::Left && c->ClientRect().Contains(local) && c->Showing() &&
+        c->OnClick)
+        Guard([&] { c->OnClick(*c); });
+    if (c->OnMouseUp)
+        Guard([&] { c->OnMouseUp(*c, button, local.x, local.y); });
+}
+
+void Application::MouseMove(int x, int y)
+{
+    Point local;
+    Control* c = capture_;
+    if (c != nullptr)
+    {
+        const Point origin = c->ToForm({0, 0});
+        local = {x - origin.x, y - origin.y};
+    }
+    else
+    {
+        c = ControlAt({x, y}, local);
+    }
+    if (c != nullptr && c->OnMouseMove)
+        Guard([&] { c->OnMouseMove(*c, local.x, local.y); });
+}
+
+Form* Application::TopForm() const
+{
+    return forms_.empty() ? nullptr : forms_.back();
+}
+
+bool Application::IsShown(const Form& form) const
+{
+    return std::find(forms_.begin(), forms_.end(), &form) != forms_.end();
+}
+
+void Application::PushForm(Form& form)
+{
+    if (TopForm() == &form)
+        return;
+    std::erase(forms_, &form);
+    forms_.push_back(&form);
+    InvalidateAll();
+}
+
+void Application::RemoveForm(Form& form)
+{
+    if (!IsShown(form))
+        return;
+    std::erase(forms_, &form);
+    InvalidateAll();
+}
+
+void Application::SetCursorVisible(bool visible)
+{
+    if (visible == cursorVisible_)
+        return;
+    cursorVisible_ = visible;
+    if (window_ != nullptr)
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void Application::InvalidateFormRect(const Form& form, Rect r)
+{
+    if (TopForm() == &form)
+        dirty_ = dirty_.Union(r.Intersect(screen_.BoundsRect()));
+}
+
+void Application::InvalidateAll()
+{
+    dirty_ = screen_.BoundsRect();
+}
+
+void Application::Render()
+{
+    if (dirty_.Empty())
+        return;
+    const Rect r = dirty_;
+    dirty_ = {};
+    Canvas canvas(screen_, {0, 0}, r);
+    if (Form* form = TopForm())
+        Guard([&] { PaintTree(*form, canvas); });
+    else
+        canvas.FillRect(screen_.BoundsRect(), clBlack);
+    Present(r);
+}
+
+void Application::Present(Rect r)
+{
+    ++frames_;
+    if (window_ == nullptr)
+        return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (surface == nullptr)
+        return;
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(screen_.Data()), screen_.Width(), screen_.Height(), 32,
+        screen_.Width() * 4, SDL_PIXELFORMAT_XRGB8888);
+    if (source == nullptr)
+        return;
+    SDL_Rect rect{r.left, r.top, r.Width(), r.Height()};
+    SDL_BlitSurface(source, &rect, surface, &rect);
+    SDL_FreeSurface(source);
+    SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+}
+
+void Application::HandleException(std::exception_ptr error)
+{
+    std::string message = "Unknown error";
+    try
+    {
+        std::rethrow_exception(error);
+    }
+    catch (const std::exception& e)
+    {
+        message = e.what();
+    }
+    catch (...)
+    {
+    }
+    if (ErrorHandler)
+    {
+        ErrorHandler(message);
+        return;
+    }
+    if (window_ == nullptr || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title_.c_str(),
+                                                       message.c_str(), window_) != 0)
+        std::fprintf(stderr, "%s: %s\n", title_.c_str(), message.c_str());
+    InvalidateAll();
+}
+
+int VirtualKeyFromSdl(int sdlKey)
+{
+    if (sdlKey >= SDLK_a && sdlKey <= SDLK_z)
+        return 'A' + (sdlKey - SDLK_a);
+    if (sdlKey >= SDLK_0 && sdlKey <= SDLK_9)
+        return '0' + (sdlKey - SDLK_0);
+    if (sdlKey >= SDLK_F1 && sdlKey <= SDLK_F12)
+        return vk::F1 + (sdlKey - SDLK_F1);
+    if (sdlKey >= SDLK_KP_1 && sdlKey <= SDLK_KP_9)
+        return vk::Numpad0 + 1 + (sdlKey - SDLK_KP_1);
+    switch (sdlKey)
+    {
+    case SDLK_BACKSPACE:
+        return vk::Back;
+    case SDLK_TAB:
+        return vk::Tab;
+    case SDLK_RETURN:
+        return vk::Return;
+    case SDLK_KP_ENTER:
+        return vk::Return;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return vk::Shift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return vk::Control;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return vk::Menu;
+    case SDLK_PAUSE:
+        return vk::Pause;
+    case SDLK_ESCAPE:
+        return vk::Escape;
+    case SDLK_SPACE:
+        return vk::Space;
+    case SDLK_PAGEUP:
+        return vk::Prior;
+    case SDLK_PAGEDOWN:
+        return vk::Next;
+    case SDLK_END:
+        return vk::End;
+    case SDLK_HOME:
+        return vk::Home;
+    case SDLK_LEFT:
+        return vk::Left;
+    case SDLK_UP:
+        return vk::Up;
+    case SDLK_RIGHT:
+        return vk::Right;
+    case SDLK_DOWN:
+        return vk::Down;
+    case SDLK_INSERT:
+        return vk::Insert;
+    case SDLK_DELETE:
+        return vk::Delete;
+    case SDLK_BACKQUOTE:
+        return vk::Oem3;
+    case SDLK_KP_0:
+        return vk::Numpad0;
+    case SDLK_KP_MULTIPLY:
+        return 106;
+    case SDLK_KP_PLUS:
+        return 107;
+    case SDLK_KP_MINUS:
+        return 109;
+    case SDLK_KP_PERIOD:
+        return 110;
+    case SDLK_KP_DIVIDE:
+        return 111;
+    case SDLK_CAPSLOCK:
+        return 20;
+    case SDLK_NUMLOCKCLEAR:
+        return 144;
+    case SDLK_SCROLLLOCK:
+        return 145;
+    case SDLK_PRINTSCREEN:
+        return 44;
+    case SDLK_SEMICOLON:
+        return 186;
+    case SDLK_EQUALS:
+        return 187;
+    case SDLK_COMMA:
+        return 188;
+    case SDLK_MINUS:
+        return 189;
+    case SDLK_PERIOD:
+        return 190;
+    case SDLK_SLASH:
+        return 191;
+    case SDLK_LEFTBRACKET:
+        return 219;
+    case SDLK_BACKSLASH:
+        return 220;
+    case SDLK_RIGHTBRACKET:
+        return 221;
+    case SDLK_QUOTE:
+        return 222;
+    default:
+        return 0;
+    }
+}
+
+} // namespace ui

@@ -1,0 +1,57 @@
+// An owned 32-bit picture in memory; every control and the screen paint into these.
+#pragma once
+
+#include "ui/Types.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ui
+{
+
+class Bitmap
+{
+public:
+    Bitmap() = default;
+    Bitmap(int width, int height, Color fill = clBlack);
+
+    // Decodes a BMP file image (any depth SDL reads); throws std::runtime_error on bad data.
+    static Bitmap FromBmp(std::span<const std::uint8_t> bytes);
+    // Loads a BMP file; throws std::runtime_error carrying the file name when it cannot.
+    static Bitmap LoadFromFile(const std::string& path);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    Rect BoundsRect() const { return {0, 0, width_, height_}; }
+
+    Color Pixel(int x, int y) const { return Color::FromPixel(pixels_[Index(x, y)]); }
+    void SetPixel(int x, int y, Color c) { pixels_[Index(x, y)] = c.Pixel(); }
+    std::uint32_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const std::uint32_t* Row(int y) const
+    {
+        return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    }
+    std::uint32_t* Data() { return pixels_.data(); }
+    const std::uint32_t* Data() const { return pixels_.data(); }
+
+    void Fill(Color c);
+    void Resize(int width, int height, Color fill = clBlack);
+
+    // Writes a 24-bit BMP (tests and screenshots).
+    void SaveToFile(const std::string& path) const;
+
+private:
+    std::size_t Index(int x, int y) const
+    {
+        return static_cast<std::size_t>(y) * width_ + static_cast<std::size_t>(x);
+    }
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_; // 0x00RRGGBB
+};
+
+} // namespace ui

@@ -1,0 +1,403 @@
+// The control tree and the standard controls.
+#include "ui/Control.h"
+
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+#include <algorithm>
+
+namespace ui
+{
+
+Control::Control(Control* parent) : parent_(parent)
+{
+    if (parent_ != nullptr)
+        parent_->children_.push_back(this);
+}
+
+Control::~Control()
+{
+    if (parent_ != nullptr)
+        std::erase(parent_->children_, this);
+    for (Control* child : children_)
+        child->parent_ = nullptr;
+}
+
+Form* Control::OwnerForm()
+{
+    Control* c = this;
+    while (c->parent_ != nullptr)
+        c = c->parent_;
+    return dynamic_cast<Form*>(c);
+}
+
+void Control::SetBounds(int left, int top, int width, int height)
+{
+    const Rect next = Bounds(left, top, std::max(0, width), std::max(0, height));
+    if (next == bounds_)
+        return;
+    Invalidate();
+    const bool resized = next.Width() != bounds_.Width() || next.Height() != bounds_.Height();
+    bounds_ = next;
+    if (resized)
+        BoundsChanged();
+    Invalidate();
+}
+
+void Control::SetVisible(bool visible)
+{
+    if (visible == visible_)
+        return;
+    if (visible_)
+        Invalidate();
+    visible_ = visible;
+    Invalidate();
+}
+
+bool Control::Showing() const
+{
+    for (const Control* c = this; c != nullptr; c = c->parent_)
+        if (!c->visible_)
+            return false;
+    return true;
+}
+
+Color Control::GetColor() const
+{
+    if (parentColor_ && parent_ != nullptr)
+        return parent_->GetColor();
+    return color_;
+}
+
+void Control::SetColor(Color color)
+{
+    if (!parentColor_ && color == color_)
+        return;
+    color_ = color;
+    parentColor_ = false;
+    Invalidate();
+}
+
+void Control::SetParentColor(bool parentColor)
+{
+    if (parentColor == parentColor_)
+        return;
+    parentColor_ = parentColor;
+    Invalidate();
+}
+
+Point Control::ToForm(Point local) const
+{
+    Point p = local;
+    for (const Control* c = this; c->parent_ != nullptr; c = c->parent_)
+    {
+        p.x += c->Left();
+        p.y += c->Top();
+    }
+    return p;
+}
+
+void Control::Invalidate()
+{
+    InvalidateRect(ClientRect());
+}
+
+void Control::InvalidateRect(Rect local)
+{
+    if (!visible_)
+        return;
+    Form* form = OwnerForm();
+    if (form == nullptr)
+        return;
+    // Clip to every parent on the way up: nothing outside them is ever painted.
+    Rect r = local.Intersect(ClientRect());
+    const Control* c = this;
+    while (c->parent_ != nullptr && !r.Empty())
+    {
+        r = r.Offset(c->Left(), c->Top()).Intersect(c->parent_->ClientRect());
+        if (!c->parent_->visible_)
+            return;
+        c = c->parent_;
+    }
+    if (!r.Empty())
+        form->App().InvalidateFormRect(*form, r);
+}
+
+bool Control::HitTest(Point) const
+{
+    return true;
+}
+
+void Control::Paint(Canvas&) {}
+
+Panel::Panel(Control* parent) : Control(parent)
+{
+    SetParentColor(false);
+    SetColor(clBlack);
+}
+
+void Panel::Paint(Canvas& canvas)
+{
+    canvas.FillRect(ClientRect(), GetColor());
+}
+
+Label::Label(Control* parent) : Control(parent)
+{
+    font_.color = clWhite;
+    AdjustBounds();
+}
+
+void Label::SetCaption(std::string caption)
+{
+    if (caption == caption_)
+        return;
+    caption_ = std::move(caption);
+    AdjustBounds();
+    Invalidate();
+}
+
+void Label::SetFont(const ui::Font& font)
+{
+    font_ = font;
+    AdjustBounds();
+    Invalidate();
+}
+
+void Label::SetFontColor(Color color)
+{
+    if (color == font_.color)
+        return;
+    font_.color = color;
+    Invalidate();
+}
+
+void Label::SetAlignment(ui::Alignment alignment)
+{
+    if (alignment == alignment_)
+        return;
+    alignment_ = alignment;
+    Invalidate();
+}
+
+void Label::SetAutoSize(bool autoSize)
+{
+    if (autoSize == autoSize_)
+        return;
+    autoSize_ = autoSize;
+    AdjustBounds();
+}
+
+void Label::SetWordWrap(bool wordWrap)
+{
+    if (wordWrap == wordWrap_)
+        return;
+    wordWrap_ = wordWrap;
+    AdjustBounds();
+    Invalidate();
+}
+
+void Label::SetTransparent(bool transparent)
+{
+    if (transparent == transparent_)
+        return;
+    transparent_ = transparent;
+    Invalidate();
+}
+
+std::vector<std::string> Label::Lines() const
+{
+    std::vector<std::string> lines;
+    if (!wordWrap_)
+    {
+        lines.push_back(caption_);
+        return lines;
+    }
+    // Break at spaces so that each line fits the width; a word longer than the width stands
+    // on a line of its own.
+    std::string line;
+    std::size_t i = 0;
+    while (i < caption_.size())
+    {
+        std::size_t j = caption_.find(' ', i);
+        if (j == std::string::npos)
+            j = caption_.size();
+        const std::string word = caption_.substr(i, j - i);
+        const std::string candidate = line.empty() ? word : line + " " + word;
+        if (!line.empty() && TextExtent(font_, candidate).width > Width())
+        {
+            lines.push_back(line);
+            line = word;
+        }
+        else
+        {
+            line = candidate;
+        }
+        i = j + 1;
+    }
+    if (!line.empty() || lines.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+void Label::AdjustBounds()
+{
+    if (!autoSize_)
+        return;
+    const int lineHeight = LineHeight(font_);
+    if (wordWrap_)
+        SetHeight(lineHeight * static_cast<int>(Lines().size()));
+    else
+        SetBounds(Left(), Top(), TextExtent(font_, caption_).width, lineHeight);
+}
+
+void Label::Paint(Canvas& canvas)
+{
+    if (!transparent_)
+        canvas.FillRect(ClientRect(), GetColor());
+    const int lineHeight = LineHeight(font_);
+    int y = 0;
+    for (const std::string& line : Lines())
+    {
+        int x = 0;
+        if (alignment_ != ui::Alignment::Left)
+        {
+            const int w = TextExtent(font_, line).width;
+            x = alignment_ == ui::Alignment::Right ? Width() - w : (Width() - w) / 2;
+        }
+        canvas.TextOut(x, y, line, font_);
+        y += lineHeight;
+    }
+}
+
+Image::Image(Control* parent) : Control(parent) {}
+
+void Image::SetPicture(Bitmap picture)
+{
+    picture_ = std::move(picture);
+    Invalidate();
+}
+
+void Image::SetTransparent(bool transparent)
+{
+    if (transparent == transparent_)
+        return;
+    transparent_ = transparent;
+    Invalidate();
+}
+
+Color Image::TransparentColor() const
+{
+    if (transparentColor_)
+        return *transparentColor_;
+    if (picture_.Empty())
+        return clBlack;
+    return picture_.Pixel(0, picture_.Height() - 1);
+}
+
+void Image::SetTransparentColor(std::optional<Color> color)
+{
+    transparentColor_ = color;
+    Invalidate();
+}
+
+void Image::SetStretch(bool stretch)
+{
+    if (stretch == stretch_)
+        return;
+    stretch_ = stretch;
+    Invalidate();
+}
+
+void Image::Paint(Canvas& canvas)
+{
+    if (picture_.Empty())
+        return;
+    const Rect dst = stretch_ ? ClientRect() : Rect{0, 0, picture_.Width(), picture_.Height()};
+    const std::optional<Color> key =
+        transparent_ ? std::optional<Color>(TransparentColor()) : std::nullopt;
+    canvas.DrawPart(dst, picture_, picture_.BoundsRect(), key);
+}
+
+Shape::Shape(Control* parent) : Control(parent)
+{
+    SetBounds(0, 0, 65, 65);
+}
+
+void Shape::SetPen(const ui::Pen& pen)
+{
+    pen_ = pen;
+    Invalidate();
+}
+
+void Shape::SetPenColor(Color color)
+{
+    if (color == pen_.color)
+        return;
+    pen_.color = color;
+    Invalidate();
+}
+
+void Shape::SetBrush(const ui::Brush& brush)
+{
+    brush_ = brush;
+    Invalidate();
+}
+
+void Shape::SetShape(ShapeType shape)
+{
+    if (shape == shape_)
+        return;
+    shape_ = shape;
+    Invalidate();
+}
+
+void Shape::Paint(Canvas& canvas)
+{
+    // The outline lies inside the control whatever the pen's width.
+    const int p = pen_.visible ? std::max(1, pen_.width) : 0;
+    const int x = p / 2;
+    const Rect r = Bounds(x, x, Width() - p + (p > 0 ? 1 : 0), Height() - p + (p > 0 ? 1 : 0));
+    switch (shape_)
+    {
+    case ShapeType::Rectangle:
+        canvas.Rectangle(ClientRect(), pen_, brush_);
+        break;
+    case ShapeType::RoundRect:
+        canvas.RoundRect(r, std::min(Width(), Height()) / 4, std::min(Width(), Height()) / 4, pen_,
+                         brush_);
+        break;
+    case ShapeType::Ellipse:
+        canvas.Ellipse(r, pen_, brush_);
+        break;
+    }
+}
+
+PaintBox::PaintBox(Control* parent) : Control(parent) {}
+
+void PaintBox::BoundsChanged()
+{
+    bitmap_.Resize(Width(), Height(), GetColor());
+}
+
+void PaintBox::Paint(ui::Canvas& canvas)
+{
+    canvas.Draw(0, 0, bitmap_);
+}
+
+void PaintTree(Control& control, Canvas& canvas)
+{
+    if (!control.Visible())
+        return;
+    control.Paint(canvas);
+    for (Control* child : control.Children())
+    {
+        if (!child->Visible())
+            continue;
+        Canvas sub = canvas.Child(child->Left(), child->Top(), child->Width(), child->Height());
+        if (sub.LocalClip().Empty())
+            continue;
+        PaintTree(*child, sub);
+    }
+}
+
+} // namespace ui

@@ -1,0 +1,211 @@
+// Controls: a tree of rectangles painted in creation order, later ones above earlier ones, with
+// the mouse events the screens use.
+#pragma once
+
+#include "ui/Bitmap.h"
+#include "ui/Canvas.h"
+#include "ui/Fonts.h"
+#include "ui/Types.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui
+{
+
+class Form;
+
+class Control
+{
+public:
+    using NotifyEvent = std::function<void(Control& sender)>;
+    using MouseEvent = std::function<void(Control& sender, MouseButton button, int x, int y)>;
+
+    // A control registers with its parent, which paints it after the children created earlier.
+    explicit Control(Control* parent);
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control();
+
+    Control* Parent() const { return parent_; }
+    const std::vector<Control*>& Children() const { return children_; }
+    // The form this control lies on (itself for a form).
+    Form* OwnerForm();
+
+    int Left() const { return bounds_.left; }
+    int Top() const { return bounds_.top; }
+    int Width() const { return bounds_.Width(); }
+    int Height() const { return bounds_.Height(); }
+    void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
+    void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
+    void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
+    void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+    void SetBounds(int left, int top, int width, int height);
+    Rect BoundsRect() const { return bounds_; }
+    Rect ClientRect() const { return {0, 0, Width(), Height()}; }
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    // Visible itself and every parent visible.
+    bool Showing() const;
+
+    // The background colour; with ParentColor the parent's.
+    Color GetColor() const;
+    void SetColor(Color color);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool parentColor);
+
+    // Position of a local point in the coordinates of the form.
+    Point ToForm(Point local) const;
+
+    // Asks for this control's area to be painted again at the next turn of the message loop.
+    void Invalidate();
+    void InvalidateRect(Rect local);
+    // Paints at once: here the same as Invalidate, as painting happens only in the loop.
+    void Repaint() { Invalidate(); }
+
+    // Whether a point (local coordinates) is on the control for the mouse.
+    virtual bool HitTest(Point local) const;
+    // Paints the control itself; children are painted afterwards by the form.
+    virtual void Paint(Canvas& canvas);
+
+    NotifyEvent OnClick;
+    MouseEvent OnMouseDown;
+    MouseEvent OnMouseUp;
+    std::function<void(Control& sender, int x, int y)> OnMouseMove;
+
+protected:
+    virtual void BoundsChanged() {}
+
+private:
+    Control* parent_;
+    std::vector<Control*> children_;
+    Rect bounds_;
+    bool visible_ = true;
+    bool parentColor_ = true;
+    Color color_ = clBlack;
+};
+
+class Panel : public Control
+{
+public:
+    explicit Panel(Control* parent);
+    void Paint(Canvas& canvas) override;
+};
+
+enum class Alignment
+{
+    Left,
+    Right,
+    Center
+};
+
+class Label : public Control
+{
+public:
+    explicit Label(Control* parent);
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption);
+    const ui::Font& Font() const { return font_; }
+    void SetFont(const ui::Font& font);
+    void SetFontColor(Color color);
+    ui::Alignment Alignment() const { return alignment_; }
+    void SetAlignment(ui::Alignment alignment);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool wordWrap);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
+
+    // The caption broken into the lines it is painted in.
+    std::vector<std::string> Lines() const;
+    void Paint(Canvas& canvas) override;
+
+private:
+    void AdjustBounds();
+
+    std::string caption_;
+    ui::Font font_;
+    ui::Alignment alignment_ = ui::Alignment::Left;
+    bool autoSize_ = true;
+    bool wordWrap_ = false;
+    bool transparent_ = false;
+};
+
+class Image : public Control
+{
+public:
+    explicit Image(Control* parent);
+
+    const Bitmap& Picture() const { return picture_; }
+    void SetPicture(Bitmap picture);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
+    // The colour left out when transparent: the picture's bottom-left pixel unless set.
+    Color TransparentColor() const;
+    void SetTransparentColor(std::optional<Color> color);
+    void SetStretch(bool stretch);
+
+    void Paint(Canvas& canvas) override;
+
+private:
+    Bitmap picture_;
+    bool transparent_ = false;
+    bool stretch_ = false;
+    std::optional<Color> transparentColor_;
+};
+
+enum class ShapeType
+{
+    Rectangle,
+    RoundRect,
+    Ellipse
+};
+
+class Shape : public Control
+{
+public:
+    explicit Shape(Control* parent);
+
+    const ui::Pen& Pen() const { return pen_; }
+    void SetPen(const ui::Pen& pen);
+    void SetPenColor(Color color);
+    const ui::Brush& Brush() const { return brush_; }
+    void SetBrush(const ui::Brush& brush);
+    void SetShape(ShapeType shape);
+
+    void Paint(Canvas& canvas) override;
+
+private:
+    ui::Pen pen_;
+    ui::Brush brush_;
+    ShapeType shape_ = ShapeType::Rectangle;
+};
+
+// A drawing surface that keeps what is drawn on it: repaints show its own bitmap.
+class PaintBox : public Control
+{
+public:
+    explicit PaintBox(Control* parent);
+
+    // Draw here, then InvalidateRect the area drawn.
+    ui::Canvas Canvas() { return ui::Canvas(bitmap_); }
+    const Bitmap& Surface() const { return bitmap_; }
+
+    void Paint(ui::Canvas& canvas) override;
+
+protected:
+    void BoundsChanged() override;
+
+private:
+    Bitmap bitmap_;
+};
+
+// Paints a control and its visible children onto a canvas that is placed at the control.
+void PaintTree(Control& control, Canvas& canvas);
+
+} // namespace ui

@@ -1,0 +1,192 @@
+// The typeface: found once per style through the program directory or fontconfig, opened once
+// per pixel size with SDL_ttf.
+#include "ui/Fonts.h"
+
+#include "ui/Canvas.h"
+#include "ui/Paths.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <tuple>
+
+namespace ui
+{
+namespace
+{
+
+struct FontDeleter
+{
+    void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
+};
+struct SurfaceDeleter
+{
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+
+std::string Fontconfig(const std::string& family, bool bold)
+{
+    static std::once_flag init;
+    std::call_once(init, [] { FcInit(); });
+    std::string result;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult res = FcResultNoMatch;
+    if (FcPattern* match = FcFontMatch(nullptr, pattern, &res))
+    {
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
+            result = reinterpret_cast<const char*>(file);
+        FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    return result;
+}
+
+class FontCache
+{
+public:
+    static FontCache& Instance()
+    {
+        static FontCache cache;
+        return cache;
+    }
+
+    // The opened face and whether it needs synthetic bold.
+    std::pair<TTF_Font*, bool> Get(const Font& font)
+    {
+        std::lock_guard lock(mutex_);
+        if (!TTF_WasInit() && TTF_Init() != 0)
+            throw std::runtime_error(TTF_GetError());
+        const int size = std::max(1, font.height);
+        const auto key = std::make_tuple(font.name, font.bold, size);
+        auto it = open_.find(key);
+        if (it != open_.end())
+            return {it->second.font.get(), it->second.synthBold};
+        const std::string file = FileFor(font);
+        Entry entry;
+        if (!file.empty())
+            entry.font.reset(TTF_OpenFont(file.c_str(), size));
+        if (!entry.font)
+            throw std::runtime_error("Font \"" + font.name + "\" is not available");
+        // A regular face asked for bold gets SDL_ttf's emboldening.
+        entry.synthBold = font.bold && !(TTF_GetFontStyle(entry.font.get()) & TTF_STYLE_BOLD) &&
+                          file == FileFor(Font{font.name, font.height, false, font.color});
+        if (entry.synthBold)
+            TTF_SetFontStyle(entry.font.get(), TTF_STYLE_BOLD);
+        TTF_Font* raw = entry.font.get();
+        const bool synth = entry.synthBold;
+        open_.emplace(key, std::move(entry));
+        return {raw, synth};
+    }
+
+    std::string FileFor(const Font& font)
+    {
+        const auto key = std::make_pair(font.name, font.bold);
+        auto it = files_.find(key);
+        if (it != files_.end())
+            return it->second;
+        std::string file;
+        if (font.name == "Comic Sans MS")
+        {
+            const std::string own = ProgramDirectory() + (font.bold ? "comicbd.ttf" : "comic.ttf");
+            std::error_code ec;
+            if (std::filesystem::exists(own, ec))
+                file = own;
+        }
+        if (file.empty())
+            file = Fontconfig(font.name, font.bold);
+        if (file.empty())
+            file = Fontconfig("sans-serif", font.bold);
+        files_.emplace(key, file);
+        return file;
+    }
+
+private:
+    struct Entry
+    {
+        std::unique_ptr<TTF_Font, FontDeleter> font;
+        bool synthBold = false;
+    };
+    std::mutex mutex_;
+    std::map<std::tuple<std::string, bool, int>, Entry> open_;
+    std::map<std::pair<std::string, bool>, std::string> files_;
+};
+
+} // namespace
+
+std::string FontFileFor(const Font& font)
+{
+    return FontCache::Instance().FileFor(font);
+}
+
+int LineHeight(const Font& font)
+{
+    return TTF_FontHeight(FontCache::Instance().Get(font).first);
+}
+
+TextSize TextExtent(const Font& font, std::string_view text)
+{
+    TTF_Font* f = FontCache::Instance().Get(font).first;
+    TextSize size{0, TTF_FontHeight(f)};
+    if (!text.empty())
+    {
+        const std::string s(text);
+        TTF_SizeUTF8(f, s.c_str(), &size.width, nullptr);
+    }
+    return size;
+}
+
+void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
+{
+    if (text.empty())
+        return;
+    TTF_Font* f = FontCache::Instance().Get(font).first;
+    const std::string s(text);
+    const SDL_Color fg{font.color.r, font.color.g, font.color.b, 255};
+    std::unique_ptr<SDL_Surface, SurfaceDeleter> rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));
+    if (!rendered)
+        return;
+    std::unique_ptr<SDL_Surface, SurfaceDeleter> argb(
+        SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!argb)
+        return;
+    SDL_LockSurface(argb.get());
+    for (int sy = 0; sy < argb->h; ++sy)
+    {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            static_cast<const std::uint8_t*>(argb->pixels) + sy * argb->pitch);
+        for (int sx = 0; sx < argb->w; ++sx)
+        {
+            const std::uint32_t p = row[sx];
+            const unsigned a = p >> 24;
+            if (a == 0)
+                continue;
+            const Color src = Color::FromPixel(p);
+            if (a == 255)
+            {
+                SetPixel(x + sx, y + sy, src);
+                continue;
+            }
+            const Color dst = Pixel(x + sx, y + sy);
+            auto mix = [a](unsigned s, unsigned d)
+            {
+                return static_cast<std::uint8_t>((s * a + d * (255 - a) + 127) / 255);
+            };
+            SetPixel(x + sx, y + sy, {mix(src.r, dst.r), mix(src.g, dst.g), mix(src.b, dst.b)});
+        }
+    }
+    SDL_UnlockSurface(argb.get());
+}
+
+} // namespace ui

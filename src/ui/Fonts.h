@@ -1,0 +1,34 @@
+// Text measurement and rendering in the game's typeface.
+#pragma once
+
+#include "ui/Types.h"
+
+#include <string>
+#include <string_view>
+
+namespace ui
+{
+
+struct Font
+{
+    std::string name = "Comic Sans MS";
+    int height = 13; // character height in pixels: the face's pixel size
+    bool bold = false;
+    Color color = clBlack;
+};
+
+struct TextSize
+{
+    int width = 0;
+    int height = 0;
+};
+
+// Width of the text and the line height of the font; (0, line height) for empty text.
+TextSize TextExtent(const Font& font, std::string_view text);
+int LineHeight(const Font& font);
+
+// The file that serves a typeface: the program directory's comic.ttf/comicbd.ttf when present,
+// else what fontconfig gives for the family, else fontconfig's default sans. Empty if none.
+std::string FontFileFor(const Font& font);
+
+} // namespace ui

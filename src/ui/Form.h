@@ -1,0 +1,50 @@
+// A screen: a full-screen black window's content, shown above the others or hidden.
+#pragma once
+
+#include "ui/Control.h"
+
+#include <functional>
+
+namespace ui
+{
+
+class Application;
+
+class Form : public Control
+{
+public:
+    using FormEvent = std::function<void(Form& sender)>;
+    using KeyEvent = std::function<void(Form& sender, int& key)>;
+    using KeyPressEvent = std::function<void(Form& sender, char& key)>;
+
+    // The form covers the whole screen and starts hidden.
+    explicit Form(Application& app);
+    ~Form() override;
+
+    Application& App() const { return app_; }
+
+    // Puts the form on top of the others; OnShow runs when it was hidden.
+    void Show();
+    // Removes the form from the screen; OnHide runs when it was shown.
+    void Hide();
+    // Shows the form and runs the message loop until it is hidden again.
+    void ShowModal();
+    // Hides the form; closing the main form ends the program.
+    void Close();
+    bool IsShown() const;
+
+    // Places a child panel in the middle of the screen, dividing with truncation.
+    void CenterPanel(Control& panel) const;
+
+    void Paint(Canvas& canvas) override;
+
+    FormEvent OnShow;
+    FormEvent OnHide;
+    KeyEvent OnKeyDown;
+    KeyPressEvent OnKeyPress;
+
+private:
+    Application& app_;
+};
+
+} // namespace ui
