@@ -1,0 +1,21 @@
+// The screen-button pattern shared by every screen: a red ball picture beside a caption; the
+// picture sinks 3 pixels while a mouse button is held on it.
+#pragma once
+
+#include "ui/Control.h"
+
+namespace ui
+{
+class Image;
+}
+
+// Loads the red-ball picture into image, drawn transparent on the black panel.
+void SetupScreenButton(ui::Image& image, int left, int top);
+// Mouse pressed on the picture (any button): it moves 3 pixels right and down.
+void ScreenButtonDown(ui::Control& image);
+// Any release: it moves back. The click (left button released over it) runs before this.
+void ScreenButtonUp(ui::Control& image);
+
+// A caption label of the screens: Comic Sans MS of the given character height and colour.
+void SetupLabel(ui::Label& label, int left, int top, const char* caption, int height,
+                ui::Color color, bool bold = false);

@@ -1,0 +1,29 @@
+// The six screens of the program, reachable from each other as the Delphi-style globals were.
+#pragma once
+
+namespace ui
+{
+class Application;
+}
+
+class TForm1;
+class TGameForm;
+class TNameForm;
+class TKeyForm;
+class TSkillForm;
+class TForm2;
+
+// Each screen enters itself here before its creation handler runs, so that a handler can already
+// reach the screens created before it (the game screen's creation applies the skill through the
+// main menu, which sets the game screen's tick timer through its entry here). A screen that was
+// not created (in a test) stays null, and the calls to it are skipped.
+struct Screens
+{
+    ui::Application& app;
+    TForm1* Form1 = nullptr;
+    TGameForm* GameForm = nullptr;
+    TNameForm* NameForm = nullptr;
+    TKeyForm* KeyForm = nullptr;
+    TSkillForm* SkillForm = nullptr;
+    TForm2* Form2 = nullptr;
+};
