@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs to build and run (and, with --test, to test).
+# As root it runs apt-get; otherwise it prints the exact command to run.
+set -euo pipefail
+
+packages=(build-essential cmake pkgconf
+    libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfontconfig-dev fontconfig fonts-comic-neue
+    libsodium-dev timgm6mb-soundfont)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev fakeroot)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+line="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+    echo "Missing packages. Run as root:" >&2
+    echo "  $line" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp)
+if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+    >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+fi
+rm -f "$log"

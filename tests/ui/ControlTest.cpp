@@ -1,0 +1,260 @@
+// The platform layer headless: painting order and clipping, forms on a stack, mouse capture and
+// clicks, key routing, and painting only when something changed.
+#include "ui/Control.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+class PlatformTest : public ::testing::Test
+{
+protected:
+    ui::Application app{ui::Application::Options{.headless = true, .width = 800, .height = 600}};
+};
+
+TEST_F(PlatformTest, ChildrenPaintInCreationOrderClippedToTheirParent)
+{
+    ui::Form form(app);
+    ui::Panel outer(&form);
+    outer.SetBounds(100, 100, 50, 50);
+    outer.SetColor(ui::clBlue);
+    ui::Panel first(&outer);
+    first.SetBounds(10, 10, 100, 20); // reaches past the parent's right edge
+    first.SetColor(ui::clRed);
+    ui::Panel second(&outer);
+    second.SetBounds(20, 15, 10, 10);
+    second.SetColor(ui::clLime);
+    form.Show();
+    app.Render();
+
+    const ui::Bitmap& s = app.Screen();
+    EXPECT_EQ(s.Pixel(99, 99), ui::clBlack);
+    EXPECT_EQ(s.Pixel(100, 100), ui::clBlue);
+    EXPECT_EQ(s.Pixel(111, 111), ui::clRed);
+    EXPECT_EQ(s.Pixel(121, 116), ui::clLime); // the later sibling lies above
+    EXPECT_EQ(s.Pixel(149, 111), ui::clRed);
+    EXPECT_EQ(s.Pixel(150, 111), ui::clBlack); // clipped at the parent
+}
+
+TEST_F(PlatformTest, PanelCentredWithTruncatingDivision)
+{
+    ui::Form form(app);
+    ui::Panel panel(&form);
+    panel.SetBounds(0, 0, 545, 297);
+    form.CenterPanel(panel);
+    EXPECT_EQ(panel.Left(), (800 - 545) / 2);
+    EXPECT_EQ(panel.Top(), (600 - 297) / 2);
+}
+
+TEST_F(PlatformTest, OnlyTheTopFormIsDrawnAndHidingRevealsTheOneBeneath)
+{
+    ui::Form menu(app);
+    menu.SetColor(ui::clNavy);
+    ui::Form game(app);
+    game.SetColor(ui::clMaroon);
+    std::vector<std::string> events;
+    menu.OnShow = [&](ui::Form&)
+    {
+        events.push_back("menu shown");
+    };
+    game.OnShow = [&](ui::Form&)
+    {
+        events.push_back("game shown");
+    };
+    game.OnHide = [&](ui::Form&)
+    {
+        events.push_back("game hidden");
+    };
+
+    menu.Show();
+    game.Show();
+    game.Show(); // already shown: no second OnShow
+    app.Render();
+    EXPECT_EQ(app.Screen().Pixel(5, 5), ui::clMaroon);
+    EXPECT_EQ(app.TopForm(), &game);
+
+    game.Hide();
+    game.Hide();
+    app.Render();
+    EXPECT_EQ(app.Screen().Pixel(5, 5), ui::clNavy);
+    EXPECT_EQ(events, (std::vector<std::string>{"menu shown", "game shown", "game hidden"}));
+}
+
+TEST_F(PlatformTest, NothingIsPaintedWhenNothingChanged)
+{
+    ui::Form form(app);
+    ui::Label label(&form);
+    label.SetCaption("Score");
+    form.Show();
+    app.Render();
+    const int frames = app.FramesPresented();
+    app.Render();
+    app.ProcessMessages();
+    EXPECT_EQ(app.FramesPresented(), frames);
+    label.SetCaption("Score!");
+    app.Render();
+    EXPECT_EQ(app.FramesPresented(), frames + 1);
+}
+
+TEST_F(PlatformTest, ReleaseOverThePressedControlClicksBeforeTheReleaseEvent)
+{
+    ui::Form form(app);
+    ui::Image image(&form);
+    image.SetBounds(10, 10, 28, 27);
+    std::vector<std::string> events;
+    image.OnMouseDown = [&](ui::Control&, ui::MouseButton, int x, int y)
+    {
+        events.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    };
+    image.OnClick = [&](ui::Control&)
+    {
+        events.push_back("click");
+    };
+    image.OnMouseUp = [&](ui::Control&, ui::MouseButton, int, int)
+    {
+        events.push_back("up");
+    };
+    form.Show();
+
+    app.MouseDown(ui::MouseButton::Left, 15, 12);
+    app.MouseUp(ui::MouseButton::Left, 20, 20);
+    EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "click", "up"}));
+
+    events.clear();
+    app.MouseDown(ui::MouseButton::Left, 15, 12);
+    app.MouseUp(ui::MouseButton::Left, 300, 300); // released elsewhere: still told, no click
+    EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "up"}));
+
+    events.clear();
+    app.MouseDown(ui::MouseButton::Right, 15, 12);
+    app.MouseUp(ui::MouseButton::Right, 15, 12); // only the left button clicks
+    EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "up"}));
+}
+
+TEST_F(PlatformTest, TheTopmostVisibleControlGetsTheMouse)
+{
+    ui::Form form(app);
+    ui::Panel below(&form);
+    below.SetBounds(0, 0, 100, 100);
+    ui::Panel above(&form);
+    above.SetBounds(50, 50, 100, 100);
+    int belowClicks = 0;
+    int aboveClicks = 0;
+    below.OnClick = [&](ui::Control&)
+    {
+        ++belowClicks;
+    };
+    above.OnClick = [&](ui::Control&)
+    {
+        ++aboveClicks;
+    };
+    form.Show();
+
+    app.MouseDown(ui::MouseButton::Left, 60, 60);
+    app.MouseUp(ui::MouseButton::Left, 60, 60);
+    above.SetVisible(false);
+    app.MouseDown(ui::MouseButton::Left, 60, 60);
+    app.MouseUp(ui::MouseButton::Left, 60, 60);
+    EXPECT_EQ(aboveClicks, 1);
+    EXPECT_EQ(belowClicks, 1);
+}
+
+TEST_F(PlatformTest, KeysGoToTheTopFormAndItsCharacterNotToTheFormBeneath)
+{
+    ui::Form menu(app);
+    ui::Form game(app);
+    std::vector<std::string> events;
+    menu.OnKeyPress = [&](ui::Form&, char& c)
+    {
+        events.push_back("menu char " + std::to_string(c));
+    };
+    game.OnKeyDown = [&](ui::Form& f, int& key)
+    {
+        events.push_back("game key " + std::to_string(key));
+        if (key == ui::vk::Escape)
+            f.Hide();
+    };
+    menu.Show();
+    game.Show();
+
+    app.KeyDown(ui::vk::Escape); // closes the game; the menu must not see the Escape
+    app.KeyDown(ui::vk::Return);
+    EXPECT_EQ(events, (std::vector<std::string>{"game key 27", "menu char 13"}));
+}
+
+TEST_F(PlatformTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
+{
+    ui::Form form(app);
+    std::vector<std::string> messages;
+    app.ErrorHandler = [&](const std::string& m)
+    {
+        messages.push_back(m);
+    };
+    int after = 0;
+    form.OnKeyDown = [&](ui::Form&, int& key)
+    {
+        if (key == ui::vk::Space)
+            throw std::runtime_error("Unable to write to Zorbel2.ini");
+        ++after;
+    };
+    form.Show();
+    app.KeyDown(ui::vk::Space);
+    app.KeyDown(ui::vk::Return);
+    EXPECT_EQ(messages, std::vector<std::string>{"Unable to write to Zorbel2.ini"});
+    EXPECT_EQ(after, 1);
+}
+
+TEST_F(PlatformTest, ShowModalReturnsWhenTheFormIsHidden)
+{
+    ui::Form menu(app);
+    ui::Form dialog(app);
+    dialog.OnKeyDown = [](ui::Form& f, int& key)
+    {
+        if (key == ui::vk::Return)
+            f.Close();
+    };
+    menu.Show();
+    app.PostKey(ui::vk::Space);
+    app.PostKey(ui::vk::Return);
+    dialog.ShowModal();
+    EXPECT_FALSE(dialog.IsShown());
+    EXPECT_EQ(app.TopForm(), &menu);
+}
+
+TEST_F(PlatformTest, PaintBoxKeepsWhatWasDrawnOnIt)
+{
+    ui::Form form(app);
+    ui::PaintBox box(&form);
+    box.SetBounds(10, 10, 30, 30);
+    ui::Panel cover(&form);
+    cover.SetBounds(0, 0, 60, 60);
+    cover.SetColor(ui::clRed);
+    form.Show();
+    box.Canvas().FillRect({0, 0, 14, 14}, ui::clGreen);
+    box.InvalidateRect({0, 0, 14, 14});
+    cover.SetVisible(false); // uncovering shows the drawing again without drawing it anew
+    app.Render();
+    EXPECT_EQ(app.Screen().Pixel(10, 10), ui::clGreen);
+    EXPECT_EQ(app.Screen().Pixel(23, 23), ui::clGreen);
+    EXPECT_EQ(app.Screen().Pixel(24, 24), ui::clBlack);
+}
+
+TEST(VirtualKeys, KeypadKeysHaveCodesOfTheirOwn)
+{
+    EXPECT_EQ(ui::VirtualKeyFromSdl('a'), 65);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('z'), 90);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('7'), 55);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('`'), 192);
+    EXPECT_EQ(ui::VirtualKeyFromSdl(8), 8);           // Backspace
+    EXPECT_EQ(ui::VirtualKeyFromSdl(127), 46);        // Delete
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059), 97); // keypad 1
+    EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059), '1');
+}
+
+} // namespace
