@@ -1,0 +1,525 @@
+#include "settings/IniFile.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr std::size_t kMaxValueLength = 1023;
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && IsSpace(s.front()))
+    {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && IsSpace(s.back()))
+    {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Only ASCII letters fold: the result must not depend on the process locale.
+bool SameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+std::optional<int> ParseProfileInteger(std::string_view s)
+{
+    bool negative = false;
+    bool hex = false;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+    {
+        hex = true;
+        s.remove_prefix(2);
+    }
+    else
+    {
+        if (!s.empty() && (s[0] == '+' || s[0] == '-'))
+        {
+            negative = s[0] == '-';
+            s.remove_prefix(1);
+        }
+        if (!s.empty() && s[0] == '$')
+        {
+            hex = true;
+            s.remove_prefix(1);
+        }
+    }
+    if (s.empty())
+    {
+        return std::nullopt;
+    }
+
+    // Hexadecimal spells a 32-bit pattern (0xFFFFFFFF is -1); decimal must fit the signed range.
+    const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
+    const unsigned base = hex ? 16 : 10;
+    std::uint64_t value = 0;
+    for (char c : s)
+    {
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9')
+        {
+            digit = static_cast<unsigned>(c - '0');
+        }
+        else if (hex && AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f')
+        {
+            digit = static_cast<unsigned>(AsciiLower(c) - 'a' + 10);
+        }
+        else
+        {
+            return std::nullopt;
+        }
+        value = value * base + digit;
+        if (value > limit)
+        {
+            return std::nullopt;
+        }
+    }
+    auto bits = static_cast<std::uint32_t>(value);
+    if (negative)
+    {
+        bits = ~bits + 1u;
+    }
+    return static_cast<int>(static_cast<std::int32_t>(bits));
+}
+
+// Creates dir and its missing parents, owner-only.
+bool MakeDirectories(const std::filesystem::path& dir)
+{
+    struct stat st
+    {
+    };
+    if (::stat(dir.c_str(), &st) == 0)
+    {
+        return S_ISDIR(st.st_mode);
+    }
+    if (errno != ENOENT)
+    {
+        return false;
+    }
+    const std::filesystem::path parent = dir.parent_path();
+    if (!parent.empty() && parent != dir && !MakeDirectories(parent))
+    {
+        return false;
+    }
+    if (::mkdir(dir.c_str(), 0700) == 0)
+    {
+        return true;
+    }
+    return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty())
+    {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0)
+        {
+            if (errno == EINTR)
+            {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The whole file, or nothing when it is missing or unreadable (a read never fails).
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string content;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+    {
+        return content;
+    }
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    {
+        std::array<char, 65536> buffer{};
+        for (;;)
+        {
+            const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR)
+            {
+                continue;
+            }
+            if (n <= 0)
+            {
+                if (n < 0)
+                {
+                    content.clear();
+                }
+                break;
+            }
+            content.append(buffer.data(), static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    return content;
+}
+
+} // namespace
+
+// The file as lines, kept byte for byte so that a rewrite changes only the line it must.
+class TIniFile::Document
+{
+public:
+    explicit Document(std::string_view content)
+    {
+        if (content.starts_with(kBom))
+        {
+            bom_ = true;
+            content.remove_prefix(kBom.size());
+        }
+        while (!content.empty())
+        {
+            const std::size_t end = content.find('\n');
+            std::string_view text = content.substr(0, end);
+            std::string eol;
+            if (end != std::string_view::npos)
+            {
+                eol = "\n";
+                if (text.ends_with('\r'))
+                {
+                    text.remove_suffix(1);
+                    eol = "\r\n";
+                }
+                content.remove_prefix(end + 1);
+            }
+            else
+            {
+                content = {};
+            }
+            if (newline_.empty() && !eol.empty())
+            {
+                newline_ = eol;
+            }
+            lines_.push_back(MakeLine(std::string(text), std::move(eol)));
+        }
+        if (newline_.empty())
+        {
+            newline_ = "\n";
+        }
+    }
+
+    // The trimmed value of the first such key in the first such section.
+    [[nodiscard]] const std::string* Find(std::string_view section, std::string_view key) const
+    {
+        section = Trim(section);
+        key = Trim(key);
+        bool inSection = false;
+        for (const Line& line : lines_)
+        {
+            if (line.kind == Kind::Header)
+            {
+                if (inSection)
+                {
+                    return nullptr;
+                }
+                inSection = SameName(line.name, section);
+            }
+            else if (inSection && line.kind == Kind::Entry && SameName(line.name, key))
+            {
+                return &line.value;
+            }
+        }
+        return nullptr;
+    }
+
+    void Set(std::string_view section, std::string_view key, std::string_view value)
+    {
+        section = Trim(section);
+        key = Trim(key);
+        changed = true;
+        const auto header =
+            std::find_if(lines_.begin(), lines_.end(),
+                         [&](const Line& line)
+                         { return line.kind == Kind::Header && SameName(line.name, section); });
+        if (header == lines_.end())
+        {
+            Append("[" + std::string(section) + "]", lines_.size());
+            Append(std::string(key) + "=" + std::string(value), lines_.size());
+            return;
+        }
+        std::size_t insertAt = static_cast<std::size_t>(header - lines_.begin()) + 1;
+        for (std::size_t i = insertAt; i < lines_.size() && lines_[i].kind != Kind::Header; ++i)
+        {
+            Line& line = lines_[i];
+            if (line.kind == Kind::Entry && SameName(line.name, key))
+            {
+                line = MakeLine(line.name + "=" + std::string(value), std::move(line.eol));
+                return;
+            }
+            // New keys go after the section's last non-blank line, before blank separators.
+            if (!Trim(line.text).empty())
+            {
+                insertAt = i + 1;
+            }
+        }
+        Append(std::string(key) + "=" + std::string(value), insertAt);
+    }
+
+    [[nodiscard]] std::string Text() const
+    {
+        std::string text(bom_ ? kBom : std::string_view{});
+        for (const Line& line : lines_)
+        {
+            text += line.text;
+            text += line.eol;
+        }
+        return text;
+    }
+
+    bool changed = false;
+
+private:
+    enum class Kind
+    {
+        Other,
+        Header,
+        Entry
+    };
+
+    struct Line
+    {
+        std::string text;
+        std::string eol;
+        Kind kind = Kind::Other;
+        std::string name;
+        std::string value;
+    };
+
+    static Line MakeLine(std::string text, std::string eol)
+    {
+        Line line;
+        line.text = std::move(text);
+        line.eol = std::move(eol);
+        const std::string_view t = Trim(line.text);
+        const std::size_t close = t.rfind(']');
+        if (t.starts_with('[') && close != std::string_view::npos)
+        {
+            line.kind = Kind::Header;
+            line.name = Trim(t.substr(1, close - 1));
+        }
+        else if (!t.starts_with(';'))
+        {
+            const std::size_t eq = t.find('=');
+            if (eq != std::string_view::npos)
+            {
+                line.kind = Kind::Entry;
+                line.name = Trim(t.substr(0, eq));
+                line.value = Trim(t.substr(eq + 1));
+            }
+        }
+        return line;
+    }
+
+    void Append(std::string text, std::size_t at)
+    {
+        if (at > 0 && lines_[at - 1].eol.empty())
+        {
+            lines_[at - 1].eol = newline_;
+        }
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                      MakeLine(std::move(text), newline_));
+    }
+
+    std::vector<Line> lines_;
+    bool bom_ = false;
+    std::string newline_;
+};
+
+std::string ConfigFilePath()
+{
+    std::filesystem::path base;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/')
+    {
+        base = xdg;
+    }
+    else
+    {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || home[0] == '\0')
+        {
+            const passwd* pw = ::getpwuid(::getuid());
+            home = pw != nullptr ? pw->pw_dir : ".";
+        }
+        base = std::filesystem::path(home) / ".config";
+    }
+    return (base / "zorbel2" / "Zorbel2.ini").string();
+}
+
+TIniFile::TIniFile(std::string path) : path_(std::move(path)) {}
+
+TIniFile::~TIniFile() = default;
+
+TIniFile::Document TIniFile::Load() const
+{
+    return Document(ReadWholeFile(path_));
+}
+
+void TIniFile::Store(const Document& doc) const
+{
+    const std::filesystem::path path(path_);
+    const auto fail = [&]
+    {
+        throw EIniFileException("Unable to write to " + path.filename().string());
+    };
+
+    const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+    if (!MakeDirectories(dir))
+    {
+        fail();
+    }
+
+    // A temporary file in the same folder, renamed over the old one: a reader sees the old file
+    // or the new one, never a part, and a failure on the way leaves the old one as it was.
+    std::string temp = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+    {
+        fail();
+    }
+    const bool written = ::fchmod(fd, 0600) == 0 && WriteAll(fd, doc.Text()) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temp.c_str(), path_.c_str()) != 0)
+    {
+        ::unlink(temp.c_str());
+        fail();
+    }
+
+    // Makes the rename itself durable; the new file is in place either way.
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0)
+    {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const
+{
+    std::optional<Document> loaded;
+    const Document& doc = batch_ ? *batch_ : loaded.emplace(Load());
+    const std::string* stored = doc.Find(section, key);
+    if (stored == nullptr)
+    {
+        return std::string(defaultValue);
+    }
+    // The value as a C string in a 1024-byte buffer gives it: up to a NUL, one pair of matching
+    // quotes removed, at most 1023 characters.
+    std::string_view value(*stored);
+    value = value.substr(0, value.find('\0'));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+    {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, kMaxValueLength));
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    // A line break would split the entry and plant whatever follows as lines of their own.
+    value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+    if (batch_)
+    {
+        batch_->Set(section, key, value);
+        return;
+    }
+    Document doc = Load();
+    doc.Set(section, key, value);
+    Store(doc);
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const
+{
+    return ParseProfileInteger(ReadString(section, key, "")).value_or(defaultValue);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+TIniFile::Batch::Batch(TIniFile& ini) : ini_(&ini)
+{
+    if (ini.batch_)
+    {
+        throw std::logic_error("TIniFile batches do not nest");
+    }
+    ini.batch_ = std::make_unique<Document>(ini.Load());
+}
+
+TIniFile::Batch::~Batch()
+{
+    if (ini_ != nullptr)
+    {
+        ini_->batch_.reset();
+    }
+}
+
+void TIniFile::Batch::Commit()
+{
+    if (ini_ == nullptr)
+    {
+        return;
+    }
+    // Closed before storing, so a failed store leaves no batch open behind the exception.
+    TIniFile& ini = *ini_;
+    ini_ = nullptr;
+    const std::unique_ptr<Document> doc = std::move(ini.batch_);
+    if (doc->changed)
+    {
+        ini.Store(*doc);
+    }
+}
+
+int ReadClamped(const TIniFile& ini, std::string_view section, std::string_view key,
+                int defaultValue, int lo, int hi)
+{
+    return std::clamp(ini.ReadInteger(section, key, defaultValue), lo, hi);
+}
+
+int ReadInRange(const TIniFile& ini, std::string_view section, std::string_view key,
+                int defaultValue, int lo, int hi)
+{
+    const int value = ini.ReadInteger(section, key, defaultValue);
+    return (value < lo || value > hi) ? defaultValue : value;
+}

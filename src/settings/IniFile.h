@@ -1,0 +1,83 @@
+// The settings file object: an INI file read and written with private-profile semantics.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Raised by every failed write; what() is "Unable to write to <bare file name>".
+class EIniFileException final : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "<$XDG_CONFIG_HOME or ~/.config>/zorbel2/Zorbel2.ini": the one settings file of this user.
+std::string ConfigFilePath();
+
+class TIniFile final
+{
+public:
+    class Batch;
+
+    // Stores the path only; the file is touched by the first read or write.
+    explicit TIniFile(std::string path);
+    ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
+
+    [[nodiscard]] const std::string& FileName() const { return path_; }
+
+    // Section and key names match without regard to ASCII case. The value comes back trimmed,
+    // without one pair of enclosing quotes, cut at a NUL and at 1023 characters; a missing file,
+    // section or key gives defaultValue. Reads never fail.
+    [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
+                                         std::string_view defaultValue) const;
+    // Replaces the whole file at once (or, in a batch, the batch's copy). A new section or key
+    // keeps the letter case of this call; an existing one keeps its own. A value stops at its
+    // first line break. Throws EIniFileException, leaving the previous file as it was.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Decimal with optional sign, "$" hexadecimal, or "0x"/"0X" hexadecimal (32-bit pattern,
+    // so 0xFFFFFFFF is -1); empty, malformed or out-of-range text gives defaultValue.
+    [[nodiscard]] int ReadInteger(std::string_view section, std::string_view key,
+                                  int defaultValue) const;
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+
+private:
+    class Document;
+
+    [[nodiscard]] Document Load() const;
+    void Store(const Document& doc) const;
+
+    std::string path_;
+    std::unique_ptr<Document> batch_;
+};
+
+// Several writes reaching the file as one atomic replacement. While a batch is open, reads and
+// writes of its file object use a copy loaded when the batch opened; Commit() replaces the file
+// once. A batch left without Commit() (an exception on the way) writes nothing. Batches do not
+// nest.
+class TIniFile::Batch final
+{
+public:
+    explicit Batch(TIniFile& ini);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    // Writes the file if anything was written in the batch, and closes the batch either way.
+    // Throws EIniFileException when the file cannot be replaced.
+    void Commit();
+
+private:
+    TIniFile* ini_;
+};
+
+// Values that only a hand edit can push out of range: the nearest bound is taken. Used for
+// "Custom" prob 1..99, timer 1..999, worms 0..8 and "Main" DM_interval 1..999.
+int ReadClamped(const TIniFile& ini, std::string_view section, std::string_view key,
+                int defaultValue, int lo, int hi);
+// A value outside [lo, hi] reads as defaultValue. Used for the skill level: 1..5, else 3.
+int ReadInRange(const TIniFile& ini, std::string_view section, std::string_view key,
+                int defaultValue, int lo, int hi);
