@@ -1,0 +1,319 @@
+// The pictures: worm heads, the button ball, the board grid, target strips, corner balls, the
+// pulsing dot and the controls screen's worms, each as a complete BMP file.
+#include "Pictures.h"
+
+#include "Bmp.h"
+#include "Raster.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <stdexcept>
+#include <vector>
+
+namespace assetgen
+{
+
+namespace
+{
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBoardGreen{0, 128, 0};
+
+// The worms' colours. The player's yellow-green stands apart from every computer worm, and b2,
+// which also serves as the second death-match player, is a clear blue beside it. The corners of
+// a head are a deep board green, so a worm reads as a row of beads on the board.
+constexpr Rgb kHeadCorner{0, 72, 0};
+constexpr std::array<Rgb, kWormPictures> kWormColours{{
+    {172, 232, 40},  // b0 player: yellow-green
+    {232, 48, 40},   // b1 red
+    {52, 108, 255},  // b2 blue (also death-match player 2)
+    {255, 142, 24},  // b3 orange
+    {226, 54, 214},  // b4 magenta
+    {216, 216, 226}, // b5 silver
+    {138, 72, 230},  // b6 violet
+    {255, 132, 172}, // b7 pink
+    {170, 108, 52},  // b8 brown
+}};
+
+BallStyle StyleFor(Rgb colour, double darkness = 0.36)
+{
+    BallStyle s;
+    s.base = ToColour(colour);
+    s.outline = Scale(s.base, darkness);
+    s.ambient = 0.42;
+    return s;
+}
+
+BallStyle YellowBall()
+{
+    BallStyle s;
+    s.base = {255, 222, 24};
+    s.outline = {150, 84, 0};
+    s.ambient = 0.42;
+    return s;
+}
+
+BallStyle CyanBall()
+{
+    BallStyle s;
+    s.base = {20, 220, 240};
+    s.outline = {0, 76, 112};
+    s.ambient = 0.42;
+    return s;
+}
+
+BallStyle BallOf(BallColour colour)
+{
+    return colour == BallColour::Yellow ? YellowBall() : CyanBall();
+}
+
+// Replaces every pixel by the nearest palette colour. Pixels of exactly `keep` stay as they are
+// and nothing else becomes `keep`, so a transparent background survives the reduction intact.
+Canvas SnapToPalette(const Canvas& canvas, const std::vector<Rgb>& palette, Rgb keep)
+{
+    Canvas out = canvas;
+    for (int y = 0; y < canvas.Height(); ++y)
+    {
+        for (int x = 0; x < canvas.Width(); ++x)
+        {
+            const Rgb c = canvas.At(x, y);
+            if (c == keep)
+            {
+                continue;
+            }
+            Rgb best = palette.front();
+            int bestDistance = std::numeric_limits<int>::max();
+            for (const Rgb p : palette)
+            {
+                const int dr = p.r - c.r, dg = p.g - c.g, db = p.b - c.b;
+                const int d = dr * dr + dg * dg + db * db;
+                if (p != keep && d < bestDistance)
+                {
+                    best = p;
+                    bestDistance = d;
+                }
+            }
+            out.Set(x, y, best);
+        }
+    }
+    return out;
+}
+
+// A palette running from black through `base` to white: every shade a shaded ball of that colour
+// takes lies on or near it.
+std::vector<Rgb> RampPalette(Colour base)
+{
+    std::vector<Rgb> palette;
+    for (int i = 0; i < 256; ++i)
+    {
+        const double t = i / 255.0;
+        palette.push_back(ToRgb(t < 0.75 ? Scale(base, t / 0.75)
+                                         : Mix(base, {255, 255, 255}, (t - 0.75) / 0.25)));
+    }
+    return palette;
+}
+
+// The controls screen's worm, designed turning left inside a 46 x 35 box: it climbs the right
+// side, bends over to the left, and a cyan arrowhead leads it. The other directions are the same
+// design mirrored or turned, drawn anew so that the light still falls from the upper left.
+constexpr double kDesignWidth = 46;
+constexpr double kDesignHeight = 35;
+
+struct WormDesign
+{
+    std::vector<Point> body; // centres of the segments, tail first
+    double headRadius;
+    double tailRadius; // the worm tapers towards its tail, so the head end is plain to see
+    std::array<Point, 4> arrow;
+};
+
+WormDesign LeftWormDesign()
+{
+    WormDesign d;
+    d.headRadius = 5.2;
+    d.tailRadius = 3.9;
+    const double spacing = 6.3;
+    // Path from the head back to the tail: straight right, a quarter circle down, straight down.
+    const Point head{21.5, 10.5};
+    const Point bendStart{32.0, 10.5};
+    const Point bendCentre{32.0, 18.0};
+    const double bendRadius = 7.5;
+    const double straightLeg = bendStart.x - head.x;
+    const double arcLength = bendRadius * std::numbers::pi / 2;
+    const double tailLeg = 29.5 - bendCentre.y;
+    const double total = straightLeg + arcLength + tailLeg;
+    std::vector<Point> fromHead;
+    for (double s = 0; s <= total + 1e-9; s += spacing)
+    {
+        if (s <= straightLeg)
+        {
+            fromHead.push_back({head.x + s, head.y});
+        }
+        else if (s <= straightLeg + arcLength)
+        {
+            const double a = -std::numbers::pi / 2 + (s - straightLeg) / bendRadius;
+            fromHead.push_back(
+                {bendCentre.x + bendRadius * std::cos(a), bendCentre.y + bendRadius * std::sin(a)});
+        }
+        else
+        {
+            fromHead.push_back(
+                {bendCentre.x + bendRadius, bendCentre.y + (s - straightLeg - arcLength)});
+        }
+    }
+    d.body.assign(fromHead.rbegin(), fromHead.rend());
+    d.arrow = {{{2.0, 10.5}, {15.0, 1.5}, {12.0, 10.5}, {15.0, 19.5}}};
+    return d;
+}
+
+Bytes DrawControlsWorm(Direction direction, double scale, int boxLong, int boxShort)
+{
+    const bool vertical = direction == Direction::Up || direction == Direction::Down;
+    const int width = vertical ? boxShort : boxLong;
+    const int height = vertical ? boxLong : boxShort;
+    // Scale the design about its centre into the box (the small pictures are not exactly in
+    // proportion, so centre what is left over).
+    const double offsetLong = (boxLong - kDesignWidth * scale) / 2;
+    const double offsetShort = (boxShort - kDesignHeight * scale) / 2;
+    auto place = [&](Point p)
+    {
+        const double x = p.x * scale + offsetLong;
+        const double y = p.y * scale + offsetShort;
+        switch (direction)
+        {
+        case Direction::Left:
+            return Point{x, y};
+        case Direction::Right:
+            return Point{boxLong - x, y};
+        case Direction::Up: // turned a quarter clockwise: the left arrow now points up
+            return Point{boxShort - y, x};
+        case Direction::Down:
+            return Point{boxShort - y, boxLong - x};
+        }
+        return Point{x, y};
+    };
+
+    const WormDesign design = LeftWormDesign();
+    Canvas canvas(width, height, kBlack);
+    BallStyle segment = YellowBall();
+    segment.outlineWidth = 1.0 * scale;
+    const std::size_t segments = design.body.size();
+    for (std::size_t i = 0; i < segments; ++i)
+    {
+        const Point c = place(design.body[i]);
+        const double t = segments > 1 ? double(i) / double(segments - 1) : 1.0;
+        const double radius = design.tailRadius + (design.headRadius - design.tailRadius) * t;
+        DrawBall(canvas, c.x, c.y, radius * scale, segment);
+    }
+    std::array<Point, 4> arrow;
+    for (std::size_t i = 0; i < arrow.size(); ++i)
+    {
+        arrow[i] = place(design.arrow[i]);
+    }
+    PolygonStyle arrowStyle{{170, 252, 255}, {0, 176, 214}, {0, 92, 124}, 0.6 * scale};
+    FillPolygon(canvas, arrow, arrowStyle);
+    return WriteBmp24(canvas);
+}
+
+} // namespace
+
+Bytes WormHeadPicture(int number)
+{
+    if (number < 0 || number >= kWormPictures)
+    {
+        throw std::out_of_range("worm picture number");
+    }
+    Canvas canvas(14, 14, kHeadCorner);
+    DrawBall(canvas, 7.0, 7.0, 7.0, StyleFor(kWormColours[number]));
+    return WriteBmp24(canvas);
+}
+
+Bytes ButtonPicture()
+{
+    Canvas canvas(28, 27, kBlack);
+    BallStyle red = StyleFor({228, 28, 24}, 0.4);
+    red.outlineWidth = 1.6;
+    DrawBall(canvas, 14.0, 13.5, 12.5, red);
+    return WriteBmp24(canvas);
+}
+
+Bytes GridPicture()
+{
+    constexpr int kSize = 436;
+    constexpr int kPitch = 15;
+    Canvas canvas(kSize, kSize, kWhite);
+    for (int i = 0; i < kSize; i += kPitch)
+    {
+        for (int j = 0; j < kSize; ++j)
+        {
+            canvas.Set(i, j, kBlack);
+            canvas.Set(j, i, kBlack);
+        }
+    }
+    const std::vector<Rgb> palette{kBlack, kWhite};
+    return WriteBmp8(canvas, palette);
+}
+
+Bytes TargetStrip(BallColour colour)
+{
+    constexpr int kFrame = 13;
+    constexpr std::array<double, 5> kRadii{6.3, 5.4, 4.5, 3.6, 2.7};
+    Canvas canvas(kFrame * int(kRadii.size()), kFrame, kBoardGreen);
+    const BallStyle style = BallOf(colour);
+    for (std::size_t f = 0; f < kRadii.size(); ++f)
+    {
+        const double cx = kFrame * double(f) + kFrame / 2.0;
+        const double cy = kFrame / 2.0;
+        DrawBall(canvas, cx, cy, kRadii[f], style);
+        // The board green is the strip's transparent colour: a ball pixel that happened to come
+        // out exactly that green would punch a hole, so move it one step away.
+        for (int y = 0; y < kFrame; ++y)
+        {
+            for (int x = kFrame * int(f); x < kFrame * int(f + 1); ++x)
+            {
+                const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+                if (d < kRadii[f] + 0.5 && canvas.At(x, y) == kBoardGreen)
+                {
+                    canvas.Set(x, y, {0, 129, 0});
+                }
+            }
+        }
+    }
+    return WriteBmp24(canvas);
+}
+
+Bytes CornerBall(BallColour colour)
+{
+    Canvas canvas(16, 16, kBlack);
+    DrawBall(canvas, 8.0, 8.0, 7.5, BallOf(colour));
+    return WriteBmp24(canvas);
+}
+
+Bytes PulseStrip()
+{
+    constexpr int kFrame = 14;
+    constexpr std::array<double, 3> kRadii{2.5, 4.0, 5.5};
+    const Colour glow{90, 235, 120};
+    Canvas canvas(kFrame * int(kRadii.size()), kFrame, kBlack);
+    BallStyle style;
+    style.base = glow;
+    style.outline = Scale(glow, 0.4);
+    for (std::size_t f = 0; f < kRadii.size(); ++f)
+    {
+        DrawBall(canvas, kFrame * double(f) + kFrame / 2.0, kFrame / 2.0, kRadii[f], style);
+    }
+    const std::vector<Rgb> palette = RampPalette(glow);
+    return WriteBmp8(SnapToPalette(canvas, palette, kBlack), palette);
+}
+
+Bytes ControlsWorm(Direction direction, bool small)
+{
+    // The small pictures fit the death-match key boxes (48 x 41).
+    return small ? DrawControlsWorm(direction, 32.0 / kDesignWidth, 32, 24)
+                 : DrawControlsWorm(direction, 1.0, 46, 35);
+}
+
+} // namespace assetgen
