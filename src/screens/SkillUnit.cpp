@@ -1,12 +1,515 @@
-// Placeholder screen until it is built.
+// The skill settings screen: choosing the level, the Custom values' spin buttons with their
+// repeat, and storing and applying both when the screen closes.
 #include "screens/SkillUnit.h"
 
-TSkillForm::TSkillForm(Screens& screens) : ui::Form(screens.app), screens_(screens)
+#include "screens/Main.h"
+#include "screens/ScreenButton.h"
+#include "settings/IniFile.h"
+#include "ui/Fonts.h"
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <string>
+
+namespace
+{
+
+constexpr ui::Color kGrey{142, 142, 142};
+constexpr int kSpinShift = 2;
+constexpr int kRepeatInterval = 100;
+
+constexpr int kProbMin = 1;
+constexpr int kProbMax = 99;
+constexpr int kTimerMin = 1;
+constexpr int kTimerMax = 999;
+constexpr int kWormsMin = 0;
+constexpr int kWormsMax = 8;
+
+const ui::Font kTextFont{"Comic Sans MS", 13, true, ui::clWhite};
+
+void SetupText(ui::Label& label, int left, int top, const std::string& caption)
+{
+    SetupLabel(label, left, top, caption.c_str(), kTextFont.height, kTextFont.color,
+               kTextFont.bold);
+}
+
+// The widest of the items, each alone on a line.
+int WidestItem(std::initializer_list<const char*> items)
+{
+    int widest = 0;
+    for (const char* item : items)
+        widest = std::max(widest, ui::TextExtent(kTextFont, item).width);
+    return widest;
+}
+
+// A block of items, one per line: wrapped at the width of its widest item, so that no two fit
+// side by side whatever the metrics of the face that stands in for the typeface.
+void SetupBlock(ui::Label& label, int left, int top, int width, const std::string& caption)
+{
+    label.SetAutoSize(false);
+    label.SetWordWrap(true);
+    label.SetBounds(left, top, width, 62);
+    SetupText(label, left, top, caption);
+}
+
+void SetupSpin(widgets::TCDKShape& button, int left, int top, widgets::TRotation rotation)
+{
+    button.SetBounds(left, top, 9, 17);
+    button.SetShape(widgets::TShapeType::stTriangle);
+    button.SetRotation(rotation);
+    button.Brush().SetColor(ui::clBlue);
+}
+
+void Sink(ui::Control& control, int shift)
+{
+    control.SetBounds(control.Left() + shift, control.Top() + shift, control.Width(),
+                      control.Height());
+}
+
+} // namespace
+
+TSkillForm::TSkillForm(Screens& screens)
+    : ui::Form(screens.app), Panel1(this), Label111(&Panel1), Label222(&Panel1), BLabel(&Panel1),
+      ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1), CLabel(&Panel1), Label6(&Panel1),
+      Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1), Label60(&Panel1),
+      Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1), Label2(&Panel1),
+      Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1), CDK5(&Panel1),
+      CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1), screens_(screens)
 {
     screens_.SkillForm = this;
+
+    Panel1.SetBounds(0, 0, 561, 529);
+    SetupLabel(Label111, 8, 8, "Settings", 35, ui::clRed);
+    SetupLabel(Label222, 16, 64, "Select your skill level", 24, ui::clWhite);
+    SetupLabel(BLabel, 112, 122, "Beginner", 35, ui::clYellow);
+    SetupLabel(ALabel, 113, 194, "Amateur", 35, ui::clYellow);
+    SetupLabel(PLabel, 56, 266, "Professional", 35, ui::clYellow);
+    SetupLabel(ELabel, 137, 338, "Master", 35, ui::clYellow);
+    SetupLabel(CLabel, 136, 410, "Custom", 35, ui::clYellow);
+    const int descriptionWidth = WidestItem({"Turn probability:", "Timer interval:", "CPU worms:"});
+    const std::string description = "Turn probability: Timer interval: CPU worms:";
+    SetupBlock(Label6, 296, 115, descriptionWidth, description);
+    SetupBlock(Label7, 296, 187, descriptionWidth, description);
+    SetupBlock(Label8, 296, 259, descriptionWidth, description);
+    SetupBlock(Label10, 296, 331, descriptionWidth, description);
+    SetupBlock(Label9, 296, 403, descriptionWidth, description);
+    const int valuesWidth = WidestItem({"1/10", "120", "1/8", "110", "1/6", "100", "80"});
+    SetupBlock(Label60, 424, 115, valuesWidth, "1/10 120 2");
+    SetupBlock(Label70, 424, 187, valuesWidth, "1/8 110 3");
+    SetupBlock(Label80, 424, 259, valuesWidth, "1/6 100 4");
+    SetupBlock(Label100, 424, 331, valuesWidth, "1/6 80 8");
+    SetupText(Label1, 432, 403, "1/99");
+    SetupText(Label2, 431, 423, "999");
+    SetupText(Label3, 433, 442, "3");
+    SetupSpin(cdk1, 420, 405, widgets::TRotation::_270);
+    SetupSpin(CDK2, 470, 405, widgets::TRotation::_090);
+    SetupSpin(CDK3, 420, 424, widgets::TRotation::_270);
+    SetupSpin(CDK4, 462, 424, widgets::TRotation::_090);
+    SetupSpin(CDK5, 420, 444, widgets::TRotation::_270);
+    SetupSpin(CDK6, 447, 444, widgets::TRotation::_090);
+    SetupScreenButton(Image4, 24, 496);
+    SetupLabel(Label999, 64, 496, "Main Menu", 19, ui::clWhite);
+    Timer1.SetEnabled(false);
+    Timer1.SetInterval(kRepeatInterval);
+    Timer1.SetOnTimer([this](widgets::TzcTimer&) { Timer1Timer(); });
+
+    BLabel.OnClick = [this](ui::Control&)
+    {
+        BLabelClick();
+    };
+    ALabel.OnClick = [this](ui::Control&)
+    {
+        ALabelClick();
+    };
+    PLabel.OnClick = [this](ui::Control&)
+    {
+        PLabelClick();
+    };
+    ELabel.OnClick = [this](ui::Control&)
+    {
+        ELabelClick();
+    };
+    CLabel.OnClick = [this](ui::Control&)
+    {
+        CLabelClick();
+    };
+    const std::array<std::pair<widgets::TCDKShape*, void (TSkillForm::*)()>, 6> downs{{
+        {&cdk1, &TSkillForm::cdk1MouseDown},
+        {&CDK2, &TSkillForm::CDK2MouseDown},
+        {&CDK3, &TSkillForm::CDK3MouseDown},
+        {&CDK4, &TSkillForm::CDK4MouseDown},
+        {&CDK5, &TSkillForm::CDK5MouseDown},
+        {&CDK6, &TSkillForm::CDK6MouseDown},
+    }};
+    const std::array<void (TSkillForm::*)(), 6> ups{
+        &TSkillForm::cdk1MouseUp, &TSkillForm::CDK2MouseUp, &TSkillForm::CDK3MouseUp,
+        &TSkillForm::CDK4MouseUp, &TSkillForm::CDK5MouseUp, &TSkillForm::CDK6MouseUp};
+    for (std::size_t i = 0; i < downs.size(); ++i)
+    {
+        downs[i].first->OnMouseDown =
+            [this, down = downs[i].second](ui::Control&, ui::MouseButton, int, int)
+        {
+            (this->*down)();
+        };
+        downs[i].first->OnMouseUp = [this, up = ups[i]](ui::Control&, ui::MouseButton, int, int)
+        {
+            (this->*up)();
+        };
+    }
+    Image4.OnMouseDown = [this](ui::Control&, ui::MouseButton, int, int)
+    {
+        Image4MouseDown();
+    };
+    Image4.OnMouseUp = [this](ui::Control&, ui::MouseButton, int, int)
+    {
+        Image4MouseUp();
+    };
+    Image4.OnClick = [this](ui::Control&)
+    {
+        Image4Click();
+    };
+    OnShow = [this](ui::Form&)
+    {
+        FormShow();
+    };
+    OnHide = [this](ui::Form&)
+    {
+        FormHide();
+    };
     OnKeyDown = [this](ui::Form&, int& key)
     {
-        if (key == 27)
-            Hide();
+        FormKeyDown(key);
     };
+    FormCreate();
+}
+
+TSkillForm::~TSkillForm()
+{
+    Timer1.SetEnabled(false);
+    if (screens_.SkillForm == this)
+        screens_.SkillForm = nullptr;
+}
+
+void TSkillForm::FormCreate()
+{
+    SetColor(ui::clBlack);
+    CenterPanel(Panel1);
+    Panel1.SetColor(ui::clBlack);
+    for (int row = 2; row <= 5; ++row)
+        SetRow(row, false);
+    SetCInActive();
+}
+
+void TSkillForm::FormShow()
+{
+    TForm1* menu = screens_.Form1;
+    if (menu == nullptr)
+        return;
+    const TIniFile& ini = *menu->Ini;
+    // Clamped like the game reads them, so a hand-edited value cannot step from outside its range.
+    Set(Value::Prob, ReadClamped(ini, "Custom", "prob", 6, kProbMin, kProbMax));
+    Set(Value::Timer, ReadClamped(ini, "Custom", "timer", 100, kTimerMin, kTimerMax));
+    Set(Value::Worms, ReadClamped(ini, "Custom", "worms", 4, kWormsMin, kWormsMax));
+    switch (menu->SkillLevel)
+    {
+    case 1:
+        BLabelClick();
+        break;
+    case 2:
+        ALabelClick();
+        break;
+    case 3:
+        PLabelClick();
+        break;
+    case 4:
+        ELabelClick();
+        break;
+    case 5:
+        CLabelClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkillForm::FormHide()
+{
+    // A spin button still held when the screen closes must not go on changing a value that is
+    // about to be stored.
+    Timer1.SetEnabled(false);
+    repeat_ = RepeatMode::None;
+    TForm1* menu = screens_.Form1;
+    if (menu == nullptr)
+        return;
+    TIniFile& ini = *menu->Ini;
+    ini.WriteInteger("MAin", "Skill", menu->SkillLevel);
+    ini.WriteInteger("Custom", "prob", Get(Value::Prob));
+    ini.WriteInteger("Custom", "timer", Get(Value::Timer));
+    ini.WriteInteger("Custom", "worms", Get(Value::Worms));
+    menu->SetSkill();
+    menu->Pop.Play();
+}
+
+void TSkillForm::FormKeyDown(int& key)
+{
+    if (key == ui::vk::Return || key == ui::vk::Escape)
+        Close();
+}
+
+void TSkillForm::BLabelClick()
+{
+    SelectLevel(1);
+}
+
+void TSkillForm::ALabelClick()
+{
+    SelectLevel(2);
+}
+
+void TSkillForm::PLabelClick()
+{
+    SelectLevel(3);
+}
+
+void TSkillForm::ELabelClick()
+{
+    SelectLevel(4);
+}
+
+void TSkillForm::CLabelClick()
+{
+    SelectLevel(5);
+}
+
+void TSkillForm::SelectLevel(int level)
+{
+    if (TForm1* menu = screens_.Form1)
+    {
+        menu->Pop.Play();
+        // The skill parameters follow only when the screen closes.
+        menu->SkillLevel = static_cast<std::uint8_t>(level);
+    }
+    for (int row = 1; row <= 5; ++row)
+        SetRow(row, row == level);
+    if (level == 5)
+        SetCActive();
+    else
+        SetCInActive();
+}
+
+void TSkillForm::SetRow(int row, bool selected)
+{
+    const ui::Color name = selected ? ui::clYellow : kGrey;
+    const ui::Color text = selected ? ui::clWhite : kGrey;
+    switch (row)
+    {
+    case 1:
+        BLabel.SetFontColor(name);
+        Label6.SetFontColor(text);
+        Label60.SetFontColor(text);
+        break;
+    case 2:
+        ALabel.SetFontColor(name);
+        Label7.SetFontColor(text);
+        Label70.SetFontColor(text);
+        break;
+    case 3:
+        PLabel.SetFontColor(name);
+        Label8.SetFontColor(text);
+        Label80.SetFontColor(text);
+        break;
+    case 4:
+        ELabel.SetFontColor(name);
+        Label10.SetFontColor(text);
+        Label100.SetFontColor(text);
+        break;
+    case 5:
+        CLabel.SetFontColor(name);
+        Label9.SetFontColor(text);
+        Label1.SetFontColor(text);
+        Label2.SetFontColor(text);
+        Label3.SetFontColor(text);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkillForm::SetCActive()
+{
+    SetRow(5, true);
+    for (widgets::TCDKShape* button : {&cdk1, &CDK2, &CDK3, &CDK4, &CDK5, &CDK6})
+        button->SetVisible(true);
+}
+
+void TSkillForm::SetCInActive()
+{
+    SetRow(5, false);
+    for (widgets::TCDKShape* button : {&cdk1, &CDK2, &CDK3, &CDK4, &CDK5, &CDK6})
+        button->SetVisible(false);
+}
+
+int TSkillForm::Get(Value value) const
+{
+    switch (value)
+    {
+    case Value::Prob:
+        // The label holds "1/" and the denominator.
+        return std::stoi(Label1.Caption().substr(2));
+    case Value::Timer:
+        return std::stoi(Label2.Caption());
+    case Value::Worms:
+        return std::stoi(Label3.Caption());
+    }
+    return 0;
+}
+
+void TSkillForm::Set(Value value, int number)
+{
+    switch (value)
+    {
+    case Value::Prob:
+        Label1.SetCaption("1/" + std::to_string(number));
+        break;
+    case Value::Timer:
+        Label2.SetCaption(std::to_string(number));
+        break;
+    case Value::Worms:
+        Label3.SetCaption(std::to_string(number));
+        break;
+    }
+}
+
+void TSkillForm::Step(Value value, int delta)
+{
+    int lo = kProbMin;
+    int hi = kProbMax;
+    if (value == Value::Timer)
+    {
+        lo = kTimerMin;
+        hi = kTimerMax;
+    }
+    else if (value == Value::Worms)
+    {
+        lo = kWormsMin;
+        hi = kWormsMax;
+    }
+    const int current = Get(value);
+    if ((delta < 0 && current <= lo) || (delta > 0 && current >= hi))
+        return;
+    Set(value, current + delta);
+}
+
+void TSkillForm::SpinDown(widgets::TCDKShape& button, Value value, int delta, RepeatMode mode)
+{
+    Sink(button, kSpinShift);
+    Step(value, delta);
+    if (mode == RepeatMode::None)
+        return;
+    repeat_ = mode;
+    Timer1.SetEnabled(true);
+}
+
+void TSkillForm::SpinUp(widgets::TCDKShape& button, bool repeats)
+{
+    Sink(button, -kSpinShift);
+    if (repeats)
+        Timer1.SetEnabled(false);
+}
+
+void TSkillForm::cdk1MouseDown()
+{
+    SpinDown(cdk1, Value::Prob, -1, RepeatMode::ProbDown);
+}
+
+void TSkillForm::CDK2MouseDown()
+{
+    SpinDown(CDK2, Value::Prob, +1, RepeatMode::ProbUp);
+}
+
+void TSkillForm::CDK3MouseDown()
+{
+    SpinDown(CDK3, Value::Timer, -1, RepeatMode::TimerDown);
+}
+
+void TSkillForm::CDK4MouseDown()
+{
+    SpinDown(CDK4, Value::Timer, +1, RepeatMode::TimerUp);
+}
+
+void TSkillForm::CDK5MouseDown()
+{
+    SpinDown(CDK5, Value::Worms, -1, RepeatMode::None);
+}
+
+void TSkillForm::CDK6MouseDown()
+{
+    SpinDown(CDK6, Value::Worms, +1, RepeatMode::None);
+}
+
+void TSkillForm::cdk1MouseUp()
+{
+    SpinUp(cdk1, true);
+}
+
+void TSkillForm::CDK2MouseUp()
+{
+    SpinUp(CDK2, true);
+}
+
+void TSkillForm::CDK3MouseUp()
+{
+    SpinUp(CDK3, true);
+}
+
+void TSkillForm::CDK4MouseUp()
+{
+    SpinUp(CDK4, true);
+}
+
+void TSkillForm::CDK5MouseUp()
+{
+    SpinUp(CDK5, false);
+}
+
+void TSkillForm::CDK6MouseUp()
+{
+    SpinUp(CDK6, false);
+}
+
+void TSkillForm::Timer1Timer()
+{
+    switch (repeat_)
+    {
+    case RepeatMode::ProbDown:
+        Step(Value::Prob, -1);
+        break;
+    case RepeatMode::ProbUp:
+        Step(Value::Prob, +1);
+        break;
+    case RepeatMode::TimerDown:
+        Step(Value::Timer, -1);
+        break;
+    case RepeatMode::TimerUp:
+        Step(Value::Timer, +1);
+        break;
+    case RepeatMode::None:
+        break;
+    }
+}
+
+void TSkillForm::Image4Click()
+{
+    Close();
+}
+
+void TSkillForm::Image4MouseDown()
+{
+    ScreenButtonDown(Image4);
+}
+
+void TSkillForm::Image4MouseUp()
+{
+    ScreenButtonUp(Image4);
 }

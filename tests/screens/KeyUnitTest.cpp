@@ -1,0 +1,371 @@
+// The controls screen driven through its input: the key-name table, selecting and naming a
+// direction, and what Save and Cancel leave in the settings file and the bindings.
+#include "screens/KeyUnit.h"
+
+#include "screens/Main.h"
+#include "settings/IniFile.h"
+#include "ui/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+constexpr ui::Color kLightRed{255, 94, 94};
+
+// Points XDG_CONFIG_HOME at a fresh folder for the test's lifetime and puts it back afterwards.
+class TempConfigHome
+{
+public:
+    TempConfigHome()
+    {
+        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
+            old_ = old;
+        std::string templ = (fs::temp_directory_path() / "zorbel-keys-XXXXXX").string();
+        if (::mkdtemp(templ.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        root_ = templ;
+        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    }
+    ~TempConfigHome()
+    {
+        if (old_)
+            ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    TempConfigHome(const TempConfigHome&) = delete;
+    TempConfigHome& operator=(const TempConfigHome&) = delete;
+
+private:
+    fs::path root_;
+    std::optional<std::string> old_;
+};
+
+class KeyFormTest : public ::testing::Test
+{
+protected:
+    KeyFormTest()
+    {
+        app.ErrorHandler = [this](const std::string& message)
+        {
+            errors.push_back(message);
+        };
+    }
+
+    int Stored(const char* key) const
+    {
+        return TIniFile(ConfigFilePath()).ReadInteger("Keys", key, -1);
+    }
+
+    void Click(ui::Control& c)
+    {
+        const ui::Point p = c.ToForm({c.Width() / 2, c.Height() / 2});
+        app.MouseDown(ui::MouseButton::Left, p.x, p.y);
+        // Released where it was pressed, though a screen button has sunk meanwhile.
+        app.MouseUp(ui::MouseButton::Left, p.x, p.y);
+    }
+
+    void Open()
+    {
+        menu.Image4Click(); // the menu's Controls item
+        ASSERT_EQ(app.TopForm(), &keys);
+    }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const ui::Label* l : {&keys.LabelL, &keys.LabelU, &keys.LabelR, &keys.LabelD,
+                                   &keys.LabelL1, &keys.LabelU1, &keys.LabelR1, &keys.LabelD1,
+                                   &keys.LabelL2, &keys.LabelU2, &keys.LabelR2, &keys.LabelD2})
+            names.push_back(l->Caption());
+        return names;
+    }
+
+    // The boxes whose pen has the selected colour.
+    std::vector<const ui::Shape*> SelectedBoxes() const
+    {
+        std::vector<const ui::Shape*> selected;
+        for (const ui::Shape* s :
+             {&keys.ShapeL,   &keys.ShapeLs,  &keys.ShapeU,   &keys.ShapeUs,  &keys.ShapeR,
+              &keys.ShapeRs,  &keys.ShapeD,   &keys.ShapeDs,  &keys.ShapeL1,  &keys.ShapeLs1,
+              &keys.ShapeU1,  &keys.ShapeUs1, &keys.ShapeR1,  &keys.ShapeRs1, &keys.ShapeD1,
+              &keys.ShapeDs1, &keys.ShapeL2,  &keys.ShapeLs2, &keys.ShapeU2,  &keys.ShapeUs2,
+              &keys.ShapeR2,  &keys.ShapeRs2, &keys.ShapeD2,  &keys.ShapeDs2})
+        {
+            if (s->Pen().color == kLightRed)
+                selected.push_back(s);
+            else
+                EXPECT_EQ(s->Pen().color, ui::clBlue);
+        }
+        return selected;
+    }
+
+    TempConfigHome config;
+    ui::Application app{{.headless = true}};
+    Screens screens{app};
+    TForm1 menu{screens};
+    TKeyForm keys{screens};
+    std::vector<std::string> errors;
+};
+
+const std::vector<std::string> kArrows{"Left",  "Up",   "Right", "Down", "Left",  "Up",
+                                       "Right", "Down", "Left",  "Up",   "Right", "Down"};
+
+TEST_F(KeyFormTest, KeyNameTableHoldsItsSixtyFiveKeysInOrder)
+{
+    const auto& table = keys.Keys();
+    ASSERT_EQ(table.size(), 65u);
+    for (int n = 1; n <= 12; ++n)
+    {
+        EXPECT_EQ(table[n - 1].Code, 111 + n);
+        EXPECT_EQ(table[n - 1].Name, "F" + std::to_string(n));
+    }
+    const std::vector<std::pair<int, std::string>> named{
+        {192, "~"},     {8, "Del"},   {13, "Enter"}, {16, "Shift"}, {17, "Ctrl"}, {18, "Alt"},
+        {32, "Space"},  {37, "Left"}, {38, "Up"},    {39, "Right"}, {40, "Down"}, {45, "Insert"},
+        {46, "Delete"}, {33, "PgUp"}, {34, "PgDn"},  {35, "End"},   {36, "Home"}};
+    for (std::size_t i = 0; i < named.size(); ++i)
+    {
+        EXPECT_EQ(table[12 + i].Code, named[i].first) << i;
+        EXPECT_EQ(table[12 + i].Name, named[i].second) << i;
+    }
+    for (int i = 0; i < 10; ++i)
+    {
+        EXPECT_EQ(table[29 + i].Code, '0' + i);
+        EXPECT_EQ(table[29 + i].Name, std::string(1, static_cast<char>('0' + i)));
+    }
+    for (int i = 0; i < 26; ++i)
+    {
+        EXPECT_EQ(table[39 + i].Code, 'A' + i);
+        EXPECT_EQ(table[39 + i].Name, std::string(1, static_cast<char>('A' + i)));
+    }
+
+    std::set<int> codes;
+    std::set<std::string> names;
+    for (const TKeys& key : table)
+    {
+        codes.insert(key.Code);
+        names.insert(key.Name);
+        EXPECT_EQ(keys.Normal(key.Code), key.Name);
+        EXPECT_EQ(keys.KeyInt(key.Name), key.Code);
+    }
+    EXPECT_EQ(codes.size(), 65u);
+    EXPECT_EQ(names.size(), 65u);
+    EXPECT_EQ(names.count("None"), 0u);
+    EXPECT_EQ(codes.count(0), 0u);
+}
+
+TEST_F(KeyFormTest, NoneStandsForZeroAndForEverythingOutsideTheTable)
+{
+    EXPECT_EQ(keys.Normal(0), "None");
+    EXPECT_EQ(keys.Normal(ui::vk::Numpad0 + 5), "None");
+    EXPECT_EQ(keys.Normal(ui::vk::Escape), "None");
+    EXPECT_EQ(keys.KeyInt("None"), 0);
+    EXPECT_EQ(keys.KeyInt("w"), 0); // letter case counts
+    EXPECT_EQ(keys.KeyInt("PGUP"), 0);
+    EXPECT_EQ(keys.KeyInt(""), 0);
+    EXPECT_EQ(keys.KeyInt("W"), 87);
+}
+
+TEST_F(KeyFormTest, WithoutASettingsFileAllThreeGroupsShowTheArrows)
+{
+    Open();
+    EXPECT_EQ(Names(), kArrows);
+    EXPECT_TRUE(SelectedBoxes().empty());
+}
+
+TEST_F(KeyFormTest, PlayerTwoUpSetToWIsSavedAndReloaded)
+{
+    Open();
+    Click(keys.ShapeU2);
+    EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeU2, &keys.ShapeUs2}));
+
+    app.KeyDown('W');
+    EXPECT_EQ(keys.LabelU2.Caption(), "W");
+    EXPECT_TRUE(SelectedBoxes().empty());
+    // Nothing is stored before Save.
+    EXPECT_FALSE(fs::exists(ConfigFilePath()));
+    EXPECT_EQ(menu.UpKey2, 38);
+
+    Click(keys.Image13);
+    EXPECT_FALSE(keys.IsShown());
+    EXPECT_EQ(Stored("UpKey2"), 87);
+    EXPECT_EQ(menu.UpKey2, 87);
+    EXPECT_EQ(Stored("LeftKey"), 37);
+    EXPECT_EQ(Stored("RightKey"), 39);
+    EXPECT_EQ(Stored("UpKey"), 38);
+    EXPECT_EQ(Stored("DownKey"), 40);
+    EXPECT_EQ(Stored("UpKey1"), 38);
+    EXPECT_EQ(Stored("DownKey2"), 40);
+    EXPECT_EQ(menu.UpKey, 38);
+    EXPECT_EQ(menu.UpKey1, 38);
+    EXPECT_TRUE(errors.empty());
+
+    Open();
+    EXPECT_EQ(keys.LabelU2.Caption(), "W");
+}
+
+TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
+{
+    Open();
+    Click(keys.ShapeL);
+    app.KeyDown(ui::vk::Back);
+    Click(keys.ShapeR1);
+    app.KeyDown(ui::vk::Delete);
+    EXPECT_EQ(keys.LabelL.Caption(), "Del");
+    EXPECT_EQ(keys.LabelR1.Caption(), "Delete");
+
+    Click(keys.Image13);
+    EXPECT_EQ(Stored("LeftKey"), 8);
+    EXPECT_EQ(Stored("RightKey1"), 46);
+    EXPECT_EQ(menu.LeftKey, 8);
+    EXPECT_EQ(menu.RightKey1, 46);
+}
+
+TEST_F(KeyFormTest, KeyPressWithNothingSelectedChangesNoName)
+{
+    Open();
+    app.KeyDown('W');
+    app.KeyDown(ui::vk::Numpad0);
+    EXPECT_EQ(Names(), kArrows);
+    EXPECT_TRUE(keys.IsShown());
+}
+
+TEST_F(KeyFormTest, SelectingAnotherBoxUnselectsTheFirstAndIsDrawnLightRed)
+{
+    Open();
+    Click(keys.ShapeD);
+    Click(keys.ShapeL1);
+    EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeL1, &keys.ShapeLs1}));
+
+    app.Render();
+    const ui::Point box = keys.ShapeL1.ToForm({0, 20});
+    const ui::Point nameBox = keys.ShapeLs1.ToForm({0, 8});
+    const ui::Point other = keys.ShapeD.ToForm({0, 30});
+    EXPECT_EQ(app.Screen().Pixel(box.x, box.y), kLightRed);
+    EXPECT_EQ(app.Screen().Pixel(nameBox.x, nameBox.y), kLightRed);
+    EXPECT_EQ(app.Screen().Pixel(other.x, other.y), ui::clBlue);
+
+    app.KeyDown('Q');
+    EXPECT_EQ(keys.LabelL1.Caption(), "Q");
+    EXPECT_EQ(keys.LabelD.Caption(), "Down");
+}
+
+TEST_F(KeyFormTest, PressAnywhereInAKeyBoxSelectsIt)
+{
+    Open();
+    // The middle holds the worm picture when there is one; the corner only the box.
+    const ui::Point corner = keys.ShapeR.ToForm({2, 2});
+    app.MouseDown(ui::MouseButton::Right, corner.x, corner.y);
+    app.MouseUp(ui::MouseButton::Right, corner.x, corner.y);
+    EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeR, &keys.ShapeRs}));
+    Click(keys.ShapeD2);
+    EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeD2, &keys.ShapeDs2}));
+    // The name box is not a key box.
+    Click(keys.ShapeLs);
+    EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeD2, &keys.ShapeDs2}));
+}
+
+TEST_F(KeyFormTest, EscapeWithABoxSelectedClosesWithoutStoringAnything)
+{
+    Open();
+    Click(keys.ShapeL1);
+    app.KeyDown(ui::vk::Escape);
+    EXPECT_FALSE(keys.IsShown());
+    EXPECT_FALSE(fs::exists(ConfigFilePath()));
+    EXPECT_EQ(menu.LeftKey1, 37);
+
+    Open();
+    EXPECT_EQ(Names(), kArrows);
+    EXPECT_TRUE(SelectedBoxes().empty());
+}
+
+TEST_F(KeyFormTest, CancelForgetsTheEdits)
+{
+    Open();
+    Click(keys.ShapeU);
+    app.KeyDown('E');
+    EXPECT_EQ(keys.LabelU.Caption(), "E");
+    Click(keys.Image14);
+    EXPECT_FALSE(keys.IsShown());
+    EXPECT_FALSE(fs::exists(ConfigFilePath()));
+    EXPECT_EQ(menu.UpKey, 38);
+
+    Open();
+    EXPECT_EQ(keys.LabelU.Caption(), "Up");
+}
+
+TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
+{
+    Open();
+    Click(keys.ShapeD);
+    app.KeyDown(ui::vk::Numpad0 + 8);
+    EXPECT_EQ(keys.LabelD.Caption(), "None");
+    Click(keys.Image13);
+    EXPECT_EQ(Stored("DownKey"), 0);
+    EXPECT_EQ(menu.DownKey, 0);
+
+    Open();
+    EXPECT_EQ(keys.LabelD.Caption(), "None");
+}
+
+TEST_F(KeyFormTest, BindingOutsideTheTableShowsNoneAndSavesAsZero)
+{
+    TIniFile(ConfigFilePath()).WriteInteger("Keys", "RightKey2", 999);
+    menu.InitKeys();
+    Open();
+    EXPECT_EQ(keys.LabelR2.Caption(), "None");
+    Click(keys.Image13);
+    EXPECT_EQ(Stored("RightKey2"), 0);
+    EXPECT_EQ(menu.RightKey2, 0);
+}
+
+TEST_F(KeyFormTest, ShowingUsesTheBindingsInMemoryNotTheFile)
+{
+    TIniFile(ConfigFilePath()).WriteInteger("Keys", "LeftKey", 'A');
+    menu.LeftKey2 = 'K';
+    Open();
+    EXPECT_EQ(keys.LabelL.Caption(), "Left");
+    EXPECT_EQ(keys.LabelL2.Caption(), "K");
+}
+
+TEST_F(KeyFormTest, FailedWriteShowsTheMessageAndKeepsTheScreenAndBindings)
+{
+    fs::create_directories(ConfigFilePath());
+    Open();
+    Click(keys.ShapeL);
+    app.KeyDown('Z');
+    Click(keys.Image13);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Unable to write to Zorbel2.ini");
+    EXPECT_TRUE(keys.IsShown());
+    EXPECT_EQ(menu.LeftKey, 37);
+    EXPECT_EQ(keys.LabelL.Caption(), "Z");
+}
+
+TEST_F(KeyFormTest, ScreenButtonsSinkWhilePressed)
+{
+    Open();
+    const int left = keys.Image14.Left();
+    const ui::Point p = keys.Image14.ToForm({14, 13});
+    app.MouseDown(ui::MouseButton::Left, p.x, p.y);
+    EXPECT_EQ(keys.Image14.Left(), left + 3);
+    // Released elsewhere: no click.
+    app.MouseUp(ui::MouseButton::Left, 0, 0);
+    EXPECT_EQ(keys.Image14.Left(), left);
+    EXPECT_TRUE(keys.IsShown());
+}
+
+} // namespace
