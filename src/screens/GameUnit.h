@@ -1,25 +1,146 @@
-// Placeholder game screen until it is built.
+// The game screen: the board, the computer worms and the player's worm of the single game, its
+// tick, targets, keys, death sequence and scoreboard.
 #pragma once
 
+#include "engine/Board.h"
+#include "engine/Random.h"
+#include "engine/Worms.h"
 #include "screens/Screens.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
+#include "widgets/Animate.h"
+#include "widgets/Blend.h"
 #include "widgets/Std2.h"
+#include "widgets/Wave.h"
+
+#include <array>
+#include <cstdint>
+
+// Where a visit of the screen stands. Only Playing lets the tick run; Pause moves between
+// Playing and Paused and is ignored in every other phase.
+enum class GamePhase
+{
+    Idle,              // hidden, or shown with nothing started
+    Waiting,           // the short wait before a game
+    Playing,           // the tick runs
+    Paused,            // the tick is held by Pause
+    RemovingPlayer,    // the death sequence erases the player's worm
+    RemovingComputers, // then the computer worms
+};
+
+class TForm1;
 
 class TGameForm final : public ui::Form
 {
 public:
     explicit TGameForm(Screens& screens);
+    ~TGameForm() override;
 
-    int Get_User_ID() { return -1; }
+    // Painting on the board; neither changes a cell code.
+    void DrawSection(const ui::Bitmap& picture, engine::Cell cell);
+    void DeleteSection(engine::Cell cell);
+    // After a crawl step: erase the cell the tail left (if it left one), draw the new head and
+    // bring the two codes up to date.
+    void RedrawWorm(int n);
+    void RedrawPlayerWorm();
 
+    // One tick of the single game: the player first, then computer worms 1 to N.
+    void Timer1Timer(widgets::TzcTimer& sender);
+    void DetectFree(int n);
+    void DetectMainDir(int n);
+    std::uint8_t Rand(std::uint8_t a, std::uint8_t b);
+    std::uint8_t Rand3(std::uint8_t a, std::uint8_t b, std::uint8_t c);
+    // Puts the target on a random empty inner cell and shows it there; with no empty cell left
+    // the target stays hidden.
+    void PutNewTarget();
+
+    void FormKeyDown(ui::Form& sender, int& key);
+    // Death test and eating for the cell under the player's new head.
+    void CheckPlayerWormEvents();
+    void Dead();
+    void KillPlayerWorm();
+    void pKillTimerTimer(widgets::TzcTimer& sender);
+    void cKillTimerTimer(widgets::TzcTimer& sender);
+    void WaitTimerTimer(widgets::TzcTimer& sender);
+    void NewGame();
+
+    void FormCreate();
+    void FormShow();
+    void FormHide();
+    void UpdateScoreLabel();
+    // The average change if the game ended now, from the statistics row and the score.
+    void UpdateLLL();
+
+    // Records: the current user's slot at the current level (-1 when not in the table), the
+    // recording of a finished game, and the record texts shown during play.
+    int Get_User_ID();
+    void CheckHiScore();
+    void UpdateHiScoreLabel();
+
+    GamePhase Phase() const { return phase_; }
+    // Random numbers come from Generator unless a source is set here (null: Generator again).
+    void SetRandomSource(engine::RandomSource* source);
+    int Random(int n) { return random_->Random(n); }
+
+    // Game state.
+    engine::Board Board;
+    std::array<engine::ComputerWorm, engine::kComputerWorms + 1> Worms{}; // 1..8 used
+    engine::PlayerWorm Player;
+    engine::Cell TargetCell;
+    int Score = 0;
+    int RemovalCounter = 0;
+    engine::RandomGenerator Generator;
+
+    // Worm pictures: index 0 the player's (b0.bmp), 1..8 the computer worms' (b1..b8.bmp).
+    std::array<ui::Bitmap, engine::kComputerWorms + 1> WormPictures;
+    ui::Bitmap Player2Picture; // b2.bmp once more, for player 2 of a death match
+
+    // Form data.
     ui::Panel Panel1;
+    ui::Image Image1;
     ui::Label Label1;
-    ui::Label Label2;
+    ui::Label ScoreLabel;
+    ui::Label Label5;
     ui::Label Label3;
+    ui::Label Label2;
     ui::Image Image3;
-    TzcTimer Timer1;
+    ui::Label HiScoreLabel;
+    widgets::TAnimatedImage AnimatedImage1; // a small strip that the board panel covers
+    widgets::TzNWBlendPaint zNWBlendPaint1;
+    ui::Panel Panel2;
+    ui::PaintBox PaintBox1;
+    ui::Image Image2; // the grid over the board
+    widgets::TAnimatedImage Target;
+    widgets::TAnimatedImage Target2;
+    widgets::TzNWBlendPaint zNWBlendPaint2;
+    ui::Label Label6;
+    ui::Label GL;
+    ui::Label Label7;
+    ui::Label EL;
+    ui::Label Label8;
+    ui::Label AL;
+    ui::Label Label9;
+    ui::Label HL;
+    ui::Label LLL;
+    widgets::TzcTimer Timer1;
+    widgets::TzcTimer TimerDM;
+    widgets::TzcTimer pKillTimer;
+    widgets::TzcTimer cKillTimer;
+    widgets::TzcTimer WaitTimer;
+    widgets::TzcTimer DMKiller;
+    TWave Hrum;
+    TWave DeadSound;
 
 private:
+    TForm1& Main() const;
+    void BuildLayout();
+    void ResetBoard();
+    void StopAllTimers();
+
     Screens& screens_;
+    GamePhase phase_ = GamePhase::Idle;
+    engine::RandomSource* random_ = &Generator;
+    // The skill parameters of the game under way, taken when it starts.
+    int wormCount_ = 0;
+    int prob_ = 6;
 };

@@ -46,10 +46,12 @@ public:
     int Random(int n) override
     {
         bounds.push_back(n);
-        return inner_.Random(n);
+        values.push_back(inner_.Random(n));
+        return values.back();
     }
 
     std::vector<int> bounds;
+    std::vector<int> values;
 
 private:
     engine::RandomSource& inner_;
