@@ -331,28 +331,6 @@ TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInFo
     EXPECT_EQ(menu.WormCount, 5);
 }
 
-TEST_F(SkillFormTest, OtherKeysLeaveTheScreenOpen)
-{
-    Open();
-    app.KeyDown('A');
-    app.KeyDown(ui::vk::Space);
-    EXPECT_TRUE(skill.IsShown());
-    EXPECT_FALSE(fs::exists(ConfigFilePath()));
-}
-
-TEST_F(SkillFormTest, MainMenuButtonSinksWhilePressedAndClosesOnRelease)
-{
-    Open();
-    const int left = skill.Image4.Left();
-    Press(skill.Image4);
-    EXPECT_EQ(skill.Image4.Left(), left + 3);
-    EXPECT_TRUE(skill.IsShown());
-    Release(skill.Image4);
-    EXPECT_EQ(skill.Image4.Left(), left);
-    EXPECT_FALSE(skill.IsShown());
-    EXPECT_EQ(Stored("MAin", "Skill"), 3);
-}
-
 TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
 {
     // A folder where the file should be: no write can replace it.

@@ -285,26 +285,4 @@ TEST_F(ShapeTest, WritingTheValueAlreadyHeldRepaintsNothing)
     EXPECT_EQ(app.FramesPresented(), frames + 1);
 }
 
-TEST_F(ShapeTest, PassesMouseEventsOn)
-{
-    Place(TShapeType::stTriangle, TRotation::_090, 9, 17);
-    int downs = 0;
-    int ups = 0;
-    shape.OnMouseDown = [&](ui::Control& sender, ui::MouseButton, int x, int y)
-    {
-        EXPECT_EQ(&sender, &shape);
-        EXPECT_EQ(x, 4);
-        EXPECT_EQ(y, 3);
-        ++downs;
-    };
-    shape.OnMouseUp = [&](ui::Control&, ui::MouseButton, int, int)
-    {
-        ++ups;
-    };
-    app.MouseDown(ui::MouseButton::Right, kLeft + 4, kTop + 3);
-    app.MouseUp(ui::MouseButton::Right, kLeft + 4, kTop + 3);
-    EXPECT_EQ(downs, 1);
-    EXPECT_EQ(ups, 1);
-}
-
 } // namespace
