@@ -1,12 +1,267 @@
-// Placeholder screen until it is built.
+// The login screen: the two boxes, their keys, and login or registration against the users in
+// the settings file.
 #include "screens/NameUnit.h"
 
-TNameForm::TNameForm(Screens& screens) : ui::Form(screens.app), screens_(screens)
+#include "screens/Main.h"
+#include "screens/ScreenButton.h"
+
+#include <sodium.h>
+
+#include <stdexcept>
+
+namespace
+{
+
+constexpr ui::Color kActiveOutline = ui::clRed;
+constexpr ui::Color kInactiveOutline = ui::clBlue;
+constexpr std::string_view kHashPrefix = "$argon2id$";
+
+void EnsureSodium()
+{
+    static const bool ready = sodium_init() >= 0;
+    if (!ready)
+        throw std::runtime_error("Unable to start the password library");
+}
+
+void SetupBox(ui::Shape& box, int left, int top)
+{
+    box.SetBounds(left, top, 257, 33);
+    box.SetBrush(ui::Brush{ui::clBlack, true});
+    box.SetPen(ui::Pen{kInactiveOutline, 1, true});
+}
+
+void SetupBoxText(ui::Label& label, int left, int top)
+{
+    SetupLabel(label, left, top, "", 19, ui::clWhite);
+    label.SetAutoSize(false);
+    label.SetBounds(left, top, 241, 26);
+}
+
+} // namespace
+
+bool IsPasswordHash(std::string_view stored)
+{
+    return stored.starts_with(kHashPrefix);
+}
+
+std::string HashPassword(std::string_view password)
+{
+    EnsureSodium();
+    char hash[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(hash, password.data(), password.size(),
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
+        throw std::runtime_error("Not enough memory to protect the password");
+    return hash;
+}
+
+bool PasswordMatches(const std::string& stored, std::string_view typed)
+{
+    if (!IsPasswordHash(stored))
+        return stored == typed;
+    EnsureSodium();
+    return crypto_pwhash_str_verify(stored.c_str(), typed.data(), typed.size()) == 0;
+}
+
+TNameForm::TNameForm(Screens& screens)
+    : ui::Form(screens.app), Panel1(this), Label2(&Panel1), Shape1(&Panel1), NameLabel(&Panel1),
+      Label5(&Panel1), Shape3(&Panel1), PassLabel(&Panel1), Label1(&Panel1), Image1(&Panel1),
+      Label3(&Panel1), screens_(screens)
 {
     screens_.NameForm = this;
+
+    Panel1.SetBounds(0, 0, 337, 257);
+    SetupLabel(Label2, 40, 16, "Please type your name", 16, ui::clYellow);
+    SetupBox(Shape1, 40, 48);
+    SetupBoxText(NameLabel, 48, 51);
+    SetupLabel(Label5, 40, 104, "Please type your password", 16, ui::clYellow);
+    SetupBox(Shape3, 40, 136);
+    SetupBoxText(PassLabel, 48, 139);
+    SetupLabel(Label1, 144, 176, "Incorrect Password!!!", 16, ui::clLime);
+    Label1.SetVisible(false);
+    SetupScreenButton(Image1, 40, 216);
+    SetupLabel(Label3, 80, 216, "Continue", 19, ui::clWhite);
+
+    Image1.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
+    {
+        ScreenButtonDown(c);
+    };
+    Image1.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
+    {
+        ScreenButtonUp(c);
+    };
+    Image1.OnClick = [this](ui::Control&)
+    {
+        Image1Click();
+    };
+    OnShow = [this](ui::Form&)
+    {
+        FormShow();
+    };
+    OnHide = [this](ui::Form&)
+    {
+        FormHide();
+    };
     OnKeyDown = [this](ui::Form&, int& key)
     {
-        if (key == 27)
-            Hide();
+        FormKeyDown(key);
     };
+    FormCreate();
+}
+
+TNameForm::~TNameForm()
+{
+    if (screens_.NameForm == this)
+        screens_.NameForm = nullptr;
+}
+
+void TNameForm::FormCreate()
+{
+    SetColor(ui::clBlack);
+    CenterPanel(Panel1);
+    Panel1.SetColor(ui::clBlack);
+}
+
+void TNameForm::FormShow()
+{
+    typedName_.clear();
+    typedPassword_.clear();
+    NameLabel.SetCaption("");
+    PassLabel.SetCaption("");
+    // A message left from an attempt closed with Esc would greet the next person.
+    Label1.SetVisible(false);
+    SetNameFieldActive(true);
+}
+
+void TNameForm::FormHide()
+{
+    if (screens_.Form1 == nullptr)
+        return;
+    TForm1& menu = *screens_.Form1;
+    menu.Pop.Play();
+    if (!menu.UserName.empty())
+    {
+        menu.Image1.SetVisible(true);
+        menu.Label1.SetVisible(true);
+        // Also set by the menu once the modal show returns; here it is right for every close.
+        menu.Label11.SetCaption("#" + menu.UserName);
+    }
+}
+
+void TNameForm::SetNameFieldActive(bool active)
+{
+    nameFieldActive_ = active;
+    Shape1.SetPenColor(active ? kActiveOutline : kInactiveOutline);
+    Shape3.SetPenColor(active ? kInactiveOutline : kActiveOutline);
+}
+
+void TNameForm::AppendToName(char c)
+{
+    if (typedName_.size() >= kMaxTextLength)
+        return;
+    typedName_ += c;
+    NameLabel.SetCaption(typedName_);
+}
+
+void TNameForm::AppendToPassword(char c)
+{
+    if (typedPassword_.size() >= kMaxTextLength)
+        return;
+    typedPassword_ += c;
+    PassLabel.SetCaption(PassLabel.Caption() + "x");
+}
+
+void TNameForm::FormKeyDown(int& key)
+{
+    const bool letter = key >= 'A' && key <= 'Z';
+    const bool digit = key >= '0' && key <= '9';
+
+    if (key == ui::vk::Up || key == ui::vk::Down)
+        SetNameFieldActive(!nameFieldActive_);
+
+    if (nameFieldActive_)
+    {
+        if (letter || digit)
+            AppendToName(static_cast<char>(key));
+        else if (key == ui::vk::Back && !typedName_.empty())
+        {
+            typedName_.pop_back();
+            NameLabel.SetCaption(typedName_);
+        }
+        else if (key == ui::vk::Space)
+            AppendToName(' ');
+    }
+    else
+    {
+        if (letter || digit)
+            AppendToPassword(static_cast<char>(key));
+        else if (key == ui::vk::Back)
+        {
+            Label1.SetVisible(false);
+            if (!typedPassword_.empty())
+            {
+                typedPassword_.pop_back();
+                std::string shown = PassLabel.Caption();
+                shown.pop_back();
+                PassLabel.SetCaption(shown);
+            }
+        }
+        else if (key == ui::vk::Space)
+            AppendToPassword(' ');
+    }
+
+    if (key == ui::vk::Return)
+    {
+        if (nameFieldActive_)
+            SetNameFieldActive(false);
+        else
+            Image1Click();
+    }
+    if (key == ui::vk::Escape)
+        Close();
+}
+
+void TNameForm::Image1Click()
+{
+    if (typedName_.empty())
+    {
+        Close();
+        return;
+    }
+    if (screens_.Form1 == nullptr || !screens_.Form1->Ini)
+        return;
+    TForm1& menu = *screens_.Form1;
+    TIniFile& ini = *menu.Ini;
+
+    const int count = ini.ReadInteger("Main", "Usr_num", 0);
+    for (int i = 1; i <= count; ++i)
+    {
+        const std::string number = std::to_string(i);
+        if (ini.ReadString("User_Names", "name" + number, "") != typedName_)
+            continue;
+        const std::string stored = ini.ReadString("User_Pass", "pass" + number, "");
+        if (!PasswordMatches(stored, typedPassword_))
+        {
+            Label1.SetVisible(true);
+            return;
+        }
+        menu.UserName = typedName_;
+        Label1.SetVisible(false);
+        if (!IsPasswordHash(stored))
+            ini.WriteString("User_Pass", "pass" + number, HashPassword(typedPassword_));
+        Close();
+        return;
+    }
+
+    // Hashed before anything is written, and the three entries written as one replacement, so
+    // that no count ever stands in the file without its name and password.
+    const std::string hash = HashPassword(typedPassword_);
+    menu.UserName = typedName_;
+    const std::string number = std::to_string(count + 1);
+    TIniFile::Batch batch(ini);
+    ini.WriteInteger("Main", "Usr_Num", count + 1);
+    ini.WriteString("User_Names", "name" + number, typedName_);
+    ini.WriteString("User_Pass", "pass" + number, hash);
+    batch.Commit();
+    Close();
 }

@@ -1,12 +1,277 @@
-// Placeholder screen until it is built.
+// The statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/Unit2.h"
 
-TForm2::TForm2(Screens& screens) : ui::Form(screens.app), screens_(screens)
+#include "screens/Main.h"
+#include "screens/ScreenButton.h"
+#include "settings/NumberText.h"
+
+#include <string>
+
+namespace
+{
+
+constexpr ui::Color kShownCaption = ui::clYellow;
+constexpr ui::Color kOtherCaption{142, 142, 142};
+
+constexpr int kRowLeft = 16;
+constexpr int kFirstRowTop = 88;
+constexpr int kRowPitch = 32;
+constexpr int kFirstDataTop = 124;
+constexpr int kCaptionTop = 356;
+
+void SetupNumberLabel(ui::Label& label, int left, int top)
+{
+    SetupLabel(label, left, top, "", 16, ui::clWhite);
+    label.SetAutoSize(false);
+    label.SetBounds(left, top, 65, label.Height());
+    label.SetAlignment(ui::Alignment::Right);
+}
+
+std::string Key(const char* word, int level, int slot)
+{
+    return word + std::to_string(level) + std::to_string(slot);
+}
+
+} // namespace
+
+TForm2::TForm2(Screens& screens)
+    : ui::Form(screens.app), Panel1(this), Label1(&Panel1), Shape1(&Panel1), Shape2(&Panel1),
+      Shape3(&Panel1), Shape4(&Panel1), Shape5(&Panel1), Shape6(&Panel1), Shape7(&Panel1),
+      Shape8(&Panel1), Shape9(&Panel1), Shape10(&Panel1), Shape11(&Panel1), Label2(&Panel1),
+      Label3(&Panel1), Label4(&Panel1), Label5(&Panel1), Label6(&Panel1), NL1(&Panel1),
+      NL2(&Panel1), NL3(&Panel1), NL4(&Panel1), NL5(&Panel1), NL6(&Panel1), NL7(&Panel1),
+      GP1(&Panel1), GP2(&Panel1), GP3(&Panel1), GP4(&Panel1), GP5(&Panel1), GP6(&Panel1),
+      GP7(&Panel1), E1(&Panel1), E2(&Panel1), E3(&Panel1), E4(&Panel1), E5(&Panel1), E6(&Panel1),
+      E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1), A6(&Panel1),
+      A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1), S6(&Panel1),
+      S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
+      Image13(&Panel1), Label40(&Panel1),
+      screens_(screens), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2, &GP3,
+                                                                                  &GP4, &GP5, &GP6,
+                                                                                  &GP7},
+      eaten_{&E1, &E2, &E3, &E4, &E5, &E6, &E7}, averages_{&A1, &A2, &A3, &A4, &A5, &A6, &A7},
+      scores_{&S1, &S2, &S3, &S4, &S5, &S6, &S7}, captions_{&BLabel, &ALabel, &PLabel, &ELabel}
 {
     screens_.Form2 = this;
+
+    Panel1.SetBounds(0, 0, 577, 449);
+    SetupLabel(Label1, 8, 0, "Statistics", 35, ui::clRed);
+
+    ui::Shape* rows[] = {&Shape1, &Shape2, &Shape3, &Shape4, &Shape5, &Shape6, &Shape7, &Shape8};
+    for (int i = 0; i < 8; ++i)
+    {
+        rows[i]->SetBounds(kRowLeft, kFirstRowTop + kRowPitch * i, 545, 33);
+        rows[i]->SetBrush(ui::Brush{ui::clBlack, true});
+        rows[i]->SetPen(ui::Pen{ui::clBlue, 1, true});
+    }
+    struct Column
+    {
+        ui::Shape& shape;
+        int left;
+        int width;
+    };
+    const Column columns[] = {{Shape9, 224, 81}, {Shape10, 304, 81}, {Shape11, 384, 97}};
+    for (const Column& column : columns)
+    {
+        column.shape.SetBounds(column.left, kFirstRowTop, column.width, 257);
+        column.shape.SetBrush(ui::Brush{ui::clBlack, false});
+        column.shape.SetPen(ui::Pen{ui::clBlue, 1, true});
+    }
+
+    SetupLabel(Label2, 24, 92, "Name", 16, ui::clYellow);
+    SetupLabel(Label3, 248, 92, "Games", 16, ui::clYellow);
+    SetupLabel(Label4, 336, 92, "Eaten", 16, ui::clYellow);
+    SetupLabel(Label5, 416, 92, "Average", 16, ui::clYellow);
+    SetupLabel(Label6, 496, 92, "HiScore", 16, ui::clYellow);
+
+    for (int k = 0; k < 7; ++k)
+    {
+        const int top = kFirstDataTop + kRowPitch * k;
+        SetupLabel(*names_[k], 24, top, "", 16, ui::clWhite);
+        SetupNumberLabel(*games_[k], 232, top);
+        SetupNumberLabel(*eaten_[k], 312, top);
+        SetupNumberLabel(*averages_[k], 408, top);
+        SetupNumberLabel(*scores_[k], 488, top);
+    }
+
+    SetupLabel(BLabel, 80, kCaptionTop, "Beginner", 21, kOtherCaption);
+    SetupLabel(ALabel, 184, kCaptionTop, "Amateur", 21, kOtherCaption);
+    SetupLabel(PLabel, 288, kCaptionTop, "Professional", 21, kOtherCaption);
+    SetupLabel(ELabel, 424, kCaptionTop, "Master", 21, kOtherCaption);
+    BLabel.OnClick = [this](ui::Control&)
+    {
+        BLabelClick();
+    };
+    ALabel.OnClick = [this](ui::Control&)
+    {
+        ALabelClick();
+    };
+    PLabel.OnClick = [this](ui::Control&)
+    {
+        PLabelClick();
+    };
+    ELabel.OnClick = [this](ui::Control&)
+    {
+        ELabelClick();
+    };
+
+    SetupScreenButton(Image13, 16, 414);
+    SetupLabel(Label40, 56, 414, "Continue", 19, ui::clWhite);
+    Image13.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
+    {
+        ScreenButtonDown(c);
+    };
+    Image13.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
+    {
+        ScreenButtonUp(c);
+    };
+    Image13.OnClick = [this](ui::Control&)
+    {
+        Image13Click();
+    };
+
+    OnShow = [this](ui::Form&)
+    {
+        FormShow();
+    };
+    OnHide = [this](ui::Form&)
+    {
+        FormHide();
+    };
     OnKeyDown = [this](ui::Form&, int& key)
     {
-        if (key == 27)
-            Hide();
+        FormKeyDown(key);
     };
+    FormCreate();
+}
+
+TForm2::~TForm2()
+{
+    if (screens_.Form2 == this)
+        screens_.Form2 = nullptr;
+}
+
+void TForm2::FormCreate()
+{
+    SetColor(ui::clBlack);
+    CenterPanel(Panel1);
+    Panel1.SetColor(ui::clBlack);
+    for (ui::Label* caption : captions_)
+        caption->SetFontColor(kOtherCaption);
+}
+
+void TForm2::FormShow()
+{
+    if (screens_.Form1 != nullptr)
+        UpdateAll(screens_.Form1->SkillLevel);
+}
+
+void TForm2::FormHide()
+{
+    PlayPop();
+}
+
+void TForm2::UpdateAll(int level)
+{
+    // Custom games are never recorded, so Custom shows Professional; so does any level a hand
+    // edit could have left out of range.
+    if (level < 1 || level > 4)
+        level = 3;
+    for (ui::Label* caption : captions_)
+        caption->SetFontColor(kOtherCaption);
+    captions_[level - 1]->SetFontColor(kShownCaption);
+
+    if (screens_.Form1 == nullptr || !screens_.Form1->Ini)
+        return;
+    const TIniFile& ini = *screens_.Form1->Ini;
+    for (int k = 1; k <= 7; ++k)
+        names_[k - 1]->SetCaption(ini.ReadString("HInames", Key("name", level, k), ""));
+    for (int k = 1; k <= 7; ++k)
+        games_[k - 1]->SetCaption(
+            PadLeft(ini.ReadString("HIgames", Key("games", level, k), "00000"), 5));
+    for (int k = 1; k <= 7; ++k)
+        eaten_[k - 1]->SetCaption(
+            PadLeft(ini.ReadString("HIeaten", Key("eaten", level, k), "000000"), 6));
+    for (int k = 1; k <= 7; ++k)
+        averages_[k - 1]->SetCaption(
+            PadLeft(ini.ReadString("HIaverage", Key("average", level, k), "000"), 3));
+    for (int k = 1; k <= 7; ++k)
+        scores_[k - 1]->SetCaption(
+            PadLeft(ini.ReadString("HIScores", Key("score", level, k), "000"), 3));
+    for (int k = 0; k < 7; ++k)
+    {
+        if (names_[k]->Caption().empty())
+        {
+            games_[k]->SetCaption("");
+            eaten_[k]->SetCaption("");
+            averages_[k]->SetCaption("");
+            scores_[k]->SetCaption("");
+        }
+    }
+}
+
+int TForm2::ShownLevel() const
+{
+    for (int i = 0; i < 4; ++i)
+    {
+        if (captions_[i]->Font().color == kShownCaption)
+            return i + 1;
+    }
+    return 0;
+}
+
+void TForm2::FormKeyDown(int& key)
+{
+    if (key == 27 || key == 13)
+    {
+        Close();
+        return;
+    }
+    if (screens_.Form1 == nullptr)
+        return;
+    // Right is tested first: a key bound to both directions steps right.
+    static constexpr void (TForm2::*kClicks[4])() = {&TForm2::BLabelClick, &TForm2::ALabelClick,
+                                                     &TForm2::PLabelClick, &TForm2::ELabelClick};
+    const int shown = ShownLevel();
+    if (shown == 0)
+        return;
+    if (key == screens_.Form1->RightKey)
+        (this->*kClicks[shown % 4])();
+    else if (key == screens_.Form1->LeftKey)
+        (this->*kClicks[(shown + 2) % 4])();
+}
+
+void TForm2::BLabelClick()
+{
+    PlayPop();
+    UpdateAll(1);
+}
+
+void TForm2::ALabelClick()
+{
+    PlayPop();
+    UpdateAll(2);
+}
+
+void TForm2::PLabelClick()
+{
+    PlayPop();
+    UpdateAll(3);
+}
+
+void TForm2::ELabelClick()
+{
+    PlayPop();
+    UpdateAll(4);
+}
+
+void TForm2::Image13Click()
+{
+    Close();
+}
+
+void TForm2::PlayPop()
+{
+    if (screens_.Form1 != nullptr)
+        screens_.Form1->Pop.Play();
 }

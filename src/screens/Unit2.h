@@ -1,14 +1,69 @@
-// Placeholder screen until it is built.
+// The statistics screen: one level's records table of seven users and the captions that choose
+// the level.
 #pragma once
 
 #include "screens/Screens.h"
+#include "ui/Control.h"
 #include "ui/Form.h"
+
+#include <array>
 
 class TForm2 final : public ui::Form
 {
 public:
     explicit TForm2(Screens& screens);
+    ~TForm2() override;
+
+    // Fills the table for a level and makes its caption yellow; Custom (5) shows Professional.
+    void UpdateAll(int level);
+    // The level whose caption is yellow: 1 to 4, or 0 before the first UpdateAll.
+    int ShownLevel() const;
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormHide();
+    void FormKeyDown(int& key);
+    void BLabelClick();
+    void ALabelClick();
+    void PLabelClick();
+    void ELabelClick();
+    void Image13Click();
+
+    // Form data.
+    ui::Panel Panel1;
+    ui::Label Label1; // title
+    // The table's grid: the filled row boxes Shape1 to Shape8 first, then the unfilled column
+    // boxes Shape9 to Shape11 over them.
+    ui::Shape Shape1, Shape2, Shape3, Shape4, Shape5, Shape6, Shape7, Shape8;
+    ui::Shape Shape9, Shape10, Shape11;
+    ui::Label Label2; // header: Name, Games, Eaten, Average, HiScore
+    ui::Label Label3;
+    ui::Label Label4;
+    ui::Label Label5;
+    ui::Label Label6;
+    ui::Label NL1, NL2, NL3, NL4, NL5, NL6, NL7;
+    ui::Label GP1, GP2, GP3, GP4, GP5, GP6, GP7;
+    ui::Label E1, E2, E3, E4, E5, E6, E7;
+    ui::Label A1, A2, A3, A4, A5, A6, A7;
+    ui::Label S1, S2, S3, S4, S5, S6, S7;
+    ui::Label BLabel;
+    ui::Label ALabel;
+    ui::Label PLabel;
+    ui::Label ELabel;
+    ui::Image Image13; // Continue
+    ui::Label Label40;
 
 private:
+    void PlayPop();
+
     Screens& screens_;
+    // Rows 1 to 7 at indices 0 to 6.
+    std::array<ui::Label*, 7> names_;
+    std::array<ui::Label*, 7> games_;
+    std::array<ui::Label*, 7> eaten_;
+    std::array<ui::Label*, 7> averages_;
+    std::array<ui::Label*, 7> scores_;
+    // Beginner, Amateur, Professional, Master.
+    std::array<ui::Label*, 4> captions_;
 };

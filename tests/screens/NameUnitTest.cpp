@@ -1,0 +1,264 @@
+// The login screen through its key handler: typing, switching fields, registration, login, the
+// wrong-password message, and what reaches the settings file.
+#include "screens/NameUnit.h"
+
+#include "ScreenTestEnv.h"
+#include "screens/GameUnit.h"
+#include "screens/Main.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using screentest::TempConfig;
+using namespace ui::vk;
+
+class NameUnitTest : public screentest::ScreenTest
+{
+protected:
+    // Opens the screen and submits name and password the way a person types them.
+    void LogIn(const std::string& name, const std::string& password)
+    {
+        login.Show();
+        Type(name);
+        app.KeyDown(Return);
+        Type(password);
+        app.KeyDown(Return);
+    }
+
+    std::string Stored(const char* section, const std::string& key) const
+    {
+        return menu.Ini->ReadString(section, key, "<missing>");
+    }
+
+    TForm1 menu{screens};
+    TGameForm game{screens};
+    TNameForm login{screens};
+};
+
+TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
+{
+    login.Show();
+    EXPECT_TRUE(login.NameFieldActive());
+    Type("ANNA");
+    EXPECT_EQ(login.NameLabel.Caption(), "ANNA");
+    app.KeyDown(Return);
+    EXPECT_FALSE(login.NameFieldActive());
+    EXPECT_EQ(login.Shape3.Pen().color, ui::clRed);
+    EXPECT_EQ(login.Shape1.Pen().color, ui::clBlue);
+    Type("12");
+    EXPECT_EQ(login.PassLabel.Caption(), "xx");
+    EXPECT_EQ(login.TypedPassword(), "12");
+    EXPECT_EQ(login.NameLabel.Caption(), "ANNA");
+    EXPECT_TRUE(login.IsShown());
+    app.KeyDown(Return);
+
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_TRUE(menu.Image1.Visible());
+    EXPECT_TRUE(menu.Label1.Visible());
+    EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
+
+    const std::string text = TempConfig::FileText();
+    EXPECT_NE(text.find("Usr_Num=1"), std::string::npos) << text;
+    EXPECT_EQ(Stored("User_Names", "name1"), "ANNA");
+    const std::string pass = Stored("User_Pass", "pass1");
+    EXPECT_TRUE(pass.starts_with("$argon2id$")) << pass;
+    EXPECT_TRUE(PasswordMatches(pass, "12"));
+    EXPECT_FALSE(PasswordMatches(pass, "21"));
+    EXPECT_EQ(text.find("=12\n"), std::string::npos) << "the password itself is not stored";
+}
+
+TEST_F(NameUnitTest, WrongPasswordShowsTheMessageUntilBackspaceAndTheRightOneLogsIn)
+{
+    menu.Ini->WriteInteger("Main", "Usr_Num", 1);
+    menu.Ini->WriteString("User_Names", "name1", "ANNA");
+    menu.Ini->WriteString("User_Pass", "pass1", HashPassword("12"));
+    const std::string before = TempConfig::FileText();
+
+    LogIn("ANNA", "13");
+    EXPECT_TRUE(login.IsShown());
+    EXPECT_TRUE(login.Label1.Visible());
+    EXPECT_EQ(login.Label1.Caption(), "Incorrect Password!!!");
+    EXPECT_EQ(menu.UserName, "");
+    EXPECT_FALSE(menu.Image1.Visible());
+    EXPECT_EQ(login.NameLabel.Caption(), "ANNA") << "the fields stay as they are";
+    EXPECT_EQ(login.PassLabel.Caption(), "xx");
+
+    app.KeyDown(Back);
+    EXPECT_FALSE(login.Label1.Visible());
+    EXPECT_EQ(login.PassLabel.Caption(), "x");
+    Type("2");
+    app.KeyDown(Return);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
+    EXPECT_EQ(TempConfig::FileText(), before) << "a login writes nothing";
+}
+
+TEST_F(NameUnitTest, EscAfterAFailedAttemptKeepsTheUserAndTheNextOpeningHidesTheMessage)
+{
+    menu.Ini->WriteInteger("Main", "Usr_Num", 1);
+    menu.Ini->WriteString("User_Names", "name1", "ANNA");
+    menu.Ini->WriteString("User_Pass", "pass1", "12");
+    const std::string before = TempConfig::FileText();
+
+    LogIn("ANNA", "99");
+    ASSERT_TRUE(login.Label1.Visible());
+    app.KeyDown(Escape);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(menu.UserName, "");
+    EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
+    EXPECT_FALSE(menu.Image1.Visible());
+    EXPECT_EQ(TempConfig::FileText(), before) << "a failed attempt upgrades nothing";
+
+    login.Show();
+    EXPECT_FALSE(login.Label1.Visible());
+    EXPECT_EQ(login.NameLabel.Caption(), "");
+    EXPECT_EQ(login.PassLabel.Caption(), "");
+    EXPECT_TRUE(login.NameFieldActive());
+    EXPECT_EQ(login.Shape1.Pen().color, ui::clRed);
+    EXPECT_EQ(login.Shape3.Pen().color, ui::clBlue);
+}
+
+TEST_F(NameUnitTest, OlderPlainTextPasswordIsAcceptedOnceAndReplacedByItsHash)
+{
+    menu.Ini->WriteInteger("Main", "Usr_num", 2);
+    menu.Ini->WriteString("User_Names", "name1", "BOB");
+    menu.Ini->WriteString("User_Pass", "pass1", "SECRET");
+    menu.Ini->WriteString("User_Names", "name2", "ANNA");
+    menu.Ini->WriteString("User_Pass", "pass2", "12");
+    menu.Ini->WriteInteger("Keys", "LeftKey", 65);
+
+    LogIn("ANNA", "12");
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(menu.UserName, "ANNA");
+    const std::string pass = Stored("User_Pass", "pass2");
+    EXPECT_TRUE(pass.starts_with("$argon2id$")) << pass;
+    EXPECT_TRUE(PasswordMatches(pass, "12"));
+    EXPECT_EQ(Stored("User_Pass", "pass1"), "SECRET") << "other users are left alone";
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "2");
+    EXPECT_EQ(Stored("Keys", "LeftKey"), "65");
+
+    // The upgraded entry still logs in, and the plain text no longer does.
+    menu.UserName.clear();
+    LogIn("ANNA", "12");
+    EXPECT_EQ(menu.UserName, "ANNA");
+    menu.UserName.clear();
+    menu.Ini->WriteString("User_Pass", "pass2", pass.substr(0, pass.size() - 2) + "AA");
+    LogIn("ANNA", "12");
+    EXPECT_TRUE(login.Label1.Visible()) << "a damaged hash matches nothing";
+    EXPECT_EQ(menu.UserName, "");
+}
+
+TEST_F(NameUnitTest, NamesWithSpacesOrALeadingDigitRegisterAndLogInAgain)
+{
+    LogIn("JOHN SMITH", "1");
+    EXPECT_EQ(menu.UserName, "JOHN SMITH");
+    LogIn("2FAST", "");
+    EXPECT_EQ(menu.UserName, "2FAST");
+    EXPECT_EQ(Stored("User_Names", "name1"), "JOHN SMITH");
+    EXPECT_EQ(Stored("User_Names", "name2"), "2FAST");
+    EXPECT_EQ(Stored("Main", "Usr_num"), "2");
+
+    LogIn("JOHN SMITH", "1");
+    EXPECT_EQ(menu.UserName, "JOHN SMITH");
+    EXPECT_EQ(Stored("Main", "Usr_num"), "2") << "a known name is not registered again";
+    EXPECT_EQ(menu.Label11.Caption(), "#JOHN SMITH");
+}
+
+TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)
+{
+    LogIn("", "12");
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_FALSE(TempConfig::FileExists());
+    EXPECT_EQ(menu.UserName, "");
+    EXPECT_FALSE(menu.Image1.Visible());
+    EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
+
+    login.Show();
+    Type("ANNA");
+    app.KeyDown(Escape);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_FALSE(TempConfig::FileExists());
+    EXPECT_EQ(menu.UserName, "");
+}
+
+TEST_F(NameUnitTest, KeysEditOnlyTheActiveFieldAndOthersDoNothing)
+{
+    login.Show();
+    Type("AB");
+    app.KeyDown(Space);
+    Type("9");
+    app.KeyDown(ui::vk::Numpad0);
+    app.KeyDown(Oem3);
+    app.KeyDown(Left);
+    EXPECT_EQ(login.TypedName(), "AB 9");
+    app.KeyDown(Back);
+    app.KeyDown(Back);
+    EXPECT_EQ(login.NameLabel.Caption(), "AB");
+
+    app.KeyDown(Down);
+    EXPECT_FALSE(login.NameFieldActive());
+    Type("Z");
+    app.KeyDown(Space);
+    EXPECT_EQ(login.TypedPassword(), "Z ");
+    EXPECT_EQ(login.PassLabel.Caption(), "xx");
+    EXPECT_EQ(login.TypedName(), "AB");
+
+    app.KeyDown(Up);
+    EXPECT_TRUE(login.NameFieldActive());
+    app.KeyDown(Back);
+    app.KeyDown(Back);
+    app.KeyDown(Back);
+    EXPECT_EQ(login.TypedName(), "") << "Backspace on an empty name does nothing";
+    EXPECT_EQ(login.TypedPassword(), "Z ");
+    EXPECT_TRUE(login.IsShown());
+}
+
+TEST_F(NameUnitTest, EachBoxTakesAtMost1023CharactersAndTheNameIsFoundAgain)
+{
+    const std::string longName(1030, 'N');
+    LogIn(longName, std::string(1030, '7'));
+    EXPECT_EQ(menu.UserName, std::string(1023, 'N'));
+    const std::string stored = Stored("User_Names", "name1");
+    EXPECT_EQ(stored.size(), 1023u);
+    EXPECT_TRUE(PasswordMatches(Stored("User_Pass", "pass1"), std::string(1023, '7')));
+
+    menu.UserName.clear();
+    LogIn(longName, std::string(1023, '7'));
+    EXPECT_EQ(menu.UserName, std::string(1023, 'N'));
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
+    EXPECT_EQ(login.PassLabel.Caption().size(), 1023u);
+}
+
+TEST_F(NameUnitTest, ContinueButtonSubmitsAndTheBoxesShowTheirOutlines)
+{
+    login.Show();
+    app.Render();
+    const ui::Bitmap& screen = app.Screen();
+    const int x0 = login.Panel1.Left();
+    const int y0 = login.Panel1.Top();
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 60), ui::clRed) << "name box outline";
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 150), ui::clBlue) << "password box outline";
+    EXPECT_EQ(screen.Pixel(x0 + 100, y0 + 80), ui::clRed);
+    Type("ANNA");
+    app.KeyDown(Down);
+    app.Render();
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 60), ui::clBlue);
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 150), ui::clRed);
+
+    const int bx = x0 + login.Image1.Left() + 10;
+    const int by = y0 + login.Image1.Top() + 10;
+    app.MouseDown(ui::MouseButton::Left, bx, by);
+    EXPECT_EQ(login.Image1.Left(), 43);
+    app.MouseUp(ui::MouseButton::Left, bx, by);
+    EXPECT_EQ(login.Image1.Left(), 40);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(menu.UserName, "ANNA");
+}
+
+} // namespace
