@@ -151,6 +151,7 @@ void TGameForm::BuildLayout()
     for (widgets::TAnimatedImage* target : {&Target, &Target2})
     {
         target->BeginLoad();
+        target->SetBounds(0, 0, 13, 13);
         target->SetActive(true);
         target->SetGlyph(LoadAsset(target == &Target ? "target_yellow.bmp" : "target_cyan.bmp"));
         target->SetTransparentColor(kBoardColour);

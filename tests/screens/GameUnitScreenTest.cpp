@@ -1,0 +1,600 @@
+// The game screen as the player sees it: layout, pixels of the board, grid, target and
+// gradients, the scoreboard's texts on any locale, what hiding, Pause, growth and a full board
+// do, and a real game run by the timers.
+#include "GameUnitFixture.h"
+
+#include "assets/Assets.h"
+#include "settings/IniFile.h"
+
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <locale>
+#include <set>
+
+namespace
+{
+
+using engine::Cell;
+using gametest::GameFixture;
+using gametest::GameTest;
+
+constexpr ui::Color kMagenta{255, 0, 255};
+// Where the drawing surface lies on the 1024 x 768 headless screen: Panel1 centred at
+// (191, 95), Panel2 at (88, 64) in it, the paint box at (8, 16) in that.
+constexpr int kBoardLeft = 191 + 88 + 8;
+constexpr int kBoardTop = 95 + 64 + 16;
+
+ui::Point CellOnScreen(int x, int y)
+{
+    return {kBoardLeft + 15 * x - 14, kBoardTop + 15 * y - 14};
+}
+
+class GameScreenTest : public GameTest
+{
+protected:
+    // Shows the screen without its start wait running, so that the test drives every step.
+    void ShowStill()
+    {
+        game->Show();
+        game->WaitTimer.SetEnabled(false);
+    }
+    ui::Color ScreenPixel(int x, int y)
+    {
+        app.Render();
+        return app.Screen().Pixel(x, y);
+    }
+};
+
+TEST_F(GameScreenTest, SingleGameSetupFromTheMenuShowsTheLayoutAndHidesThePointer)
+{
+    form1->UserName = "ANNA";
+    form1->StartNewGame();
+    EXPECT_TRUE(game->IsShown());
+    EXPECT_FALSE(app.CursorVisible());
+    EXPECT_EQ(game->Phase(), GamePhase::Waiting);
+    EXPECT_TRUE(game->WaitTimer.Enabled());
+    EXPECT_EQ(game->WaitTimer.Interval(), 200);
+    EXPECT_EQ(game->Label1.Caption(), "ANNA");
+    EXPECT_EQ(game->Label2.Caption(), "High Score");
+    EXPECT_EQ(game->Label2.Left(), 511);
+    EXPECT_FALSE(game->Label3.Visible());
+    EXPECT_FALSE(game->Image3.Visible());
+
+    EXPECT_EQ(game->Panel1.BoundsRect(), ui::Bounds(191, 95, 641, 577));
+    EXPECT_EQ(game->Panel1.GetColor(), ui::clBlack);
+    struct Place
+    {
+        const ui::Control& control;
+        int left;
+        int top;
+    };
+    const Place places[] = {
+        {game->Image1, 8, 13},         {game->Label1, 32, 8},
+        {game->ScoreLabel, 32, 32},    {game->Label5, 208, 8},
+        {game->Label3, 272, 42},       {game->Image3, 614, 13},
+        {game->HiScoreLabel, 572, 32}, {game->zNWBlendPaint1, 8, 64},
+        {game->Panel2, 88, 64},        {game->zNWBlendPaint2, 544, 64},
+        {game->Label6, 128, 538},      {game->GL, 176, 538},
+        {game->Label7, 232, 538},      {game->EL, 272, 538},
+        {game->Label8, 328, 538},      {game->AL, 384, 538},
+        {game->Label9, 432, 538},      {game->HL, 488, 538},
+        {game->LLL, 384, 554},         {game->PaintBox1, 8, 16},
+        {game->Image2, 8, 16},
+    };
+    for (const Place& p : places)
+    {
+        EXPECT_EQ(p.control.Left(), p.left) << p.left << "," << p.top;
+        EXPECT_EQ(p.control.Top(), p.top) << p.left << "," << p.top;
+    }
+    EXPECT_EQ(game->Label5.BoundsRect(), ui::Bounds(208, 8, 217, 41));
+    EXPECT_EQ(game->Panel2.BoundsRect(), ui::Bounds(88, 64, 457, 465));
+    EXPECT_EQ(game->Panel2.GetColor(), ui::clGreen);
+    EXPECT_EQ(game->PaintBox1.BoundsRect(), ui::Bounds(8, 16, 436, 436));
+    EXPECT_EQ(game->zNWBlendPaint1.BoundsRect(), ui::Bounds(8, 64, 80, 465));
+    EXPECT_EQ(game->AL.BoundsRect(), ui::Bounds(384, 538, 36, 18));
+    EXPECT_EQ(game->LLL.BoundsRect(), ui::Bounds(384, 554, 36, 15));
+    EXPECT_EQ(game->AL.Alignment(), ui::Alignment::Right);
+    EXPECT_EQ(game->LLL.Alignment(), ui::Alignment::Right);
+
+    struct Text
+    {
+        const ui::Label& label;
+        const char* caption;
+        int height;
+        ui::Color color;
+    };
+    const Text texts[] = {
+        {game->Label5, "Zorbel II", 29, ui::clYellow}, {game->Label3, "Death Match", 13, ui::clRed},
+        {game->ScoreLabel, "000", 19, ui::clWhite},    {game->HiScoreLabel, "000", 19, ui::clWhite},
+        {game->Label6, "Games:", 13, ui::clYellow},    {game->GL, "00000", 13, ui::clWhite},
+        {game->Label7, "Eaten:", 13, ui::clYellow},    {game->EL, "00000", 13, ui::clWhite},
+        {game->Label8, "Average:", 13, ui::clYellow},  {game->AL, "00,00", 13, ui::clWhite},
+        {game->Label9, "HiScore:", 13, ui::clYellow},  {game->HL, "00", 13, ui::clWhite},
+        {game->LLL, "-0,02", 11, ui::clRed},
+    };
+    for (const Text& t : texts)
+    {
+        EXPECT_EQ(t.label.Caption(), t.caption);
+        EXPECT_EQ(t.label.Font().name, "Comic Sans MS");
+        EXPECT_EQ(t.label.Font().height, t.height) << t.caption;
+        EXPECT_EQ(t.label.Font().color, t.color) << t.caption;
+    }
+    EXPECT_TRUE(game->Label5.Font().bold);
+
+    EXPECT_TRUE(game->Target.Active());
+    EXPECT_FALSE(game->Target.Visible());
+    EXPECT_EQ(game->Target.TransparentColor(), ui::clGreen);
+    EXPECT_EQ(game->Target.Interval(), 100);
+    EXPECT_EQ(game->Timer1.Priority(), widgets::TThreadPriority::tpHigher);
+    EXPECT_EQ(game->Timer1.Interval(), 100);
+    EXPECT_EQ(game->TimerDM.Priority(), widgets::TThreadPriority::tpHigher);
+    EXPECT_EQ(game->pKillTimer.Interval(), 20);
+    EXPECT_EQ(game->cKillTimer.Interval(), 20);
+
+    app.KeyDown(ui::vk::Escape);
+    EXPECT_FALSE(game->IsShown());
+    EXPECT_TRUE(app.CursorVisible());
+    EXPECT_FALSE(game->WaitTimer.Enabled());
+}
+
+TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverPainted)
+{
+    // Paint the whole surface first: the reset must cover exactly the 841 squares.
+    ui::Canvas(game->PaintBox1.Canvas()).FillRect({0, 0, 436, 436}, kMagenta);
+    form1->WormCount = 8;
+    game->SetRandomSource(nullptr);
+    game->Generator.Seed(5);
+    game->NewGame();
+    for (int i = 0; i < 60; ++i)
+        Tick();
+    const ui::Bitmap& surface = game->PaintBox1.Surface();
+    for (int i = 0; i < 436; ++i)
+        for (int k = 0; k <= 29; ++k)
+        {
+            ASSERT_EQ(surface.Pixel(15 * k, i), kMagenta) << "column " << 15 * k << " row " << i;
+            ASSERT_EQ(surface.Pixel(i, 15 * k), kMagenta) << "row " << 15 * k << " column " << i;
+        }
+    // The player's square: all 14 x 14 pixels, from (15x - 14, 15y - 14).
+    for (int dy = 0; dy < 14; ++dy)
+        for (int dx = 0; dx < 14; ++dx)
+            ASSERT_EQ(CellPixel(15, 15, dx, dy), gametest::kPlayerColour);
+
+    ShowStill();
+    const ui::Point p = CellOnScreen(15, 15);
+    EXPECT_EQ(ScreenPixel(p.x, p.y), gametest::kPlayerColour);
+    EXPECT_EQ(ScreenPixel(p.x + 13, p.y + 13), gametest::kPlayerColour);
+    if (assets::Find("grid.bmp").empty())
+        GTEST_SKIP() << "grid picture not generated";
+    // Over the board the grid picture shows its black lines and lets the squares through.
+    EXPECT_EQ(ScreenPixel(p.x - 1, p.y + 5), ui::clBlack);
+    EXPECT_EQ(ScreenPixel(p.x + 14, p.y + 5), ui::clBlack);
+    EXPECT_EQ(ScreenPixel(kBoardLeft + 435, kBoardTop + 435), ui::clBlack);
+    const ui::Point empty = CellOnScreen(1, 29);
+    EXPECT_EQ(ScreenPixel(empty.x + 6, empty.y + 6), ui::clGreen);
+}
+
+TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
+{
+    if (assets::Find("target_yellow.bmp").empty())
+        GTEST_SKIP() << "target strip not generated";
+    StartGame(0);
+    ShowStill();
+    game->DrawSection(gametest::Solid(kMagenta), {1, 1});
+    game->Board.At(29, 29) = engine::kEmpty;
+    script.Push(0);
+    script.Push(0);
+    game->PutNewTarget();
+    ASSERT_EQ(game->Target.Left(), 9);
+    ASSERT_EQ(game->Target.Top(), 17);
+    ASSERT_EQ(game->Target.Width(), 13);
+
+    const auto frame = [&]
+    {
+        app.Render();
+        std::vector<ui::Color> pixels;
+        const ui::Point p = CellOnScreen(1, 1);
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 13; ++x)
+                pixels.push_back(app.Screen().Pixel(p.x + x, p.y + y));
+        return pixels;
+    };
+    const std::vector<ui::Color> first = frame();
+    int beneath = 0;
+    for (const ui::Color c : first)
+    {
+        EXPECT_NE(c, ui::clGreen) << "the strip's green is never drawn";
+        beneath += c == kMagenta ? 1 : 0;
+    }
+    EXPECT_GT(beneath, 0) << "the painted cell shows around the ball";
+    EXPECT_LT(beneath, 169) << "the ball itself is drawn";
+
+    game->Target.Timer().DoTimer();
+    EXPECT_NE(frame(), first) << "the next frame of the strip";
+
+    // Moved away, the target leaves the board as it was painted.
+    game->Board.At(1, 1) = engine::kEmpty;
+    script.Push(4);
+    script.Push(4);
+    game->PutNewTarget();
+    for (const ui::Color c : frame())
+        EXPECT_EQ(c, kMagenta);
+}
+
+TEST_F(GameScreenTest, PaintedBoardIsKeptAndNeverRedrawnFromTheCodes)
+{
+    StartGame(0);
+    Key(ui::vk::Right);
+    for (int i = 0; i < 5; ++i)
+        Tick();
+    ShowStill();
+    const ui::Point head = CellOnScreen(20, 15);
+    const ui::Point body = CellOnScreen(17, 15);
+    EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
+    game->Board.Reset();
+    app.InvalidateAll();
+    EXPECT_EQ(ScreenPixel(body.x + 3, body.y + 3), gametest::kPlayerColour);
+    game->Hide();
+    game->Show();
+    game->WaitTimer.SetEnabled(false);
+    EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
+}
+
+TEST_F(GameScreenTest, GradientPanelsFadeFromBlackToTheBoardGreenAndBack)
+{
+    ShowStill();
+    std::vector<int> left;
+    std::vector<int> right;
+    for (int x = 0; x < 80; ++x)
+    {
+        left.push_back(ScreenPixel(191 + 8 + x, 95 + 64 + 200).g);
+        right.push_back(ScreenPixel(191 + 544 + x, 95 + 64 + 200).g);
+    }
+    EXPECT_EQ(std::vector<int>(left.begin(), left.begin() + 8),
+              (std::vector<int>{1, 2, 4, 6, 7, 9, 10, 12}));
+    EXPECT_EQ(std::vector<int>(left.end() - 3, left.end()), (std::vector<int>{124, 126, 127}));
+    EXPECT_EQ(std::vector<int>(right.rbegin(), right.rend()), left);
+}
+
+TEST_F(GameScreenTest, ScoreShowsAtLeastThreeDigits)
+{
+    for (const auto& [score, text] :
+         std::vector<std::pair<int, std::string>>{{0, "000"}, {7, "007"}, {120, "120"}})
+    {
+        game->Score = score;
+        game->UpdateScoreLabel();
+        EXPECT_EQ(game->ScoreLabel.Caption(), text);
+    }
+}
+
+// Sets a locale for the whole process and puts the previous one back.
+class ProcessLocale
+{
+public:
+    ProcessLocale() : savedC_(std::setlocale(LC_ALL, nullptr)), savedCpp_(std::locale()) {}
+    ~ProcessLocale()
+    {
+        std::setlocale(LC_ALL, savedC_.c_str());
+        std::locale::global(savedCpp_);
+        if (setLocPath_)
+            ::unsetenv("LOCPATH");
+    }
+    ProcessLocale(const ProcessLocale&) = delete;
+    ProcessLocale& operator=(const ProcessLocale&) = delete;
+
+    // A locale whose decimal separator is a comma: an installed one, else one compiled for
+    // this test run. False when neither can be had.
+    bool UseComma()
+    {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
+            if (Use(name))
+                return true;
+        static const std::string compiled = []
+        {
+            const auto dir = std::filesystem::temp_directory_path() / "zorbel-locales";
+            std::filesystem::create_directories(dir);
+            const std::string command = "localedef -i de_DE -f UTF-8 '" +
+                                        (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+            return std::system(command.c_str()) == 0 ? dir.string() : std::string();
+        }();
+        if (compiled.empty())
+            return false;
+        ::setenv("LOCPATH", compiled.c_str(), 1);
+        setLocPath_ = true;
+        return Use("de_DE.UTF-8");
+    }
+    bool Use(const char* name)
+    {
+        if (std::setlocale(LC_ALL, name) == nullptr)
+            return false;
+        try
+        {
+            std::locale::global(std::locale(name));
+        }
+        catch (const std::runtime_error&)
+        {
+        }
+        return true;
+    }
+
+private:
+    std::string savedC_;
+    std::locale savedCpp_;
+    bool setLocPath_ = false;
+};
+
+struct ChangeCase
+{
+    const char* games;
+    const char* eaten;
+    const char* average;
+    int score;
+    const char* shown;
+    ui::Color colour;
+};
+
+void CheckAverageChange(TGameForm& game)
+{
+    const ChangeCase cases[] = {
+        {"00004", "00010", "2,5", 0, "-0,50", ui::clRed},
+        {"00004", "00010", "2,5", 5, "+0,50", ui::clLime},
+        {"00007", "00008", "1", 1, "+0,12", ui::clLime},
+        {"00007", "00006", "1", 1, "-0,12", ui::clRed},
+        {"00000", "00000", "00", 0, "+0,00", ui::clLime},
+        {"00000", "00000", "00", 1, "+1,00", ui::clLime},
+        {"00002", "00004", "1,34", 0, "+0,00", ui::clLime},
+        {"00002", "00004", "1,333334", 0, "+0,00", ui::clLime},
+        {"00002", "00003", "1,33", 1, "+0,00", ui::clLime},
+        {"00003", "00010", "3,33", 0, "-0,83", ui::clRed},
+        {"00009", "00036", "12,75", 0, "-9,15", ui::clRed},
+    };
+    for (const ChangeCase& c : cases)
+    {
+        game.GL.SetCaption(c.games);
+        game.EL.SetCaption(c.eaten);
+        game.AL.SetCaption(c.average);
+        game.Score = c.score;
+        game.UpdateLLL();
+        EXPECT_EQ(game.LLL.Caption(), c.shown) << c.games << " " << c.eaten << " " << c.average;
+        EXPECT_EQ(game.LLL.Font().color, c.colour) << c.shown;
+    }
+}
+
+TEST_F(GameScreenTest, AverageChangeIsCutToTwoDecimalsWithACommaUnderAPointLocale)
+{
+    ProcessLocale locale;
+    ASSERT_TRUE(locale.Use("C.UTF-8") || locale.Use("C"));
+    CheckAverageChange(*game);
+}
+
+TEST_F(GameScreenTest, AverageChangeIsCutToTwoDecimalsWithACommaUnderACommaLocale)
+{
+    ProcessLocale locale;
+    if (!locale.UseComma())
+        GTEST_SKIP() << "no locale with a decimal comma can be had here";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    CheckAverageChange(*game);
+}
+
+TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
+{
+    TIniFile& ini = *form1->Ini;
+    ini.WriteString("HiScores", "score31", "25");
+    ini.WriteString("HiGames", "games32", "12");
+    ini.WriteString("HiEaten", "eaten32", "40");
+    ini.WriteString("HiAverage", "average32", "3,33");
+    ini.WriteString("HiScores", "score32", "9");
+    form1->SkillLevel = 3;
+    form1->UserSlot = 2;
+    StartGame(0);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
+    EXPECT_EQ(game->GL.Caption(), "00012");
+    EXPECT_EQ(game->EL.Caption(), "00040");
+    EXPECT_EQ(game->AL.Caption(), "3,33");
+    EXPECT_EQ(game->HL.Caption(), "009");
+    EXPECT_EQ(game->LLL.Caption(), "-0,25");
+
+    form1->UserSlot = -1;
+    StartGame(0);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
+    EXPECT_EQ(game->GL.Caption(), "00000");
+    EXPECT_EQ(game->EL.Caption(), "00000");
+    EXPECT_EQ(game->AL.Caption(), "00");
+    EXPECT_EQ(game->HL.Caption(), "000");
+    EXPECT_EQ(game->LLL.Caption(), "+0,00");
+
+    // Custom: the top score shows 000 and the statistics row keeps what it showed.
+    form1->UserSlot = 2;
+    game->UpdateHiScoreLabel();
+    form1->SkillLevel = 5;
+    StartGame(0);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
+    EXPECT_EQ(game->GL.Caption(), "00012");
+    EXPECT_EQ(game->AL.Caption(), "3,33");
+}
+
+TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
+{
+    const auto check = [&](const char* phase)
+    {
+        game->Hide();
+        EXPECT_EQ(game->Phase(), GamePhase::Idle) << phase;
+        for (const widgets::TzcTimer* t : {&game->Timer1, &game->TimerDM, &game->pKillTimer,
+                                           &game->cKillTimer, &game->WaitTimer, &game->DMKiller})
+            EXPECT_FALSE(t->Enabled()) << phase;
+        EXPECT_FALSE(game->Target.Visible()) << phase;
+        EXPECT_FALSE(game->Target2.Visible()) << phase;
+        EXPECT_TRUE(app.CursorVisible()) << phase;
+    };
+    game->Show();
+    check("waiting");
+
+    game->Show();
+    StartGame(0);
+    check("playing");
+
+    game->Show();
+    StartGame(0);
+    Key(ui::vk::Pause);
+    check("paused");
+
+    game->Show();
+    StartGame(0);
+    game->Dead();
+    check("removing the player");
+    // A removal step arriving after the hide changes nothing.
+    game->pKillTimerTimer(game->pKillTimer);
+    EXPECT_EQ(game->RemovalCounter, 10);
+
+    game->Show();
+    StartGame(0);
+    game->Dead();
+    while (game->Phase() == GamePhase::RemovingPlayer)
+        game->pKillTimerTimer(game->pKillTimer);
+    game->cKillTimerTimer(game->cKillTimer);
+    check("removing the computer worms");
+    for (int i = 0; i < 10; ++i)
+        game->cKillTimerTimer(game->cKillTimer);
+    EXPECT_FALSE(game->WaitTimer.Enabled()) << "no next game behind the menu";
+}
+
+TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
+{
+    Key(ui::vk::Pause);
+    EXPECT_FALSE(game->Timer1.Enabled()) << "nothing started yet";
+
+    StartGame(0);
+    Key(ui::vk::Right);
+    Key(ui::vk::Pause);
+    EXPECT_FALSE(game->Timer1.Enabled());
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    Tick();
+    EXPECT_EQ(Head(), (Cell{15, 15})) << "a paused game does not move";
+    Key(ui::vk::Pause);
+    EXPECT_TRUE(game->Timer1.Enabled());
+    Tick();
+    EXPECT_EQ(Head(), (Cell{16, 15}));
+
+    game->Dead();
+    Key(ui::vk::Pause);
+    EXPECT_FALSE(game->Timer1.Enabled());
+    EXPECT_EQ(game->Phase(), GamePhase::RemovingPlayer);
+    EXPECT_TRUE(game->pKillTimer.Enabled());
+}
+
+TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
+{
+    StartGame(0, 16, 15);
+    game->Player.length = 798;
+    for (auto& c : game->Player.sections)
+        c = Cell{15, 15};
+    Key(ui::vk::Right);
+    script.Push(0);
+    script.Push(0);
+    Tick();
+    EXPECT_EQ(game->Player.length, 800);
+    EXPECT_EQ(game->Score, 1);
+
+    game->Board.At(1, 1) = engine::kEmpty;
+    game->Board.At(17, 15) = engine::kTarget;
+    script.Push(0);
+    script.Push(0);
+    Tick();
+    EXPECT_EQ(game->Player.length, 800);
+    EXPECT_EQ(game->ScoreLabel.Caption(), "002");
+    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+    for (int i = 0; i < 5; ++i)
+        Tick();
+    EXPECT_EQ(game->Phase(), GamePhase::Playing) << "stacked sections do not kill the head";
+}
+
+TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
+{
+    StartGame(0);
+    for (int x = 1; x <= 29; ++x)
+        for (int y = 1; y <= 29; ++y)
+            if (game->Board.At(x, y) == engine::kEmpty)
+                game->Board.At(x, y) = engine::kComputer;
+    game->Board.At(29, 29) = engine::kEmpty;
+    const std::size_t draws = script.bounds.size();
+    script.Push(28);
+    script.Push(28);
+    game->PutNewTarget();
+    EXPECT_EQ(game->TargetCell, (Cell{29, 29}));
+    EXPECT_TRUE(game->Target.Visible());
+
+    game->PutNewTarget();
+    EXPECT_FALSE(game->Target.Visible());
+    EXPECT_EQ(script.bounds.size(), draws + 2) << "no draws when no cell is empty";
+}
+
+TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
+{
+    const auto empty = env.Root() / "no-pictures";
+    std::filesystem::create_directories(empty);
+    const std::string saved = ui::ProgramDirectory();
+    ui::SetProgramDirectory(empty.string());
+    Create([](gametest::ScopedEnvironment& e)
+           { e.WriteIni("[MAin]\nSkill=4\nDM_interval=250\n"); });
+    ui::SetProgramDirectory(saved);
+    ASSERT_EQ(errors.size(), 1U);
+    EXPECT_NE(errors[0].find("b1.bmp"), std::string::npos);
+    EXPECT_NE(errors[0].find("b8.bmp"), std::string::npos);
+    EXPECT_NE(errors[0].find("b0.bmp"), std::string::npos);
+    errors.clear();
+    EXPECT_TRUE(game->WormPictures[0].Empty());
+    EXPECT_EQ(game->TimerDM.Interval(), 250);
+    EXPECT_EQ(form1->SkillLevel, 4);
+    EXPECT_EQ(game->Timer1.Interval(), 80);
+    EXPECT_EQ(form1->WormCount, 8);
+    // Drawing with a missing picture draws nothing and the game goes on.
+    StartGame(8);
+    KeepAll(8);
+    Tick();
+    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+}
+
+TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsClamped)
+{
+    Create([](gametest::ScopedEnvironment& e) { e.WriteIni("[Main]\nDM_interval=5000\n"); });
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(game->TimerDM.Interval(), 999);
+    for (const ui::Bitmap& picture : game->WormPictures)
+    {
+        EXPECT_EQ(picture.Width(), 14);
+        EXPECT_EQ(picture.Height(), 14);
+    }
+    EXPECT_EQ(game->Player2Picture.Width(), 14);
+    EXPECT_EQ(form1->SkillLevel, 3);
+}
+
+TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)
+{
+    Create();
+    game->SetRandomSource(nullptr);
+    form1->WormCount = 0;
+    game->Timer1.SetInterval(5);
+    game->Show();
+    const auto pumpUntil = [&](auto done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            app.Step(false);
+        return done();
+    };
+    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Playing; }));
+    EXPECT_FALSE(game->WaitTimer.Enabled());
+    app.KeyDown(ui::vk::Up);
+    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::RemovingPlayer; }));
+    EXPECT_EQ(Head(), (Cell{15, 0}));
+    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Waiting; }));
+    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Playing; }));
+    EXPECT_EQ(Head(), (Cell{15, 15}));
+    EXPECT_EQ(game->Player.direction, engine::kNone);
+    app.KeyDown(ui::vk::Escape);
+    EXPECT_FALSE(game->IsShown());
+    EXPECT_FALSE(game->Timer1.Enabled());
+    EXPECT_TRUE(errors.empty());
+}
+
+} // namespace
