@@ -4,9 +4,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <vector>
+
+struct Mix_Chunk;
 
 class EInvalidWaveOperation final : public std::runtime_error
 {
@@ -25,9 +28,11 @@ public:
     bool Empty() const { return data_.empty(); }
     bool Modified() const { return modified_; }
     void Clear();
-    // Validates, then replaces the content; a failed validation keeps the old content.
+    // Validates, then replaces the content; a failed validation keeps the old content. No bytes
+    // clear it.
     void LoadFromMemory(std::span<const std::uint8_t> bytes);
-    // The stored form: N, then the N bytes. N = 0 clears.
+    // The stored form: N, then the N bytes. N = 0 clears; a block shorter than it says throws
+    // std::runtime_error and keeps the old content.
     void ReadData(std::span<const std::uint8_t> stored);
     std::vector<std::uint8_t> WriteData() const;
 
@@ -61,21 +66,42 @@ enum TPlayOption
 class TCustomWave
 {
 public:
-    virtual ~TCustomWave() = default;
+    TCustomWave() = default;
+    TCustomWave(const TCustomWave&) = delete;
+    TCustomWave& operator=(const TCustomWave&) = delete;
+    // Halts this component's sound if it is the one playing.
+    virtual ~TCustomWave();
     // Plays the sound with the current play option; false when there is nothing to play.
     virtual bool Play() = 0;
     // Stops whatever sound the process is playing.
     virtual void Stop();
 
     TPlayOption PlayOption() const { return playOption_; }
+    // A new option first stops whatever sound plays.
     void SetPlayOption(TPlayOption option);
 
 protected:
+    // Plays the bytes at toPlay_ on the one wave channel, cutting off whatever sound plays;
+    // poSync returns when the sound has ended. False when there is nothing to play, no audio
+    // device, or the mixer refuses the bytes.
+    bool PlayBytes();
+    // The bytes at toPlay_ changed: what was prepared from the old ones is released (halting it
+    // first if it plays).
+    void BytesChanged();
+
     const std::uint8_t* toPlay_ = nullptr;
     std::size_t toPlaySize_ = 0;
 
 private:
+    struct ChunkDeleter
+    {
+        void operator()(Mix_Chunk* chunk) const;
+    };
+
     TPlayOption playOption_ = poAsync;
+    // The bytes decoded for the mixer, kept until they change or the audio device is reopened.
+    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk_;
+    std::uint64_t chunkSession_ = 0;
 };
 
 class TWave final : public TCustomWave
@@ -85,6 +111,7 @@ public:
     ~TWave() override;
 
     TWaveImage& Sound() { return sound_; }
+    const TWaveImage& Sound() const { return sound_; }
     // Copies a whole RIFF WAVE file in (the form data's content); throws EInvalidWaveOperation.
     void SetSound(std::span<const std::uint8_t> riff);
 

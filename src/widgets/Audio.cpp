@@ -1,0 +1,131 @@
+// The process's one audio output over SDL_mixer.
+#include "widgets/Audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+
+#include <dlfcn.h>
+
+namespace
+{
+
+constexpr int kFrequency = 44100;
+constexpr int kChannels = 2;
+constexpr int kChunkFrames = 1024;
+
+// Debian's timgm6mb-soundfont package; default-GM.sf2 is the alternative that points at whichever
+// General MIDI bank is installed.
+constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
+                                       "/usr/share/sounds/sf2/default-GM.sf2"};
+
+// Read by the mixer's callbacks on the audio thread too.
+std::atomic<bool> deviceOpen = false;
+std::uint64_t session = 0;
+std::uint64_t lastSession = 0;
+
+// ALSA prints its own complaints to stderr when there is no sound card; the game stays quiet.
+// SDL loads the library at run time, so the handler is set through the same shared library.
+void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa()
+{
+    static const bool done = []
+    {
+        void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (alsa == nullptr)
+            return true;
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+            set(&SilentAlsaErrors);
+        return true; // the library stays loaded, so that the handler stays in place
+    }();
+    static_cast<void>(done);
+}
+
+bool FileExists(const char* path)
+{
+    SDL_RWops* file = SDL_RWFromFile(path, "rb");
+    if (file == nullptr)
+        return false;
+    SDL_RWclose(file);
+    return true;
+}
+
+} // namespace
+
+const char* SoundFontPath()
+{
+    for (const char* path : kSoundFonts)
+    {
+        if (FileExists(path))
+            return path;
+    }
+    return "";
+}
+
+bool OpenAudio()
+{
+    if (deviceOpen)
+        return true;
+    // A bank the user chose through SDL_SOUNDFONTS wins over ours.
+    const char* chosen = std::getenv("SDL_SOUNDFONTS");
+    if (chosen == nullptr || *chosen == '\0')
+    {
+        const char* path = SoundFontPath();
+        if (*path != '\0')
+            Mix_SetSoundFonts(path);
+    }
+    SilenceAlsa();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    // Without MIDI support the waves still play; the music player then fails to open its file.
+    Mix_Init(MIX_INIT_MID);
+    if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kChunkFrames) != 0)
+    {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_AllocateChannels(kWaveChannel + 1);
+    deviceOpen = true;
+    session = ++lastSession;
+    return true;
+}
+
+void CloseAudio()
+{
+    if (!deviceOpen)
+        return;
+    // Marked closed first: the music's end notice that the halt brings then reads as cut off.
+    deviceOpen = false;
+    session = 0;
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool AudioAvailable()
+{
+    return deviceOpen;
+}
+
+void FinishSound(int limitMilliseconds)
+{
+    if (!deviceOpen)
+        return;
+    const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(std::max(0, limitMilliseconds));
+    while (Mix_Playing(kWaveChannel) != 0 && SDL_GetTicks64() < deadline)
+        SDL_Delay(5);
+}
+
+std::uint64_t AudioSession()
+{
+    return session;
+}

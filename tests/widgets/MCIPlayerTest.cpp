@@ -1,0 +1,310 @@
+// The music player: its failures with and without exceptions, and real playback through SDL's
+// disk audio driver, where the end of the file brings the notice and the repeat.
+#include "widgets/MCIPlayer.h"
+
+#include "AudioTestSupport.h"
+#include "ui/Dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using audiotest::AudioDevice;
+using audiotest::kSilence;
+using audiotest::Levels;
+using namespace std::chrono_literals;
+
+// A Standard MIDI File of 0.5 s at 120 beats per minute: one side-stick hit at the start on the
+// drum channel, then silence until the end of the track.
+std::filesystem::path WriteShortMidi()
+{
+    const std::vector<unsigned char> midi = {
+        'M', 'T',  'h', 'd', 0,  0,    0,  6,  0,  0,    0,    1, 0, 96, // header
+        'M', 'T',  'r', 'k', 0,  0,    0,  12,                           // track
+        0,   0x99, 37,  110, 24, 0x89, 37, 0,  72, 0xFF, 0x2F, 0}; // hit, release, end at tick 96
+    const auto path = audiotest::TempPath("short.mid");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(midi.data()),
+               static_cast<std::streamsize>(midi.size()));
+    return path;
+}
+
+// Runs the calls handed to the main thread until `done` holds; false when time runs out.
+template <typename Pred> bool PumpUntil(Pred done, std::chrono::milliseconds limit = 30s)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        ui::WaitPending(20ms);
+        ui::RunPending();
+    }
+    return true;
+}
+
+void PumpFor(std::chrono::milliseconds span)
+{
+    PumpUntil([] { return false; }, span);
+}
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try
+    {
+        action();
+    }
+    catch (const EMCIDeviceError& e)
+    {
+        return e.what();
+    }
+    return "no error";
+}
+
+class MCIPlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::SetMainThread();
+        ui::Restart();
+        midi_ = WriteShortMidi();
+    }
+    void TearDown() override
+    {
+        ui::Cancel(nullptr);
+        std::filesystem::remove(midi_);
+    }
+
+    // Opens the short file with the repeat on and records every notice.
+    void Prepare(TMCIFilePlayer& player)
+    {
+        player.SetFileName(midi_.string());
+        player.SetAutoRepeat(true);
+        player.OnNotify = [this](TMCIFilePlayer&, TMPNotifyValues value)
+        {
+            notices_.push_back(value);
+            onMainThread_ = onMainThread_ && ui::IsMainThread();
+        };
+    }
+
+    int Count(TMPNotifyValues value) const
+    {
+        return static_cast<int>(std::count(notices_.begin(), notices_.end(), value));
+    }
+
+    std::filesystem::path midi_;
+    std::vector<TMPNotifyValues> notices_;
+    bool onMainThread_ = true;
+};
+
+TEST_F(MCIPlayerTest, FailuresAreQuietUnlessExceptionsAreAsked)
+{
+    TMCIFilePlayer player;
+    EXPECT_TRUE(player.AutoRewind());
+    EXPECT_FALSE(player.AutoOpen());
+
+    // No file name.
+    EXPECT_FALSE(player.Open());
+    player.SetAutoOpen(true);
+    player.Loaded();
+    EXPECT_FALSE(player.IsOpen());
+    EXPECT_FALSE(player.Play());
+    EXPECT_FALSE(player.Rewind());
+    EXPECT_TRUE(player.Close());
+
+    player.SetRaiseExceptions(true);
+    EXPECT_EQ(ErrorOf([&] { player.Open(); }), "Cannot open file ");
+    EXPECT_EQ(ErrorOf([&] { player.Play(); }), "No MCI device open");
+    EXPECT_EQ(ErrorOf([&] { player.Rewind(); }), "No MCI device open");
+
+    // A missing file: the platform's text, or nothing at all without exceptions.
+    const auto missing = audiotest::TempPath("missing.mid").string();
+    player.SetFileName(missing);
+    const std::string text = ErrorOf([&] { player.Open(); });
+    EXPECT_NE(text, "no error");
+    EXPECT_FALSE(text.empty());
+    player.SetRaiseExceptions(false);
+    EXPECT_FALSE(player.Open());
+    EXPECT_NE(player.Error(), 0u);
+    EXPECT_FALSE(player.IsOpen());
+    EXPECT_FALSE(player.Play());
+
+    // A device type with no player here has no text of its own.
+    player.SetFileName(midi_.string());
+    player.SetDeviceType(dtCDAudio);
+    player.SetRaiseExceptions(true);
+    EXPECT_EQ(ErrorOf([&] { player.Open(); }), "Unknown error code");
+    EXPECT_FALSE(player.IsOpen());
+}
+
+TEST_F(MCIPlayerTest, WithoutADeviceThereIsNoMusicAndNoMessage)
+{
+    AudioDevice device("no-such-driver");
+    ASSERT_FALSE(device.Opened());
+    TMCIFilePlayer player;
+    Prepare(player);
+    player.SetAutoOpen(true);
+    player.Loaded();
+    EXPECT_FALSE(player.IsOpen());
+    EXPECT_FALSE(player.Play());
+    PumpFor(100ms);
+    EXPECT_TRUE(notices_.empty());
+}
+
+TEST_F(MCIPlayerTest, TheMusicStartsAgainFromItsBeginningAfterItsEnd)
+{
+    AudioDevice device("disk");
+    ASSERT_TRUE(device.Opened()) << "SDL's disk audio driver did not open";
+    TMCIFilePlayer player;
+    Prepare(player);
+    ASSERT_TRUE(player.Open()) << player.ErrorMessage();
+    EXPECT_NE(player.DeviceID(), 0);
+    ASSERT_TRUE(player.Play());
+    EXPECT_EQ(player.Mode(), mpPlaying);
+
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) >= 2; }));
+    EXPECT_TRUE(onMainThread_) << "the notice must arrive on the main thread";
+    EXPECT_EQ(player.Mode(), mpPlaying) << "restarted after the end";
+    EXPECT_EQ(player.NotifyValue(), nvSuccessful);
+
+    // Any other command ends the loop.
+    ASSERT_TRUE(player.Close());
+    EXPECT_EQ(player.DeviceID(), 0);
+    PumpFor(800ms);
+    EXPECT_EQ(notices_.back(), nvAborted);
+    EXPECT_EQ(player.Mode(), mpNotReady);
+    device.Finish();
+
+    // Each play begins with the hit; the next begins no earlier than the file's end.
+    const auto levels = Levels(device.File());
+    std::vector<int> onsets;
+    for (std::size_t i = 1; i < levels.size(); ++i)
+    {
+        if (levels[i] > kSilence && levels[i - 1] <= kSilence)
+            onsets.push_back(static_cast<int>(i));
+    }
+    ASSERT_GE(onsets.size(), 2u) << "the music was not heard twice";
+    const int interval = onsets[1] - onsets[0]; // in 10 ms windows
+    EXPECT_GE(interval, 48);
+    EXPECT_LT(interval, 220) << "a long pause between the end and the repeat";
+}
+
+TEST_F(MCIPlayerTest, RewindStopsTheLoopAndPlayingAgainSupersedes)
+{
+    AudioDevice device("dummy");
+    ASSERT_TRUE(device.Opened());
+    // A missing file is no music, quietly, or the mixer's own text.
+    TMCIFilePlayer missing;
+    missing.SetFileName(audiotest::TempPath("missing.mid").string());
+    EXPECT_FALSE(missing.Open());
+    EXPECT_FALSE(missing.Play());
+    missing.SetRaiseExceptions(true);
+    EXPECT_NE(ErrorOf([&] { missing.Open(); }).find("missing.mid"), std::string::npos);
+
+    TMCIFilePlayer player;
+    Prepare(player);
+    ASSERT_TRUE(player.Open()) << player.ErrorMessage();
+
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(PumpUntil([&] { return !notices_.empty(); }));
+    EXPECT_EQ(notices_.front(), nvSuperseded);
+    EXPECT_EQ(player.Mode(), mpPlaying) << "the music goes on";
+
+    ASSERT_TRUE(player.Rewind());
+    EXPECT_EQ(player.Mode(), mpStopped);
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvAborted) == 1; }));
+    PumpFor(1000ms);
+    EXPECT_EQ(Count(nvSuccessful), 0) << "no repeat after a command";
+    EXPECT_EQ(player.Mode(), mpStopped);
+
+    // Without the repeat, the end stops the music; AutoRewind then plays it from the start.
+    player.SetAutoRepeat(false);
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) == 1; }));
+    EXPECT_EQ(player.Mode(), mpStopped);
+    ASSERT_TRUE(player.Play());
+    EXPECT_EQ(player.Mode(), mpPlaying);
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) == 2; }));
+
+    // At the end without AutoRewind, a play ends at once without a sound.
+    player.SetAutoRewind(false);
+    ASSERT_TRUE(player.Play());
+    EXPECT_EQ(player.Mode(), mpStopped);
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) == 3; }));
+
+    // AutoClose closes on the notice.
+    player.SetAutoRewind(true);
+    player.SetAutoClose(true);
+    ASSERT_TRUE(player.Play());
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) == 4; }));
+    EXPECT_FALSE(player.IsOpen());
+}
+
+TEST_F(MCIPlayerTest, DestroyingAPlayingPlayerLeavesNothingBehind)
+{
+    AudioDevice device("dummy");
+    ASSERT_TRUE(device.Opened());
+    {
+        TMCIFilePlayer player;
+        Prepare(player);
+        ASSERT_TRUE(player.Open());
+        ASSERT_TRUE(player.Play());
+    }
+    EXPECT_FALSE(ui::WaitPending(300ms)) << "a notice is still queued for a dead player";
+    ui::RunPending();
+    EXPECT_TRUE(notices_.empty());
+
+    // A later player gets its own notices as before.
+    TMCIFilePlayer next;
+    Prepare(next);
+    ASSERT_TRUE(next.Open());
+    ASSERT_TRUE(next.Play());
+    EXPECT_TRUE(PumpUntil([&] { return Count(nvSuccessful) == 2; }));
+
+    // Closing the audio device cuts the music off; the repeat does not try again.
+    device.Finish();
+    ASSERT_TRUE(PumpUntil([&] { return Count(nvAborted) == 1; }));
+    PumpFor(200ms);
+    EXPECT_EQ(notices_.back(), nvAborted);
+    EXPECT_EQ(next.Mode(), mpStopped);
+    EXPECT_FALSE(next.Play());
+}
+
+TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
+{
+    const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
+    const std::filesystem::path file = std::filesystem::path(dir ? dir : "") / "zbmusic.mid";
+    if (dir == nullptr || !std::filesystem::exists(file))
+        GTEST_SKIP() << "zbmusic.mid has not been generated";
+    AudioDevice device("disk");
+    ASSERT_TRUE(device.Opened());
+    TMCIFilePlayer Music;
+    Music.SetAutoOpen(true);
+    Music.SetAutoRepeat(true);
+    Music.Loaded();
+    Music.SetFileName(file.string());
+    ASSERT_TRUE(Music.Open()) << Music.ErrorMessage();
+    ASSERT_TRUE(Music.Play());
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    bool heard = false;
+    while (!heard && std::chrono::steady_clock::now() < deadline)
+    {
+        PumpFor(50ms);
+        const auto levels = Levels(device.File());
+        heard = std::any_of(levels.begin(), levels.end(), [](int l) { return l > kSilence; });
+    }
+    EXPECT_TRUE(heard) << "zbmusic.mid puts out no sound";
+    EXPECT_EQ(Music.Mode(), mpPlaying);
+}
+
+} // namespace
