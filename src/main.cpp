@@ -28,6 +28,8 @@ int main(int, char**)
         TSkillForm skillForm(screens);
         TForm2 form2(screens);
         app.Run(form1);
+        // Let the last click finish rather than cut it off.
+        FinishSound(1000);
         CloseAudio();
         return 0;
     }
