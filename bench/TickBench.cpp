@@ -1,0 +1,93 @@
+// Cost of one game tick (Timer1Timer) with eight computer worms and an 800-section player worm,
+// painting into the board's surface included; a second figure adds presenting the changed area.
+#include "screens/GameUnit.h"
+#include "screens/Main.h"
+#include "screens/Screens.h"
+#include "ui/Application.h"
+#include "ui/Paths.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+// A private settings folder and the build's program directory for the whole run.
+struct Environment
+{
+    Environment()
+    {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zorbel-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr)
+        {
+            root = pattern;
+            ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        }
+        const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
+        ui::SetProgramDirectory(dir != nullptr ? dir : ZORBEL_PROGRAM_DIR);
+    }
+    ~Environment()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+    std::filesystem::path root;
+};
+
+struct Game
+{
+    Game()
+    {
+        app.ErrorHandler = [](const std::string&) {
+        };
+        form1 = std::make_unique<TForm1>(screens);
+        game = std::make_unique<TGameForm>(screens);
+        game->Generator.Seed(12345);
+        form1->WormCount = 8;
+        game->Show();
+        game->WaitTimer.SetEnabled(false);
+        game->NewGame();
+        game->Timer1.SetEnabled(false);
+        // The longest worm the board keeps, standing on its start cell: the shift of all 800
+        // sections is the tick's largest cost, and a standing worm never dies.
+        game->Player.length = engine::kMaxLength;
+        game->Player.sections.fill(engine::kPlayerStart);
+    }
+
+    Environment env;
+    ui::Application app{ui::Application::Options{.headless = true}};
+    Screens screens{app};
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TGameForm> game;
+};
+
+void BM_Timer1Timer(benchmark::State& state)
+{
+    Game g;
+    for (auto _ : state)
+        g.game->Timer1Timer(g.game->Timer1);
+    benchmark::DoNotOptimize(g.game->Board);
+    state.counters["phase_playing"] = g.game->Phase() == GamePhase::Playing ? 1 : 0;
+}
+BENCHMARK(BM_Timer1Timer)->Unit(benchmark::kMicrosecond);
+
+void BM_Timer1TimerAndRender(benchmark::State& state)
+{
+    Game g;
+    for (auto _ : state)
+    {
+        g.game->Timer1Timer(g.game->Timer1);
+        g.app.Render();
+    }
+    state.counters["phase_playing"] = g.game->Phase() == GamePhase::Playing ? 1 : 0;
+}
+BENCHMARK(BM_Timer1TimerAndRender)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
