@@ -1,0 +1,183 @@
+// The blocking hand-over of calls from worker threads to the main thread.
+#include "ThreadTest.h"
+
+#include <stdexcept>
+
+namespace
+{
+
+using namespace threadtest;
+
+using DispatchTest = ThreadTest;
+
+TEST_F(DispatchTest, SendOnTheMainThreadRunsAtOnce)
+{
+    bool ran = false;
+    EXPECT_TRUE(ui::Send([&] { ran = true; }));
+    EXPECT_TRUE(ran);
+    EXPECT_THROW(ui::Send([] { throw std::runtime_error("inline"); }), std::runtime_error);
+    EXPECT_TRUE(failures_.empty());
+}
+
+TEST_F(DispatchTest, SendFromAWorkerBlocksUntilTheMainThreadRanIt)
+{
+    std::atomic<bool> returned{false};
+    std::atomic<bool> result{false};
+    std::thread::id ranOn;
+    std::thread worker(
+        [&]
+        {
+            result = ui::Send([&] { ranOn = std::this_thread::get_id(); });
+            returned = true;
+        });
+    ASSERT_TRUE(ui::WaitPending(kPatience));
+    std::this_thread::sleep_for(milliseconds(20));
+    EXPECT_FALSE(returned) << "the sender went on before its call ran";
+    ui::RunPending();
+    worker.join();
+    EXPECT_TRUE(result);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST_F(DispatchTest, WaitPendingTimesOutWhenNothingIsQueued)
+{
+    const auto start = Clock::now();
+    EXPECT_FALSE(ui::WaitPending(milliseconds(30)));
+    EXPECT_GE(Clock::now() - start, milliseconds(30));
+}
+
+TEST_F(DispatchTest, RunPendingRunsInOrderOnlyWhatWasQueuedBefore)
+{
+    std::string trace;
+    ui::Post([&] { trace += 'a'; });
+    ui::Post(
+        [&]
+        {
+            trace += 'b';
+            ui::Post([&] { trace += 'd'; });
+        });
+    ui::Post([&] { trace += 'c'; });
+    ui::RunPending();
+    EXPECT_EQ(trace, "abc");
+    ui::RunPending();
+    EXPECT_EQ(trace, "abcd");
+}
+
+TEST_F(DispatchTest, WakeupRunsOnTheQueuingThreadForEachCall)
+{
+    std::atomic<int> wakes{0};
+    std::atomic<bool> wokeOnMain{false};
+    ui::SetWakeup(
+        [&]
+        {
+            ++wakes;
+            if (ui::IsMainThread())
+            {
+                wokeOnMain = true;
+            }
+        });
+    std::atomic<bool> done{false};
+    std::thread worker(
+        [&]
+        {
+            ui::Send([] {});
+            ui::Send([] {});
+            done = true;
+        });
+    ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(wakes, 2);
+    EXPECT_FALSE(wokeOnMain);
+    ui::Post([] {});
+    EXPECT_EQ(wakes, 3);
+    ui::RunPending();
+}
+
+TEST_F(DispatchTest, AThrowingCallIsReportedAfterItsSenderWasReleased)
+{
+    std::atomic<bool> returned{false};
+    std::atomic<bool> result{false};
+    bool senderFreeAtReport = false;
+    ui::SetExceptionHandler(
+        [&](const std::exception_ptr& e)
+        {
+            failures_.push_back(e);
+            // A report may be a modal box; the worker must not be stuck behind it.
+            senderFreeAtReport = WaitUntil([&] { return returned.load(); });
+        });
+    std::thread worker(
+        [&]
+        {
+            result = ui::Send([] { throw std::runtime_error("handler failed"); });
+            returned = true;
+        });
+    ASSERT_TRUE(PumpUntil([&] { return !failures_.empty(); }));
+    worker.join();
+    EXPECT_TRUE(senderFreeAtReport);
+    EXPECT_TRUE(result) << "the call did run, up to its exception";
+    ASSERT_EQ(failures_.size(), 1u);
+    EXPECT_EQ(Message(failures_[0]), "handler failed");
+
+    bool later = false;
+    ui::Post([&] { later = true; });
+    ui::RunPending();
+    EXPECT_TRUE(later);
+}
+
+TEST_F(DispatchTest, CancelReleasesOnlyThatOwnersSenders)
+{
+    auto& wakes = CountWakeups();
+    const int ownerA = 0;
+    const int ownerB = 0;
+    std::atomic<int> ranA{0};
+    std::atomic<int> ranB{0};
+    bool resultA = true;
+    bool resultB = false;
+    std::thread a([&] { resultA = ui::Send([&] { ++ranA; }, &ownerA); });
+    std::thread b([&] { resultB = ui::Send([&] { ++ranB; }, &ownerB); });
+    ASSERT_TRUE(WaitUntil([&] { return wakes == 2; }));
+    ui::Cancel(&ownerA);
+    a.join(); // returns without the main thread running anything
+    EXPECT_FALSE(resultA);
+    ui::RunPending();
+    b.join();
+    EXPECT_TRUE(resultB);
+    EXPECT_EQ(ranA, 0);
+    EXPECT_EQ(ranB, 1);
+}
+
+TEST_F(DispatchTest, ShutdownReleasesWaitersAndRefusesLaterCalls)
+{
+    auto& wakes = CountWakeups();
+    std::atomic<bool> ran{false};
+    bool result = true;
+    std::thread blocked([&] { result = ui::Send([&] { ran = true; }); });
+    ASSERT_TRUE(WaitUntil([&] { return wakes == 1; }));
+    {
+        Watchdog watchdog("a sender stayed blocked after Shutdown");
+        ui::Shutdown();
+        blocked.join();
+    }
+    EXPECT_FALSE(result);
+    ui::RunPending();
+    EXPECT_FALSE(ran);
+
+    bool late = true;
+    std::thread after([&] { late = ui::Send([&] { ran = true; }); });
+    after.join();
+    EXPECT_FALSE(late);
+    EXPECT_FALSE(ui::Post([&] { ran = true; }));
+    EXPECT_FALSE(ui::Send([&] { ran = true; }));
+    ui::RunPending();
+    EXPECT_FALSE(ran);
+
+    ui::Restart();
+    bool again = false;
+    std::thread restarted([&] { again = ui::Send([] {}); });
+    ASSERT_TRUE(PumpUntil([&] { return wakes == 2; }));
+    ui::RunPending();
+    restarted.join();
+    EXPECT_TRUE(again);
+}
+
+} // namespace
