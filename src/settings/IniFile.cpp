@@ -9,8 +9,10 @@
 #include <optional>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,20 +157,27 @@ bool WriteAll(int fd, std::string_view data)
     return true;
 }
 
-// The whole file, or nothing when it is missing or unreadable (a read never fails).
-std::string ReadWholeFile(const std::string& path)
+// The whole file; empty when it is missing, nullopt when something is there that cannot be read
+// as a file (a folder, a pipe, no permission, an I/O error).
+std::optional<std::string> ReadWholeFile(const std::string& path)
 {
-    std::string content;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe in the file's place cannot hang the reader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
     {
-        return content;
+        if (errno == ENOENT || errno == ENOTDIR)
+        {
+            return std::string();
+        }
+        return std::nullopt;
     }
+    std::optional<std::string> content;
     struct stat st
     {
     };
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
     {
+        content.emplace();
         std::array<char, 65536> buffer{};
         for (;;)
         {
@@ -181,16 +190,67 @@ std::string ReadWholeFile(const std::string& path)
             {
                 if (n < 0)
                 {
-                    content.clear();
+                    content.reset();
                 }
                 break;
             }
-            content.append(buffer.data(), static_cast<std::size_t>(n));
+            content->append(buffer.data(), static_cast<std::size_t>(n));
         }
     }
     ::close(fd);
     return content;
 }
+
+// Temporary files of writes that never reached their rename because the process died: the same
+// name pattern as mkstemp gives ours. Called only while holding the folder's write lock, when no
+// live writer can own one.
+void RemoveStaleTemporaries(int dirFd, const std::string& prefix)
+{
+    const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (listing == nullptr)
+    {
+        if (listFd >= 0)
+        {
+            ::close(listFd);
+        }
+        return;
+    }
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(listing))
+    {
+        const std::string_view name(entry->d_name);
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix))
+        {
+            stale.emplace_back(name);
+        }
+    }
+    ::closedir(listing);
+    for (const std::string& name : stale)
+    {
+        ::unlinkat(dirFd, name.c_str(), 0);
+    }
+}
+
+// Closes the descriptor it holds.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+        {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    [[nodiscard]] int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 } // namespace
 
@@ -198,8 +258,10 @@ std::string ReadWholeFile(const std::string& path)
 class TIniFile::Document
 {
 public:
-    explicit Document(std::string_view content)
+    // nullopt: the file is there but could not be read; it reads as empty and is not replaced.
+    explicit Document(const std::optional<std::string>& file) : readable(file.has_value())
     {
+        std::string_view content = file ? std::string_view(*file) : std::string_view();
         if (content.starts_with(kBom))
         {
             bom_ = true;
@@ -305,6 +367,7 @@ public:
     }
 
     bool changed = false;
+    const bool readable;
 
 private:
     enum class Kind
@@ -401,15 +464,35 @@ void TIniFile::Store(const Document& doc) const
         throw EIniFileException("Unable to write to " + path.filename().string());
     };
 
+    // Replacing a file that could not be read would throw away everything in it.
+    if (!doc.readable)
+    {
+        fail();
+    }
+
     const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
     if (!MakeDirectories(dir))
     {
         fail();
     }
 
+    // Writers of this file take turns on the folder's lock (released by the kernel when a writer
+    // dies), so the temporary files found while holding it are leftovers of killed writes. Where
+    // the folder cannot be locked the write goes on without the clean-up.
+    const std::string tempPrefix = "." + path.filename().string() + ".";
+    const FileDescriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int locked = -1;
+    while (dirFd.Get() >= 0 && (locked = ::flock(dirFd.Get(), LOCK_EX)) != 0 && errno == EINTR)
+    {
+    }
+    if (locked == 0)
+    {
+        RemoveStaleTemporaries(dirFd.Get(), tempPrefix);
+    }
+
     // A temporary file in the same folder, renamed over the old one: a reader sees the old file
     // or the new one, never a part, and a failure on the way leaves the old one as it was.
-    std::string temp = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string temp = (dir / (tempPrefix + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
     {
@@ -424,11 +507,9 @@ void TIniFile::Store(const Document& doc) const
     }
 
     // Makes the rename itself durable; the new file is in place either way.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0)
+    if (dirFd.Get() >= 0)
     {
-        ::fsync(dirFd);
-        ::close(dirFd);
+        ::fsync(dirFd.Get());
     }
 }
 

@@ -62,7 +62,9 @@ std::string FormatAverage(double value)
     }
     int exponent = 0;
     std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-    return FixedCut(value, std::max(0, 14 - exponent));
+    std::string text = FixedCut(value, std::max(0, 14 - exponent));
+    // A hand-edited "-0" (or a negative less than a hundredth) must not come back as "-0,00".
+    return text == "-0,00" ? "0,00" : text;
 }
 
 std::optional<double> ParseCommaNumber(std::string_view text)

@@ -10,7 +10,7 @@ std::string PadLeft(std::string_view text, int width);
 
 // "<integer part>,<two digits>", cut and not rounded, after the value is taken to 15 significant
 // digits: 7/5 gives "1,40", and a two-decimal text read back is written back unchanged.
-// A value that is not finite gives "0,00".
+// A value that is not finite gives "0,00", and no value gives "-0,00".
 std::string FormatAverage(double value);
 
 // A number with a decimal comma ("3,50", "0", "-0,75"), independent of the process locale;

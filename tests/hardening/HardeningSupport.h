@@ -1,0 +1,183 @@
+// A private configuration folder per test, and the settings file's text and folder as they stand.
+#pragma once
+
+#include "settings/IniFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace hardening
+{
+
+namespace fs = std::filesystem;
+
+// Restores one environment variable to what it was.
+class EnvGuard
+{
+public:
+    explicit EnvGuard(const char* name) : name_(name)
+    {
+        if (const char* value = std::getenv(name))
+        {
+            saved_ = value;
+        }
+    }
+    ~EnvGuard()
+    {
+        if (saved_)
+        {
+            ::setenv(name_, saved_->c_str(), 1);
+        }
+        else
+        {
+            ::unsetenv(name_);
+        }
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+inline std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+class ConfigFolderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string templ = (fs::temp_directory_path() / "zorbel-hardening-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+        root_ = templ;
+        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+        path_ = ConfigFilePath();
+    }
+    void TearDown() override
+    {
+        // A test may leave a folder without write permission behind a failure.
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(root_, ignored))
+        {
+            if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
+            {
+                ::chmod(entry.path().c_str(), 0700);
+            }
+        }
+        fs::remove_all(root_, ignored);
+    }
+
+    fs::path Dir() const { return fs::path(path_).parent_path(); }
+    std::string FileText() const { return ReadText(path_); }
+    void SetFileText(const std::string& text) const
+    {
+        fs::create_directories(Dir());
+        WriteText(path_, text);
+    }
+
+    ino_t Inode() const
+    {
+        struct stat st
+        {
+        };
+        return ::lstat(path_.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
+
+    std::vector<std::string> DirEntries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Dir()))
+        {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    EnvGuard xdg_{"XDG_CONFIG_HOME"};
+    fs::path root_;
+    std::string path_;
+};
+
+// The end-of-game update's shape: all seven slots of one level in the five record sections.
+// Every value carries gen, so that a reader can tell which save it belongs to.
+inline void WriteRecordsTable(TIniFile& ini, int level, long gen)
+{
+    const std::string g = std::to_string(gen);
+    for (int slot = 1; slot <= 7; ++slot)
+    {
+        const std::string key = std::to_string(level) + std::to_string(slot);
+        ini.WriteString("HiNames", "name" + key, "PLAYER " + g + " " + std::to_string(slot));
+        ini.WriteString("HiScores", "score" + key, g);
+        ini.WriteString("HiGames", "games" + key, std::to_string(gen + slot));
+        ini.WriteString("HiEaten", "eaten" + key, std::to_string(gen + 2 * slot));
+        ini.WriteString("HiAverage", "average" + key, g + ",0" + std::to_string(slot));
+    }
+}
+
+// The generation of each of the 35 values of a level's table, as found in the file; -1 for a
+// value that is missing or not of the shape WriteRecordsTable gives.
+inline std::vector<long> TableGenerations(const TIniFile& ini, int level)
+{
+    const auto number = [](const std::string& text) -> long
+    {
+        if (text.empty() || text.size() > 15 ||
+            text.find_first_not_of("0123456789") != std::string::npos)
+        {
+            return -1;
+        }
+        return std::stol(text);
+    };
+    std::vector<long> gens;
+    for (int slot = 1; slot <= 7; ++slot)
+    {
+        const std::string key = std::to_string(level) + std::to_string(slot);
+        const std::string s = std::to_string(slot);
+        std::string name = ini.ReadString("HiNames", "name" + key, "");
+        const std::string prefix = "PLAYER ";
+        const std::string suffix = " " + s;
+        if (name.starts_with(prefix) && name.ends_with(suffix) &&
+            name.size() > prefix.size() + suffix.size())
+        {
+            gens.push_back(
+                number(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size())));
+        }
+        else
+        {
+            gens.push_back(-1);
+        }
+        gens.push_back(number(ini.ReadString("HiScores", "score" + key, "")));
+        const long games = number(ini.ReadString("HiGames", "games" + key, ""));
+        gens.push_back(games < 0 ? -1 : games - slot);
+        const long eaten = number(ini.ReadString("HiEaten", "eaten" + key, ""));
+        gens.push_back(eaten < 0 ? -1 : eaten - 2 * slot);
+        const std::string average = ini.ReadString("HiAverage", "average" + key, "");
+        const std::string tail = ",0" + s;
+        gens.push_back(
+            average.ends_with(tail) ? number(average.substr(0, average.size() - tail.size())) : -1);
+    }
+    return gens;
+}
+
+} // namespace hardening
