@@ -36,7 +36,9 @@ public:
                                          std::string_view defaultValue) const;
     // Replaces the whole file at once (or, in a batch, the batch's copy). A new section or key
     // keeps the letter case of this call; an existing one keeps its own. A value stops at its
-    // first line break. Throws EIniFileException, leaving the previous file as it was.
+    // first line break. Throws EIniFileException, leaving the previous file as it was. Like an
+    // editor's save, the replacement goes through the folder, so a read-only file is replaced
+    // (owner-only again); a file that is there but cannot be read is never replaced.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     // Decimal with optional sign, "$" hexadecimal, or "0x"/"0X" hexadecimal (32-bit pattern,
     // so 0xFFFFFFFF is -1); empty, malformed or out-of-range text gives defaultValue.
