@@ -9,6 +9,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
+#include <locale.h>
 #include <locale>
 #include <set>
 
@@ -267,25 +268,36 @@ TEST_F(GameScreenTest, ScoreShowsAtLeastThreeDigits)
     }
 }
 
-// Sets a locale for the whole process and puts the previous one back.
-class ProcessLocale
+// Number formatting in C++ streams with a decimal comma.
+class CommaNumpunct final : public std::numpunct<char>
+{
+protected:
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+};
+
+// Puts the process under a C locale and a C++ locale with the same decimal separator, and
+// restores both. The C++ one is built from a facet rather than by name: a named locale goes
+// through newlocale, which keeps a copy of LOCPATH for good.
+class LocaleScope
 {
 public:
-    ProcessLocale() : savedC_(std::setlocale(LC_ALL, nullptr)), savedCpp_(std::locale()) {}
-    ~ProcessLocale()
+    LocaleScope() : savedC_(std::setlocale(LC_ALL, nullptr)), savedCpp_(std::locale()) {}
+    ~LocaleScope()
     {
         std::setlocale(LC_ALL, savedC_.c_str());
         std::locale::global(savedCpp_);
         if (setLocPath_)
             ::unsetenv("LOCPATH");
     }
-    ProcessLocale(const ProcessLocale&) = delete;
-    ProcessLocale& operator=(const ProcessLocale&) = delete;
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
 
     // A locale whose decimal separator is a comma: an installed one, else one compiled for
     // this test run. False when neither can be had.
     bool UseComma()
     {
+        std::locale::global(std::locale(std::locale::classic(), new CommaNumpunct));
         for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
             if (Use(name))
                 return true;
@@ -293,6 +305,9 @@ public:
         {
             const auto dir = std::filesystem::temp_directory_path() / "zorbel-locales";
             std::filesystem::create_directories(dir);
+            std::error_code ec;
+            if (std::filesystem::exists(dir / "de_DE.UTF-8" / "LC_NUMERIC", ec))
+                return dir.string();
             const std::string command = "localedef -i de_DE -f UTF-8 '" +
                                         (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
             return std::system(command.c_str()) == 0 ? dir.string() : std::string();
@@ -303,19 +318,7 @@ public:
         setLocPath_ = true;
         return Use("de_DE.UTF-8");
     }
-    bool Use(const char* name)
-    {
-        if (std::setlocale(LC_ALL, name) == nullptr)
-            return false;
-        try
-        {
-            std::locale::global(std::locale(name));
-        }
-        catch (const std::runtime_error&)
-        {
-        }
-        return true;
-    }
+    bool Use(const char* name) { return std::setlocale(LC_ALL, name) != nullptr; }
 
 private:
     std::string savedC_;
@@ -362,14 +365,15 @@ void CheckAverageChange(TGameForm& game)
 
 TEST_F(GameScreenTest, AverageChangeIsCutToTwoDecimalsWithACommaUnderAPointLocale)
 {
-    ProcessLocale locale;
+    LocaleScope locale;
     ASSERT_TRUE(locale.Use("C.UTF-8") || locale.Use("C"));
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ".");
     CheckAverageChange(*game);
 }
 
 TEST_F(GameScreenTest, AverageChangeIsCutToTwoDecimalsWithACommaUnderACommaLocale)
 {
-    ProcessLocale locale;
+    LocaleScope locale;
     if (!locale.UseComma())
         GTEST_SKIP() << "no locale with a decimal comma can be had here";
     ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
