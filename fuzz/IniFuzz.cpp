@@ -127,6 +127,12 @@ std::vector<std::string> ReadAll(TIniFile& ini, const std::vector<Name>& names)
     for (const Name& name : names)
     {
         std::string value = ini.ReadString(name.section, name.key, "\x01missing");
+        // The integer reader over the same lookup (its number rules are NumberFuzz's part): a
+        // number whatever the default, or the default, and always the default for a missing key.
+        const int low = ini.ReadInteger(name.section, name.key, -11);
+        const int high = ini.ReadInteger(name.section, name.key, 11);
+        FUZZ_CHECK(low == high || (low == -11 && high == 11));
+        FUZZ_CHECK(value != "\x01missing" || (low == -11 && high == 11));
         FUZZ_CHECK(value.size() <= kMaxValue || value == "\x01missing");
         FUZZ_CHECK(value.find('\0') == std::string::npos);
         FUZZ_CHECK(value.find('\n') == std::string::npos);
