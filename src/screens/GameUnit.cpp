@@ -3,8 +3,10 @@
 #include "screens/GameUnit.h"
 
 #include "assets/Assets.h"
+#include "screens/HiScores.h"
 #include "screens/Main.h"
 #include "screens/ScreenButton.h"
+#include "screens/Unit2.h"
 #include "settings/IniFile.h"
 #include "settings/NumberText.h"
 #include "ui/Application.h"
@@ -546,10 +548,19 @@ void TGameForm::UpdateLLL()
 
 int TGameForm::Get_User_ID()
 {
-    return -1;
+    const TForm1& main = Main();
+    return GetUserId(*main.Ini, main.SkillLevel, main.UserName);
 }
 
-void TGameForm::CheckHiScore() {}
+void TGameForm::CheckHiScore()
+{
+    TForm1& main = Main();
+    const HiScoreOutcome outcome = RecordGame(*main.Ini, main.SkillLevel, main.UserName, Score);
+    main.UserSlot = outcome.slot;
+    // The next game waits until the player has seen the table the game changed.
+    if (outcome.orderChanged && screens_.Form2 != nullptr)
+        screens_.Form2->ShowModal();
+}
 
 void TGameForm::UpdateHiScoreLabel()
 {

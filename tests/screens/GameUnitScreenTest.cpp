@@ -602,3 +602,37 @@ TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)
 }
 
 } // namespace
+
+TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
+{
+    form1->UserName = "ANNA";
+    form1->SkillLevel = 3;
+    form1->UserSlot = game->Get_User_ID();
+    EXPECT_EQ(form1->UserSlot, -1);
+
+    auto finish = [&](int score)
+    {
+        ShowStill();
+        StartGame(0);
+        game->Score = score;
+        game->Dead();
+        while (game->Phase() == GamePhase::RemovingPlayer)
+            game->pKillTimerTimer(game->pKillTimer);
+        for (int i = 0; i < 10; ++i)
+            game->cKillTimerTimer(game->cKillTimer);
+    };
+    finish(4);
+    TIniFile& ini = *form1->Ini;
+    EXPECT_EQ(ini.ReadString("HiNames", "name31", ""), "ANNA");
+    EXPECT_EQ(ini.ReadInteger("HiScores", "score31", -1), 4);
+    EXPECT_EQ(ini.ReadString("HiAverage", "average31", ""), "4,00");
+    EXPECT_EQ(form1->UserSlot, 1);
+    EXPECT_EQ(game->Get_User_ID(), 1);
+    EXPECT_TRUE(game->WaitTimer.Enabled()) << "the next game follows the records";
+
+    form1->SkillLevel = 5;
+    finish(9);
+    EXPECT_EQ(ini.ReadInteger("HiGames", "games31", -1), 1);
+    EXPECT_EQ(ini.ReadString("HiNames", "name51", "none"), "none");
+    game->Hide();
+}
