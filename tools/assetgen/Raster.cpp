@@ -40,10 +40,10 @@ Colour ShadeBall(const BallStyle& style, double u, double v, double radius)
     const double d2 = u * u + v * v;
     const double nz = std::sqrt(std::max(0.0, 1.0 - d2));
     const double diffuse = std::max(0.0, u * kLight.x + v * kLight.y + nz * kLight.z);
-    const double spec =
+    const double shine =
         std::pow(std::max(0.0, u * kHalfway.x + v * kHalfway.y + nz * kHalfway.z), style.shininess);
     Colour c = Scale(style.base, style.ambient + (1.0 - style.ambient) * diffuse * 1.08);
-    c = Mix(c, {255, 255, 255}, Clamp01(spec * style.specular));
+    c = Mix(c, {255, 255, 255}, Clamp01(shine * style.specular));
     const double rimStart = 1.0 - style.outlineWidth / radius;
     const double d = std::sqrt(d2);
     if (d > rimStart)
