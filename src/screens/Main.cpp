@@ -63,20 +63,9 @@ TForm1::TForm1(Screens& screens)
     };
     for (const Item& item : items)
     {
-        SetupScreenButton(item.image, 32, item.imageTop);
+        SetupScreenButton(item.image, 32, item.imageTop,
+                          [this, action = item.action] { (this->*action)(); });
         SetupLabel(item.label, 72, item.labelTop, item.caption, 19, ui::clWhite);
-        item.image.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
-        {
-            ScreenButtonDown(c);
-        };
-        item.image.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
-        {
-            ScreenButtonUp(c);
-        };
-        item.image.OnClick = [this, action = item.action](ui::Control&)
-        {
-            (this->*action)();
-        };
     }
     Image1.SetVisible(false);
     Label1.SetVisible(false);

@@ -79,21 +79,9 @@ TNameForm::TNameForm(Screens& screens)
     SetupBoxText(PassLabel, 48, 139);
     SetupLabel(Label1, 144, 176, "Incorrect Password!!!", 16, ui::clLime);
     Label1.SetVisible(false);
-    SetupScreenButton(Image1, 40, 216);
+    SetupScreenButton(Image1, 40, 216, [this] { Image1Click(); });
     SetupLabel(Label3, 80, 216, "Continue", 19, ui::clWhite);
 
-    Image1.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
-    {
-        ScreenButtonDown(c);
-    };
-    Image1.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
-    {
-        ScreenButtonUp(c);
-    };
-    Image1.OnClick = [this](ui::Control&)
-    {
-        Image1Click();
-    };
     OnShow = [this](ui::Form&)
     {
         FormShow();

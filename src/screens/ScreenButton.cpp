@@ -8,13 +8,27 @@ namespace
 constexpr int kPressShift = 3;
 }
 
-void SetupScreenButton(ui::Image& image, int left, int top)
+void SetupScreenButton(ui::Image& image, int left, int top, std::function<void()> click)
 {
     const auto bytes = assets::Find("button.bmp");
     if (!bytes.empty())
         image.SetPicture(ui::Bitmap::FromBmp(bytes));
     image.SetBounds(left, top, 28, 27);
     image.SetTransparent(true);
+    if (!click)
+        return;
+    image.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
+    {
+        ScreenButtonDown(c);
+    };
+    image.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
+    {
+        ScreenButtonUp(c);
+    };
+    image.OnClick = [click = std::move(click)](ui::Control&)
+    {
+        click();
+    };
 }
 
 void ScreenButtonDown(ui::Control& image)

@@ -4,13 +4,16 @@
 
 #include "ui/Control.h"
 
+#include <functional>
+
 namespace ui
 {
 class Image;
 }
 
-// Loads the red-ball picture into image, drawn transparent on the black panel.
-void SetupScreenButton(ui::Image& image, int left, int top);
+// Loads the red-ball picture into image, drawn transparent on the black panel. Given a click
+// action, also wires the press effect and the click.
+void SetupScreenButton(ui::Image& image, int left, int top, std::function<void()> click = {});
 // Mouse pressed on the picture (any button): it moves 3 pixels right and down.
 void ScreenButtonDown(ui::Control& image);
 // Any release: it moves back. The click (left button released over it) runs before this.

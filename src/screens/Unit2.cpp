@@ -115,20 +115,8 @@ TForm2::TForm2(Screens& screens)
         ELabelClick();
     };
 
-    SetupScreenButton(Image13, 16, 414);
+    SetupScreenButton(Image13, 16, 414, [this] { Image13Click(); });
     SetupLabel(Label40, 56, 414, "Continue", 19, ui::clWhite);
-    Image13.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
-    {
-        ScreenButtonDown(c);
-    };
-    Image13.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
-    {
-        ScreenButtonUp(c);
-    };
-    Image13.OnClick = [this](ui::Control&)
-    {
-        Image13Click();
-    };
 
     OnShow = [this](ui::Form&)
     {
