@@ -1,6 +1,8 @@
 // Crawling, growth, start layout, steering and target placement.
 #include "engine/Worms.h"
 
+#include <algorithm>
+
 namespace engine
 {
 namespace
@@ -32,6 +34,35 @@ void Grow(PlayerWorm& worm)
     }
 }
 
+void Turn(PlayerWorm& worm, std::uint8_t dir)
+{
+    if (worm.direction == Opposite(dir))
+        return;
+    if (!worm.turned)
+        worm.direction = dir;
+    else
+        worm.queued = dir;
+    worm.turned = true;
+}
+
+void TakeQueuedTurn(PlayerWorm& worm)
+{
+    worm.turned = false;
+    if (worm.queued != kNone)
+    {
+        worm.direction = worm.queued;
+        worm.queued = kNone;
+    }
+}
+
+void PlaceStandingWorm(PlayerWorm& worm, Cell start)
+{
+    worm.length = kStartLength;
+    std::fill(worm.sections.begin(), worm.sections.begin() + kStartLength + 1, start);
+    worm.direction = kNone;
+    worm.queued = kNone;
+}
+
 StartPlace ComputerStart(int count, int n)
 {
     return count <= 4 ? kNearCentre[n - 1] : kRing[n - 1];
@@ -48,12 +79,8 @@ void StartLayout(Board& board, std::span<ComputerWorm, kComputerWorms + 1> worms
         worm.direction = start.direction;
         board.At(start.cell) = kComputer;
     }
-    player.length = kStartLength;
-    for (int i = 0; i <= kStartLength; ++i)
-        player.sections[static_cast<std::size_t>(i)] = kPlayerStart;
-    player.direction = kNone;
+    PlaceStandingWorm(player, kPlayerStart);
     board.At(kPlayerStart) = kPlayer;
-    player.queued = kNone;
 }
 
 void DetectFree(const Board& board, ComputerWorm& worm)

@@ -40,6 +40,20 @@ struct PlayerWorm
     bool turned = false;
 };
 
+// A death-match worm: the player's record and the outcome of the current tick's event check.
+struct DeathMatchWorm : PlayerWorm
+{
+    bool dead = false;
+};
+
+// A direction key accepted for worm: ignored against the current direction's opposite (never
+// the queued one); the first turn since the last move takes effect, a later one is queued.
+void Turn(PlayerWorm& worm, std::uint8_t dir);
+// After a move: a new turn may be taken, and a queued one becomes the direction.
+void TakeQueuedTurn(PlayerWorm& worm);
+// Length 10, every section on start, standing, nothing queued; the turned flag is kept.
+void PlaceStandingWorm(PlayerWorm& worm, Cell start);
+
 // sections[0] := sections[length]; the list shifts by one towards the tail; the head moves one
 // cell in dir (kNone: it stays). No cell code is read or written.
 void CrawlStep(std::span<Cell> sections, int length, std::uint8_t dir);

@@ -178,14 +178,16 @@ void TGameForm::BuildLayout()
     using widgets::TThreadPriority;
     SetupTimer(Timer1, TThreadPriority::tpHigher, 100,
                [this](widgets::TzcTimer& t) { Timer1Timer(t); });
-    SetupTimer(TimerDM, TThreadPriority::tpHigher, 100, nullptr);
+    SetupTimer(TimerDM, TThreadPriority::tpHigher, 100,
+               [this](widgets::TzcTimer& t) { TimerDMTimer(t); });
     SetupTimer(pKillTimer, TThreadPriority::tpNormal, kRemovalInterval,
                [this](widgets::TzcTimer& t) { pKillTimerTimer(t); });
     SetupTimer(cKillTimer, TThreadPriority::tpNormal, kRemovalInterval,
                [this](widgets::TzcTimer& t) { cKillTimerTimer(t); });
     SetupTimer(WaitTimer, TThreadPriority::tpNormal, kWaitInterval,
                [this](widgets::TzcTimer& t) { WaitTimerTimer(t); });
-    SetupTimer(DMKiller, TThreadPriority::tpNormal, kRemovalInterval, nullptr);
+    SetupTimer(DMKiller, TThreadPriority::tpNormal, kRemovalInterval,
+               [this](widgets::TzcTimer& t) { DMKillerTimer(t); });
 
     SetSoundAsset(Hrum, "hrum.wav");
     SetSoundAsset(DeadSound, "deadsound.wav");
@@ -265,7 +267,9 @@ void TGameForm::StopAllTimers()
 
 void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
 {
-    if (!Main().DeathMatch)
+    if (Main().DeathMatch)
+        NewDeathMatch();
+    else
         NewGame();
     WaitTimer.SetEnabled(false);
 }
@@ -369,12 +373,7 @@ void TGameForm::Timer1Timer(widgets::TzcTimer&)
     // a head entering it dies.
     CheckPlayerWormEvents();
     RedrawPlayerWorm();
-    Player.turned = false;
-    if (Player.queued != engine::kNone)
-    {
-        Player.direction = Player.queued;
-        Player.queued = engine::kNone;
-    }
+    engine::TakeQueuedTurn(Player);
 
     // In number order, each seeing the codes the player and the lower-numbered worms have
     // already written in this tick.
@@ -394,17 +393,22 @@ void TGameForm::Timer1Timer(widgets::TzcTimer&)
 
 void TGameForm::PutNewTarget()
 {
+    PlaceTarget(Target, engine::kTarget, TargetCell);
+}
+
+void TGameForm::PlaceTarget(widgets::TAnimatedImage& target, std::uint8_t code, engine::Cell& where)
+{
     const auto cell = engine::FindTargetCell(Board, *random_);
     if (!cell)
     {
-        Target.SetVisible(false);
+        target.SetVisible(false);
         return;
     }
-    TargetCell = *cell;
-    Board.At(*cell) = engine::kTarget;
-    Target.SetBounds(kCellPitch * cell->x - 6, kCellPitch * cell->y + 2, Target.Width(),
-                     Target.Height());
-    Target.SetVisible(true);
+    where = *cell;
+    Board.At(*cell) = code;
+    target.SetBounds(kCellPitch * cell->x - 6, kCellPitch * cell->y + 2, target.Width(),
+                     target.Height());
+    target.SetVisible(true);
 }
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
@@ -427,25 +431,24 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         }
     }
     if (main.DeathMatch)
+    {
+        // Both players' bindings are compared and none ends the search: with the default keys
+        // every arrow turns both worms. A queued turn stays until the next move.
+        const int bindings[8] = {main.LeftKey1, main.RightKey1, main.UpKey1, main.DownKey1,
+                                 main.LeftKey2, main.RightKey2, main.UpKey2, main.DownKey2};
+        for (int i = 0; i < 8; ++i)
+            if (bindings[i] == key)
+                engine::Turn(i < 4 ? Player1 : Player2, static_cast<std::uint8_t>(i % 4));
         return;
+    }
 
     // Any key event cancels a queued turn; of several accepted keys within one tick only the
     // last after the first can stay queued.
     Player.queued = engine::kNone;
     const int bindings[4] = {main.LeftKey, main.RightKey, main.UpKey, main.DownKey};
     for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
-    {
-        if (bindings[d] != key)
-            continue;
-        // Only the current direction is compared: a first key may already have changed it.
-        if (Player.direction == engine::Opposite(d))
-            continue;
-        if (!Player.turned)
-            Player.direction = d;
-        else
-            Player.queued = d;
-        Player.turned = true;
-    }
+        if (bindings[d] == key)
+            engine::Turn(Player, d);
 }
 
 void TGameForm::CheckPlayerWormEvents()

@@ -1,5 +1,6 @@
 // The game screen: the board, the computer worms and the player's worm of the single game, its
-// tick, targets, keys, death sequence and scoreboard.
+// tick, targets, keys, death sequence and scoreboard; and the death match of two players on the
+// same board.
 #pragma once
 
 #include "engine/Board.h"
@@ -26,6 +27,7 @@ enum class GamePhase
     Paused,            // the tick is held by Pause
     RemovingPlayer,    // the death sequence erases the player's worm
     RemovingComputers, // then the computer worms
+    RemovingBout,      // a death match's dead worm (or both) is erased before the next bout
 };
 
 class TForm1;
@@ -77,6 +79,25 @@ public:
     void CheckHiScore();
     void UpdateHiScoreLabel();
 
+    // Death match: bout after bout until Esc, each player with a worm, a target and keys of
+    // their own; nothing of it is recorded.
+    void NewDeathMatch();
+    void NewDeath();
+    // One tick: player 1 moved, checked and drawn before player 2 moves, which settles every
+    // tie between them; then the bout's outcome.
+    void TimerDMTimer(widgets::TzcTimer& sender);
+    void CheckPlayer1WormEvents();
+    void CheckPlayer2WormEvents();
+    void RedrawPlayer1Worm();
+    void RedrawPlayer2Worm();
+    void Dead1();
+    void Dead2();
+    void DMKillerTimer(widgets::TzcTimer& sender);
+    void UpdateScore1Label();
+    void UpdateScore2Label();
+    void PutNewTarget1();
+    void PutNewTarget2();
+
     GamePhase Phase() const { return phase_; }
     // Random numbers come from Generator unless a source is set here (null: Generator again).
     void SetRandomSource(engine::RandomSource* source);
@@ -89,6 +110,13 @@ public:
     engine::Cell TargetCell;
     int Score = 0;
     int RemovalCounter = 0;
+    // Death match.
+    engine::DeathMatchWorm Player1;
+    engine::DeathMatchWorm Player2;
+    engine::Cell Target2Cell;
+    int Score1 = 0;
+    int Score2 = 0;
+    std::uint8_t WhoDied = 0; // 1 player 1, 2 player 2, 3 both
     engine::RandomGenerator Generator;
 
     // Worm pictures: index 0 the player's (b0.bmp), 1..8 the computer worms' (b1..b8.bmp).
@@ -136,6 +164,12 @@ private:
     void BuildLayout();
     void ResetBoard();
     void StopAllTimers();
+    // Puts target on a random empty inner cell with code; hidden when no cell is left.
+    void PlaceTarget(widgets::TAnimatedImage& target, std::uint8_t code, engine::Cell& where);
+    void CheckDeathMatchEvents(engine::DeathMatchWorm& worm, std::uint8_t ownTarget,
+                               std::uint8_t deadlyTarget);
+    void RedrawDeathMatchWorm(engine::DeathMatchWorm& worm, const ui::Bitmap& picture);
+    void EndBout(std::uint8_t whoDied, int removalSteps);
 
     Screens& screens_;
     GamePhase phase_ = GamePhase::Idle;
