@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Death Match without a login: player 2's up key redefined on the controls screen, both worms and
+# both targets on the board, one arrow key turning both worms, Pause during a removal changing
+# nothing, the redefined key turning player 2 alone, and Esc back to the menu.
+source "$(dirname "$0")/lib.sh"
+
+start_x
+start_game
+read -r mx my < <(panel_origin 545 297)
+read -r gx gy < <(panel_origin 641 577)
+BOARD="0,128,0"
+
+click() {
+    xdotool mousemove "$1" "$2" click 1
+    sleep 0.3
+}
+# Centre pixel of board cell (x, y) in a screenshot.
+cell() {
+    pixel "$1" $((gx + 96 + 15 * $2 - 7)) $((gy + 80 + 15 * $3 - 7))
+}
+is_board() { [[ "$(cell "$1" "$2" "$3")" == "$BOARD" ]]; }
+# Waits (up to about 6 s) until cell (x, y) is, or is not, the board's green.
+wait_cell() {
+    local want=$1 x=$2 y=$3
+    for _ in $(seq 30); do
+        shot poll 0
+        if is_board poll "$x" "$y"; then
+            [[ "$want" == board ]] && return 0
+        else
+            [[ "$want" == worm ]] && return 0
+        fi
+        sleep 0.1
+    done
+    fail "cell ($x, $y) never became $want"
+}
+
+# Controls: player 2's up key becomes W, saved.
+click $((mx + 46)) $((my + 189))
+read -r kx ky < <(panel_origin 529 465)
+click $((kx + 272 + 64 + 24)) $((ky + 296 + 8 + 20))
+key w
+shot controls_p2_up
+click $((kx + 46)) $((ky + 419))
+[[ "$(ini_value UpKey2)" == "87" ]] || fail "UpKey2 is '$(ini_value UpKey2)'"
+[[ "$(ini_value UpKey1)" == "38" ]] || fail "UpKey1 is '$(ini_value UpKey1)'"
+before=$(cat "$INI")
+
+# Death Match from the menu: both heads on their start cells, both targets on the board.
+click $((mx + 46)) $((my + 77))
+wait_cell worm 10 10
+shot deathmatch_start
+is_board deathmatch_start 20 20 && fail "player 2's head not drawn"
+bx=$((gx + 96)) by=$((gy + 80))
+# Less whatever the heads' own squares hold, so that only the targets count.
+near_off_heads() {
+    local all head1 head2
+    all=$(count_near deathmatch_start "$bx" "$by" 436 436 "$1")
+    head1=$(count_near deathmatch_start $((bx + 136)) $((by + 136)) 14 14 "$1")
+    head2=$(count_near deathmatch_start $((bx + 286)) $((by + 286)) 14 14 "$1")
+    echo $((all - head1 - head2))
+}
+yellow=$(near_off_heads "215,190,50")
+cyan=$(near_off_heads "50,190,215")
+echo "targets: $yellow yellow and $cyan cyan pixels"
+((yellow >= 5)) || fail "player 1's target not seen: $yellow yellow pixels"
+((cyan >= 5)) || fail "player 2's target not seen: $cyan cyan pixels"
+red=$(count_near deathmatch_start $((gx + 272)) $((gy + 42)) 120 20 "255,0,0")
+((red > 20)) || fail "the Death Match caption is not shown: $red red pixels"
+
+# With the default keys one Left sends both worms left.
+key Left
+shot deathmatch 0.35
+is_board deathmatch 8 10 && fail "player 1 did not go left"
+is_board deathmatch 18 20 && fail "player 2 did not go left"
+is_board deathmatch 12 10 || fail "player 1 went right"
+is_board deathmatch 22 20 || fail "player 2 went right"
+
+# Player 1 reaches the wall first; its start cell turns green as the removal begins. Pause there
+# changes nothing: the next bout starts and draws both heads again.
+wait_cell board 10 10
+key Pause
+wait_cell worm 10 10
+shot deathmatch_next
+is_board deathmatch_next 20 20 && fail "player 2's head not drawn in the next bout"
+
+# W is player 2's up alone now.
+key w
+shot deathmatch_w 0.4
+is_board deathmatch_w 20 18 && fail "W did not send player 2 up"
+is_board deathmatch_w 10 10 && fail "player 1 left its start cell"
+is_board deathmatch_w 10 9 || fail "W moved player 1"
+
+key Escape
+shot menu_again
+yellow=$(count_near menu_again $((mx + 216)) $((my + 32)) 305 177 "255,255,0")
+((yellow > 500)) || fail "menu not shown after Esc: $yellow yellow pixels"
+[[ "$(cat "$INI")" == "$before" ]] || fail "the death match wrote to the settings file"
+key Escape
+rc=$(wait_exit 50)
+[[ "$rc" == "0" ]] || fail "exit status $rc"
+echo "death match: ok"
