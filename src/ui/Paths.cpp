@@ -29,7 +29,14 @@ std::string Detect()
         base = p;
         SDL_free(p);
     }
-    base = WithSlash(base);
+    return ProgramDirectoryFor(base);
+}
+
+} // namespace
+
+std::string ProgramDirectoryFor(const std::string& executableDir)
+{
+    const std::string base = WithSlash(executableDir);
     namespace fs = std::filesystem;
     std::error_code ec;
     if (fs::exists(fs::path(base) / "b0.bmp", ec))
@@ -40,8 +47,6 @@ std::string Detect()
         return WithSlash(shared.string());
     return base;
 }
-
-} // namespace
 
 std::string ProgramDirectory()
 {

@@ -9,6 +9,10 @@ namespace ui
 // The program directory with a trailing '/': the executable's folder when it holds the game's
 // data files, else the installed data folder <prefix>/share/zorbel2/ next to it.
 std::string ProgramDirectory();
+// The same choice for an executable in `executableDir`: that folder when it holds b0.bmp, else
+// <executableDir>/../share/zorbel2/ when that does, else the executable's folder. The installed
+// folder is found relative to the executable, so an installed tree can be moved as a whole.
+std::string ProgramDirectoryFor(const std::string& executableDir);
 // Overrides the program directory (tests run from another folder than the game).
 void SetProgramDirectory(std::string dir);
 
