@@ -1,9 +1,10 @@
 // assetgen: draws and synthesises every picture, sound and the music file of the game.
 //
-//   assetgen <form-data-dir> <program-dir>
+//   assetgen <form-data-dir> <program-dir> <icon-dir>
 //
 // Writes the form data (pictures and sounds compiled into the program) as files and as
-// Assets.cpp into the first folder, and the files the game reads at run time into the second.
+// Assets.cpp into the first folder, the files the game reads at run time into the second, and
+// the desktop icons (icon_<size>.png) into the third.
 #include "Bytes.h"
 #include "Embed.h"
 #include "Music.h"
@@ -29,6 +30,7 @@ enum class Place
 {
     FormData,   // embedded in the program
     ProgramDir, // a file beside the executable
+    Icon,       // a desktop icon, installed into the icon theme
 };
 
 struct Output
@@ -96,6 +98,14 @@ std::vector<Output> Outputs()
                                return assetgen::WormHeadPicture(n);
                            }});
     }
+    for (const int size : assetgen::kIconSizes)
+    {
+        outputs.push_back({"icon_" + std::to_string(size) + ".png", Place::Icon,
+                           [size]
+                           {
+                               return assetgen::AppIcon(size);
+                           }});
+    }
     return outputs;
 }
 
@@ -113,22 +123,27 @@ void WriteFile(const std::filesystem::path& path, const void* data, std::size_t 
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 4)
     {
-        std::cerr << "usage: assetgen <form-data-dir> <program-dir>\n";
+        std::cerr << "usage: assetgen <form-data-dir> <program-dir> <icon-dir>\n";
         return 2;
     }
     try
     {
         const std::filesystem::path formDir = argv[1];
         const std::filesystem::path programDir = argv[2];
-        std::filesystem::create_directories(formDir);
-        std::filesystem::create_directories(programDir);
+        const std::filesystem::path iconDir = argv[3];
+        for (const auto& dir : {formDir, programDir, iconDir})
+        {
+            std::filesystem::create_directories(dir);
+        }
         std::vector<std::pair<std::string, Bytes>> embedded;
         for (const Output& output : Outputs())
         {
             const Bytes bytes = output.make();
-            const auto& dir = output.place == Place::FormData ? formDir : programDir;
+            const auto& dir = output.place == Place::FormData     ? formDir
+                              : output.place == Place::ProgramDir ? programDir
+                                                                  : iconDir;
             WriteFile(dir / output.name, bytes.data(), bytes.size());
             if (output.place == Place::FormData)
             {

@@ -1,12 +1,16 @@
 // The pictures: worm heads, the button ball, the board grid, target strips, corner balls, the
-// pulsing dot and the controls screen's worms, each as a complete BMP file.
+// pulsing dot and the controls screen's worms, each as a complete BMP file; and the desktop icon
+// as a PNG file.
 #include "Pictures.h"
 
 #include "Bmp.h"
+#include "Png.h"
 #include "Raster.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <stdexcept>
@@ -218,7 +222,77 @@ Bytes DrawControlsWorm(Direction direction, double scale, int boxLong, int boxSh
     return WriteBmp24(canvas);
 }
 
+// Draws a picture twice, over black and over white, and recovers each pixel's opacity from the
+// difference: the raster only blends over what lies beneath, so this yields soft edges against
+// any background without an alpha channel of its own.
+Bytes DrawTransparentPng(int width, int height, const std::function<void(Canvas&)>& draw)
+{
+    Canvas overBlack(width, height, kBlack);
+    Canvas overWhite(width, height, kWhite);
+    draw(overBlack);
+    draw(overWhite);
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const Rgb b = overBlack.At(x, y);
+            const Rgb w = overWhite.At(x, y);
+            const double seeThrough = ((w.r - b.r) + (w.g - b.g) + (w.b - b.b)) / (3.0 * 255.0);
+            const double alpha = std::clamp(1.0 - seeThrough, 0.0, 1.0);
+            // Over black the colour was scaled by its opacity; undo that.
+            const Rgb c = alpha > 0 ? ToRgb(Scale(ToColour(b), 1.0 / alpha)) : kBlack;
+            rgba.insert(rgba.end(),
+                        {c.r, c.g, c.b, static_cast<std::uint8_t>(std::lround(alpha * 255))});
+        }
+    }
+    return WritePngRgba(width, height, rgba);
+}
+
 } // namespace
+
+Bytes AppIcon(int size)
+{
+    if (size < 16)
+    {
+        throw std::out_of_range("icon size");
+    }
+    const double s = size;
+    return DrawTransparentPng(
+        size, size,
+        [s](Canvas& canvas)
+        {
+            // A thick rim in the worm's own dark shade keeps the outline legible on light and
+            // dark panels alike, down to 16 pixels.
+            BallStyle body = StyleFor(kWormColours[0], 0.3);
+            body.outlineWidth = std::max(1.0, s * 0.05);
+            DrawBall(canvas, s * 0.20, s * 0.80, s * 0.15, body);
+            DrawBall(canvas, s * 0.36, s * 0.64, s * 0.21, body);
+            const double headX = s * 0.59;
+            const double headY = s * 0.42;
+            const double headR = s * 0.38;
+            DrawBall(canvas, headX, headY, headR, body);
+            // Two eyes looking ahead, the way the worm crawls.
+            BallStyle eyeWhite;
+            eyeWhite.base = {255, 255, 255};
+            eyeWhite.outline = {40, 40, 40};
+            eyeWhite.outlineWidth = std::max(0.6, s * 0.02);
+            eyeWhite.ambient = 0.8;
+            BallStyle pupil;
+            pupil.base = {20, 20, 20};
+            pupil.outline = {0, 0, 0};
+            pupil.specular = 0.9;
+            const Point eyes[] = {{headX - headR * 0.38, headY - headR * 0.05},
+                                  {headX + headR * 0.30, headY - headR * 0.42}};
+            const double eyeR = std::max(2.1, s * 0.11);
+            for (const Point e : eyes)
+            {
+                DrawBall(canvas, e.x, e.y, eyeR, eyeWhite);
+                DrawBall(canvas, e.x + eyeR * 0.35, e.y - eyeR * 0.35, eyeR * 0.55, pupil);
+            }
+        });
+}
 
 Bytes WormHeadPicture(int number)
 {

@@ -1,8 +1,11 @@
 // The pictures: worm heads, the button ball, the board grid, target strips, corner balls, the
-// pulsing dot and the controls screen's worms, each as a complete BMP file.
+// pulsing dot and the controls screen's worms, each as a complete BMP file; and the application
+// icon as a PNG file.
 #pragma once
 
 #include "Bytes.h"
+
+#include <array>
 
 namespace assetgen
 {
@@ -30,5 +33,12 @@ Bytes TargetStrip(BallColour colour);
 Bytes CornerBall(BallColour colour);
 Bytes PulseStrip();
 Bytes ControlsWorm(Direction direction, bool small);
+
+// The sizes of the desktop icon, in pixels per side.
+constexpr std::array<int, 6> kIconSizes{16, 32, 48, 64, 128, 256};
+
+// The desktop icon: the player's worm head looking up and to the right, its body trailing off
+// to the lower left, on a transparent background.
+Bytes AppIcon(int size);
 
 } // namespace assetgen

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# `cmake --install` into a staging folder lays out the game, its data and its desktop files the
+# way a desktop finds them.
+set -euo pipefail
+source "$(dirname "$0")/layout.sh"
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+DESTDIR="$WORK/root" cmake --install "$ZORBEL_BUILD_DIR" --prefix /usr >"$WORK/install.log" ||
+    fail "cmake --install failed: $(cat "$WORK/install.log")"
+check_layout "$WORK/root/usr" "$ZORBEL_BUILD_DIR"
+for s in "${ICON_SIZES[@]}"; do
+    cmp -s "$WORK/root/usr/share/icons/hicolor/${s}x${s}/apps/$APP_ID.png" \
+        "$ZORBEL_ICON_DIR/icon_$s.png" || fail "icon ${s}x${s} is not the generated one"
+done
+# The software centre's view of the whole tree: metainfo, desktop entry and icons together.
+appstreamcli validate-tree --no-net "$WORK/root" >"$WORK/tree.log" 2>&1 ||
+    fail "validate-tree: $(cat "$WORK/tree.log")"
+# The software centre shows the README's pictures: each one named in the metainfo is committed.
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+mapfile -t pictures < <(grep -o 'main/docs/screenshots/[^<]*' \
+    "$WORK/root/usr/share/metainfo/$APP_ID.metainfo.xml" | sed 's|^main/||')
+((${#pictures[@]} > 0)) || fail "metainfo shows no screenshot"
+for p in "${pictures[@]}"; do
+    [[ "$(identify -format %m "$source_dir/$p" 2>/dev/null)" == PNG ]] || fail "no picture $p"
+done
+echo "install layout: ok"
