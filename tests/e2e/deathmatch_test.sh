@@ -34,13 +34,30 @@ wait_cell() {
     fail "cell ($x, $y) never became $want"
 }
 
-# Controls: player 2's up key becomes W, saved.
+# Waits (up to about 10 s) until a region (x y w h) holds more than n pixels near r,g,b.
+wait_colour() {
+    for _ in $(seq 40); do
+        shot poll 0
+        (($(count_near poll "$1" "$2" "$3" "$4" "$5") > $6)) && return 0
+        sleep 0.2
+    done
+    fail "$7"
+}
+
+# Controls: player 2's up key becomes W, saved. Each step waits for the screen it needs, since
+# a loaded machine may be slow to show it.
+wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "menu not drawn"
 click $((mx + 46)) $((my + 189))
 read -r kx ky < <(panel_origin 529 465)
+wait_colour $((kx + 24)) $((ky + 16)) 160 45 "255,0,0" 100 "controls screen not shown"
 click $((kx + 272 + 64 + 24)) $((ky + 296 + 8 + 20))
 key w
 shot controls_p2_up
 click $((kx + 46)) $((ky + 419))
+for _ in $(seq 50); do
+    [[ -f "$INI" ]] && break
+    sleep 0.1
+done
 [[ "$(ini_value UpKey2)" == "87" ]] || fail "UpKey2 is '$(ini_value UpKey2)'"
 [[ "$(ini_value UpKey1)" == "38" ]] || fail "UpKey1 is '$(ini_value UpKey1)'"
 before=$(cat "$INI")
