@@ -8,8 +8,13 @@ packages=(build-essential cmake pkgconf
     libsodium-dev zlib1g-dev timgm6mb-soundfont)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
-        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev fakeroot)
+        clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev fakeroot locales)
 fi
+
+# The number texts are tested under a locale whose decimal mark is a comma as well.
+need_locale() {
+    [[ "${1:-}" == "--test" ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,9 +22,12 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -eq 0 ]] && ! need_locale "${1:-}"; then
+    exit 0
+fi
 
 line="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+need_locale "${1:-}" && line+=" && sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen && locale-gen"
 if [[ $(id -u) -ne 0 ]]; then
     echo "Missing packages. Run as root:" >&2
     echo "  $line" >&2
@@ -27,9 +35,17 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 log=$(mktemp)
-if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
-    >"$log" 2>&1; then
+if [[ ${#missing[@]} -gt 0 ]] &&
+    ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+        >"$log" 2>&1; then
     cat "$log" >&2
     exit 1
+fi
+if need_locale "${1:-}"; then
+    if ! { grep -q '^de_DE.UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen; } ||
+        ! locale-gen >"$log" 2>&1; then
+        cat "$log" >&2
+        exit 1
+    fi
 fi
 rm -f "$log"
