@@ -69,6 +69,9 @@ void TimerThread::Run()
     {
         if (!ticking_)
         {
+            // A wait cut short by stopping is over: started again, the timer waits a full
+            // interval, not what was left of the old one.
+            deadline.reset();
             changed_.wait(lock);
             continue;
         }

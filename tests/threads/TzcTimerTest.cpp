@@ -133,6 +133,25 @@ TEST_F(TzcTimerTest, HandlerThatDisablesItsTimerGetsNoFurtherCallUntilReenabled)
     EXPECT_GE(log.starts[1] - resumed, milliseconds(30));
 }
 
+TEST_F(TzcTimerTest, StoppedInTheMiddleOfAWaitAndStartedAgainWaitsAFullInterval)
+{
+    TickLog log;
+    TzcTimer timer;
+    timer.SetInterval(100);
+    timer.SetOnTimer(Logging(log));
+    // Stopped half-way through its first wait, and started again once that tick's time is past:
+    // as a spin button held, let go and pressed again.
+    PumpFor(milliseconds(50));
+    timer.SetEnabled(false);
+    PumpFor(milliseconds(200));
+    ASSERT_EQ(log.Count(), 0u);
+
+    const auto restarted = Clock::now();
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return log.Count() == 1; }));
+    EXPECT_GE(log.starts[0] - restarted, milliseconds(100));
+}
+
 TEST_F(TzcTimerTest, TickHandedOverBeforeTheTimerStoppedIsDropped)
 {
     int calls = 0;
