@@ -9,6 +9,7 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -62,7 +63,8 @@ public:
         return cache;
     }
 
-    // The opened face and whether it needs synthetic bold.
+    // The opened face and whether it needs synthetic bold. No face (null) when the system has no
+    // font file to give: the game then runs without its texts rather than not at all.
     std::pair<TTF_Font*, bool> Get(const Font& font)
     {
         std::lock_guard lock(mutex_);
@@ -77,10 +79,9 @@ public:
         Entry entry;
         if (!file.empty())
             entry.font.reset(TTF_OpenFont(file.c_str(), size));
-        if (!entry.font)
-            throw std::runtime_error("Font \"" + font.name + "\" is not available");
         // A regular face asked for bold gets SDL_ttf's emboldening.
-        entry.synthBold = font.bold && !(TTF_GetFontStyle(entry.font.get()) & TTF_STYLE_BOLD) &&
+        entry.synthBold = entry.font && font.bold &&
+                          !(TTF_GetFontStyle(entry.font.get()) & TTF_STYLE_BOLD) &&
                           file == FileFor(Font{font.name, font.height, false, font.color});
         if (entry.synthBold)
             TTF_SetFontStyle(entry.font.get(), TTF_STYLE_BOLD);
@@ -123,6 +124,23 @@ private:
     std::map<std::pair<std::string, bool>, std::string> files_;
 };
 
+// Without a face, texts keep roughly the room they would take, so that the screens' layout
+// still works out: a line a quarter taller than the pixel size, characters half as wide.
+int NoFaceLineHeight(const Font& font)
+{
+    const int size = std::max(1, font.height);
+    return size + size / 4;
+}
+
+int NoFaceWidth(const Font& font, std::string_view text)
+{
+    // UTF-8 continuation bytes do not start a character.
+    const auto characters =
+        std::count_if(text.begin(), text.end(),
+                      [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    return static_cast<int>(characters) * std::max(1, font.height / 2);
+}
+
 } // namespace
 
 std::string FontFileFor(const Font& font)
@@ -132,12 +150,15 @@ std::string FontFileFor(const Font& font)
 
 int LineHeight(const Font& font)
 {
-    return TTF_FontHeight(FontCache::Instance().Get(font).first);
+    TTF_Font* f = FontCache::Instance().Get(font).first;
+    return f != nullptr ? TTF_FontHeight(f) : NoFaceLineHeight(font);
 }
 
 TextSize TextExtent(const Font& font, std::string_view text)
 {
     TTF_Font* f = FontCache::Instance().Get(font).first;
+    if (f == nullptr)
+        return {NoFaceWidth(font, text), NoFaceLineHeight(font)};
     TextSize size{0, TTF_FontHeight(f)};
     if (!text.empty())
     {
@@ -152,6 +173,8 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
     if (text.empty())
         return;
     TTF_Font* f = FontCache::Instance().Get(font).first;
+    if (f == nullptr)
+        return;
     const std::string s(text);
     const SDL_Color fg{font.color.r, font.color.g, font.color.b, 255};
     std::unique_ptr<SDL_Surface, SurfaceDeleter> rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));

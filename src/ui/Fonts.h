@@ -23,7 +23,8 @@ struct TextSize
     int height = 0;
 };
 
-// Width of the text and the line height of the font; (0, line height) for empty text.
+// Width of the text and the line height of the font; (0, line height) for empty text. With no
+// font file on the system at all, texts are not drawn and these give an estimate of their size.
 TextSize TextExtent(const Font& font, std::string_view text);
 int LineHeight(const Font& font);
 
