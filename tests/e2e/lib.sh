@@ -11,7 +11,14 @@ export SDL_AUDIODRIVER=dummy
 INI="$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
 
 cleanup() {
-    [[ -n "$GAME_PID" ]] && kill "$GAME_PID" 2>/dev/null || true
+    # A game held in a message box's loop does not answer SIGTERM.
+    if [[ -n "$GAME_PID" ]] && kill "$GAME_PID" 2>/dev/null; then
+        for _ in $(seq 20); do
+            kill -0 "$GAME_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill -KILL "$GAME_PID" 2>/dev/null || true
+    fi
     [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
     rm -rf "$WORK"
 }
@@ -34,20 +41,41 @@ start_x() {
     export DISPLAY=":$(head -n1 "$WORK/display")"
 }
 
-# Starts the game and waits until its window is mapped.
+# Starts the game and waits until its window is mapped. A watcher beside it keeps the game's exit
+# status in $WORK/game.rc: only the game's parent can wait for it, and wait_exit runs in a
+# command substitution's subshell, which is not that parent.
 start_game() {
-    "$ZORBEL_BIN" 2>"$WORK/stderr.txt" &
-    GAME_PID=$!
+    rm -f "$WORK/game.pid" "$WORK/game.rc"
+    (
+        "$ZORBEL_BIN" 2>"$WORK/stderr.txt" &
+        echo $! >"$WORK/game.pid"
+        rc=0
+        wait $! || rc=$?
+        { echo "$rc" >"$WORK/game.rc"; } 2>/dev/null
+    ) &
+    for _ in $(seq 100); do
+        [[ -s "$WORK/game.pid" ]] && break
+        sleep 0.02
+    done
+    GAME_PID=$(cat "$WORK/game.pid")
     for _ in $(seq 200); do
         if xdotool search --name '^Zorbel2$' >/dev/null 2>&1; then
-            sleep 0.5
+            # The window is there well before its first screen (or a message box) is drawn, and
+            # input before that is lost.
+            for _ in $(seq 100); do
+                import -window root "$WORK/start.png"
+                [[ $(convert "$WORK/start.png" -format '%[fx:mean > 0.0005]' info:) == 1 ]] && break
+                sleep 0.1
+            done
             xdotool mousemove $((SCREEN_W / 2)) $((SCREEN_H - 5))
+            sleep 0.2
             return 0
         fi
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited at start: $(cat "$WORK/stderr.txt")"
         sleep 0.05
     done
-    fail "no game window"
+    fail "no game window on $DISPLAY: $(xwininfo -root -children 2>&1 | grep -c '^ *0x') windows;" \
+        "$(cat "$WORK/stderr.txt")"
 }
 
 key() {
@@ -55,14 +83,33 @@ key() {
     sleep 0.15
 }
 
-# Screenshot of the whole screen into $WORK/<name>.png, kept under $ZORBEL_SHOTS too.
-shot() {
-    sleep "${2:-0.3}"
+# Screenshot of the whole screen into $WORK/<name>.png at once, kept under $ZORBEL_SHOTS too.
+capture() {
     import -window root "$WORK/$1.png"
     if [[ -n "${ZORBEL_SHOTS:-}" ]]; then
         mkdir -p "$ZORBEL_SHOTS"
         cp "$WORK/$1.png" "$ZORBEL_SHOTS/$1.png"
     fi
+}
+
+# The same after a pause (0.3 s unless given) that lets the screen settle.
+shot() {
+    sleep "${2:-0.3}"
+    capture "$1"
+}
+
+# Screenshots under one name until a check passes on one: poll_shot <name> <seconds> <command...>;
+# the command gets the name as its last argument. Fails when the time runs out first.
+poll_shot() {
+    local name=$1 limit=$2
+    shift 2
+    local end=$((SECONDS + limit))
+    while :; do
+        capture "$name"
+        "$@" "$name" && return 0
+        ((SECONDS < end)) || return 1
+        sleep 0.1
+    done
 }
 
 # "r,g,b" of one pixel of a screenshot.
@@ -79,14 +126,11 @@ count_near() {
         -fill black -opaque "rgb(1,2,3)" -colorspace gray -format '%[fx:round(mean*w*h)]' info:
 }
 
-# Waits for the game to end; prints its exit status.
+# Waits for the game to end (at most $1 tenths of a second); prints its exit status.
 wait_exit() {
     for _ in $(seq "${1:-100}"); do
-        if ! kill -0 "$GAME_PID" 2>/dev/null; then
-            local rc=0
-            wait "$GAME_PID" || rc=$?
-            GAME_PID=""
-            echo "$rc"
+        if [[ -s "$WORK/game.rc" ]]; then
+            cat "$WORK/game.rc"
             return 0
         fi
         sleep 0.1
@@ -99,7 +143,74 @@ ini_value() {
     grep -i "^$1=" "$INI" | head -n1 | cut -d= -f2- | tr -d '\r'
 }
 
+# The values of keys in the settings file, separated by spaces ("" for a missing one).
+ini_values() {
+    local k out=()
+    for k; do
+        out+=("$( (ini_value "$k") 2>/dev/null || true)")
+    done
+    echo "${out[*]}"
+}
+
+# Waits (at most 5 s) until the keys hold the values: expect_ini "<values>" <key>...
+expect_ini() {
+    local want=$1
+    shift
+    for _ in $(seq 50); do
+        [[ "$(ini_values "$@")" == "$want" ]] && return 0
+        sleep 0.1
+    done
+    fail "$* hold '$(ini_values "$@")', not '$want'"
+}
+
 # Top-left of a screen's centred panel.
 panel_origin() {
     echo $(((SCREEN_W - $1) / 2)) $(((SCREEN_H - $2) / 2))
+}
+
+# The game screen's board: the top-left of its paint box on the screen. Cell (x, y) has its
+# 14 x 14 square at (15x - 14, 15y - 14) from there.
+board_origin() {
+    local gx gy
+    read -r gx gy < <(panel_origin 641 577)
+    echo $((gx + 96)) $((gy + 80))
+}
+
+# One line "x y r,g,b" for each inner cell (1..29) of a screenshot: the colour at (6, 6) of the
+# cell's square, the middle of a worm's bead or of the target's ball.
+board_cells() {
+    local bx by
+    read -r bx by < <(board_origin)
+    convert -size 29x29 xc:black "$WORK/$1.png" -fx "v.p{$((bx + 7))+i*15,$((by + 7))+j*15}" \
+        -depth 8 txt:- | awk -F'[(), :]+' 'NR > 1 { printf "%d %d %d,%d,%d\n", $1 + 1, $2 + 1, $3, $4, $5 }'
+}
+
+# "r,g,b" at (6, 6) of a picture file: what board_cells shows for a cell the picture is drawn in.
+picture_rgb() {
+    convert "$1" -format '%[fx:round(255*p{6,6}.r)],%[fx:round(255*p{6,6}.g)],%[fx:round(255*p{6,6}.b)]' info:
+}
+
+# The cells of a screenshot drawn with a worm picture: one "x y" line each.
+cells_of() {
+    board_cells "$1" | awk -v c="$2" '$3 == c { print $1, $2 }'
+}
+
+# The cells whose middle is the yellow of the target's ball in any of its frames (no worm bead is
+# that yellow: the player's is greener, orange and brown are redder).
+target_cells() {
+    board_cells "$1" | awk '{ split($3, c, ","); r = c[1]; g = c[2]; b = c[3] }
+        r >= 180 && g <= r && g >= 0.8 * r && b <= 0.4 * g { print $1, $2 }'
+}
+
+# SDL's message boxes on the screen: one "x y w h" line each (windows of the game without a
+# class; the game's own window has one).
+message_boxes() {
+    xwininfo -root -children | awk '$2 == "\"Zorbel2\":" && $3 == "()" {
+        split($4, g, /[x+]/); print g[3], g[4], g[1], g[2] }'
+}
+
+# Presses the OK button of the message box "x y w h", which sits at the middle of its bottom.
+dismiss_message_box() {
+    xdotool mousemove $(($1 + $3 / 2)) $(($2 + $4 - 25)) click 1
+    sleep 0.3
 }

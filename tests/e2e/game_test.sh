@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# A logged-in player starts a game with Enter, runs the worm into the right wall, sees it erased
+# and the next game begin, then goes back to the menu with Escape.
+#
+# The Custom level with five computer worms puts them on the outer ring, none on the right half of
+# the middle row. A worm moves one cell a tick like the player, so one that starts fewer than five
+# ticks ahead of the player's run from the centre to the right wall cannot reach its path in time:
+# the death is always the wall's. Slow ticks give the test those five ticks to react.
+source "$(dirname "$0")/lib.sh"
+
+prog=$(dirname "$ZORBEL_BIN")
+mkdir -p "$(dirname "$INI")"
+printf '[Main]\nSkill=5\n[Custom]\nprob=6\ntimer=400\nworms=5\n' >"$INI"
+
+player=$(picture_rgb "$prog/b0.bmp")
+worm=()
+for n in 1 2 3 4 5 6 7 8; do
+    worm[n]=$(picture_rgb "$prog/b$n.bmp")
+done
+read -r bx by < <(board_origin)
+
+player_cells() { cells_of "$1" "$player" | sort -n | tr '\n' ';'; }
+
+# A game is on before the player's first key: its worm is one bead on the centre cell, and every
+# computer worm has come out of its start cell, at most $2 ticks ago (beads).
+computer_worms_out() {
+    [[ "$(player_cells "$2")" == "15 15;" ]] || return 1
+    local n beads
+    for n in 1 2 3 4 5; do
+        beads=$(cells_of "$2" "${worm[n]}" | wc -l)
+        ((beads >= 1 && beads <= $1)) || return 1
+    done
+}
+
+start_x
+start_game
+key Return
+key a n n a Return 1 2 Return
+sleep 0.5
+key Return
+poll_shot game_board 10 computer_worms_out 3 || fail "no game began: player at '$(player_cells game_board)'"
+# Right at once: the worm crawls along the middle row to the wall.
+key Right
+
+# The start of the game: only the five computer worms of the level crawl.
+for n in 6 7 8; do
+    [[ -z "$(cells_of game_board "${worm[n]}")" ]] || fail "computer worm $n on the board"
+done
+# The board's green shows in the cells, and the grid's black lines run unbroken across it.
+green=$(count_near game_board "$bx" "$by" 436 436 "0,128,0")
+((green > 140000)) || fail "board green: $green pixels"
+for k in 0 7 14 29; do
+    column=$(count_near game_board $((bx + 15 * k)) "$by" 1 436 "0,0,0")
+    row=$(count_near game_board "$bx" $((by + 15 * k)) 436 1 "0,0,0")
+    ((column == 436 && row == 436)) || fail "grid line $k broken: $column, $row black pixels"
+done
+targets=$(target_cells game_board | wc -l)
+((targets == 1)) || fail "$targets targets on the board"
+
+at_wall() { player_cells "$1" | grep -q '29 15;'; }
+poll_shot game_wall 15 at_wall || fail "the worm did not reach the wall: '$(player_cells game_wall)'"
+
+# The worm's beads left on the board: one run along the middle row up to the wall.
+run_to_wall() {
+    local cells
+    cells=$(player_cells "$1")
+    local n
+    n=$(tr -cd ';' <<<"$cells" | wc -c)
+    [[ "$cells" == "$(for ((x = 30 - n; x <= 29; ++x)); do printf '%d 15;' "$x"; done)" ]] ||
+        fail "the worm's beads at the wall: $cells"
+    echo "$n"
+}
+beads=$(run_to_wall game_wall)
+
+# It dies there and is erased tail first: the bead at the wall goes last. A worm that reached the
+# wall alive has at least its ten beads, so fewer with the one at the wall still there is the
+# erasing (the shot at the wall may have caught it already).
+erasing() {
+    local cells
+    cells=$(cells_of "$1" "$player")
+    grep -q '^29 15$' <<<"$cells" && (($(wc -l <<<"$cells") < 10))
+}
+if ((beads >= 10)); then
+    poll_shot game_death 10 erasing || fail "no erasing after the death: '$(player_cells game_death)'"
+    beads=$(run_to_wall game_death)
+fi
+((beads < 10)) || fail "the worm was not erased from its tail: $beads beads"
+
+# Then the next game starts by itself.
+poll_shot game_next 10 computer_worms_out 10 || fail "no next game: player at '$(player_cells game_next)'"
+targets=$(target_cells game_next | wc -l)
+((targets == 1)) || fail "$targets targets in the next game"
+
+# Escape brings the menu back, with no board behind it.
+key Escape
+read -r mx my < <(panel_origin 545 297)
+menu_shown() {
+    (($(count_near "$1" $((mx + 216)) $((my + 32)) 305 177 "255,255,0") > 500)) &&
+        (($(count_near "$1" $((mx + 32)) $((my + 64)) 28 27 "220,30,30") > 100))
+}
+poll_shot menu_again 5 menu_shown || fail "the menu did not come back"
+# The strip of the board above the menu's panel.
+green=$(count_near menu_again "$bx" "$by" 436 $((my - by)) "0,128,0")
+((green == 0)) || fail "the board still shows behind the menu: $green green pixels"
+
+key Escape
+rc=$(wait_exit 50)
+[[ "$rc" == "0" ]] || fail "exit status $rc"
+[[ ! -s "$WORK/stderr.txt" ]] || fail "unexpected output: $(cat "$WORK/stderr.txt")"
+echo "game: ok"
