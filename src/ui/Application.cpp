@@ -18,6 +18,11 @@ Application::Application(Options options)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Every picture is drawn in software and only the changed rectangles are presented, which
+    // the window system's own shared-memory framebuffer does cheaply. Through OpenGL each present
+    // becomes a texture upload, and on a machine without a GPU that runs in a software
+    // rasteriser costing a third of a core and some 100 MB. The environment can still ask for it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     const Uint32 systems =
         SDL_INIT_EVENTS | SDL_INIT_TIMER | (options.headless ? 0 : SDL_INIT_VIDEO);
     if (SDL_Init(systems) != 0)
