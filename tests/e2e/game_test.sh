@@ -8,15 +8,10 @@
 # the death is always the wall's. Slow ticks give the test those five ticks to react.
 source "$(dirname "$0")/lib.sh"
 
-prog=$(dirname "$ZORBEL_BIN")
 mkdir -p "$(dirname "$INI")"
 printf '[Main]\nSkill=5\n[Custom]\nprob=6\ntimer=400\nworms=5\n' >"$INI"
 
-player=$(picture_rgb "$prog/b0.bmp")
-worm=()
-for n in 1 2 3 4 5 6 7 8; do
-    worm[n]=$(picture_rgb "$prog/b$n.bmp")
-done
+load_worm_colours
 read -r bx by < <(board_origin)
 
 player_cells() { cells_of "$1" "$player" | sort -n | tr '\n' ';'; }
@@ -104,7 +99,5 @@ green=$(count_near menu_again "$bx" "$by" 436 $((my - by)) "0,128,0")
 ((green == 0)) || fail "the board still shows behind the menu: $green green pixels"
 
 key Escape
-rc=$(wait_exit 50)
-[[ "$rc" == "0" ]] || fail "exit status $rc"
-[[ ! -s "$WORK/stderr.txt" ]] || fail "unexpected output: $(cat "$WORK/stderr.txt")"
+expect_clean_exit
 echo "game: ok"

@@ -138,6 +138,14 @@ wait_exit() {
     echo "running"
 }
 
+# Waits for the game to end as it should: status 0 and nothing on standard error.
+expect_clean_exit() {
+    local rc
+    rc=$(wait_exit "${1:-50}")
+    [[ "$rc" == "0" ]] || fail "exit status $rc"
+    [[ ! -s "$WORK/stderr.txt" ]] || fail "unexpected output: $(cat "$WORK/stderr.txt")"
+}
+
 # The value of a key in the settings file (first match, any section).
 ini_value() {
     grep -i "^$1=" "$INI" | head -n1 | cut -d= -f2- | tr -d '\r'
@@ -188,6 +196,17 @@ board_cells() {
 # "r,g,b" at (6, 6) of a picture file: what board_cells shows for a cell the picture is drawn in.
 picture_rgb() {
     convert "$1" -format '%[fx:round(255*p{6,6}.r)],%[fx:round(255*p{6,6}.g)],%[fx:round(255*p{6,6}.b)]' info:
+}
+
+# The board colours of the worm pictures beside the game: $player, and ${worm[1]}..${worm[8]}.
+load_worm_colours() {
+    local prog n
+    prog=$(dirname "$ZORBEL_BIN")
+    player=$(picture_rgb "$prog/b0.bmp")
+    worm=()
+    for n in 1 2 3 4 5 6 7 8; do
+        worm[n]=$(picture_rgb "$prog/b$n.bmp")
+    done
 }
 
 # The cells of a screenshot drawn with a worm picture: one "x y" line each.

@@ -84,7 +84,5 @@ poll_shot statistics_master 5 master_shown || fail "Right did not show Master"
 key Escape
 sleep 0.3
 key Escape
-rc=$(wait_exit 50)
-[[ "$rc" == "0" ]] || fail "exit status $rc"
-[[ ! -s "$WORK/stderr.txt" ]] || fail "unexpected output: $(cat "$WORK/stderr.txt")"
+expect_clean_exit
 echo "records: ok"

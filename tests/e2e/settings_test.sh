@@ -4,16 +4,11 @@
 # then a game at the new level shows its two computer worms, its slower tick and the new key.
 source "$(dirname "$0")/lib.sh"
 
-prog=$(dirname "$ZORBEL_BIN")
 mkdir -p "$(dirname "$INI")"
 # A timer value edited by hand, three steps below 300, so that clicks reach it.
 printf '[Custom]\ntimer=297\n' >"$INI"
 
-player=$(picture_rgb "$prog/b0.bmp")
-worm=()
-for n in 1 2 3 4 5 6 7 8; do
-    worm[n]=$(picture_rgb "$prog/b$n.bmp")
-done
+load_worm_colours
 player_cells() { cells_of "$1" "$player" | sort -n | tr '\n' ';'; }
 
 click() {
@@ -108,7 +103,5 @@ elapsed=$((($(date +%s%N) - start) / 1000000))
 key Escape
 sleep 0.3
 key Escape
-rc=$(wait_exit 50)
-[[ "$rc" == "0" ]] || fail "exit status $rc"
-[[ ! -s "$WORK/stderr.txt" ]] || fail "unexpected output: $(cat "$WORK/stderr.txt")"
+expect_clean_exit
 echo "settings and controls: ok"
