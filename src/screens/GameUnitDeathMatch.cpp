@@ -84,10 +84,16 @@ void TGameForm::CheckPlayer2WormEvents()
 void TGameForm::CheckDeathMatchEvents(engine::DeathMatchWorm& worm, std::uint8_t ownTarget,
                                       std::uint8_t deadlyTarget)
 {
-    const std::uint8_t code = Board.At(worm.sections[1]);
-    // A worm still gathered on its start cell stands on its own code without dying.
-    worm.dead = code == engine::kWall || code == deadlyTarget ||
-                (code == engine::kPlayer && worm.sections[2] != worm.sections[3]);
+    const engine::Cell head = worm.sections[1];
+    const std::uint8_t code = Board.At(head);
+    // A worm still gathered on its start cell stands on its own code without dying; the same
+    // code under its head anywhere else is the other worm's body, even on its first step.
+    const auto body = worm.sections.begin() + 2;
+    const auto bodyEnd = worm.sections.begin() + worm.length + 1;
+    const bool ownStack =
+        worm.sections[2] == worm.sections[3] && std::find(body, bodyEnd, head) != bodyEnd;
+    worm.dead =
+        code == engine::kWall || code == deadlyTarget || (code == engine::kPlayer && !ownStack);
     if (code != ownTarget)
         return;
     Hrum.Play();

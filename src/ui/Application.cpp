@@ -4,6 +4,7 @@
 
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
+#include "ui/MessageDialog.h"
 
 #include <SDL.h>
 
@@ -158,8 +159,7 @@ void Application::Handle(const SDL_Event& event)
         Terminate();
         break;
     case SDL_KEYDOWN:
-        if (const int key = VirtualKeyFromSdl(event.key.keysym.sym); key != 0)
-            KeyDown(key);
+        KeyDown(VirtualKeyFromSdl(event.key.keysym.sym));
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -251,11 +251,16 @@ Control* Application::ControlAt(Point p, Point& local) const
 
 void Application::MouseDown(MouseButton button, int x, int y)
 {
+    // The first pressed control keeps the mouse until its own button is released: another
+    // button pressed meanwhile must not take the release away from it.
+    if (capture_ != nullptr)
+        return;
     Point local;
     Control* c = ControlAt({x, y}, local);
     if (c == nullptr)
         return;
     capture_ = c;
+    captureButton_ = button;
     if (c->OnMouseDown)
         Guard([&] { c->OnMouseDown(*c, button, local.x, local.y); });
 }
@@ -263,9 +268,9 @@ void Application::MouseDown(MouseButton button, int x, int y)
 void Application::MouseUp(MouseButton button, int x, int y)
 {
     Control* c = capture_;
-    capture_ = nullptr;
-    if (c == nullptr)
+    if (c == nullptr || button != captureButton_)
         return;
+    capture_ = nullptr;
     const Point origin = c->ToForm({0, 0});
     const Point local{x - origin.x, y - origin.y};
     // As on Windows: a left release over the pressed control is a click, and the click comes
@@ -388,15 +393,23 @@ void Application::HandleException(std::exception_ptr error)
     catch (...)
     {
     }
+    ShowMessage(message);
+}
+
+void Application::ShowMessage(const std::string& message)
+{
     if (ErrorHandler)
     {
         ErrorHandler(message);
         return;
     }
-    if (window_ == nullptr || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title_.c_str(),
-                                                       message.c_str(), window_) != 0)
+    // With no window, or with the loop already ending, nobody could close a box.
+    if (window_ == nullptr || terminated_)
+    {
         std::fprintf(stderr, "%s: %s\n", title_.c_str(), message.c_str());
-    InvalidateAll();
+        return;
+    }
+    MessageDialog(*this, message).Run();
 }
 
 int VirtualKeyFromSdl(int sdlKey)
@@ -496,8 +509,18 @@ int VirtualKeyFromSdl(int sdlKey)
         return 221;
     case SDLK_QUOTE:
         return 222;
+    case SDLK_LGUI:
+        return 91;
+    case SDLK_RGUI:
+        return 92;
+    case SDLK_APPLICATION:
+        return 93;
     default:
-        return 0;
+        if (sdlKey >= SDLK_F13 && sdlKey <= SDLK_F24)
+            return vk::F1 + 12 + (sdlKey - SDLK_F13);
+        // Keys Windows has no code for still reach the screens (the controls screen names
+        // them "None"), rather than vanishing.
+        return vk::NoCode;
     }
 }
 

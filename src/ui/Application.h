@@ -83,6 +83,8 @@ public:
 
     // Shows the message of an exception that escaped a handler; the program goes on.
     void HandleException(std::exception_ptr error);
+    // Shows a message in a modal box drawn in the window and returns once it is closed.
+    void ShowMessage(const std::string& message);
     // Replaces the message box (tests record the messages instead).
     std::function<void(const std::string& message)> ErrorHandler;
 
@@ -118,9 +120,11 @@ private:
     Rect dirty_;
     int frames_ = 0;
     Control* capture_ = nullptr;
+    MouseButton captureButton_ = MouseButton::Left;
 };
 
-// Translates an SDL key code to the virtual-key code the game uses; 0 for keys it has none for.
+// Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that
+// have none.
 int VirtualKeyFromSdl(int sdlKey);
 
 } // namespace ui
