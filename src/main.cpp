@@ -6,11 +6,13 @@
 #include "screens/Screens.h"
 #include "screens/SkillUnit.h"
 #include "screens/Unit2.h"
+#include "settings/IniFile.h"
 #include "ui/Application.h"
 #include "widgets/Audio.h"
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 int main(int, char**)
 {
@@ -27,6 +29,10 @@ int main(int, char**)
         TKeyForm keyForm(screens);
         TSkillForm skillForm(screens);
         TForm2 form2(screens);
+        // Controllers known to SDL, plus those of a mapping file beside the settings file.
+        app.EnableControllers(
+            (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")
+                .string());
         app.Run(form1);
         // Let the last click finish rather than cut it off.
         FinishSound(1000);

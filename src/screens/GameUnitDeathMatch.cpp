@@ -3,6 +3,7 @@
 #include "screens/GameUnit.h"
 
 #include "settings/NumberText.h"
+#include "ui/Application.h"
 
 #include <algorithm>
 #include <string>
@@ -154,6 +155,10 @@ void TGameForm::EndBout(std::uint8_t whoDied, int removalSteps)
 {
     TimerDM.SetEnabled(false);
     DeadSound.Play();
+    if (whoDied != kPlayer2Died)
+        App().Rumble(1);
+    if (whoDied != kPlayer1Died)
+        App().Rumble(2);
     WhoDied = whoDied;
     RemovalCounter = removalSteps;
     phase_ = GamePhase::RemovingBout;

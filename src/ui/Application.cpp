@@ -66,6 +66,7 @@ Application::Application(Options options)
 
 Application::~Application()
 {
+    controllers_.reset();
     Shutdown();
     SetWakeup(nullptr);
     SetExceptionHandler(nullptr);
@@ -110,10 +111,22 @@ bool Application::Step(bool wait)
     }
     RunPending();
     Render();
+    if (controllersWanted_ && frames_ > 0)
+        EnableControllers(controllerMappings_);
     if (terminated_)
         return false;
     SDL_Event event;
-    const int got = wait ? SDL_WaitEvent(&event) : SDL_PollEvent(&event);
+    int got = 0;
+    if (controllers_ != nullptr)
+    {
+        controllers_->Update();
+        got = wait ? SDL_WaitEventTimeout(&event, controllers_->PollInterval())
+                   : SDL_PollEvent(&event);
+    }
+    else
+    {
+        got = wait ? SDL_WaitEvent(&event) : SDL_PollEvent(&event);
+    }
     if (got != 0)
         Handle(event);
     return !terminated_;
@@ -131,6 +144,8 @@ void Application::ProcessMessages()
             Guard(call);
         }
         RunPending();
+        if (controllers_ != nullptr)
+            controllers_->Update();
         if (terminated_ || SDL_PollEvent(&event) == 0)
             break;
         Handle(event);
@@ -153,6 +168,8 @@ void Application::PostKey(int key)
 
 void Application::Handle(const SDL_Event& event)
 {
+    if (controllers_ != nullptr && controllers_->Handle(event))
+        return;
     switch (event.type)
     {
     case SDL_QUIT:
@@ -324,6 +341,51 @@ void Application::RemoveForm(Form& form)
         return;
     std::erase(forms_, &form);
     InvalidateAll();
+}
+
+void Application::EnableControllers(std::string mappingFile)
+{
+    controllerMappings_ = std::move(mappingFile);
+    controllersWanted_ = frames_ == 0;
+    if (controllersWanted_ || controllers_ != nullptr)
+        return;
+    auto controllers = std::make_unique<Controllers>(Controllers::Sink{
+        .turn = [this](int player, Turn turn) { PlayerTurn(player, turn); },
+        .key = [this](int key) { KeyDown(key); },
+        .changed =
+            [this]
+        {
+            if (Form* form = TopForm(); form != nullptr && form->OnControllersChanged)
+                Guard([&] { form->OnControllersChanged(*form); });
+        }});
+    // A system without joysticks (no /dev/input access) plays on without a word.
+    if (controllers->Open(controllerMappings_))
+        controllers_ = std::move(controllers);
+}
+
+std::string Application::ControllerName(int player) const
+{
+    return controllers_ != nullptr ? controllers_->Name(player) : std::string();
+}
+
+void Application::Rumble(int player) const
+{
+    if (controllers_ != nullptr)
+        controllers_->Rumble(player);
+}
+
+void Application::PlayerTurn(int player, Turn turn)
+{
+    Form* form = TopForm();
+    if (form == nullptr)
+        return;
+    if (form->OnPlayerTurn)
+    {
+        Guard([&] { form->OnPlayerTurn(*form, player, turn); });
+        return;
+    }
+    constexpr int kArrows[] = {vk::Left, vk::Right, vk::Up, vk::Down};
+    KeyDown(kArrows[static_cast<int>(turn)]);
 }
 
 void Application::SetCursorVisible(bool visible)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/Bitmap.h"
+#include "ui/Controllers.h"
 #include "ui/Types.h"
 
 #include <deque>
@@ -71,6 +72,15 @@ public:
     void PushForm(Form& form);
     void RemoveForm(Form& form);
 
+    // Game controllers, opened once the first frame is shown (they cost the start nothing);
+    // mappingFile adds mappings when present.
+    void EnableControllers(std::string mappingFile);
+    // The name of player's (1 or 2) controller, empty when none; a rumble where it can.
+    std::string ControllerName(int player) const;
+    void Rumble(int player) const;
+    // A player's controller turned: the top form's OnPlayerTurn, else the arrow key.
+    void PlayerTurn(int player, Turn turn);
+
     void SetCursorVisible(bool visible);
     bool CursorVisible() const { return cursorVisible_; }
 
@@ -121,6 +131,9 @@ private:
     int frames_ = 0;
     Control* capture_ = nullptr;
     MouseButton captureButton_ = MouseButton::Left;
+    std::unique_ptr<Controllers> controllers_;
+    std::string controllerMappings_;
+    bool controllersWanted_ = false;
 };
 
 // Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that
