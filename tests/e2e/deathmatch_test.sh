@@ -91,9 +91,13 @@ poll_shot deathmatch 5 both_left || fail "the worms did not both go left"
 is_board deathmatch 12 10 || fail "player 1 went right"
 is_board deathmatch 22 20 || fail "player 2 went right"
 
-# Player 1 reaches the wall first; its start cell turns green as the removal begins. Pause there
-# changes nothing: the next bout starts and draws both heads again.
-wait_cell board 10 10
+# Player 1 reaches the wall first, which gives player 2 a point; Pause during the removal that
+# follows changes nothing: the next bout starts and draws both heads again. The score is waited
+# for, not the short-lived green of the start cell, which a slow screenshot can miss.
+score2() { count_near "$1" $((gx + 560)) $((gy + 30)) 60 25 "255,255,255"; }
+before_score=$(score2 deathmatch)
+score_changed() { (($(score2 "$1") != before_score)); }
+poll_shot deathmatch_scored 10 score_changed || fail "player 2 never scored"
 key Pause
 wait_cell worm 10 10
 shot deathmatch_next
