@@ -42,6 +42,7 @@ void Control::SetBounds(int left, int top, int width, int height)
     if (resized)
         BoundsChanged();
     Invalidate();
+    Root().ScreenChanged();
 }
 
 void Control::SetVisible(bool visible)
@@ -52,6 +53,8 @@ void Control::SetVisible(bool visible)
         Invalidate();
     visible_ = visible;
     Invalidate();
+    // Siblings too: a panel shown or hidden covers or uncovers what lies beneath it.
+    Root().ScreenChanged();
 }
 
 bool Control::Showing() const
@@ -60,6 +63,46 @@ bool Control::Showing() const
         if (!c->visible_)
             return false;
     return true;
+}
+
+bool Control::OnScreen() const
+{
+    const Control* c = this;
+    Rect area = ClientRect();
+    for (; c->parent_ != nullptr; c = c->parent_)
+    {
+        if (!c->visible_)
+            return false;
+        area = area.Offset(c->Left(), c->Top());
+        const auto& siblings = c->parent_->children_;
+        const auto self = std::find(siblings.begin(), siblings.end(), c);
+        for (auto it = self + 1; it < siblings.end(); ++it)
+        {
+            const Control* s = *it;
+            if (s->visible_ && s->CoversArea() && s->bounds_.Intersect(area) == area)
+                return false;
+        }
+    }
+    if (!c->visible_)
+        return false;
+    if (const auto* form = dynamic_cast<const Form*>(c))
+        return form->App().TopForm() == form;
+    return true;
+}
+
+void Control::ScreenChanged()
+{
+    OnScreenChanged();
+    for (Control* child : children_)
+        child->ScreenChanged();
+}
+
+Control& Control::Root()
+{
+    Control* c = this;
+    while (c->parent_ != nullptr)
+        c = c->parent_;
+    return *c;
 }
 
 Color Control::GetColor() const
