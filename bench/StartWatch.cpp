@@ -120,7 +120,7 @@ int main(int argc, char** argv)
         }
         else
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
         }
     }
     XCloseDisplay(display);
