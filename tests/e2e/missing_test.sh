@@ -68,7 +68,12 @@ quiet "no music"
 # board show, without the worms' beads.
 ZORBEL_BIN=$(program_copy no_pictures 'b?.bmp')
 start_game
-boxes=$(message_boxes)
+# The menu is on screen first; the box comes as the game screen is built behind it.
+for _ in $(seq 100); do
+    boxes=$(message_boxes)
+    [[ -n "$boxes" ]] && break
+    sleep 0.05
+done
 [[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "no pictures: message boxes '$boxes'"
 shot missing_pictures_message 0
 # shellcheck disable=SC2086 # the box's x y w h
