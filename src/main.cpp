@@ -11,11 +11,16 @@
 #include "widgets/Audio.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <thread>
 
 int main(int, char**)
 {
+    // With no session bus in the environment, SDL's D-Bus support would start one for this
+    // process alone (dbus-launch), which costs the start-up a fork and a daemon; the game needs
+    // none of it.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     try
     {
         // The typeface is looked up and read while SDL connects to the display.

@@ -17,6 +17,9 @@
 #include <span>
 #include <vector>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace
 {
 
@@ -475,6 +478,8 @@ bool TMCIFilePlayer::LoadRendering(int frequency)
         [this, tune = std::move(tune), length = lengthMicroseconds_, bank, frequency, path,
          file = fileName_](std::stop_token stop)
         {
+            // The synthesiser plays meanwhile: the rendering takes what the game leaves over.
+            static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
             auto rendered = widgets::RenderTune(tune, length, bank, frequency, stop);
             if (!rendered)
                 return;
