@@ -427,17 +427,41 @@ void PaintBox::Paint(ui::Canvas& canvas)
     canvas.Draw(0, 0, bitmap_);
 }
 
+namespace
+{
+
+// Whether a visible child from `first` on paints over all of `area` (the parent's coordinates).
+bool Hidden(const std::vector<Control*>& children, std::size_t first, Rect area)
+{
+    for (std::size_t i = first; i < children.size(); ++i)
+    {
+        const Control* c = children[i];
+        if (c->Visible() && c->CoversArea() && c->BoundsRect().Intersect(area) == area)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void PaintTree(Control& control, Canvas& canvas)
 {
     if (!control.Visible())
         return;
-    control.Paint(canvas);
-    for (Control* child : control.Children())
+    // What a later opaque child paints over would be painted for nothing: in a game frame the
+    // screen, the panels and the board's ground all lie under the board's picture.
+    const auto& children = control.Children();
+    const Rect clip = canvas.LocalClip();
+    if (!Hidden(children, 0, clip))
+        control.Paint(canvas);
+    for (std::size_t i = 0; i < children.size(); ++i)
     {
+        Control* child = children[i];
         if (!child->Visible())
             continue;
         Canvas sub = canvas.Child(child->Left(), child->Top(), child->Width(), child->Height());
-        if (sub.LocalClip().Empty())
+        const Rect area = sub.LocalClip().Offset(child->Left(), child->Top());
+        if (area.Empty() || Hidden(children, i + 1, area))
             continue;
         PaintTree(*child, sub);
     }

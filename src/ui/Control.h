@@ -209,6 +209,7 @@ public:
     const Bitmap& Surface() const { return bitmap_; }
 
     void Paint(ui::Canvas& canvas) override;
+    bool CoversArea() const override { return true; }
 
 protected:
     void BoundsChanged() override;

@@ -17,6 +17,8 @@
 #include <span>
 #include <vector>
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -478,8 +480,11 @@ bool TMCIFilePlayer::LoadRendering(int frequency)
         [this, tune = std::move(tune), length = lengthMicroseconds_, bank, frequency, path,
          file = fileName_](std::stop_token stop)
         {
-            // The synthesiser plays meanwhile: the rendering takes what the game leaves over.
-            static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
+            // The synthesiser plays meanwhile, timed by the clock: the rendering only takes a
+            // processor that would otherwise idle, so that it never delays the notes heard.
+            const sched_param idle{};
+            if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle) != 0)
+                static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
             auto rendered = widgets::RenderTune(tune, length, bank, frequency, stop);
             if (!rendered)
                 return;
