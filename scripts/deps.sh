@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkgconf
     libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfontconfig-dev fontconfig fonts-comic-neue
-    libsodium-dev zlib1g-dev timgm6mb-soundfont)
+    libsodium-dev zlib1g-dev timgm6mb-soundfont libfluidsynth-dev)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
         clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev fakeroot locales man-db file)

@@ -8,22 +8,35 @@
 #include "screens/Unit2.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
+#include "ui/Fonts.h"
 #include "widgets/Audio.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <thread>
 
 int main(int, char**)
 {
+    // With no session bus in the environment, SDL's D-Bus support would start one for this
+    // process alone (dbus-launch), which costs the start-up a fork and a daemon; the game needs
+    // none of it.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     try
     {
+        // The typeface is looked up and read while SDL connects to the display.
+        std::jthread fonts(ui::PrepareFonts);
         ui::Application app(ui::Application::Options{});
         app.SetTitle("Zorbel2");
         OpenAudio();
         Screens screens{app};
         // Created in this order: each creation handler may use the screens created before it.
         TForm1 form1(screens);
+        // The menu goes on screen before the other screens are built, which no one can reach
+        // before the first key anyway.
+        form1.Show();
+        app.Render();
         TGameForm gameForm(screens);
         TNameForm nameForm(screens);
         TKeyForm keyForm(screens);

@@ -1,6 +1,10 @@
 // Linked into every test executable: the tests run with no display and no sound card, so SDL
-// gets its dummy drivers unless whoever runs the tests chose others.
+// gets its dummy drivers unless whoever runs the tests chose others; and music rendered by a
+// test goes to a cache folder of the tests' own, never the user's.
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 
 namespace
 {
@@ -11,5 +15,18 @@ const bool kDriversChosen = []
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     return true;
 }();
+
+// One folder per test process, removed when it ends.
+struct CacheFolder
+{
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("zorbel2-test-cache-" + std::to_string(getpid()));
+    CacheFolder() { ::setenv("XDG_CACHE_HOME", path.c_str(), 1); }
+    ~CacheFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+} kCacheFolder;
 
 } // namespace

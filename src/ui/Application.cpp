@@ -24,8 +24,8 @@ Application::Application(Options options)
     // becomes a texture upload, and on a machine without a GPU that runs in a software
     // rasteriser costing a third of a core and some 100 MB. The environment can still ask for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    const Uint32 systems =
-        SDL_INIT_EVENTS | SDL_INIT_TIMER | (options.headless ? 0 : SDL_INIT_VIDEO);
+    // No SDL_INIT_TIMER: the game's timers are its own, and SDL's would add an idle thread.
+    const Uint32 systems = SDL_INIT_EVENTS | (options.headless ? 0 : SDL_INIT_VIDEO);
     if (SDL_Init(systems) != 0)
         throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
     wakeEvent_ = SDL_RegisterEvents(1);
@@ -330,17 +330,31 @@ void Application::PushForm(Form& form)
 {
     if (TopForm() == &form)
         return;
+    Form* covered = TopForm();
     std::erase(forms_, &form);
     forms_.push_back(&form);
     InvalidateAll();
+    TopChanged(covered);
 }
 
 void Application::RemoveForm(Form& form)
 {
     if (!IsShown(form))
         return;
+    Form* top = TopForm();
     std::erase(forms_, &form);
     InvalidateAll();
+    if (top == &form)
+        TopChanged(&form);
+}
+
+void Application::TopChanged(Form* previous)
+{
+    // Only the form on top can be seen: what animates on the others rests meanwhile.
+    if (previous != nullptr)
+        previous->ScreenChanged();
+    if (Form* top = TopForm(); top != nullptr && top != previous)
+        top->ScreenChanged();
 }
 
 void Application::EnableControllers(std::string mappingFile)

@@ -114,6 +114,7 @@ public:
 private:
     void Handle(const SDL_Event& event);
     void Present(Rect r);
+    void TopChanged(Form* previous);
     Control* ControlAt(Point p, Point& local) const;
 
     std::string title_ = "Zorbel2";

@@ -3,14 +3,19 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+
+#include <sys/mman.h>
 
 namespace ui
 {
 namespace
 {
+
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 
 struct SurfaceDeleter
 {
@@ -48,7 +53,20 @@ void Bitmap::Resize(int width, int height, Color fill)
 {
     width_ = std::max(0, width);
     height_ = std::max(0, height);
-    pixels_.assign(static_cast<std::size_t>(width_) * height_, fill.Pixel());
+    const std::size_t count = static_cast<std::size_t>(width_) * height_;
+    if (count > pixels_.capacity() && count * sizeof(std::uint32_t) >= kHugePage * 2)
+    {
+        // A screen-sized image in large pages: filling it then costs a few page faults
+        // instead of one per 4 KiB, which is most of what painting the first frame costs.
+        std::vector<std::uint32_t>().swap(pixels_);
+        pixels_.reserve(count);
+        const auto begin = reinterpret_cast<std::uintptr_t>(pixels_.data());
+        const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+        const std::uintptr_t last = (begin + count * sizeof(std::uint32_t)) & ~(kHugePage - 1);
+        if (last > first)
+            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+    pixels_.assign(count, fill.Pixel());
 }
 
 void Bitmap::Fill(Color c)

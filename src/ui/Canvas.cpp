@@ -267,6 +267,29 @@ void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<C
     const int dy0 = dst.top + origin_.y;
     const bool keyed = transparent.has_value();
     const std::uint32_t key = keyed ? transparent->Pixel() : 0;
+    if (srcRect.Width() == dst.Width() && srcRect.Height() == dst.Height())
+    {
+        // Drawn at its own size, as every picture of the game is each frame: row by row,
+        // without the scaling's two divisions a pixel.
+        const int width = t.Width();
+        for (int ty = t.top; ty < t.bottom; ++ty)
+        {
+            const std::uint32_t* srow =
+                src.Row(srcRect.top + ty - dy0) + (srcRect.left + t.left - dx0);
+            std::uint32_t* drow = target_->Row(ty) + t.left;
+            if (!keyed)
+            {
+                std::copy(srow, srow + width, drow);
+                continue;
+            }
+            for (int i = 0; i < width; ++i)
+            {
+                if (srow[i] != key)
+                    drow[i] = srow[i];
+            }
+        }
+        return;
+    }
     for (int ty = t.top; ty < t.bottom; ++ty)
     {
         const int sy = srcRect.top + (ty - dy0) * srcRect.Height() / dst.Height();

@@ -42,6 +42,7 @@ void Control::SetBounds(int left, int top, int width, int height)
     if (resized)
         BoundsChanged();
     Invalidate();
+    Root().ScreenChanged();
 }
 
 void Control::SetVisible(bool visible)
@@ -52,6 +53,8 @@ void Control::SetVisible(bool visible)
         Invalidate();
     visible_ = visible;
     Invalidate();
+    // Siblings too: a panel shown or hidden covers or uncovers what lies beneath it.
+    Root().ScreenChanged();
 }
 
 bool Control::Showing() const
@@ -60,6 +63,46 @@ bool Control::Showing() const
         if (!c->visible_)
             return false;
     return true;
+}
+
+bool Control::OnScreen() const
+{
+    const Control* c = this;
+    Rect area = ClientRect();
+    for (; c->parent_ != nullptr; c = c->parent_)
+    {
+        if (!c->visible_)
+            return false;
+        area = area.Offset(c->Left(), c->Top());
+        const auto& siblings = c->parent_->children_;
+        const auto self = std::find(siblings.begin(), siblings.end(), c);
+        for (auto it = self + 1; it < siblings.end(); ++it)
+        {
+            const Control* s = *it;
+            if (s->visible_ && s->CoversArea() && s->bounds_.Intersect(area) == area)
+                return false;
+        }
+    }
+    if (!c->visible_)
+        return false;
+    if (const auto* form = dynamic_cast<const Form*>(c))
+        return form->App().TopForm() == form;
+    return true;
+}
+
+void Control::ScreenChanged()
+{
+    OnScreenChanged();
+    for (Control* child : children_)
+        child->ScreenChanged();
+}
+
+Control& Control::Root()
+{
+    Control* c = this;
+    while (c->parent_ != nullptr)
+        c = c->parent_;
+    return *c;
 }
 
 Color Control::GetColor() const
@@ -384,17 +427,41 @@ void PaintBox::Paint(ui::Canvas& canvas)
     canvas.Draw(0, 0, bitmap_);
 }
 
+namespace
+{
+
+// Whether a visible child from `first` on paints over all of `area` (the parent's coordinates).
+bool Hidden(const std::vector<Control*>& children, std::size_t first, Rect area)
+{
+    for (std::size_t i = first; i < children.size(); ++i)
+    {
+        const Control* c = children[i];
+        if (c->Visible() && c->CoversArea() && c->BoundsRect().Intersect(area) == area)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void PaintTree(Control& control, Canvas& canvas)
 {
     if (!control.Visible())
         return;
-    control.Paint(canvas);
-    for (Control* child : control.Children())
+    // What a later opaque child paints over would be painted for nothing: in a game frame the
+    // screen, the panels and the board's ground all lie under the board's picture.
+    const auto& children = control.Children();
+    const Rect clip = canvas.LocalClip();
+    if (!Hidden(children, 0, clip))
+        control.Paint(canvas);
+    for (std::size_t i = 0; i < children.size(); ++i)
     {
+        Control* child = children[i];
         if (!child->Visible())
             continue;
         Canvas sub = canvas.Child(child->Left(), child->Top(), child->Width(), child->Height());
-        if (sub.LocalClip().Empty())
+        const Rect area = sub.LocalClip().Offset(child->Left(), child->Top());
+        if (area.Empty() || Hidden(children, i + 1, area))
             continue;
         PaintTree(*child, sub);
     }

@@ -50,6 +50,13 @@ public:
     void SetVisible(bool visible);
     // Visible itself and every parent visible.
     bool Showing() const;
+    // Showing, on the form on top (or on no form at all), and not wholly under a later sibling
+    // (of itself or of a parent) that paints all of its area: whether anything of it can be seen.
+    bool OnScreen() const;
+    // Whether the control paints every pixel of its area, hiding whatever lies beneath.
+    virtual bool CoversArea() const { return false; }
+    // Tells this control and all beneath it that what is on screen may have changed.
+    void ScreenChanged();
 
     // The background colour; with ParentColor the parent's.
     Color GetColor() const;
@@ -78,8 +85,12 @@ public:
 
 protected:
     virtual void BoundsChanged() {}
+    // Called whenever OnScreen may have changed (it may also be unchanged).
+    virtual void OnScreenChanged() {}
 
 private:
+    Control& Root();
+
     Control* parent_;
     std::vector<Control*> children_;
     Rect bounds_;
@@ -93,6 +104,7 @@ class Panel : public Control
 public:
     explicit Panel(Control* parent);
     void Paint(Canvas& canvas) override;
+    bool CoversArea() const override { return true; }
 };
 
 enum class Alignment
@@ -197,6 +209,7 @@ public:
     const Bitmap& Surface() const { return bitmap_; }
 
     void Paint(ui::Canvas& canvas) override;
+    bool CoversArea() const override { return true; }
 
 protected:
     void BoundsChanged() override;

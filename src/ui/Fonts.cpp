@@ -11,11 +11,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <tuple>
+#include <vector>
 
 namespace ui
 {
@@ -78,7 +81,16 @@ public:
         const std::string file = FileFor(font);
         Entry entry;
         if (!file.empty())
-            entry.font.reset(TTF_OpenFont(file.c_str(), size));
+        {
+            // Each size is opened from the bytes read once: opening the file again for every
+            // size made FreeType seek through it thousands of times at start-up.
+            const std::vector<char>& bytes = BytesOf(file);
+            SDL_RWops* rw = bytes.empty()
+                                ? nullptr
+                                : SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+            entry.font.reset(rw != nullptr ? TTF_OpenFontRW(rw, 1, size)
+                                           : TTF_OpenFont(file.c_str(), size));
+        }
         // A regular face asked for bold gets SDL_ttf's emboldening.
         entry.synthBold = entry.font && font.bold &&
                           !(TTF_GetFontStyle(entry.font.get()) & TTF_STYLE_BOLD) &&
@@ -89,6 +101,23 @@ public:
         const bool synth = entry.synthBold;
         open_.emplace(key, std::move(entry));
         return {raw, synth};
+    }
+
+    std::string LockedFileFor(const Font& font)
+    {
+        std::lock_guard lock(mutex_);
+        return FileFor(font);
+    }
+
+    void Prepare()
+    {
+        std::lock_guard lock(mutex_);
+        for (const bool bold : {false, true})
+        {
+            const std::string file = FileFor(Font{"Comic Sans MS", 13, bold, clBlack});
+            if (!file.empty())
+                BytesOf(file);
+        }
     }
 
     std::string FileFor(const Font& font)
@@ -119,7 +148,24 @@ private:
         std::unique_ptr<TTF_Font, FontDeleter> font;
         bool synthBold = false;
     };
+
+    // Caller holds mutex_. Empty when the file cannot be read.
+    const std::vector<char>& BytesOf(const std::string& file)
+    {
+        auto it = bytes_.find(file);
+        if (it == bytes_.end())
+        {
+            std::ifstream in(file, std::ios::binary);
+            std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+            it = bytes_.emplace(file, std::move(bytes)).first;
+        }
+        return it->second;
+    }
+
     std::mutex mutex_;
+    // Kept for as long as the fonts opened from them: SDL_ttf reads the face as it renders.
+    std::map<std::string, std::vector<char>> bytes_;
     std::map<std::tuple<std::string, bool, int>, Entry> open_;
     std::map<std::pair<std::string, bool>, std::string> files_;
 };
@@ -145,7 +191,12 @@ int NoFaceWidth(const Font& font, std::string_view text)
 
 std::string FontFileFor(const Font& font)
 {
-    return FontCache::Instance().FileFor(font);
+    return FontCache::Instance().LockedFileFor(font);
+}
+
+void PrepareFonts()
+{
+    FontCache::Instance().Prepare();
 }
 
 int LineHeight(const Font& font)

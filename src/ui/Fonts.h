@@ -32,4 +32,8 @@ int LineHeight(const Font& font);
 // else what fontconfig gives for the family, else fontconfig's default sans. Empty if none.
 std::string FontFileFor(const Font& font);
 
+// Any thread: finds and reads the game's typeface (regular and bold) ahead of the first text, so
+// that the font lookup can run while the window is being created.
+void PrepareFonts();
+
 } // namespace ui

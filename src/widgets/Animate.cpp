@@ -33,8 +33,8 @@ void TAnimatedImage::SetActive(bool active)
     if (active)
     {
         timer_.SetOnTimer([this](TRxTimer&) { TimerExpired(); });
-        timer_.SetEnabled(true);
-        active_ = timer_.Enabled();
+        active_ = true;
+        UpdateTimer();
         if (OnStart && !loading_ && !destroying_)
             OnStart(*this);
     }
@@ -134,6 +134,16 @@ void TAnimatedImage::SetStretch(bool stretch)
         return;
     stretch_ = stretch;
     Invalidate();
+}
+
+void TAnimatedImage::OnScreenChanged()
+{
+    UpdateTimer();
+}
+
+void TAnimatedImage::UpdateTimer()
+{
+    timer_.SetEnabled(active_ && !destroying_ && OnScreen());
 }
 
 void TAnimatedImage::TimerExpired()

@@ -57,7 +57,8 @@ public:
     int FrameWidth() const { return frameWidth_; }
     int FrameHeight() const { return frameHeight_; }
 
-    // The owned timer that drives the stepping (its tick is the step routine while Active).
+    // The owned timer that drives the stepping (its tick is the step routine while Active and
+    // enabled only while the image is also on screen).
     TRxTimer& Timer() { return timer_; }
 
     NotifyEvent OnStart;
@@ -67,8 +68,11 @@ public:
 
 protected:
     void BoundsChanged() override;
+    void OnScreenChanged() override;
 
 private:
+    // The timer runs only while active and on screen: a hidden or covered image costs nothing.
+    void UpdateTimer();
     void TimerExpired();
     void GlyphChanged(bool takeTransparentColor);
     void DeriveFrames();

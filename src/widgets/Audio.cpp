@@ -26,6 +26,7 @@ constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
 std::atomic<bool> deviceOpen = false;
 std::uint64_t session = 0;
 std::uint64_t lastSession = 0;
+void (*musicCloser)() = nullptr;
 
 // ALSA prints its own complaints to stderr when there is no sound card; the game stays quiet.
 // SDL loads the library at run time, so the handler is set through the same shared library.
@@ -106,9 +107,18 @@ void CloseAudio()
     session = 0;
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
+    if (musicCloser != nullptr)
+        musicCloser();
+    // A rendered tune mixed in through the hook ends with the device.
+    Mix_HookMusic(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SetMusicCloser(void (*closer)())
+{
+    musicCloser = closer;
 }
 
 bool AudioAvailable()

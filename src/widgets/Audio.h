@@ -12,6 +12,9 @@ inline constexpr int kWaveChannel = 0;
 bool OpenAudio();
 // Halts every sound and the music and releases the device. Harmless when not open.
 void CloseAudio();
+// Registers how music that the mixer does not know of as its music is cut off when the device
+// closes (null: nothing); CloseAudio calls it after AudioAvailable has turned false.
+void SetMusicCloser(void (*closer)());
 // Any thread.
 bool AudioAvailable();
 // Lets the wave sound that plays run to its end, waiting at most `limitMilliseconds` (a looping

@@ -3,16 +3,24 @@
 
 #include "ui/Dispatch.h"
 #include "widgets/Audio.h"
+#include "widgets/MidiRender.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 #include <span>
 #include <vector>
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace
 {
@@ -220,6 +228,13 @@ struct MusicStream
     bool ended = false;                      // the play reached its end; only a tail may sound
     std::int64_t framesLeft = -1;            // until the file's own end; -1 when unknown
     int bytesPerFrame = 4;
+    // A rendered tune that the stream plays instead of the mixer's music; null when none.
+    std::shared_ptr<const widgets::RenderedTune> rendering;
+    std::size_t position = 0;  // the next frame of the rendering
+    bool looping = false;      // it repeats without a break
+    bool looped = false;       // it has repeated: its dying sound lies over its beginning
+    bool drained = false;      // played to the end of its dying sound
+    std::uint64_t session = 0; // the audio session it plays in: closing the device ends it
 
     static MusicStream& Shared()
     {
@@ -243,6 +258,85 @@ struct MusicStream
         s.ended = true;
         if (s.notify != nullptr)
             s.PostNotice(s.aborting || !AudioAvailable() ? nvAborted : nvSuccessful);
+    }
+
+    // From the audio thread, in place of the mixer's music while a rendering plays.
+    static void SDLCALL MixRendering(void*, Uint8* stream, int length)
+    {
+        MusicStream& s = Shared();
+        std::lock_guard lock(s.mutex);
+        if (s.rendering == nullptr || s.drained)
+            return;
+        const widgets::RenderedTune& tune = *s.rendering;
+        const std::size_t loop = tune.LoopFrames();
+        const std::size_t total = tune.Frames();
+        auto* out = reinterpret_cast<Sint16*>(stream);
+        const auto frames = static_cast<std::size_t>(length) / 4;
+        constexpr std::size_t kPiece = 1024;
+        std::array<std::int16_t, 2 * kPiece> head{};
+        std::array<std::int16_t, 2 * kPiece> tail{};
+        for (std::size_t done = 0; done < frames;)
+        {
+            if (s.position == loop)
+            {
+                if (s.looping)
+                {
+                    s.position = 0;
+                    s.looped = true;
+                    if (TMCIFilePlayer* player = s.notify)
+                        ui::Post([player] { player->NotifyRepeat(); }, player);
+                }
+                else if (!s.ended)
+                {
+                    s.ended = true;
+                    if (s.notify != nullptr)
+                        s.PostNotice(nvSuccessful);
+                }
+            }
+            const std::size_t end = s.position < loop ? loop : total;
+            const std::size_t n = std::min({frames - done, end - s.position, kPiece});
+            if (n == 0 || !tune.Read(s.position, n, head.data()))
+            {
+                s.drained = true;
+                return;
+            }
+            // After a repeat the dying sound of the previous round still rings over the start.
+            std::size_t overlay = 0;
+            if (s.looped && s.position < total - loop)
+            {
+                overlay = std::min(n, total - loop - s.position);
+                if (!tune.Read(loop + s.position, overlay, tail.data()))
+                    overlay = 0;
+            }
+            for (std::size_t i = 0; i < 2 * n; ++i)
+            {
+                const int mixed = head[i] + (i < 2 * overlay ? tail[i] : 0);
+                out[2 * done + i] = static_cast<Sint16>(std::clamp(mixed, -32768, 32767));
+            }
+            done += n;
+            s.position += n;
+        }
+    }
+
+    // Main thread: takes the rendering off the stream (whoever played it), reporting the play it
+    // cuts off. The mixer is not holding the stream's mutex here, nor called with it held.
+    static void StopRendering()
+    {
+        MusicStream& s = Shared();
+        {
+            std::lock_guard lock(s.mutex);
+            if (s.rendering == nullptr)
+                return;
+        }
+        // Once the hook is gone the audio thread no longer reads the rendering. While the device
+        // closes, the stream's mutex keeps the audio thread away from it instead.
+        if (AudioAvailable())
+            Mix_HookMusic(nullptr, nullptr);
+        std::lock_guard lock(s.mutex);
+        s.rendering.reset();
+        s.ended = true;
+        if (s.notify != nullptr)
+            s.PostNotice(nvAborted);
     }
 
     // From the audio thread after each mixed buffer. A MIDI synthesiser goes on for a while after
@@ -271,6 +365,8 @@ void TMCIFilePlayer::MusicDeleter::operator()(_Mix_Music* music) const
 
 TMCIFilePlayer::~TMCIFilePlayer()
 {
+    // Stopped first, so that no rendering is handed over to a player that is going.
+    renderer_ = {};
     Close();
     MusicStream& s = MusicStream::Shared();
     bool unhook = false;
@@ -330,6 +426,16 @@ bool TMCIFilePlayer::Load()
         SDL_SetError("Audio device hasn't been opened");
         return false;
     }
+    if (deviceType_ != dtWaveAudio)
+    {
+        int frequency = 0;
+        int channels = 0;
+        Uint16 format = 0;
+        // The rendering is mixed straight into the stream, so only in the stream's own format.
+        if (Mix_QuerySpec(&frequency, &format, &channels) != 0 && format == AUDIO_S16SYS &&
+            channels == 2 && LoadRendering(frequency))
+            return true;
+    }
     Mix_Music* music = nullptr;
     if (deviceType_ == dtAutoSelect)
     {
@@ -345,8 +451,102 @@ bool TMCIFilePlayer::Load()
         return false;
     music_.reset(music);
     musicSession_ = AudioSession();
-    if (Mix_GetMusicType(music) == MUS_MID)
+    if (Mix_GetMusicType(music) == MUS_MID && lengthMicroseconds_ == 0)
         lengthMicroseconds_ = MidiLengthMicroseconds(ReadFile(fileName_));
+    return true;
+}
+
+bool TMCIFilePlayer::LoadRendering(int frequency)
+{
+    rendered_.reset();
+    renderer_ = {};
+    std::vector<std::uint8_t> tune = ReadFile(fileName_);
+    if (tune.size() < 4 || std::memcmp(tune.data(), "MThd", 4) != 0)
+        return false;
+    lengthMicroseconds_ = MidiLengthMicroseconds(tune);
+    if (lengthMicroseconds_ == 0)
+        return false;
+    const std::string path = widgets::TuneCachePath(tune, frequency);
+    if (auto kept = widgets::LoadRenderedTune(path, frequency))
+    {
+        rendered_ = std::make_shared<const widgets::RenderedTune>(std::move(*kept));
+        musicSession_ = AudioSession();
+        return true;
+    }
+    // The mixer reads the same list; its first bank is the one it plays the tune with.
+    std::string bank = Mix_GetSoundFonts() != nullptr ? Mix_GetSoundFonts() : "";
+    bank = bank.substr(0, bank.find(';'));
+    renderer_ = std::jthread(
+        [this, tune = std::move(tune), length = lengthMicroseconds_, bank, frequency, path,
+         file = fileName_](std::stop_token stop)
+        {
+            // The synthesiser plays meanwhile, timed by the clock: the rendering only takes a
+            // processor that would otherwise idle, so that it never delays the notes heard.
+            const sched_param idle{};
+            if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle) != 0)
+                static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
+            auto rendered = widgets::RenderTune(tune, length, bank, frequency, stop);
+            if (!rendered)
+                return;
+            // A cache that cannot be written only costs this run the saving; one that can be
+            // is also where the samples are read from from now on, instead of the heap.
+            if (widgets::SaveRenderedTune(path, *rendered))
+            {
+                if (auto kept = widgets::LoadRenderedTune(path, frequency))
+                    rendered.emplace(std::move(*kept));
+            }
+            auto shared = std::make_shared<const widgets::RenderedTune>(std::move(*rendered));
+            ui::Post(
+                [this, shared, file]
+                {
+                    if (open_ && fileName_ == file)
+                        rendered_ = shared;
+                },
+                this);
+        });
+    return false;
+}
+
+void TMCIFilePlayer::WaitForRendering()
+{
+    if (renderer_.joinable())
+        renderer_.join();
+    ui::RunPending();
+}
+
+bool TMCIFilePlayer::PlayRendering()
+{
+    if (!AudioAvailable())
+        return Fail("Audio device hasn't been opened");
+    MusicStream& s = MusicStream::Shared();
+    MusicStream::StopRendering();
+    if (Mix_PlayingMusic() != 0)
+    {
+        {
+            std::lock_guard lock(s.mutex);
+            s.aborting = true;
+        }
+        Mix_HaltMusic();
+    }
+    // From here on the tune needs neither the synthesiser nor its bank.
+    music_.reset();
+    {
+        std::lock_guard lock(s.mutex);
+        s.playing = this;
+        s.notify = this;
+        s.aborting = false;
+        s.ended = false;
+        s.framesLeft = -1;
+        s.rendering = rendered_;
+        s.position = 0;
+        s.looping = autoRepeat_;
+        s.looped = false;
+        s.drained = false;
+        s.session = AudioSession();
+    }
+    Mix_HookMusicFinished(&MusicStream::Finished);
+    SetMusicCloser(&MusicStream::StopRendering);
+    Mix_HookMusic(&MusicStream::MixRendering, nullptr);
     return true;
 }
 
@@ -372,8 +572,13 @@ bool TMCIFilePlayer::Play()
         ui::Post([this] { Notify(nvSuperseded); }, this);
         return true;
     }
+    if (rendered_ != nullptr)
+        return PlayRendering();
     if (musicSession_ != AudioSession() && !Load())
         return Fail(SDL_GetError());
+    if (rendered_ != nullptr)
+        return PlayRendering();
+    MusicStream::StopRendering();
 
     // Whatever the stream still plays (another player's music, a tail of ours) is cut off.
     if (Mix_PlayingMusic() != 0)
@@ -429,6 +634,8 @@ bool TMCIFilePlayer::Close()
     if (deviceId_ == 0)
         return true;
     HaltOwnMusic();
+    renderer_ = {};
+    rendered_.reset();
     music_.reset();
     open_ = false;
     atEnd_ = false;
@@ -456,6 +663,8 @@ TMPModes TMCIFilePlayer::Mode() const
     const bool paused = Mix_PausedMusic() != 0;
     MusicStream& s = MusicStream::Shared();
     std::lock_guard lock(s.mutex);
+    if (s.playing == this && s.rendering != nullptr)
+        return s.ended || s.session != AudioSession() ? mpStopped : mpPlaying;
     if (streaming && s.playing == this && !s.ended)
         return paused ? mpPaused : mpPlaying;
     return mpStopped;
@@ -470,11 +679,24 @@ void TMCIFilePlayer::HaltOwnMusic()
             return;
         s.aborting = true;
     }
+    MusicStream::StopRendering();
     // The mixer reports the halt through Finished before it returns.
     Mix_HaltMusic();
     std::lock_guard lock(s.mutex);
     s.playing = nullptr;
     s.notify = nullptr;
+}
+
+void TMCIFilePlayer::NotifyRepeat()
+{
+    // Cut off since it was queued: the cutting off brings its own notice.
+    if (Mode() != mpPlaying)
+        return;
+    notifyValue_ = nvSuccessful;
+    if (OnNotify)
+        OnNotify(*this, nvSuccessful);
+    if (autoClose_)
+        Close();
 }
 
 void TMCIFilePlayer::Notify(TMPNotifyValues value)

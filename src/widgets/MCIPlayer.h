@@ -7,6 +7,12 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
+
+namespace widgets
+{
+struct RenderedTune;
+}
 
 struct _Mix_Music;
 
@@ -99,8 +105,16 @@ public:
     const std::string& ErrorMessage() const { return errorMessage_; }
     TMPNotifyValues NotifyValue() const { return notifyValue_; }
 
-    // Called on each completion notice, before the repeat.
+    // Called on each completion notice, before the repeat. A rendered tune repeats without a
+    // break: its notice comes as it begins again.
     std::function<void(TMCIFilePlayer& sender, TMPNotifyValues value)> OnNotify;
+
+    // Whether the MIDI file plays from its rendering (kept in memory) rather than through the
+    // synthesiser: at once when a rendering was kept from an earlier run, else from the first
+    // play after the rendering that Open started has finished.
+    [[nodiscard]] bool PlaysRendering() const { return rendered_ != nullptr; }
+    // Main thread, for tests: waits until no rendering is under way, handling the loop's calls.
+    void WaitForRendering();
 
 private:
     friend struct MusicStream;
@@ -111,9 +125,15 @@ private:
     };
 
     void Notify(TMPNotifyValues value);
+    // The notice of a rendered tune's end as it goes on with its repeat.
+    void NotifyRepeat();
     bool Fail(const std::string& message);
     bool NotOpen();
     bool Load();
+    // A MIDI tune plays from its kept rendering when there is one; otherwise one is made on a
+    // worker thread while the synthesiser plays.
+    bool LoadRendering(int frequency);
+    bool PlayRendering();
     // Halts the stream when it holds this player's music; the pending notice becomes aborted.
     void HaltOwnMusic();
 
@@ -137,4 +157,6 @@ private:
     std::uint64_t musicSession_ = 0;
     // The length of a MIDI file by its own timing; 0 when unknown.
     std::uint64_t lengthMicroseconds_ = 0;
+    std::shared_ptr<const widgets::RenderedTune> rendered_;
+    std::jthread renderer_; // last: stopped and joined before anything it hands over goes
 };

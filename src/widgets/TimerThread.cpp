@@ -31,7 +31,7 @@ void ApplyPriority(TThreadPriority priority)
 } // namespace
 
 TimerThread::TimerThread(std::function<void()> tick, Handover handover)
-    : tick_(std::move(tick)), handover_(handover), worker_([this] { Run(); })
+    : tick_(std::move(tick)), handover_(handover)
 {
 }
 
@@ -46,18 +46,33 @@ TimerThread::~TimerThread()
     // The worker queues a tick only while holding mutex_ and seeing stop_ false, so nothing new
     // can be queued from here on; dropping what is queued frees a worker blocked in Send.
     ui::Cancel(this);
-    worker_.join();
+    if (worker_.joinable())
+        worker_.join();
 }
 
 void TimerThread::Update(bool ticking, int interval, TThreadPriority priority)
 {
+    bool start = false;
     {
         std::lock_guard lock(mutex_);
+        if (ticking && !ticking_)
+            ++restarts_;
         ticking_ = ticking;
         interval_ = interval;
         priority_ = priority;
+        start = ticking && !running_ && !stop_;
+        running_ = running_ || start;
     }
-    changed_.notify_all();
+    if (!start)
+    {
+        changed_.notify_all();
+        return;
+    }
+    // A worker that has seen the timer stop leaves without waiting for anything, so the join is
+    // short; an idle timer thus keeps no thread that the system must schedule.
+    if (worker_.joinable())
+        worker_.join();
+    worker_ = std::thread([this] { Run(); });
 }
 
 void TimerThread::Run()
@@ -65,15 +80,15 @@ void TimerThread::Run()
     std::unique_lock lock(mutex_);
     TThreadPriority applied = TThreadPriority::tpNormal;
     std::optional<Clock::time_point> deadline;
-    while (!stop_)
+    std::uint64_t restarts = restarts_;
+    while (!stop_ && ticking_)
     {
-        if (!ticking_)
+        if (restarts != restarts_)
         {
-            // A wait cut short by stopping is over: started again, the timer waits a full
+            // Stopped and started again while this wait was under way: the timer waits a full
             // interval, not what was left of the old one.
+            restarts = restarts_;
             deadline.reset();
-            changed_.wait(lock);
-            continue;
         }
         if (priority_ != applied)
         {
@@ -100,6 +115,7 @@ void TimerThread::Run()
             posted_ = ui::Post([this] { Deliver(); }, this);
         }
     }
+    running_ = false;
 }
 
 void TimerThread::Deliver()

@@ -1,8 +1,9 @@
 // The worker thread behind the timer components: it waits out an interval, then hands a tick to
-// the main thread.
+// the main thread. The thread exists only while the timer ticks.
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -31,7 +32,7 @@ public:
         Posting   // queue the tick and go on waiting; a tick still queued absorbs the next ones
     };
 
-    // Starts the worker, holding it until Update lets it tick. `tick` runs on the main thread.
+    // No thread runs until Update lets the timer tick. `tick` runs on the main thread.
     explicit TimerThread(std::function<void()> tick, Handover handover = Handover::Blocking);
     // Main thread. No tick starts once this has begun, and it does not wait for the main thread,
     // so it must not run inside this worker's own tick.
@@ -39,8 +40,8 @@ public:
     TimerThread(const TimerThread&) = delete;
     TimerThread& operator=(const TimerThread&) = delete;
 
-    // Main thread. While not `ticking` the worker is held: a wait under way keeps its deadline, and
-    // a tick already queued is dropped when it comes up. `interval` (ms) is read at each new wait.
+    // Main thread. While not `ticking` no tick starts and the worker ends; a tick already queued
+    // is dropped when it comes up. `interval` (ms) is read at each new wait.
     void Update(bool ticking, int interval, TThreadPriority priority);
 
 private:
@@ -56,7 +57,9 @@ private:
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     bool stop_ = false;
     bool posted_ = false;
-    std::thread worker_; // last, so that it starts after everything it reads exists
+    bool running_ = false;       // the worker has not yet left Run
+    std::uint64_t restarts_ = 0; // counts each start after a stop
+    std::thread worker_;
 };
 
 } // namespace widgets

@@ -68,7 +68,12 @@ quiet "no music"
 # the menu and a game's board show, without the worms' beads.
 ZORBEL_BIN=$(program_copy no_pictures 'b?.bmp')
 start_game
-boxes=$(message_boxes)
+# The menu is on screen first; the box comes as the game screen is built behind it.
+for _ in $(seq 100); do
+    boxes=$(message_boxes)
+    [[ -n "$boxes" ]] && break
+    sleep 0.05
+done
 [[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "no pictures: message boxes '$boxes'"
 read -r bx0 by0 bw0 bh0 <<<"$boxes"
 ((bx0 + bw0 / 2 == SCREEN_W / 2 && by0 + bh0 / 2 >= SCREEN_H / 2 - 1 && bh0 > 10 * 18)) ||

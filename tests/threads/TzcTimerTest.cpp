@@ -365,4 +365,34 @@ TEST_F(TzcTimerTest, PriorityIsAppliedToTheWorkerAlone)
     EXPECT_TRUE(PumpUntil([&] { return highCalls >= 3; }));
 }
 
+TEST_F(TzcTimerTest, ATimerHasAThreadOnlyWhileItTicks)
+{
+    const auto threads = []
+    {
+        return ThreadNiceValues().size();
+    };
+    const std::size_t before = threads();
+    std::vector<std::unique_ptr<TzcTimer>> timers;
+    for (int i = 0; i < 6; ++i)
+    {
+        timers.push_back(std::make_unique<TzcTimer>());
+        timers.back()->SetEnabled(false);
+        timers.back()->SetInterval(5);
+        timers.back()->SetOnTimer([](TzcTimer&) {});
+    }
+    EXPECT_EQ(threads(), before) << "six stopped timers";
+
+    int calls = 0;
+    timers[0]->SetOnTimer([&](TzcTimer&) { ++calls; });
+    timers[0]->SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return calls >= 2; }));
+    EXPECT_EQ(threads(), before + 1);
+    timers[0]->SetEnabled(false);
+    EXPECT_TRUE(WaitUntil([&] { return threads() == before; })) << "its worker stays after a stop";
+
+    // Started again it ticks as before.
+    timers[0]->SetEnabled(true);
+    EXPECT_TRUE(PumpUntil([&] { return calls >= 4; }));
+}
+
 } // namespace

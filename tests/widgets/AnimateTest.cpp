@@ -193,7 +193,7 @@ TEST(AnimatedImageTest, StretchScalesTheFrameOverTheWholeControl)
     EXPECT_EQ(plain.Pixel(5, 5), ui::clNavy);
 }
 
-TEST(AnimatedImageTest, ItsOwnTimerStepsAVisibleImageOnTheMainThread)
+TEST(AnimatedImageTest, ItsOwnTimerStepsTheImageOnlyWhileItCanBeSeen)
 {
     ui::Application app(ui::Application::Options{.headless = true});
     ui::Form form(app);
@@ -201,11 +201,36 @@ TEST(AnimatedImageTest, ItsOwnTimerStepsAVisibleImageOnTheMainThread)
     image.SetGlyph(Strip(5, 13));
     image.SetInterval(10);
     image.SetActive(true);
+    EXPECT_FALSE(image.Timer().Enabled()) << "its form is not shown";
+
+    form.Show();
+    ASSERT_TRUE(image.Timer().Enabled());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (image.GlyphNum() < 3 && std::chrono::steady_clock::now() < deadline)
         app.Step(false);
     EXPECT_GE(image.GlyphNum(), 3);
+
+    // Under a panel created after it, behind another screen, or with a parent hidden, nothing
+    // of it shows, so nothing ticks; each time it shows again its timer runs again.
+    ui::Panel cover(&form);
+    cover.SetBounds(image.Left() - 1, image.Top(), image.Width() + 1, image.Height());
+    EXPECT_FALSE(image.Timer().Enabled()) << "covered";
+    cover.SetWidth(image.Width() - 1);
+    EXPECT_TRUE(image.Timer().Enabled()) << "a column shows";
+    cover.SetVisible(false);
+    ui::Form other(app);
+    other.Show();
+    EXPECT_FALSE(image.Timer().Enabled()) << "behind another screen";
+    other.Hide();
+    EXPECT_TRUE(image.Timer().Enabled());
+    form.SetVisible(false);
+    EXPECT_FALSE(image.Timer().Enabled()) << "its parent hidden";
+    form.SetVisible(true);
     image.SetActive(false);
+    EXPECT_FALSE(image.Timer().Enabled());
+    form.Hide();
+    form.Show();
+    EXPECT_FALSE(image.Timer().Enabled()) << "shown again, yet inactive";
 }
 
 } // namespace
