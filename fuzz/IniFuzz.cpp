@@ -105,17 +105,11 @@ std::vector<Name> NamesIn(std::string_view text)
     return names;
 }
 
-// What a read gives back after WriteString(value): the value up to its first line break or NUL,
-// without surrounding blanks and one pair of enclosing quotes, at most 1023 characters.
+// What a read gives back after WriteString(value): the value itself up to its first line break
+// or NUL, blanks and quotes at its ends included, at most 1023 characters.
 std::string ReadBack(std::string_view value)
 {
     value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
-    value = Trim(value);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-    {
-        value = value.substr(1, value.size() - 2);
-    }
     return std::string(value.substr(0, kMaxValue));
 }
 
