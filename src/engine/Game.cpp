@@ -117,6 +117,14 @@ void Game::PutNewTarget()
     PlaceTarget(kTarget, targetCell, 1);
 }
 
+void Game::PlayerKey(std::span<const std::uint8_t> dirs)
+{
+    // Of several accepted keys within one tick only the last after the first can stay queued.
+    player.queued = kNone;
+    for (const std::uint8_t dir : dirs)
+        Turn(player, dir);
+}
+
 void Game::StartPlayerRemoval()
 {
     removalCounter = player.length;

@@ -82,6 +82,9 @@ public:
     void MoveComputerWorm(int n);
     void RedrawWorm(int n);
     void PutNewTarget();
+    // A key event of the single game: any key cancels a queued turn, then the worm turns to
+    // each direction bound to the key, in order (none for a key bound to nothing).
+    void PlayerKey(std::span<const std::uint8_t> dirs);
     // The removal after a death: the player's sections from the tail, then section by section
     // of all eight computer records. Each step returns true when its part is done.
     void StartPlayerRemoval();

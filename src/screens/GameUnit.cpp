@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -424,8 +425,7 @@ void TGameForm::PlayerTurn(int player, std::uint8_t dir)
     }
     if (player != 1)
         return;
-    Player.queued = engine::kNone;
-    engine::Turn(Player, dir);
+    Model.PlayerKey(std::span(&dir, 1));
 }
 
 void TGameForm::PutNewTarget()
@@ -465,13 +465,13 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         return;
     }
 
-    // Any key event cancels a queued turn; of several accepted keys within one tick only the
-    // last after the first can stay queued.
-    Player.queued = engine::kNone;
     const int bindings[4] = {main.LeftKey, main.RightKey, main.UpKey, main.DownKey};
+    std::array<std::uint8_t, 4> dirs{};
+    std::size_t bound = 0;
     for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
         if (bindings[d] == key)
-            engine::Turn(Player, d);
+            dirs[bound++] = d;
+    Model.PlayerKey(std::span(dirs.data(), bound));
 }
 
 void TGameForm::CheckPlayerWormEvents()

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 
 namespace
@@ -20,12 +21,11 @@ namespace
 using engine::Cell;
 using engine::EventKind;
 
-// Direction keys of the single game: any key cancels a queued turn, a direction key then turns.
+// A key of the single game bound to dir, or to nothing (kNone).
 void Press(engine::Game& game, std::uint8_t dir)
 {
-    game.player.queued = engine::kNone;
-    if (dir != engine::kNone)
-        engine::Turn(game.player, dir);
+    game.PlayerKey(dir == engine::kNone ? std::span<const std::uint8_t>()
+                                        : std::span<const std::uint8_t>(&dir, 1));
 }
 
 bool Reported(const engine::Game& game, EventKind kind)
