@@ -1,5 +1,5 @@
-// The game screen: form data, the single game's tick, targets, keys, death sequence, the start
-// of a game and the scoreboard.
+// The game screen: form data, the model's events painted and sounded, the single game's timers,
+// keys and death sequence, the start of a game and the scoreboard.
 #include "screens/GameUnit.h"
 
 #include "assets/Assets.h"

@@ -1,6 +1,5 @@
-// The game screen: the board, the computer worms and the player's worm of the single game, its
-// tick, targets, keys, death sequence and scoreboard; and the death match of two players on the
-// same board.
+// The game screen: the single game and the death match of the engine's game model, painted,
+// sounded and timed from what the model reports; keys, phases, the scoreboard and the records.
 #pragma once
 
 #include "engine/Board.h"
