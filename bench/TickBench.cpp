@@ -1,5 +1,7 @@
 // Cost of one game tick (Timer1Timer) with eight computer worms and an 800-section player worm,
-// painting into the board's surface included; a second figure adds presenting the changed area.
+// painting into the board's surface included; a second figure adds presenting the changed area,
+// a third is the game model's tick without the screen.
+#include "engine/Game.h"
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
 #include "screens/Screens.h"
@@ -87,6 +89,23 @@ void BM_Timer1TimerAndRender(benchmark::State& state)
     state.counters["phase_playing"] = g.game->Phase() == GamePhase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1TimerAndRender)->Unit(benchmark::kMicrosecond);
+
+// The same tick of the game model alone: no screen, the events it reports dropped unpainted.
+void BM_GameTick(benchmark::State& state)
+{
+    engine::Game game;
+    game.generator.Seed(12345);
+    game.NewGame(8, 6);
+    game.player.length = engine::kMaxLength;
+    game.player.sections.fill(engine::kPlayerStart);
+    for (auto _ : state)
+    {
+        game.events.clear();
+        game.Tick();
+    }
+    benchmark::DoNotOptimize(game.board);
+}
+BENCHMARK(BM_GameTick)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

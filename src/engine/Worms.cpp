@@ -55,6 +55,21 @@ void TakeQueuedTurn(PlayerWorm& worm)
     }
 }
 
+bool HeadDies(const PlayerWorm& worm, std::uint8_t code, std::uint8_t foe, bool ownSectionsOnly)
+{
+    if (code == kWall || code == foe)
+        return true;
+    if (code != kPlayer)
+        return false;
+    if (worm.sections[2] != worm.sections[3])
+        return true;
+    if (!ownSectionsOnly)
+        return false;
+    const auto body = worm.sections.begin() + 2;
+    const auto bodyEnd = worm.sections.begin() + worm.length + 1;
+    return std::find(body, bodyEnd, worm.sections[1]) == bodyEnd;
+}
+
 void PlaceStandingWorm(PlayerWorm& worm, Cell start)
 {
     worm.length = kStartLength;

@@ -51,6 +51,11 @@ struct DeathMatchWorm : PlayerWorm
 void Turn(PlayerWorm& worm, std::uint8_t dir);
 // After a move: a new turn may be taken, and a queued one becomes the direction.
 void TakeQueuedTurn(PlayerWorm& worm);
+// The death test for a head that has just moved onto a cell holding code: a wall, foe or a
+// worm's section kills, except that a worm still gathered on its start cell (sections 2 and 3
+// stacked) stands on its own code without dying. With ownSectionsOnly that holds only where one
+// of its own sections lies, because the other worm's body carries the same code.
+bool HeadDies(const PlayerWorm& worm, std::uint8_t code, std::uint8_t foe, bool ownSectionsOnly);
 // Length 10, every section on start, standing, nothing queued; the turned flag is kept.
 void PlaceStandingWorm(PlayerWorm& worm, Cell start);
 

@@ -1,5 +1,5 @@
-// The game screen: form data, the single game's tick, targets, keys, death sequence, the start
-// of a game and the scoreboard.
+// The game screen: form data, the model's events painted and sounded, the single game's timers,
+// keys and death sequence, the start of a game and the scoreboard.
 #include "screens/GameUnit.h"
 
 #include "assets/Assets.h"
@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -47,7 +48,7 @@ void SetSoundAsset(TWave& wave, std::string_view name)
 }
 
 // A count shown zero-filled; anything that is not a plain number counts as 0.
-int CaptionInteger(const std::string& text)
+int WholeNumber(const std::string& text)
 {
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -204,7 +205,7 @@ TForm1& TGameForm::Main() const
 
 void TGameForm::SetRandomSource(engine::RandomSource* source)
 {
-    random_ = source != nullptr ? source : &Generator;
+    Model.SetRandomSource(source);
 }
 
 void TGameForm::FormCreate()
@@ -278,33 +279,78 @@ void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
     WaitTimer.SetEnabled(false);
 }
 
-void TGameForm::ResetBoard()
-{
-    Board.Reset();
-    for (std::uint8_t x = 1; x <= engine::kInnerMax; ++x)
-        for (std::uint8_t y = 1; y <= engine::kInnerMax; ++y)
-            DeleteSection({x, y});
-}
-
 void TGameForm::NewGame()
 {
     TForm1& main = Main();
     Target2.SetVisible(false);
-    ResetBoard();
-    wormCount_ = std::clamp(main.WormCount, 0, engine::kComputerWorms);
-    prob_ = std::max(main.Prob, 1);
-    engine::StartLayout(Board, Worms, wormCount_, Player);
-    Score = 0;
+    Target.SetVisible(true);
+    Model.NewGame(main.WormCount, main.Prob);
+    ApplyEvents();
     UpdateScoreLabel();
     if (main.SkillLevel == kCustomLevel)
         HiScoreLabel.SetCaption("000");
     else
         UpdateHiScoreLabel();
     UpdateLLL();
-    Target.SetVisible(true);
-    PutNewTarget();
     phase_ = GamePhase::Playing;
     Timer1.SetEnabled(true);
+}
+
+void TGameForm::ApplyEvents()
+{
+    // A handler below may ask the model for more (Dead starts the removal), so the list being
+    // read is not the one the model appends to.
+    applying_.swap(Model.events);
+    for (const engine::Event& event : applying_)
+    {
+        switch (event.kind)
+        {
+        case engine::EventKind::Cleared:
+            for (std::uint8_t x = 1; x <= engine::kInnerMax; ++x)
+                for (std::uint8_t y = 1; y <= engine::kInnerMax; ++y)
+                    DeleteSection({x, y});
+            break;
+        case engine::EventKind::Draw:
+            DrawSection(event.who == engine::kSecondPlayer ? Player2Picture
+                                                           : WormPictures[event.who],
+                        event.cell);
+            break;
+        case engine::EventKind::Erase:
+            DeleteSection(event.cell);
+            break;
+        case engine::EventKind::Eaten:
+            Hrum.Play();
+            if (event.who == engine::kFirstPlayer)
+            {
+                UpdateScoreLabel();
+                UpdateLLL();
+            }
+            (event.who == 2 ? Target2 : Target).SetVisible(false);
+            Invalidate();
+            break;
+        case engine::EventKind::Died:
+            Dead();
+            break;
+        case engine::EventKind::TargetPlaced:
+            ShowTarget(event.who, event.cell);
+            break;
+        case engine::EventKind::TargetHidden:
+            (event.who == 2 ? Target2 : Target).SetVisible(false);
+            break;
+        case engine::EventKind::BoutOver:
+            EndBout(event.who);
+            break;
+        }
+    }
+    applying_.clear();
+}
+
+void TGameForm::ShowTarget(std::uint8_t which, engine::Cell cell)
+{
+    widgets::TAnimatedImage& target = which == 2 ? Target2 : Target;
+    target.SetBounds(kCellPitch * cell.x - 6, kCellPitch * cell.y + 2, target.Width(),
+                     target.Height());
+    target.SetVisible(true);
 }
 
 void TGameForm::DrawSection(const ui::Bitmap& picture, engine::Cell cell)
@@ -326,25 +372,14 @@ void TGameForm::DeleteSection(engine::Cell cell)
 
 void TGameForm::RedrawWorm(int n)
 {
-    engine::ComputerWorm& worm = Worms[static_cast<std::size_t>(n)];
-    if (worm.sections[engine::kComputerLength] != worm.sections[0])
-    {
-        DeleteSection(worm.sections[0]);
-        Board.At(worm.sections[0]) = engine::kEmpty;
-    }
-    DrawSection(WormPictures[static_cast<std::size_t>(n)], worm.sections[1]);
-    Board.At(worm.sections[1]) = engine::kComputer;
+    Model.RedrawWorm(n);
+    ApplyEvents();
 }
 
 void TGameForm::RedrawPlayerWorm()
 {
-    if (Player.sections[static_cast<std::size_t>(Player.length)] != Player.sections[0])
-    {
-        DeleteSection(Player.sections[0]);
-        Board.At(Player.sections[0]) = engine::kEmpty;
-    }
-    DrawSection(WormPictures[0], Player.sections[1]);
-    Board.At(Player.sections[1]) = engine::kPlayer;
+    Model.RedrawPlayerWorm();
+    ApplyEvents();
 }
 
 void TGameForm::DetectFree(int n)
@@ -359,40 +394,20 @@ void TGameForm::DetectMainDir(int n)
 
 std::uint8_t TGameForm::Rand(std::uint8_t a, std::uint8_t b)
 {
-    return engine::Rand(*random_, a, b);
+    return engine::Rand(Model.Random(), a, b);
 }
 
 std::uint8_t TGameForm::Rand3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
 {
-    return engine::Rand3(*random_, a, b, c);
+    return engine::Rand3(Model.Random(), a, b, c);
 }
 
 void TGameForm::Timer1Timer(widgets::TzcTimer&)
 {
     if (phase_ != GamePhase::Playing)
         return;
-
-    engine::CrawlStep(Player.sections, Player.length, Player.direction);
-    // The test comes before the redraw: the cell the tail is leaving still holds code 3, so
-    // a head entering it dies.
-    CheckPlayerWormEvents();
-    RedrawPlayerWorm();
-    engine::TakeQueuedTurn(Player);
-
-    // In number order, each seeing the codes the player and the lower-numbered worms have
-    // already written in this tick.
-    for (int n = 1; n <= wormCount_; ++n)
-    {
-        engine::ComputerWorm& worm = Worms[static_cast<std::size_t>(n)];
-        if (worm.sections[0] == worm.sections[engine::kComputerLength])
-            DrawSection(WormPictures[static_cast<std::size_t>(n)], worm.sections[0]);
-        DetectFree(n);
-        DetectMainDir(n);
-        const engine::Cell head = worm.sections[1];
-        engine::CrawlStep(worm.sections, engine::kComputerLength, engine::kNone);
-        worm.sections[1] = engine::Step(head, engine::ChooseDirection(worm, prob_, *random_));
-        RedrawWorm(n);
-    }
+    Model.Tick();
+    ApplyEvents();
 }
 
 static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
@@ -410,28 +425,13 @@ void TGameForm::PlayerTurn(int player, std::uint8_t dir)
     }
     if (player != 1)
         return;
-    Player.queued = engine::kNone;
-    engine::Turn(Player, dir);
+    Model.PlayerKey(std::span(&dir, 1));
 }
 
 void TGameForm::PutNewTarget()
 {
-    PlaceTarget(Target, engine::kTarget, TargetCell);
-}
-
-void TGameForm::PlaceTarget(widgets::TAnimatedImage& target, std::uint8_t code, engine::Cell& where)
-{
-    const auto cell = engine::FindTargetCell(Board, *random_);
-    if (!cell)
-    {
-        target.SetVisible(false);
-        return;
-    }
-    where = *cell;
-    Board.At(*cell) = code;
-    target.SetBounds(kCellPitch * cell->x - 6, kCellPitch * cell->y + 2, target.Width(),
-                     target.Height());
-    target.SetVisible(true);
+    Model.PutNewTarget();
+    ApplyEvents();
 }
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
@@ -465,34 +465,19 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         return;
     }
 
-    // Any key event cancels a queued turn; of several accepted keys within one tick only the
-    // last after the first can stay queued.
-    Player.queued = engine::kNone;
     const int bindings[4] = {main.LeftKey, main.RightKey, main.UpKey, main.DownKey};
+    std::array<std::uint8_t, 4> dirs{};
+    std::size_t bound = 0;
     for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
         if (bindings[d] == key)
-            engine::Turn(Player, d);
+            dirs[bound++] = d;
+    Model.PlayerKey(std::span(dirs.data(), bound));
 }
 
 void TGameForm::CheckPlayerWormEvents()
 {
-    const std::uint8_t code = Board.At(Player.sections[1]);
-    // A worm still gathered on its start cell (sections 2 and 3 stacked) stands on its own
-    // code without dying.
-    if (code == engine::kWall || code == engine::kComputer ||
-        (code == engine::kPlayer && Player.sections[2] != Player.sections[3]))
-        Dead();
-    if (code == engine::kTarget)
-    {
-        Hrum.Play();
-        ++Score;
-        UpdateScoreLabel();
-        UpdateLLL();
-        Target.SetVisible(false);
-        PutNewTarget();
-        engine::Grow(Player);
-        Invalidate();
-    }
+    Model.CheckPlayerWormEvents();
+    ApplyEvents();
 }
 
 void TGameForm::Dead()
@@ -500,7 +485,7 @@ void TGameForm::Dead()
     Timer1.SetEnabled(false);
     DeadSound.Play();
     App().Rumble(1);
-    RemovalCounter = Player.length;
+    Model.StartPlayerRemoval();
     phase_ = GamePhase::RemovingPlayer;
     KillPlayerWorm();
 }
@@ -515,11 +500,10 @@ void TGameForm::pKillTimerTimer(widgets::TzcTimer&)
 {
     if (phase_ != GamePhase::RemovingPlayer)
         return;
-    DeleteSection(Player.sections[static_cast<std::size_t>(RemovalCounter)]);
-    --RemovalCounter;
-    if (RemovalCounter <= 0)
+    const bool done = Model.RemovePlayerStep();
+    ApplyEvents();
+    if (done)
     {
-        RemovalCounter = engine::kComputerLength;
         pKillTimer.SetEnabled(false);
         phase_ = GamePhase::RemovingComputers;
         cKillTimer.SetEnabled(true);
@@ -530,13 +514,9 @@ void TGameForm::cKillTimerTimer(widgets::TzcTimer&)
 {
     if (phase_ != GamePhase::RemovingComputers)
         return;
-    // All eight records, in play or not: the ones beyond this game's count paint the cells
-    // an earlier game left in them.
-    for (int n = 1; n <= engine::kComputerWorms; ++n)
-        DeleteSection(
-            Worms[static_cast<std::size_t>(n)].sections[static_cast<std::size_t>(RemovalCounter)]);
-    --RemovalCounter;
-    if (RemovalCounter > 0)
+    const bool done = Model.RemoveComputersStep();
+    ApplyEvents();
+    if (!done)
         return;
     cKillTimer.SetEnabled(false);
     phase_ = GamePhase::Waiting;
@@ -555,10 +535,7 @@ void TGameForm::UpdateScoreLabel()
 
 void TGameForm::UpdateLLL()
 {
-    const double average = ParseCommaNumber(AL.Caption()).value_or(0.0);
-    const int games = CaptionInteger(GL.Caption());
-    const int eaten = CaptionInteger(EL.Caption());
-    const double change = static_cast<double>(eaten + Score) / (games + 1) - average;
+    const double change = engine::AverageChange(Statistics, Score);
     const SignedChangeText text = FormatSignedChange(change);
     LLL.SetCaption("");
     if (text.nonNegative)
@@ -596,8 +573,15 @@ void TGameForm::UpdateHiScoreLabel()
     const std::string slot = std::to_string(main.UserSlot);
     const TIniFile& ini = *main.Ini;
     HiScoreLabel.SetCaption(PadLeft(ini.ReadString("HiScores", "score" + level + "1", "0"), 3));
-    GL.SetCaption(PadLeft(ini.ReadString("HiGames", "games" + level + slot, "0"), 5));
-    EL.SetCaption(PadLeft(ini.ReadString("HiEaten", "eaten" + level + slot, "0"), 5));
-    AL.SetCaption(PadLeft(ini.ReadString("HiAverage", "average" + level + slot, "0"), 2));
+    const std::string games = PadLeft(ini.ReadString("HiGames", "games" + level + slot, "0"), 5);
+    const std::string eaten = PadLeft(ini.ReadString("HiEaten", "eaten" + level + slot, "0"), 5);
+    const std::string average =
+        PadLeft(ini.ReadString("HiAverage", "average" + level + slot, "0"), 2);
+    GL.SetCaption(games);
+    EL.SetCaption(eaten);
+    AL.SetCaption(average);
+    // The numbers are read from the texts shown, so that what the row shows and what the
+    // average change is computed from never disagree.
+    Statistics = {WholeNumber(games), WholeNumber(eaten), ParseCommaNumber(average).value_or(0.0)};
     HL.SetCaption(PadLeft(ini.ReadString("HiScores", "score" + level + slot, "0"), 3));
 }

@@ -1,9 +1,9 @@
-// The game screen: the board, the computer worms and the player's worm of the single game, its
-// tick, targets, keys, death sequence and scoreboard; and the death match of two players on the
-// same board.
+// The game screen: the single game and the death match of the engine's game model, painted,
+// sounded and timed from what the model reports; keys, phases, the scoreboard and the records.
 #pragma once
 
 #include "engine/Board.h"
+#include "engine/Game.h"
 #include "engine/Random.h"
 #include "engine/Worms.h"
 #include "screens/Screens.h"
@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // Where a visit of the screen stands. Only Playing lets the tick run; Pause moves between
 // Playing and Paused and is ignored in every other phase.
@@ -103,23 +104,27 @@ public:
     GamePhase Phase() const { return phase_; }
     // Random numbers come from Generator unless a source is set here (null: Generator again).
     void SetRandomSource(engine::RandomSource* source);
-    int Random(int n) { return random_->Random(n); }
+    int Random(int n) { return Model.Random().Random(n); }
 
-    // Game state.
-    engine::Board Board;
-    std::array<engine::ComputerWorm, engine::kComputerWorms + 1> Worms{}; // 1..8 used
-    engine::PlayerWorm Player;
-    engine::Cell TargetCell;
-    int Score = 0;
-    int RemovalCounter = 0;
+    // The game itself; the screen paints, sounds and times what it reports. The names below
+    // are the model's state under the screen's names.
+    engine::Game Model;
+    engine::Board& Board = Model.board;
+    std::array<engine::ComputerWorm, engine::kComputerWorms + 1>& Worms = Model.worms;
+    engine::PlayerWorm& Player = Model.player;
+    engine::Cell& TargetCell = Model.targetCell;
+    int& Score = Model.score;
+    int& RemovalCounter = Model.removalCounter;
     // Death match.
-    engine::DeathMatchWorm Player1;
-    engine::DeathMatchWorm Player2;
-    engine::Cell Target2Cell;
-    int Score1 = 0;
-    int Score2 = 0;
-    std::uint8_t WhoDied = 0; // 1 player 1, 2 player 2, 3 both
-    engine::RandomGenerator Generator;
+    engine::DeathMatchWorm& Player1 = Model.player1;
+    engine::DeathMatchWorm& Player2 = Model.player2;
+    engine::Cell& Target2Cell = Model.target2Cell;
+    int& Score1 = Model.score1;
+    int& Score2 = Model.score2;
+    std::uint8_t& WhoDied = Model.whoDied; // 1 player 1, 2 player 2, 3 both
+    engine::RandomGenerator& Generator = Model.generator;
+    // The statistics row under the board as numbers, for the average change.
+    engine::Statistics Statistics;
 
     // Worm pictures: index 0 the player's (b0.bmp), 1..8 the computer worms' (b1..b8.bmp).
     std::array<ui::Bitmap, engine::kComputerWorms + 1> WormPictures;
@@ -164,19 +169,15 @@ public:
 private:
     TForm1& Main() const;
     void BuildLayout();
-    void ResetBoard();
     void StopAllTimers();
-    // Puts target on a random empty inner cell with code; hidden when no cell is left.
-    void PlaceTarget(widgets::TAnimatedImage& target, std::uint8_t code, engine::Cell& where);
-    void CheckDeathMatchEvents(engine::DeathMatchWorm& worm, std::uint8_t ownTarget,
-                               std::uint8_t deadlyTarget);
-    void RedrawDeathMatchWorm(engine::DeathMatchWorm& worm, const ui::Bitmap& picture);
-    void EndBout(std::uint8_t whoDied, int removalSteps);
+    // Paints, sounds and times everything the model reported, in order, and forgets it.
+    void ApplyEvents();
+    void ShowTarget(std::uint8_t which, engine::Cell cell);
+    void StartBout();
+    void EndBout(std::uint8_t whoDied);
 
     Screens& screens_;
     GamePhase phase_ = GamePhase::Idle;
-    engine::RandomSource* random_ = &Generator;
-    // The skill parameters of the game under way, taken when it starts.
-    int wormCount_ = 0;
-    int prob_ = 6;
+    // Events being applied; swapped with the model's list so that both keep their capacity.
+    std::vector<engine::Event> applying_;
 };

@@ -172,4 +172,33 @@ TEST(TargetSearchTest, OnlyTheLastEmptyCellIsFoundAndAFullBoardGivesNone)
     EXPECT_EQ(counter.bounds.size() % 2, 0U);
 }
 
+// The death test both modes share, and the start-cell exception that differs between them.
+TEST(HeadDiesTest, WallsFoesAndSectionsKillButAGatheredWormStandsOnItsOwnCode)
+{
+    engine::PlayerWorm worm;
+    engine::PlaceStandingWorm(worm, {10, 10});
+    engine::CrawlStep(worm.sections, worm.length, engine::kLeft); // head (9, 10), rest stacked
+    for (const bool ownOnly : {false, true})
+    {
+        SCOPED_TRACE(ownOnly);
+        EXPECT_TRUE(engine::HeadDies(worm, engine::kWall, engine::kComputer, ownOnly));
+        EXPECT_TRUE(engine::HeadDies(worm, engine::kTarget2, engine::kTarget2, ownOnly));
+        EXPECT_FALSE(engine::HeadDies(worm, engine::kEmpty, engine::kTarget2, ownOnly));
+        EXPECT_FALSE(engine::HeadDies(worm, engine::kTarget, engine::kTarget2, ownOnly));
+    }
+    // A head on a player code off the worm's own cells: spared in the single game, killed in
+    // the death match, where that code is the other worm's body.
+    EXPECT_FALSE(engine::HeadDies(worm, engine::kPlayer, engine::kComputer, false));
+    EXPECT_TRUE(engine::HeadDies(worm, engine::kPlayer, engine::kTarget2, true));
+    // On its own stacked sections both modes spare it.
+    worm.sections[1] = {10, 10};
+    EXPECT_FALSE(engine::HeadDies(worm, engine::kPlayer, engine::kTarget2, true));
+    // Unrolled (sections 2 and 3 apart), any section kills.
+    engine::CrawlStep(worm.sections, worm.length, engine::kUp);
+    engine::CrawlStep(worm.sections, worm.length, engine::kDown);
+    ASSERT_NE(worm.sections[2], worm.sections[3]);
+    EXPECT_TRUE(engine::HeadDies(worm, engine::kPlayer, engine::kComputer, false));
+    EXPECT_TRUE(engine::HeadDies(worm, engine::kPlayer, engine::kTarget2, true));
+}
+
 } // namespace

@@ -328,9 +328,7 @@ private:
 
 struct ChangeCase
 {
-    const char* games;
-    const char* eaten;
-    const char* average;
+    engine::Statistics statistics;
     int score;
     const char* shown;
     ui::Color colour;
@@ -339,26 +337,20 @@ struct ChangeCase
 void CheckAverageChange(TGameForm& game)
 {
     const ChangeCase cases[] = {
-        {"00004", "00010", "2,5", 0, "-0,50", ui::clRed},
-        {"00004", "00010", "2,5", 5, "+0,50", ui::clLime},
-        {"00007", "00008", "1", 1, "+0,12", ui::clLime},
-        {"00007", "00006", "1", 1, "-0,12", ui::clRed},
-        {"00000", "00000", "00", 0, "+0,00", ui::clLime},
-        {"00000", "00000", "00", 1, "+1,00", ui::clLime},
-        {"00002", "00004", "1,34", 0, "+0,00", ui::clLime},
-        {"00002", "00004", "1,333334", 0, "+0,00", ui::clLime},
-        {"00002", "00003", "1,33", 1, "+0,00", ui::clLime},
-        {"00003", "00010", "3,33", 0, "-0,83", ui::clRed},
-        {"00009", "00036", "12,75", 0, "-9,15", ui::clRed},
+        {{4, 10, 2.5}, 0, "-0,50", ui::clRed},   {{4, 10, 2.5}, 5, "+0,50", ui::clLime},
+        {{7, 8, 1}, 1, "+0,12", ui::clLime},     {{7, 6, 1}, 1, "-0,12", ui::clRed},
+        {{0, 0, 0}, 0, "+0,00", ui::clLime},     {{0, 0, 0}, 1, "+1,00", ui::clLime},
+        {{2, 4, 1.34}, 0, "+0,00", ui::clLime},  {{2, 4, 1.333334}, 0, "+0,00", ui::clLime},
+        {{2, 3, 1.33}, 1, "+0,00", ui::clLime},  {{3, 10, 3.33}, 0, "-0,83", ui::clRed},
+        {{9, 36, 12.75}, 0, "-9,15", ui::clRed},
     };
     for (const ChangeCase& c : cases)
     {
-        game.GL.SetCaption(c.games);
-        game.EL.SetCaption(c.eaten);
-        game.AL.SetCaption(c.average);
+        game.Statistics = c.statistics;
         game.Score = c.score;
         game.UpdateLLL();
-        EXPECT_EQ(game.LLL.Caption(), c.shown) << c.games << " " << c.eaten << " " << c.average;
+        const engine::Statistics& s = c.statistics;
+        EXPECT_EQ(game.LLL.Caption(), c.shown) << s.games << " " << s.eaten << " " << s.average;
         EXPECT_EQ(game.LLL.Font().color, c.colour) << c.shown;
     }
 }

@@ -1,0 +1,530 @@
+// The game model played without any screen: seeded games against golden boards, and long play
+// of the single game at every level and of the death match, driven by a seeded stream of turns,
+// with the board, the worm records and the picture the events paint checked against each other
+// after every step. ZORBEL_SOAK_TICKS sets the ticks of each mode (the long run uses 1 000 000).
+#include "engine/Game.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <set>
+#include <span>
+#include <string>
+
+namespace
+{
+
+using engine::Cell;
+using engine::EventKind;
+
+// A key of the single game bound to dir, or to nothing (kNone).
+void Press(engine::Game& game, std::uint8_t dir)
+{
+    game.PlayerKey(dir == engine::kNone ? std::span<const std::uint8_t>()
+                                        : std::span<const std::uint8_t>(&dir, 1));
+}
+
+bool Reported(const engine::Game& game, EventKind kind)
+{
+    return std::any_of(game.events.begin(), game.events.end(),
+                       [kind](const engine::Event& e) { return e.kind == kind; });
+}
+
+// The turns taken before given ticks.
+const std::map<int, std::uint8_t> kTurns = {{0, engine::kLeft},   {5, engine::kDown},
+                                            {17, engine::kRight}, {24, engine::kUp},
+                                            {30, engine::kLeft},  {33, engine::kUp}};
+
+// Level 3: four computer worms that reconsider their way with chance 1 in 6.
+std::string Play(engine::Game& game, int ticks, bool& died)
+{
+    game.generator.Seed(1999);
+    game.NewGame(4, 6);
+    died = false;
+    for (int tick = 0; tick < ticks; ++tick)
+    {
+        if (const auto turn = kTurns.find(tick); turn != kTurns.end())
+            Press(game, turn->second);
+        game.events.clear();
+        game.Tick();
+        died = died || Reported(game, EventKind::Died);
+    }
+    return game.board.ToText();
+}
+
+// Eats the target on tick 15 (left, then down onto it), then runs on: the five stacked
+// sections have unrolled by tick 20.
+constexpr const char* kAfter20 = R"(...................cccccc....
+...................c....c....
+...................c....c....
+.............................
+.............................
+.............................
+ccccc........................
+c...c........................
+c............................
+c............................
+c............................
+..........................ccc
+..........................cc.
+..........................cc.
+.............................
+.........P...................
+.........P..................*
+.........P...................
+.........P...................
+.........P...................
+.........P...................
+.........P...................
+.........P..........ccccc....
+.........P..........c........
+.........P..........c........
+.........P..........c........
+.........PPPP......cc........
+.............................
+.............................
+)";
+
+constexpr const char* kAfter45 = R"(................cccccccccc...
+.............................
+.............................
+.............................
+.............................
+.............................
+.............................
+.............................
+.............P...............
+.............P...............
+.............P.............cc
+.............P...........cccc
+.............P...........c...
+.............P.........ccc...
+.............P......ccccc....
+.............P..........c....
+.............P..........c...*
+.............P..........c....
+.............P..........c....
+.............P..........c....
+.............PPP.............
+.............................
+.............................
+.............................
+..cccccccccc.................
+.............................
+.............................
+.............................
+.............................
+)";
+
+TEST(GameGoldenTest, SeededGameWithAFixedListOfTurnsLeavesTheGoldenBoards)
+{
+    engine::Game game;
+    bool died = true;
+    EXPECT_EQ(Play(game, 20, died), kAfter20);
+    EXPECT_EQ(game.score, 1);
+    EXPECT_EQ(game.player.length, 15);
+    EXPECT_FALSE(died);
+
+    // The same seed and turns give the same game again, from a fresh start.
+    EXPECT_EQ(Play(game, 45, died), kAfter45);
+    EXPECT_EQ(game.player.length, 15);
+    EXPECT_FALSE(died);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kDefaultTicks = 10'000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr long kDefaultTicks = 10'000;
+#else
+constexpr long kDefaultTicks = 50'000;
+#endif
+#else
+constexpr long kDefaultTicks = 50'000;
+#endif
+
+long SoakTicks()
+{
+    if (const char* text = std::getenv("ZORBEL_SOAK_TICKS"))
+        return std::max(std::atol(text), 1L);
+    return kDefaultTicks;
+}
+
+bool Inside(Cell c)
+{
+    return c.x <= 30 && c.y <= 30;
+}
+bool OnBorder(int x, int y)
+{
+    return x == 0 || y == 0 || x == 30 || y == 30;
+}
+
+constexpr int kUnpainted = -1;
+
+// What a screen painting the reported events would show, and what else they told.
+struct Reports
+{
+    bool died = false;
+    bool boutOver = false;
+    int eaten = 0;
+};
+
+class GameSoakTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        game.generator.Seed(20261208);
+        keys_.Seed(7);
+        painted_.fill(kUnpainted);
+    }
+
+    Reports Apply()
+    {
+        Reports r;
+        for (const engine::Event& e : game.events)
+        {
+            switch (e.kind)
+            {
+            case EventKind::Cleared:
+                painted_.fill(kUnpainted);
+                break;
+            case EventKind::Draw:
+                Paint(e.cell) = e.who;
+                break;
+            case EventKind::Erase:
+                Paint(e.cell) = kUnpainted;
+                break;
+            case EventKind::Eaten:
+                ++r.eaten;
+                break;
+            case EventKind::Died:
+                r.died = true;
+                break;
+            case EventKind::BoutOver:
+                r.boutOver = true;
+                break;
+            default:
+                break;
+            }
+        }
+        game.events.clear();
+        return r;
+    }
+    int& Paint(Cell c) { return painted_[static_cast<std::size_t>(c.x * 31 + c.y)]; }
+
+    // A turn for a worm: mostly a safe way towards its target, sometimes any way at all or a key
+    // bound to nothing (kNone), so that worms both grow long and die in every way.
+    template <typename TurnFn> void Steer(const engine::PlayerWorm& worm, Cell target, TurnFn turn)
+    {
+        const int roll = keys_.Random(100);
+        if (roll < 3)
+        {
+            turn(static_cast<std::uint8_t>(keys_.Random(4)));
+            return;
+        }
+        if (roll < 4)
+        {
+            turn(engine::kNone);
+            return;
+        }
+        if (roll < 40)
+            return;
+        const Cell head = worm.sections[1];
+        std::uint8_t best = engine::kNone;
+        int bestDistance = 1000;
+        for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
+        {
+            const Cell next = engine::Step(head, d);
+            if (!Inside(next))
+                continue;
+            const std::uint8_t code = game.board.At(next);
+            if (code != engine::kEmpty && next != target)
+                continue;
+            const int distance = std::abs(next.x - target.x) + std::abs(next.y - target.y);
+            if (distance < bestDistance)
+            {
+                best = d;
+                bestDistance = distance;
+            }
+        }
+        if (best != engine::kNone && best != worm.direction)
+            turn(best);
+    }
+
+    // Codes of the single game against its worm records and, once the worms have been drawn,
+    // against the picture the events painted.
+    void CheckSingleGame(int worms, bool inPlay, bool drawn)
+    {
+        const engine::PlayerWorm& player = game.player;
+        ASSERT_GE(player.length, 10);
+        ASSERT_LE(player.length, engine::kMaxLength);
+        std::set<std::pair<int, int>> computer, own;
+        for (int i = 0; i <= player.length; ++i)
+        {
+            const Cell c = player.sections[static_cast<std::size_t>(i)];
+            ASSERT_TRUE(Inside(c)) << "player section " << i;
+            if (i >= 1)
+                own.insert({c.x, c.y});
+        }
+        for (int n = 1; n <= worms; ++n)
+            for (int i = 0; i <= 10; ++i)
+            {
+                const Cell c =
+                    game.worms[static_cast<std::size_t>(n)].sections[static_cast<std::size_t>(i)];
+                ASSERT_TRUE(Inside(c)) << "worm " << n;
+                if (i >= 1)
+                    computer.insert({c.x, c.y});
+            }
+        int targets = 0;
+        for (int x = 0; x <= 30; ++x)
+            for (int y = 0; y <= 30; ++y)
+            {
+                const std::uint8_t code = game.board.At(x, y);
+                if (OnBorder(x, y))
+                {
+                    // Only a fatal head is drawn over a wall, and play stops at once.
+                    const bool deadHead =
+                        code == engine::kPlayer && !inPlay &&
+                        player.sections[1] == Cell{std::uint8_t(x), std::uint8_t(y)};
+                    ASSERT_TRUE(code == engine::kWall || deadHead) << x << "," << y;
+                    continue;
+                }
+                ASSERT_LE(code, engine::kPlayer) << x << "," << y;
+                if (code == engine::kComputer)
+                {
+                    ASSERT_TRUE(computer.contains({x, y}))
+                        << "stray computer code " << x << "," << y;
+                }
+                if (code == engine::kPlayer)
+                {
+                    ASSERT_TRUE(own.contains({x, y})) << "stray player code " << x << "," << y;
+                }
+                targets += code == engine::kTarget ? 1 : 0;
+                if (!inPlay || !drawn)
+                    continue;
+                const int shown = Paint({std::uint8_t(x), std::uint8_t(y)});
+                // Only the head is drawn: the sections the player leaves stacked on its start
+                // cell stay unseen until they unroll.
+                const bool startStack =
+                    Cell{std::uint8_t(x), std::uint8_t(y)} == engine::kPlayerStart &&
+                    shown == kUnpainted;
+                if (code == engine::kPlayer && !startStack)
+                {
+                    ASSERT_EQ(shown, engine::kFirstPlayer) << x << "," << y;
+                }
+                else if (code == engine::kComputer)
+                {
+                    ASSERT_TRUE(shown >= 1 && shown <= worms) << x << "," << y << ": " << shown;
+                }
+                else if (code != engine::kPlayer)
+                {
+                    ASSERT_EQ(shown, kUnpainted) << x << "," << y;
+                }
+            }
+        if (!inPlay)
+            return;
+        for (const auto& [x, y] : own)
+            ASSERT_EQ(game.board.At(x, y), engine::kPlayer) << "player section " << x << "," << y;
+        for (const auto& [x, y] : computer)
+            ASSERT_EQ(game.board.At(x, y), engine::kComputer) << "worm section " << x << "," << y;
+        ASSERT_EQ(targets, 1);
+        ASSERT_EQ(game.board.At(game.targetCell), engine::kTarget);
+    }
+
+    void CheckDeathMatch(bool inPlay, bool drawn)
+    {
+        std::set<std::pair<int, int>> sections;
+        for (const engine::DeathMatchWorm* worm : {&game.player1, &game.player2})
+        {
+            if (inPlay)
+            {
+                ASSERT_GE(worm->length, 10);
+            }
+            ASSERT_LE(worm->length, engine::kMaxLength);
+            for (int i = 0; i <= worm->length; ++i)
+            {
+                const Cell c = worm->sections[static_cast<std::size_t>(i)];
+                ASSERT_TRUE(Inside(c));
+                if (i >= 1)
+                    sections.insert({c.x, c.y});
+            }
+        }
+        int targets1 = 0, targets2 = 0;
+        for (int x = 0; x <= 30; ++x)
+            for (int y = 0; y <= 30; ++y)
+            {
+                const std::uint8_t code = game.board.At(x, y);
+                const Cell c{std::uint8_t(x), std::uint8_t(y)};
+                if (OnBorder(x, y))
+                {
+                    const bool deadHead =
+                        code == engine::kPlayer && !inPlay &&
+                        (game.player1.sections[1] == c || game.player2.sections[1] == c);
+                    ASSERT_TRUE(code == engine::kWall || deadHead) << x << "," << y;
+                    continue;
+                }
+                ASSERT_TRUE(code == engine::kEmpty || code == engine::kTarget ||
+                            code == engine::kPlayer || code == engine::kTarget2)
+                    << int(code);
+                // The removal paints only; the codes of erased sections stay until the next bout.
+                if (inPlay && code == engine::kPlayer)
+                {
+                    ASSERT_TRUE(sections.contains({x, y})) << "stray section " << x << "," << y;
+                }
+                targets1 += code == engine::kTarget ? 1 : 0;
+                targets2 += code == engine::kTarget2 ? 1 : 0;
+                if (!inPlay || !drawn)
+                    continue;
+                const int shown = Paint(c);
+                const bool startStack =
+                    (c == engine::kPlayer1Start || c == engine::kPlayer2Start) &&
+                    shown == kUnpainted;
+                if (code == engine::kPlayer && !startStack)
+                {
+                    ASSERT_TRUE(shown == engine::kFirstPlayer || shown == engine::kSecondPlayer)
+                        << x << "," << y << ": " << shown;
+                }
+                else if (code != engine::kPlayer)
+                {
+                    ASSERT_EQ(shown, kUnpainted) << x << "," << y;
+                }
+            }
+        if (!inPlay)
+            return;
+        for (const auto& [x, y] : sections)
+            ASSERT_EQ(game.board.At(x, y), engine::kPlayer) << x << "," << y;
+        ASSERT_EQ(targets1, 1);
+        ASSERT_EQ(targets2, 1);
+        ASSERT_EQ(game.board.At(game.targetCell), engine::kTarget);
+        ASSERT_EQ(game.board.At(game.target2Cell), engine::kTarget2);
+    }
+
+    engine::Game game;
+    engine::RandomGenerator keys_;
+    std::array<int, 31 * 31> painted_{};
+    long longest_ = 0;
+    long games_ = 0;
+};
+
+TEST_F(GameSoakTest, SingleGamesAtEveryLevelPlayToTheirEndsInAgreement)
+{
+    struct Level
+    {
+        int worms;
+        int prob;
+    };
+    // Beginner, Amateur, Professional and Master, then custom games of 4, 0 and 8 worms.
+    const Level levels[] = {{2, 10}, {3, 8}, {4, 6}, {8, 6}, {4, 6}, {0, 6}, {8, 6}};
+    const long ticksPerRun = std::max(SoakTicks() / 7, 1L);
+    for (const Level& level : levels)
+    {
+        SCOPED_TRACE(std::to_string(level.worms) + " worms, 1 in " + std::to_string(level.prob));
+        long ticks = 0;
+        // Past its share of ticks a run stops steering, so that the game under way ends.
+        while (ticks < ticksPerRun)
+        {
+            game.NewGame(level.worms, level.prob);
+            Apply();
+            ++games_;
+            CheckSingleGame(level.worms, true, false);
+            int eaten = 0;
+            for (Reports r; !r.died; ++ticks)
+            {
+                if (ticks < ticksPerRun)
+                    Steer(game.player, game.targetCell,
+                          [this](std::uint8_t dir) { Press(game, dir); });
+                else if (game.player.direction == engine::kNone)
+                    Press(game, engine::kLeft);
+                game.Tick();
+                r = Apply();
+                eaten += r.eaten;
+                longest_ = std::max<long>(longest_, game.player.length);
+                CheckSingleGame(level.worms, !r.died, true);
+                if (::testing::Test::HasFatalFailure())
+                    return;
+            }
+            ASSERT_EQ(eaten, game.score) << "every point was reported eaten";
+            // The death sequence erases every worm the game drew.
+            game.StartPlayerRemoval();
+            while (!game.RemovePlayerStep())
+            {
+            }
+            while (!game.RemoveComputersStep())
+            {
+            }
+            Apply();
+            ASSERT_EQ(std::count(painted_.begin(), painted_.end(), kUnpainted), 31 * 31);
+        }
+    }
+    std::cout << "single game: " << ticksPerRun * 7 << " ticks, " << games_
+              << " games, longest worm " << longest_ << "\n";
+    EXPECT_GT(games_, 7) << "every run ends games";
+    EXPECT_GT(longest_, 10) << "worms grow";
+}
+
+TEST_F(GameSoakTest, DeathMatchPlaysBoutAfterBoutInAgreement)
+{
+    const long ticks = SoakTicks();
+    long bouts = 0;
+    long bothDied = 0;
+    game.NewDeathMatch();
+    Apply();
+    // Half the match with every turn taken by both worms (the default keys, which the players
+    // share), half with each player steering alone.
+    for (int half = 0; half < 2; ++half)
+    {
+        const bool shared = half == 0;
+        const auto turn = [&](engine::DeathMatchWorm& worm)
+        {
+            return [&, shared](std::uint8_t dir)
+            {
+                if (dir == engine::kNone)
+                    return;
+                if (shared)
+                {
+                    engine::Turn(game.player1, dir);
+                    engine::Turn(game.player2, dir);
+                }
+                else
+                    engine::Turn(worm, dir);
+            };
+        };
+        for (long done = 0; done < ticks / 2; ++done)
+        {
+            Steer(game.player1, game.targetCell, turn(game.player1));
+            Steer(game.player2, game.target2Cell, turn(game.player2));
+            game.DeathMatchTick();
+            const Reports r = Apply();
+            longest_ = std::max<long>(longest_, std::max(game.player1.length, game.player2.length));
+            CheckDeathMatch(!r.boutOver, true);
+            if (::testing::Test::HasFatalFailure())
+                return;
+            if (!r.boutOver)
+                continue;
+            ++bouts;
+            bothDied += game.whoDied == engine::kBothDied ? 1 : 0;
+            ASSERT_EQ(game.score1 + game.score2 + bothDied, bouts);
+            while (!game.BoutRemovalStep())
+            {
+            }
+            Apply();
+            CheckDeathMatch(false, true);
+            game.NewBout();
+            Apply();
+            CheckDeathMatch(true, false);
+            if (::testing::Test::HasFatalFailure())
+                return;
+        }
+    }
+    std::cout << "death match: " << ticks << " ticks, " << bouts << " bouts, longest worm "
+              << longest_ << "\n";
+    EXPECT_GT(bouts, 2);
+    EXPECT_GT(longest_, 10);
+}
+
+} // namespace
