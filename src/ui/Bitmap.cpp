@@ -1,6 +1,8 @@
 // Decoding BMP images through SDL and keeping them as plain 32-bit pixels.
 #include "ui/Bitmap.h"
 
+#include "ui/Canvas.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -44,16 +46,40 @@ Bitmap::Bitmap(int width, int height, Color fill)
     Resize(width, height, fill);
 }
 
+Bitmap Bitmap::View(std::uint32_t* pixels, int width, int height, int stride)
+{
+    Bitmap view;
+    view.external_ = pixels;
+    view.width_ = width;
+    view.height_ = height;
+    view.stride_ = stride;
+    return view;
+}
+
 void Bitmap::Resize(int width, int height, Color fill)
 {
+    external_ = nullptr;
     width_ = std::max(0, width);
     height_ = std::max(0, height);
+    stride_ = width_;
     pixels_.assign(static_cast<std::size_t>(width_) * height_, fill.Pixel());
+    pixels_.shrink_to_fit();
 }
 
 void Bitmap::Fill(Color c)
 {
-    std::fill(pixels_.begin(), pixels_.end(), c.Pixel());
+    for (int y = 0; y < height_; ++y)
+        std::fill(Row(y), Row(y) + width_, c.Pixel());
+}
+
+Bitmap Bitmap::Resampled(int width, int height) const
+{
+    Bitmap out(width, height);
+    if (Empty() || out.Empty())
+        return out;
+    Canvas canvas(out);
+    canvas.DrawResampled(out.BoundsRect(), *this, BoundsRect());
+    return out;
 }
 
 Bitmap Bitmap::FromBmp(std::span<const std::uint8_t> bytes)
@@ -84,9 +110,9 @@ Bitmap Bitmap::LoadFromFile(const std::string& path)
 
 void Bitmap::SaveToFile(const std::string& path) const
 {
-    SurfacePtr surface(
-        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels_.data()), width_,
-                                           height_, 32, width_ * 4, SDL_PIXELFORMAT_XRGB8888));
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(Data()),
+                                                          width_, height_, 32, stride_ * 4,
+                                                          SDL_PIXELFORMAT_XRGB8888));
     if (!surface || SDL_SaveBMP(surface.get(), path.c_str()) != 0)
         throw std::runtime_error("Cannot write " + path);
 }

@@ -308,6 +308,14 @@ void Image::SetStretch(bool stretch)
     Invalidate();
 }
 
+void Image::SetResample(ui::Resample resample)
+{
+    if (resample == resample_)
+        return;
+    resample_ = resample;
+    Invalidate();
+}
+
 void Image::Paint(Canvas& canvas)
 {
     if (picture_.Empty())
@@ -315,7 +323,7 @@ void Image::Paint(Canvas& canvas)
     const Rect dst = stretch_ ? ClientRect() : Rect{0, 0, picture_.Width(), picture_.Height()};
     const std::optional<Color> key =
         transparent_ ? std::optional<Color>(TransparentColor()) : std::nullopt;
-    canvas.DrawPart(dst, picture_, picture_.BoundsRect(), key);
+    canvas.DrawPart(dst, picture_, picture_.BoundsRect(), key, resample_);
 }
 
 Shape::Shape(Control* parent) : Control(parent)
@@ -376,12 +384,43 @@ PaintBox::PaintBox(Control* parent) : Control(parent) {}
 
 void PaintBox::BoundsChanged()
 {
-    bitmap_.Resize(Width(), Height(), GetColor());
+    clear_ = true;
+    Fit(scale_, ToForm({0, 0}));
+}
+
+void PaintBox::Fit(double scale, Point formOrigin)
+{
+    const Rect p{PhysicalFromLogical(formOrigin.x, scale), PhysicalFromLogical(formOrigin.y, scale),
+                 PhysicalFromLogical(formOrigin.x + Width(), scale),
+                 PhysicalFromLogical(formOrigin.y + Height(), scale)};
+    const double phaseX = formOrigin.x * scale - p.left;
+    const double phaseY = formOrigin.y * scale - p.top;
+    offset_ = {p.left, p.top};
+    if (!clear_ && scale == scale_ && phaseX == phaseX_ && phaseY == phaseY_ &&
+        bitmap_.Width() == p.Width() && bitmap_.Height() == p.Height())
+        return;
+    if (clear_ || bitmap_.Empty())
+        bitmap_.Resize(p.Width(), p.Height(), GetColor());
+    else
+        bitmap_ = bitmap_.Resampled(p.Width(), p.Height());
+    clear_ = false;
+    scale_ = scale;
+    phaseX_ = phaseX;
+    phaseY_ = phaseY;
+}
+
+ui::Canvas PaintBox::Canvas()
+{
+    const Form* form = OwnerForm();
+    const Point origin = ToForm({0, 0});
+    Fit(form != nullptr ? form->App().Scale() : scale_, origin);
+    return ui::Canvas(bitmap_, scale_, origin, offset_, bitmap_.BoundsRect());
 }
 
 void PaintBox::Paint(ui::Canvas& canvas)
 {
-    canvas.Draw(0, 0, bitmap_);
+    Fit(canvas.Scale(), canvas.Origin());
+    canvas.DrawPhysical(0, 0, bitmap_);
 }
 
 void PaintTree(Control& control, Canvas& canvas)

@@ -149,6 +149,8 @@ public:
     Color TransparentColor() const;
     void SetTransparentColor(std::optional<Color> color);
     void SetStretch(bool stretch);
+    // How the picture meets a scale; smooth unless it is line art.
+    void SetResample(ui::Resample resample);
 
     void Paint(Canvas& canvas) override;
 
@@ -156,6 +158,7 @@ private:
     Bitmap picture_;
     bool transparent_ = false;
     bool stretch_ = false;
+    ui::Resample resample_ = ui::Resample::Smooth;
     std::optional<Color> transparentColor_;
 };
 
@@ -186,14 +189,18 @@ private:
     ShapeType shape_ = ShapeType::Rectangle;
 };
 
-// A drawing surface that keeps what is drawn on it: repaints show its own bitmap.
+// A drawing surface that keeps what is drawn on it: repaints show its own bitmap. The bitmap is
+// held at the physical size, so what is drawn on it is as sharp as the rest of the screen, and
+// rounds its logical coordinates exactly as the screen does at its place, so that pictures laid
+// over it (the board's grid) meet it pixel for pixel.
 class PaintBox : public Control
 {
 public:
     explicit PaintBox(Control* parent);
 
-    // Draw here, then InvalidateRect the area drawn.
-    ui::Canvas Canvas() { return ui::Canvas(bitmap_); }
+    // Draw here in logical pixels, then InvalidateRect the area drawn.
+    ui::Canvas Canvas();
+    // The bitmap in physical pixels.
     const Bitmap& Surface() const { return bitmap_; }
 
     void Paint(ui::Canvas& canvas) override;
@@ -202,7 +209,16 @@ protected:
     void BoundsChanged() override;
 
 private:
+    // Brings the bitmap to the scale and the place on the form; a new scale or a new rounding
+    // phase resamples what was drawn, a new size clears it.
+    void Fit(double scale, Point formOrigin);
+
     Bitmap bitmap_;
+    double scale_ = 1.0;
+    Point offset_;
+    double phaseX_ = 0.0;
+    double phaseY_ = 0.0;
+    bool clear_ = true;
 };
 
 // Paints a control and its visible children onto a canvas that is placed at the control.

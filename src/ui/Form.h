@@ -4,6 +4,7 @@
 #include "ui/Control.h"
 
 #include <functional>
+#include <vector>
 
 namespace ui
 {
@@ -33,8 +34,11 @@ public:
     void Close();
     bool IsShown() const;
 
-    // Places a child panel in the middle of the screen, dividing with truncation.
-    void CenterPanel(Control& panel) const;
+    // Places a child panel in the middle of the screen, dividing with truncation; it is placed
+    // again whenever the screen's logical size changes.
+    void CenterPanel(Control& panel);
+    // Fills the logical screen again and re-centres the centred panels.
+    void LayOut();
 
     void Paint(Canvas& canvas) override;
 
@@ -45,6 +49,7 @@ public:
 
 private:
     Application& app_;
+    std::vector<Control*> centred_;
 };
 
 } // namespace ui
