@@ -1,23 +1,52 @@
-// Program start: the application, the six screens in their order, the message loop.
+// Program start: the display choice, the application, the six screens in their order, the
+// message loop.
 #include "screens/Main.h"
+#include "assets/Assets.h"
+#include "screens/Display.h"
 #include "screens/GameUnit.h"
 #include "screens/KeyUnit.h"
 #include "screens/NameUnit.h"
 #include "screens/Screens.h"
 #include "screens/SkillUnit.h"
 #include "screens/Unit2.h"
+#include "settings/IniFile.h"
 #include "ui/Application.h"
 #include "widgets/Audio.h"
 
 #include <cstdio>
 #include <exception>
+#include <span>
+#include <stdexcept>
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
+    DisplayChoice display;
+    TIniFile displayIni(ConfigFilePath());
     try
     {
-        ui::Application app(ui::Application::Options{});
+        display = ReadDisplayChoice(displayIni);
+        ApplyCommandLine(display, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
+    }
+    catch (const std::invalid_argument& e)
+    {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 2;
+    }
+    try
+    {
+        ui::Application::Options options;
+        options.scale = display.scale;
+        options.fullscreen = display.fullscreen;
+        options.windowWidth = display.width;
+        options.windowHeight = display.height;
+        ui::Application app(options);
         app.SetTitle("Zorbel2");
+        if (const auto icon = assets::Find("icon.bmp"); !icon.empty())
+            app.SetIcon(ui::Bitmap::FromBmp(icon), ui::Color{255, 0, 255});
+        app.OnDisplayChanged = [&]
+        {
+            SaveDisplayChoice(displayIni, app);
+        };
         OpenAudio();
         Screens screens{app};
         // Created in this order: each creation handler may use the screens created before it.

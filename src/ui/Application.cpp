@@ -130,6 +130,7 @@ void Application::BindScreen()
     if (window_ != nullptr)
     {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        surface_ = surface;
         // Drawing straight into the window's framebuffer keeps a single screen image; any other
         // pixel layout gets an image of its own that presenting converts.
         if (surface != nullptr && surface->format->BytesPerPixel == 4 &&
@@ -212,6 +213,12 @@ void Application::ApplyWindowMode()
                               (desktopHeight_ - windowHeight_) / 2);
     }
     SDL_RaiseWindow(window_);
+    // SDL drops the window's framebuffer with the size change; the screen image must move to
+    // the new one before anything is presented again.
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    ResizeScreen(w, h);
 }
 
 void Application::SetIcon(const Bitmap& icon, Color transparent)
@@ -579,10 +586,10 @@ void Application::Render()
 void Application::Present(const std::vector<Rect>& rects)
 {
     ++frames_;
-    if (window_ == nullptr)
-        return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window_);
-    if (surface == nullptr)
+    // The framebuffer bound to the screen image, never a fresh one: SDL_GetWindowSurface after a
+    // size change would free the pixels the screen image points at.
+    SDL_Surface* surface = surface_;
+    if (window_ == nullptr || surface == nullptr)
         return;
     std::vector<SDL_Rect> update;
     update.reserve(rects.size());

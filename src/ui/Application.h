@@ -14,6 +14,7 @@
 #include <vector>
 
 struct SDL_Window;
+struct SDL_Surface;
 union SDL_Event;
 
 namespace ui
@@ -160,6 +161,7 @@ private:
     int windowHeight_ = 0;
     // The screen image is the window's own framebuffer when its format allows.
     bool direct_ = false;
+    SDL_Surface* surface_ = nullptr;
     std::vector<Form*> allForms_;
     std::uint32_t wakeEvent_ = 0;
     bool terminated_ = false;

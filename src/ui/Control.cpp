@@ -97,6 +97,22 @@ Point Control::ToForm(Point local) const
     return p;
 }
 
+double Control::Scale() const
+{
+    const Control* c = this;
+    while (c->parent_ != nullptr)
+        c = c->parent_;
+    const auto* form = dynamic_cast<const Form*>(c);
+    return form != nullptr ? form->App().Scale() : 1.0;
+}
+
+void Control::ScaleChanged()
+{
+    AdjustToScale();
+    for (Control* child : children_)
+        child->ScaleChanged();
+}
+
 void Control::Invalidate()
 {
     InvalidateRect(ClientRect());
@@ -223,7 +239,7 @@ std::vector<std::string> Label::Lines() const
             j = caption_.size();
         const std::string word = caption_.substr(i, j - i);
         const std::string candidate = line.empty() ? word : line + " " + word;
-        if (!line.empty() && TextExtent(font_, candidate).width > Width())
+        if (!line.empty() && Extent(candidate).width > Width())
         {
             lines.push_back(line);
             line = word;
@@ -247,7 +263,21 @@ void Label::AdjustBounds()
     if (wordWrap_)
         SetHeight(lineHeight * static_cast<int>(Lines().size()));
     else
-        SetBounds(Left(), Top(), TextExtent(font_, caption_).width, lineHeight);
+    {
+        const TextSize size = Extent(caption_);
+        SetBounds(Left(), Top(), size.width, size.height);
+    }
+}
+
+TextSize Label::Extent(std::string_view text) const
+{
+    return TextExtent(font_, text, Scale());
+}
+
+void Label::AdjustToScale()
+{
+    AdjustBounds();
+    Invalidate();
 }
 
 void Label::Paint(Canvas& canvas)
@@ -261,7 +291,7 @@ void Label::Paint(Canvas& canvas)
         int x = 0;
         if (alignment_ != ui::Alignment::Left)
         {
-            const int w = TextExtent(font_, line).width;
+            const int w = Extent(line).width;
             x = alignment_ == ui::Alignment::Right ? Width() - w : (Width() - w) / 2;
         }
         canvas.TextOut(x, y, line, font_);

@@ -59,6 +59,10 @@ public:
 
     // Position of a local point in the coordinates of the form.
     Point ToForm(Point local) const;
+    // Physical pixels per logical pixel where the control is shown (1 off any application).
+    double Scale() const;
+    // The scale changed: the control and its children adjust what depends on it.
+    void ScaleChanged();
 
     // Asks for this control's area to be painted again at the next turn of the message loop.
     void Invalidate();
@@ -78,6 +82,7 @@ public:
 
 protected:
     virtual void BoundsChanged() {}
+    virtual void AdjustToScale() {}
 
 private:
     Control* parent_;
@@ -125,8 +130,12 @@ public:
     std::vector<std::string> Lines() const;
     void Paint(Canvas& canvas) override;
 
+protected:
+    void AdjustToScale() override;
+
 private:
     void AdjustBounds();
+    TextSize Extent(std::string_view text) const;
 
     std::string caption_;
     ui::Font font_;

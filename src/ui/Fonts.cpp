@@ -169,6 +169,19 @@ TextSize TextExtent(const Font& font, std::string_view text)
     return size;
 }
 
+TextSize TextExtent(const Font& font, std::string_view text, double scale)
+{
+    TextSize size = TextExtent(font, text);
+    if (scale == 1.0)
+        return size;
+    Font physical = font;
+    physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale + 0.5)));
+    const TextSize big = TextExtent(physical, text);
+    size.width = std::max(size.width, static_cast<int>(std::ceil(big.width / scale)));
+    size.height = std::max(size.height, static_cast<int>(std::ceil(big.height / scale)));
+    return size;
+}
+
 void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
 {
     if (text.empty())

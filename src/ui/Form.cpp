@@ -69,6 +69,7 @@ void Form::CenterPanel(Control& panel)
 
 void Form::LayOut()
 {
+    ScaleChanged();
     SetBounds(0, 0, app_.ScreenWidth(), app_.ScreenHeight());
     for (Control* panel : centred_)
         CenterPanel(*panel);
