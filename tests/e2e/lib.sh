@@ -6,6 +6,10 @@ XVFB_PID=""
 GAME_PID=""
 SCREEN_W=1280
 SCREEN_H=1024
+# The game's command line: logical pixels are physical ones, so every place below is exact. A
+# test of the scaled display sets GAME_ARGS=() and SCALE to the scale the game chooses.
+GAME_ARGS=(--scale 1)
+SCALE=1
 export XDG_CONFIG_HOME="$WORK/config"
 export SDL_AUDIODRIVER=dummy
 INI="$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
@@ -47,7 +51,7 @@ start_x() {
 start_game() {
     rm -f "$WORK/game.pid" "$WORK/game.rc"
     (
-        "$ZORBEL_BIN" 2>"$WORK/stderr.txt" &
+        "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
         echo $! >"$WORK/game.pid"
         rc=0
         wait $! || rc=$?
@@ -171,9 +175,27 @@ expect_ini() {
     fail "$* hold '$(ini_values "$@")', not '$want'"
 }
 
-# Top-left of a screen's centred panel.
+# round(v * SCALE): where logical coordinate v lands on the screen, as the game rounds it.
+phys() {
+    awk -v v="$1" -v s="$SCALE" 'BEGIN { printf "%d\n", int(v * s + 0.5) }'
+}
+
+# Top-left of a screen's centred panel, in logical pixels: the logical screen is the physical one
+# divided by the scale, rounded up.
 panel_origin() {
-    echo $(((SCREEN_W - $1) / 2)) $(((SCREEN_H - $2) / 2))
+    local lw lh
+    lw=$(awk -v w="$SCREEN_W" -v s="$SCALE" 'BEGIN { v = w / s; printf "%d", (v == int(v)) ? v : int(v) + 1 }')
+    lh=$(awk -v h="$SCREEN_H" -v s="$SCALE" 'BEGIN { v = h / s; printf "%d", (v == int(v)) ? v : int(v) + 1 }')
+    echo $(((lw - $1) / 2)) $(((lh - $2) / 2))
+}
+
+# Clicks the middle of a logical rectangle (x y w h) of a centred panel of size pw x ph.
+click_at() {
+    local px py
+    read -r px py < <(panel_origin "$5" "$6")
+    xdotool mousemove "$(phys $((px + $1 + $3 / 2)))" "$(phys $((py + $2 + $4 / 2)))" \
+        mousedown 1 sleep 0.1 mouseup 1
+    sleep 0.2
 }
 
 # The game screen's board: the top-left of its paint box on the screen. Cell (x, y) has its
@@ -189,7 +211,8 @@ board_origin() {
 board_cells() {
     local bx by
     read -r bx by < <(board_origin)
-    convert -size 29x29 xc:black "$WORK/$1.png" -fx "v.p{$((bx + 7))+i*15,$((by + 7))+j*15}" \
+    convert -size 29x29 xc:black "$WORK/$1.png" \
+        -fx "v.p{floor(($bx+7.5+i*15)*$SCALE),floor(($by+7.5+j*15)*$SCALE)}" \
         -depth 8 txt:- | awk -F'[(), :]+' 'NR > 1 { printf "%d %d %d,%d,%d\n", $1 + 1, $2 + 1, $3, $4, $5 }'
 }
 
