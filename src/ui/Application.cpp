@@ -47,13 +47,16 @@ Application::Application(Options options)
             desktopWidth_ = mode.w;
             desktopHeight_ = mode.h;
         }
-        if (windowWidth_ <= 0 || windowHeight_ <= 0)
-        {
-            windowWidth_ = desktopWidth_ * 3 / 4;
-            windowHeight_ = desktopHeight_ * 3 / 4;
-        }
-        windowWidth_ = std::min(windowWidth_, desktopWidth_);
-        windowHeight_ = std::min(windowHeight_, desktopHeight_);
+    }
+    if (windowWidth_ <= 0 || windowHeight_ <= 0)
+    {
+        windowWidth_ = desktopWidth_ * 3 / 4;
+        windowHeight_ = desktopHeight_ * 3 / 4;
+    }
+    windowWidth_ = std::min(windowWidth_, desktopWidth_);
+    windowHeight_ = std::min(windowHeight_, desktopHeight_);
+    if (!options.headless)
+    {
         // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
         // flag alone leaves it small under an X server without a window manager.
         if (fullscreen_)

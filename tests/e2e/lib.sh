@@ -130,6 +130,16 @@ count_near() {
         -fill black -opaque "rgb(1,2,3)" -colorspace gray -format '%[fx:round(mean*w*h)]' info:
 }
 
+# count_near for a logical rectangle (x y w h) of the screen, scaled as the game draws it.
+count_near_scaled() {
+    local x0 y0 x1 y1
+    x0=$(phys "$2")
+    y0=$(phys "$3")
+    x1=$(phys $(($2 + $4)))
+    y1=$(phys $(($3 + $5)))
+    count_near "$1" "$x0" "$y0" $((x1 - x0)) $((y1 - y0)) "$6"
+}
+
 # Waits for the game to end (at most $1 tenths of a second); prints its exit status.
 wait_exit() {
     for _ in $(seq "${1:-100}"); do
@@ -232,9 +242,13 @@ load_worm_colours() {
     done
 }
 
-# The cells of a screenshot drawn with a worm picture: one "x y" line each.
+# The cells of a screenshot drawn with a worm picture: one "x y" line each. Scaled, the picture
+# is resampled, so its colour is matched within a small distance.
 cells_of() {
-    board_cells "$1" | awk -v c="$2" '$3 == c { print $1, $2 }'
+    board_cells "$1" | awk -v c="$2" -v exact="$([[ $SCALE == 1 ]] && echo 1 || echo 0)" '
+        BEGIN { split(c, w, ",") }
+        { split($3, p, ","); d = (p[1] - w[1])^2 + (p[2] - w[2])^2 + (p[3] - w[3])^2 }
+        (exact && $3 == c) || (!exact && d < 900) { print $1, $2 }'
 }
 
 # The cells whose middle is the yellow of the target's ball in any of its frames (no worm bead is
