@@ -1,8 +1,6 @@
 // Decoding BMP images through SDL and keeping them as plain 32-bit pixels.
 #include "ui/Bitmap.h"
 
-#include "ui/Canvas.h"
-
 #include <SDL.h>
 
 #include <cstdio>
@@ -70,16 +68,6 @@ void Bitmap::Fill(Color c)
 {
     for (int y = 0; y < height_; ++y)
         std::fill(Row(y), Row(y) + width_, c.Pixel());
-}
-
-Bitmap Bitmap::Resampled(int width, int height) const
-{
-    Bitmap out(width, height);
-    if (Empty() || out.Empty())
-        return out;
-    Canvas canvas(out);
-    canvas.DrawResampled(out.BoundsRect(), *this, BoundsRect());
-    return out;
 }
 
 Bitmap Bitmap::FromBmp(std::span<const std::uint8_t> bytes)

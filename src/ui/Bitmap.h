@@ -41,8 +41,6 @@ public:
     void Fill(Color c);
     // Makes an owned bitmap of the size, every pixel fill (a view becomes an owned bitmap).
     void Resize(int width, int height, Color fill = clBlack);
-    // The picture brought to another size by bilinear resampling.
-    Bitmap Resampled(int width, int height) const;
 
     // Writes a 24-bit BMP (tests and screenshots).
     void SaveToFile(const std::string& path) const;

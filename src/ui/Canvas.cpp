@@ -356,17 +356,6 @@ void Canvas::Draw(int x, int y, const Bitmap& src)
     DrawPart(Bounds(x, y, src.Width(), src.Height()), src, src.BoundsRect());
 }
 
-void Canvas::DrawPhysical(int x, int y, const Bitmap& src)
-{
-    const Rect dst = Bounds(PhysX(x), PhysY(y), src.Width(), src.Height());
-    const Rect t = dst.Intersect(clip_);
-    for (int ty = t.top; ty < t.bottom; ++ty)
-    {
-        const std::uint32_t* srow = src.Row(ty - dst.top) + (t.left - dst.left);
-        std::copy(srow, srow + t.Width(), target_->Row(ty) + t.left);
-    }
-}
-
 void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<Color> transparent,
                       Resample resample)
 {
@@ -426,41 +415,63 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& src, Rect srcRect,
     const double fx = static_cast<double>(srcRect.Width()) / d.Width();
     const double fy = static_cast<double>(srcRect.Height()) / d.Height();
     const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;
+    // The columns' sample positions are the same on every row.
+    struct Column
+    {
+        int x0;
+        int x1;
+        int w1; // weight of x1 in 1/256
+    };
+    std::vector<Column> columns(static_cast<std::size_t>(t.Width()));
+    for (int tx = t.left; tx < t.right; ++tx)
+    {
+        const double u = std::clamp((tx - d.left + 0.5) * fx - 0.5, 0.0, srcRect.Width() - 1.0);
+        const int x0 = static_cast<int>(u);
+        columns[static_cast<std::size_t>(tx - t.left)] = {
+            srcRect.left + x0, srcRect.left + std::min(x0 + 1, srcRect.Width() - 1),
+            static_cast<int>((u - x0) * 256 + 0.5)};
+    }
     for (int ty = t.top; ty < t.bottom; ++ty)
     {
         const double v = std::clamp((ty - d.top + 0.5) * fy - 0.5, 0.0, srcRect.Height() - 1.0);
         const int y0 = static_cast<int>(v);
         const int y1 = std::min(y0 + 1, srcRect.Height() - 1);
-        const double wy = v - y0;
-        const std::uint32_t* rows[2] = {src.Row(srcRect.top + y0), src.Row(srcRect.top + y1)};
+        const int wy = static_cast<int>((v - y0) * 256 + 0.5);
+        const std::uint32_t* top = src.Row(srcRect.top + y0);
+        const std::uint32_t* bottom = src.Row(srcRect.top + y1);
+        std::uint32_t* drow = target_->Row(ty);
         for (int tx = t.left; tx < t.right; ++tx)
         {
-            const double u = std::clamp((tx - d.left + 0.5) * fx - 0.5, 0.0, srcRect.Width() - 1.0);
-            const int x0 = static_cast<int>(u);
-            const int x1 = std::min(x0 + 1, srcRect.Width() - 1);
-            const double wx = u - x0;
-            const std::uint32_t px[4] = {rows[0][srcRect.left + x0], rows[0][srcRect.left + x1],
-                                         rows[1][srcRect.left + x0], rows[1][srcRect.left + x1]};
-            const double w[4] = {(1 - wx) * (1 - wy), wx * (1 - wy), (1 - wx) * wy, wx * wy};
-            double r = 0;
-            double g = 0;
-            double b = 0;
-            double a = 0;
+            const Column& c = columns[static_cast<std::size_t>(tx - t.left)];
+            const std::uint32_t px[4] = {top[c.x0], top[c.x1], bottom[c.x0], bottom[c.x1]};
+            // Inside a picture's plain areas all four agree: nothing to mix.
+            if (px[0] == px[1] && px[0] == px[2] && px[0] == px[3])
+            {
+                if (px[0] != key)
+                    drow[tx] = px[0];
+                continue;
+            }
+            const int w[4] = {(256 - c.w1) * (256 - wy), c.w1 * (256 - wy), (256 - c.w1) * wy,
+                              c.w1 * wy};
+            int a = 0;
+            int r = 0;
+            int g = 0;
+            int b = 0;
             for (int k = 0; k < 4; ++k)
             {
                 if (px[k] == key || w[k] == 0)
                     continue;
                 a += w[k];
-                r += w[k] * ((px[k] >> 16) & 0xFF);
-                g += w[k] * ((px[k] >> 8) & 0xFF);
-                b += w[k] * (px[k] & 0xFF);
+                r += w[k] * static_cast<int>((px[k] >> 16) & 0xFF);
+                g += w[k] * static_cast<int>((px[k] >> 8) & 0xFF);
+                b += w[k] * static_cast<int>(px[k] & 0xFF);
             }
-            if (a <= 0)
+            if (a == 0)
                 continue;
-            const Color c{static_cast<std::uint8_t>(r / a + 0.5),
-                          static_cast<std::uint8_t>(g / a + 0.5),
-                          static_cast<std::uint8_t>(b / a + 0.5)};
-            Blend(tx, ty, c, static_cast<unsigned>(a * 255 + 0.5));
+            const Color mixed{static_cast<std::uint8_t>((r + a / 2) / a),
+                              static_cast<std::uint8_t>((g + a / 2) / a),
+                              static_cast<std::uint8_t>((b + a / 2) / a)};
+            Blend(tx, ty, mixed, static_cast<unsigned>((a * 255 + 32768) >> 16));
         }
     }
 }

@@ -83,8 +83,6 @@ public:
     // Bilinear resampling of srcRect onto dst at any size, keyed pixels left out.
     void DrawResampled(Rect dst, const Bitmap& src, Rect srcRect,
                        std::optional<Color> transparent = std::nullopt);
-    // Copies a bitmap already made at the physical size, its top-left at local (x, y).
-    void DrawPhysical(int x, int y, const Bitmap& src);
     // Repeats an 8 x 8 (or any) tile over r, aligned to the local origin.
     void FillPattern(Rect r, const Bitmap& tile);
 

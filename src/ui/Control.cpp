@@ -414,43 +414,12 @@ PaintBox::PaintBox(Control* parent) : Control(parent) {}
 
 void PaintBox::BoundsChanged()
 {
-    clear_ = true;
-    Fit(scale_, ToForm({0, 0}));
-}
-
-void PaintBox::Fit(double scale, Point formOrigin)
-{
-    const Rect p{PhysicalFromLogical(formOrigin.x, scale), PhysicalFromLogical(formOrigin.y, scale),
-                 PhysicalFromLogical(formOrigin.x + Width(), scale),
-                 PhysicalFromLogical(formOrigin.y + Height(), scale)};
-    const double phaseX = formOrigin.x * scale - p.left;
-    const double phaseY = formOrigin.y * scale - p.top;
-    offset_ = {p.left, p.top};
-    if (!clear_ && scale == scale_ && phaseX == phaseX_ && phaseY == phaseY_ &&
-        bitmap_.Width() == p.Width() && bitmap_.Height() == p.Height())
-        return;
-    if (clear_ || bitmap_.Empty())
-        bitmap_.Resize(p.Width(), p.Height(), GetColor());
-    else
-        bitmap_ = bitmap_.Resampled(p.Width(), p.Height());
-    clear_ = false;
-    scale_ = scale;
-    phaseX_ = phaseX;
-    phaseY_ = phaseY;
-}
-
-ui::Canvas PaintBox::Canvas()
-{
-    const Form* form = OwnerForm();
-    const Point origin = ToForm({0, 0});
-    Fit(form != nullptr ? form->App().Scale() : scale_, origin);
-    return ui::Canvas(bitmap_, scale_, origin, offset_, bitmap_.BoundsRect());
+    bitmap_.Resize(Width(), Height(), GetColor());
 }
 
 void PaintBox::Paint(ui::Canvas& canvas)
 {
-    Fit(canvas.Scale(), canvas.Origin());
-    canvas.DrawPhysical(0, 0, bitmap_);
+    canvas.Draw(0, 0, bitmap_);
 }
 
 void PaintTree(Control& control, Canvas& canvas)

@@ -198,18 +198,17 @@ private:
     ShapeType shape_ = ShapeType::Rectangle;
 };
 
-// A drawing surface that keeps what is drawn on it: repaints show its own bitmap. The bitmap is
-// held at the physical size, so what is drawn on it is as sharp as the rest of the screen, and
-// rounds its logical coordinates exactly as the screen does at its place, so that pictures laid
-// over it (the board's grid) meet it pixel for pixel.
+// A drawing surface that keeps what is drawn on it: repaints show its own bitmap. The bitmap
+// stays at the logical size, whatever the screen (a few hundred kilobytes for the board rather
+// than a second copy of a large part of the screen), and is resampled smoothly onto the screen
+// when painted; the pictures drawn on it are resampled just so when drawn on their own.
 class PaintBox : public Control
 {
 public:
     explicit PaintBox(Control* parent);
 
-    // Draw here in logical pixels, then InvalidateRect the area drawn.
-    ui::Canvas Canvas();
-    // The bitmap in physical pixels.
+    // Draw here, then InvalidateRect the area drawn.
+    ui::Canvas Canvas() { return ui::Canvas(bitmap_); }
     const Bitmap& Surface() const { return bitmap_; }
 
     void Paint(ui::Canvas& canvas) override;
@@ -218,16 +217,7 @@ protected:
     void BoundsChanged() override;
 
 private:
-    // Brings the bitmap to the scale and the place on the form; a new scale or a new rounding
-    // phase resamples what was drawn, a new size clears it.
-    void Fit(double scale, Point formOrigin);
-
     Bitmap bitmap_;
-    double scale_ = 1.0;
-    Point offset_;
-    double phaseX_ = 0.0;
-    double phaseY_ = 0.0;
-    bool clear_ = true;
 };
 
 // Paints a control and its visible children onto a canvas that is placed at the control.
