@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <span>
 #include <stdexcept>
 
@@ -56,6 +57,10 @@ int main(int argc, char** argv)
         TKeyForm keyForm(screens);
         TSkillForm skillForm(screens);
         TForm2 form2(screens);
+        // Controllers known to SDL, plus those of a mapping file beside the settings file.
+        app.EnableControllers(
+            (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")
+                .string());
         app.Run(form1);
         // Let the last click finish rather than cut it off.
         FinishSound(1000);

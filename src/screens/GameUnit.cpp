@@ -100,6 +100,10 @@ TGameForm::TGameForm(Screens& screens)
     {
         FormKeyDown(sender, key);
     };
+    OnPlayerTurn = [this](ui::Form&, int player, ui::Turn turn)
+    {
+        PlayerTurn(player, static_cast<std::uint8_t>(turn));
+    };
     FormCreate();
 }
 
@@ -393,6 +397,25 @@ void TGameForm::Timer1Timer(widgets::TzcTimer&)
     }
 }
 
+static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
+              static_cast<int>(ui::Turn::Right) == engine::kRight &&
+              static_cast<int>(ui::Turn::Up) == engine::kUp &&
+              static_cast<int>(ui::Turn::Down) == engine::kDown);
+
+void TGameForm::PlayerTurn(int player, std::uint8_t dir)
+{
+    // A controller's turn is that player's direction key, whatever keys the players share.
+    if (Main().DeathMatch)
+    {
+        engine::Turn(player == 1 ? Player1 : Player2, dir);
+        return;
+    }
+    if (player != 1)
+        return;
+    Player.queued = engine::kNone;
+    engine::Turn(Player, dir);
+}
+
 void TGameForm::PutNewTarget()
 {
     PlaceTarget(Target, engine::kTarget, TargetCell);
@@ -478,6 +501,7 @@ void TGameForm::Dead()
 {
     Timer1.SetEnabled(false);
     DeadSound.Play();
+    App().Rumble(1);
     RemovalCounter = Player.length;
     phase_ = GamePhase::RemovingPlayer;
     KillPlayerWorm();

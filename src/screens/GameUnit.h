@@ -57,6 +57,8 @@ public:
     void PutNewTarget();
 
     void FormKeyDown(ui::Form& sender, int& key);
+    // Player 1 or 2's controller turned the worm: the same handling as that player's key.
+    void PlayerTurn(int player, std::uint8_t dir);
     // Death test and eating for the cell under the player's new head.
     void CheckPlayerWormEvents();
     void Dead();

@@ -3,6 +3,7 @@
 #include "screens/GameUnit.h"
 
 #include "settings/NumberText.h"
+#include "ui/Application.h"
 
 #include <algorithm>
 #include <string>
@@ -84,10 +85,16 @@ void TGameForm::CheckPlayer2WormEvents()
 void TGameForm::CheckDeathMatchEvents(engine::DeathMatchWorm& worm, std::uint8_t ownTarget,
                                       std::uint8_t deadlyTarget)
 {
-    const std::uint8_t code = Board.At(worm.sections[1]);
-    // A worm still gathered on its start cell stands on its own code without dying.
-    worm.dead = code == engine::kWall || code == deadlyTarget ||
-                (code == engine::kPlayer && worm.sections[2] != worm.sections[3]);
+    const engine::Cell head = worm.sections[1];
+    const std::uint8_t code = Board.At(head);
+    // A worm still gathered on its start cell stands on its own code without dying; the same
+    // code under its head anywhere else is the other worm's body, even on its first step.
+    const auto body = worm.sections.begin() + 2;
+    const auto bodyEnd = worm.sections.begin() + worm.length + 1;
+    const bool ownStack =
+        worm.sections[2] == worm.sections[3] && std::find(body, bodyEnd, head) != bodyEnd;
+    worm.dead =
+        code == engine::kWall || code == deadlyTarget || (code == engine::kPlayer && !ownStack);
     if (code != ownTarget)
         return;
     Hrum.Play();
@@ -148,6 +155,10 @@ void TGameForm::EndBout(std::uint8_t whoDied, int removalSteps)
 {
     TimerDM.SetEnabled(false);
     DeadSound.Play();
+    if (whoDied != kPlayer2Died)
+        App().Rumble(1);
+    if (whoDied != kPlayer1Died)
+        App().Rumble(2);
     WhoDied = whoDied;
     RemovalCounter = removalSteps;
     phase_ = GamePhase::RemovingBout;

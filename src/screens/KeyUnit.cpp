@@ -6,6 +6,7 @@
 #include "screens/Main.h"
 #include "screens/ScreenButton.h"
 #include "settings/IniFile.h"
+#include "ui/Application.h"
 
 #include <string>
 
@@ -85,7 +86,8 @@ TKeyForm::TKeyForm(Screens& screens)
       LabelL2(&Panel4), ShapeU2(&Panel4), Image11(&Panel4), ShapeUs2(&Panel4), LabelU2(&Panel4),
       ShapeR2(&Panel4), Image10(&Panel4), ShapeRs2(&Panel4), LabelR2(&Panel4), ShapeD2(&Panel4),
       Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1), Label18(&Panel1),
-      Label5(&Panel1), Image14(&Panel1), screens_(screens)
+      Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1), ControllerName1(&Panel1),
+      ControllerName2(&Panel1), screens_(screens)
 {
     screens_.KeyForm = this;
 
@@ -116,6 +118,18 @@ TKeyForm::TKeyForm(Screens& screens)
     SetupLabel(Label18, 72, 406, "Save Settings", 19, ui::clWhite);
     SetupLabel(Label5, 324, 406, "Cancel Settings", 19, ui::clWhite);
     SetupScreenButton(Image14, 468, 406);
+    const auto setupName = [](ui::Label& label, const ui::Control& group)
+    {
+        label.SetAutoSize(false);
+        label.SetAlignment(ui::Alignment::Center);
+        label.SetTransparent(true);
+        label.SetFont(ui::Font{"Comic Sans MS", 12, false, ui::clSilver});
+        label.SetBounds(group.Left(), group.Top() + group.Height() + 1, group.Width(),
+                        ui::LineHeight(label.Font()));
+    };
+    setupName(ControllerName, Panel2);
+    setupName(ControllerName1, Panel3);
+    setupName(ControllerName2, Panel4);
 
     using Handler = void (TKeyForm::*)();
     // A press on the worm picture is a press in its key box, which lies beneath it.
@@ -176,6 +190,10 @@ TKeyForm::TKeyForm(Screens& screens)
     OnKeyDown = [this](ui::Form&, int& key)
     {
         FormKeyDown(key);
+    };
+    OnControllersChanged = [this](ui::Form&)
+    {
+        ShowControllerNames();
     };
     FormCreate();
 }
@@ -270,9 +288,18 @@ void TKeyForm::FormCreate()
     Panel1.SetColor(ui::clBlack);
 }
 
+void TKeyForm::ShowControllerNames()
+{
+    // The first controller steers the single game and player 1, the second player 2.
+    ControllerName.SetCaption(App().ControllerName(1));
+    ControllerName1.SetCaption(App().ControllerName(1));
+    ControllerName2.SetCaption(App().ControllerName(2));
+}
+
 void TKeyForm::FormShow()
 {
     BlueBox();
+    ShowControllerNames();
     const TForm1* menu = screens_.Form1;
     if (menu == nullptr)
         return;

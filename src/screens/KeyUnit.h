@@ -46,6 +46,7 @@ public:
     void FormShow();
     void FormHide();
     void FormKeyDown(int& key);
+    void ShowControllerNames();
     void ShapeLMouseDown();
     void ShapeUMouseDown();
     void ShapeRMouseDown();
@@ -130,6 +131,10 @@ public:
     ui::Label Label18;
     ui::Label Label5; // Cancel Settings
     ui::Image Image14;
+    // The controller bound to each player, under that player's boxes (empty when none).
+    ui::Label ControllerName;
+    ui::Label ControllerName1;
+    ui::Label ControllerName2;
 
 private:
     // A direction's three controls and the binding and settings key they stand for.

@@ -15,6 +15,11 @@ namespace
 constexpr ui::Color kActiveOutline = ui::clRed;
 constexpr ui::Color kInactiveOutline = ui::clBlue;
 constexpr std::string_view kHashPrefix = "$argon2id$";
+constexpr const char* kIncorrectPassword = "Incorrect Password!!!";
+constexpr const char* kNameReserved = "This name is reserved";
+constexpr std::string_view kReservedName = "UNKNOWN";
+// More users than anyone registers by hand; a larger count is a damaged file.
+constexpr int kMaxUsers = 100000;
 
 void EnsureSodium()
 {
@@ -77,7 +82,7 @@ TNameForm::TNameForm(Screens& screens)
     SetupLabel(Label5, 40, 104, "Please type your password", 16, ui::clYellow);
     SetupBox(Shape3, 40, 136);
     SetupBoxText(PassLabel, 48, 139);
-    SetupLabel(Label1, 144, 176, "Incorrect Password!!!", 16, ui::clLime);
+    SetupLabel(Label1, 144, 176, kIncorrectPassword, 16, ui::clLime);
     Label1.SetVisible(false);
     SetupScreenButton(Image1, 40, 216, [this] { Image1Click(); });
     SetupLabel(Label3, 80, 216, "Continue", 19, ui::clWhite);
@@ -221,7 +226,10 @@ void TNameForm::Image1Click()
     TForm1& menu = *screens_.Form1;
     TIniFile& ini = *menu.Ini;
 
-    const int count = ini.ReadInteger("Main", "Usr_num", 0);
+    // One copy of the file serves the whole look-up, however many users it lists; what is
+    // written below reaches the file in one replacement, or not at all.
+    TIniFile::Batch batch(ini);
+    const int count = ReadClamped(ini, "Main", "Usr_num", 0, 0, kMaxUsers);
     for (int i = 1; i <= count; ++i)
     {
         const std::string number = std::to_string(i);
@@ -230,26 +238,49 @@ void TNameForm::Image1Click()
         const std::string stored = ini.ReadString("User_Pass", "pass" + number, "");
         if (!PasswordMatches(stored, typedPassword_))
         {
-            Label1.SetVisible(true);
+            ShowMessageLabel(kIncorrectPassword);
             return;
         }
-        menu.UserName = typedName_;
         Label1.SetVisible(false);
+        // Replacing an older plain-text password by its hash is worth a try, not a failed login:
+        // a file that cannot be written now is upgraded at a later login.
         if (!IsPasswordHash(stored))
-            ini.WriteString("User_Pass", "pass" + number, HashPassword(typedPassword_));
+        {
+            try
+            {
+                ini.WriteString("User_Pass", "pass" + number, HashPassword(typedPassword_));
+                batch.Commit();
+            }
+            catch (const EIniFileException&)
+            {
+            }
+        }
+        menu.UserName = typedName_;
         Close();
         return;
     }
 
+    // The records take a slot of this name as free, so its games would be overwritten.
+    if (typedName_ == kReservedName)
+    {
+        ShowMessageLabel(kNameReserved);
+        return;
+    }
     // Hashed before anything is written, and the three entries written as one replacement, so
-    // that no count ever stands in the file without its name and password.
+    // that no count ever stands in the file without its name and password. Only a user that
+    // reached the file is logged in.
     const std::string hash = HashPassword(typedPassword_);
-    menu.UserName = typedName_;
     const std::string number = std::to_string(count + 1);
-    TIniFile::Batch batch(ini);
     ini.WriteInteger("Main", "Usr_Num", count + 1);
     ini.WriteString("User_Names", "name" + number, typedName_);
     ini.WriteString("User_Pass", "pass" + number, hash);
     batch.Commit();
+    menu.UserName = typedName_;
     Close();
+}
+
+void TNameForm::ShowMessageLabel(const char* text)
+{
+    Label1.SetCaption(text);
+    Label1.SetVisible(true);
 }

@@ -43,6 +43,8 @@ public:
     ui::Label Label3;
 
 private:
+    // The message label under the password box, with the given text.
+    void ShowMessageLabel(const char* text);
     void SetNameFieldActive(bool active);
     void AppendToName(char c);
     void AppendToPassword(char c);

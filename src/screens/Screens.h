@@ -1,4 +1,5 @@
-// The six screens of the program, reachable from each other as the Delphi-style globals were.
+// The registry of the program's six screens, through which a screen reaches the others it opens
+// or updates.
 #pragma once
 
 namespace ui

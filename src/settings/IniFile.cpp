@@ -539,6 +539,17 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 {
     // A line break would split the entry and plant whatever follows as lines of their own.
     value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+    // The reader trims values and strips one pair of quotes, so a value that begins or ends
+    // with a space (a name typed so), or that is itself quoted, goes in quotes to read back
+    // exactly as given.
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    std::string stored;
+    if (!value.empty() && (IsSpace(value.front()) || IsSpace(value.back()) || quoted))
+    {
+        stored = "\"" + std::string(value) + "\"";
+        value = stored;
+    }
     if (batch_)
     {
         batch_->Set(section, key, value);

@@ -34,7 +34,9 @@ public:
     // section or key gives defaultValue. Reads never fail.
     [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
                                          std::string_view defaultValue) const;
-    // Replaces the whole file at once (or, in a batch, the batch's copy). A new section or key
+    // Replaces the whole file at once (or, in a batch, the batch's copy). A value that begins or
+    // ends with a space, or is enclosed in quotes, is stored in double quotes so that it reads
+    // back exactly. A new section or key
     // keeps the letter case of this call; an existing one keeps its own. A value stops at its
     // first line break. Throws EIniFileException, leaving the previous file as it was. Like an
     // editor's save, the replacement goes through the folder, so a read-only file is replaced

@@ -5,6 +5,7 @@
 #include "ui/Canvas.h"
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
+#include "ui/MessageDialog.h"
 
 #include <SDL.h>
 
@@ -89,6 +90,7 @@ Application::Application(Options options)
 
 Application::~Application()
 {
+    controllers_.reset();
     Shutdown();
     SetWakeup(nullptr);
     SetExceptionHandler(nullptr);
@@ -280,10 +282,22 @@ bool Application::Step(bool wait)
     }
     RunPending();
     Render();
+    if (controllersWanted_ && frames_ > 0)
+        EnableControllers(controllerMappings_);
     if (terminated_)
         return false;
     SDL_Event event;
-    const int got = wait ? SDL_WaitEvent(&event) : SDL_PollEvent(&event);
+    int got = 0;
+    if (controllers_ != nullptr)
+    {
+        controllers_->Update();
+        got = wait ? SDL_WaitEventTimeout(&event, controllers_->PollInterval())
+                   : SDL_PollEvent(&event);
+    }
+    else
+    {
+        got = wait ? SDL_WaitEvent(&event) : SDL_PollEvent(&event);
+    }
     if (got != 0)
         Handle(event);
     return !terminated_;
@@ -301,6 +315,8 @@ void Application::ProcessMessages()
             Guard(call);
         }
         RunPending();
+        if (controllers_ != nullptr)
+            controllers_->Update();
         if (terminated_ || SDL_PollEvent(&event) == 0)
             break;
         Handle(event);
@@ -323,6 +339,8 @@ void Application::PostKey(int key)
 
 void Application::Handle(const SDL_Event& event)
 {
+    if (controllers_ != nullptr && controllers_->Handle(event))
+        return;
     switch (event.type)
     {
     case SDL_QUIT:
@@ -339,8 +357,7 @@ void Application::Handle(const SDL_Event& event)
                 SetFullscreen(!fullscreen_);
             break;
         }
-        if (const int key = VirtualKeyFromSdl(sym); key != 0)
-            KeyDown(key);
+        KeyDown(VirtualKeyFromSdl(sym));
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -448,11 +465,16 @@ Control* Application::ControlAt(Point p, Point& local) const
 
 void Application::MouseDown(MouseButton button, int x, int y)
 {
+    // The first pressed control keeps the mouse until its own button is released: another
+    // button pressed meanwhile must not take the release away from it.
+    if (capture_ != nullptr)
+        return;
     Point local;
     Control* c = ControlAt({x, y}, local);
     if (c == nullptr)
         return;
     capture_ = c;
+    captureButton_ = button;
     if (c->OnMouseDown)
         Guard([&] { c->OnMouseDown(*c, button, local.x, local.y); });
 }
@@ -460,9 +482,9 @@ void Application::MouseDown(MouseButton button, int x, int y)
 void Application::MouseUp(MouseButton button, int x, int y)
 {
     Control* c = capture_;
-    capture_ = nullptr;
-    if (c == nullptr)
+    if (c == nullptr || button != captureButton_)
         return;
+    capture_ = nullptr;
     const Point origin = c->ToForm({0, 0});
     const Point local{x - origin.x, y - origin.y};
     // As on Windows: a left release over the pressed control is a click, and the click comes
@@ -516,6 +538,51 @@ void Application::RemoveForm(Form& form)
         return;
     std::erase(forms_, &form);
     InvalidateAll();
+}
+
+void Application::EnableControllers(std::string mappingFile)
+{
+    controllerMappings_ = std::move(mappingFile);
+    controllersWanted_ = frames_ == 0;
+    if (controllersWanted_ || controllers_ != nullptr)
+        return;
+    auto controllers = std::make_unique<Controllers>(Controllers::Sink{
+        .turn = [this](int player, Turn turn) { PlayerTurn(player, turn); },
+        .key = [this](int key) { KeyDown(key); },
+        .changed =
+            [this]
+        {
+            if (Form* form = TopForm(); form != nullptr && form->OnControllersChanged)
+                Guard([&] { form->OnControllersChanged(*form); });
+        }});
+    // A system without joysticks (no /dev/input access) plays on without a word.
+    if (controllers->Open(controllerMappings_))
+        controllers_ = std::move(controllers);
+}
+
+std::string Application::ControllerName(int player) const
+{
+    return controllers_ != nullptr ? controllers_->Name(player) : std::string();
+}
+
+void Application::Rumble(int player) const
+{
+    if (controllers_ != nullptr)
+        controllers_->Rumble(player);
+}
+
+void Application::PlayerTurn(int player, Turn turn)
+{
+    Form* form = TopForm();
+    if (form == nullptr)
+        return;
+    if (form->OnPlayerTurn)
+    {
+        Guard([&] { form->OnPlayerTurn(*form, player, turn); });
+        return;
+    }
+    constexpr int kArrows[] = {vk::Left, vk::Right, vk::Up, vk::Down};
+    KeyDown(kArrows[static_cast<int>(turn)]);
 }
 
 void Application::SetCursorVisible(bool visible)
@@ -629,15 +696,23 @@ void Application::HandleException(std::exception_ptr error)
     catch (...)
     {
     }
+    ShowMessage(message);
+}
+
+void Application::ShowMessage(const std::string& message)
+{
     if (ErrorHandler)
     {
         ErrorHandler(message);
         return;
     }
-    if (window_ == nullptr || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title_.c_str(),
-                                                       message.c_str(), window_) != 0)
+    // With no window, or with the loop already ending, nobody could close a box.
+    if (window_ == nullptr || terminated_)
+    {
         std::fprintf(stderr, "%s: %s\n", title_.c_str(), message.c_str());
-    InvalidateAll();
+        return;
+    }
+    MessageDialog(*this, message).Run();
 }
 
 int VirtualKeyFromSdl(int sdlKey)
@@ -737,8 +812,18 @@ int VirtualKeyFromSdl(int sdlKey)
         return 221;
     case SDLK_QUOTE:
         return 222;
+    case SDLK_LGUI:
+        return 91;
+    case SDLK_RGUI:
+        return 92;
+    case SDLK_APPLICATION:
+        return 93;
     default:
-        return 0;
+        if (sdlKey >= SDLK_F13 && sdlKey <= SDLK_F24)
+            return vk::F1 + 12 + (sdlKey - SDLK_F13);
+        // Keys Windows has no code for still reach the screens (the controls screen names
+        // them "None"), rather than vanishing.
+        return vk::NoCode;
     }
 }
 

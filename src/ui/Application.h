@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/Bitmap.h"
+#include "ui/Controllers.h"
 #include "ui/Types.h"
 
 #include <deque>
@@ -109,6 +110,15 @@ public:
     void PushForm(Form& form);
     void RemoveForm(Form& form);
 
+    // Game controllers, opened once the first frame is shown (they cost the start nothing);
+    // mappingFile adds mappings when present.
+    void EnableControllers(std::string mappingFile);
+    // The name of player's (1 or 2) controller, empty when none; a rumble where it can.
+    std::string ControllerName(int player) const;
+    void Rumble(int player) const;
+    // A player's controller turned: the top form's OnPlayerTurn, else the arrow key.
+    void PlayerTurn(int player, Turn turn);
+
     void SetCursorVisible(bool visible);
     bool CursorVisible() const { return cursorVisible_; }
 
@@ -121,6 +131,8 @@ public:
 
     // Shows the message of an exception that escaped a handler; the program goes on.
     void HandleException(std::exception_ptr error);
+    // Shows a message in a modal box drawn in the window and returns once it is closed.
+    void ShowMessage(const std::string& message);
     // Replaces the message box (tests record the messages instead).
     std::function<void(const std::string& message)> ErrorHandler;
 
@@ -174,9 +186,14 @@ private:
     std::vector<Rect> dirty_;
     int frames_ = 0;
     Control* capture_ = nullptr;
+    MouseButton captureButton_ = MouseButton::Left;
+    std::unique_ptr<Controllers> controllers_;
+    std::string controllerMappings_;
+    bool controllersWanted_ = false;
 };
 
-// Translates an SDL key code to the virtual-key code the game uses; 0 for keys it has none for.
+// Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that
+// have none.
 int VirtualKeyFromSdl(int sdlKey);
 
 } // namespace ui

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui/Control.h"
+#include "ui/Controllers.h"
 
 #include <functional>
 #include <vector>
@@ -46,6 +47,10 @@ public:
     FormEvent OnHide;
     KeyEvent OnKeyDown;
     KeyPressEvent OnKeyPress;
+    // A player's controller turned; without a handler the form gets the arrow key instead.
+    std::function<void(Form& sender, int player, Turn turn)> OnPlayerTurn;
+    // A controller was bound to a player or unbound.
+    FormEvent OnControllersChanged;
 
 private:
     Application& app_;

@@ -120,6 +120,8 @@ inline constexpr int Delete = 46;
 inline constexpr int Numpad0 = 96;
 inline constexpr int F1 = 112;
 inline constexpr int Oem3 = 192; // the ` ~ key
+// A key that has no code of its own (national letters, keys of other keyboards).
+inline constexpr int NoCode = 255;
 } // namespace vk
 
 } // namespace ui

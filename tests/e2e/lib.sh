@@ -78,7 +78,7 @@ start_game() {
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited at start: $(cat "$WORK/stderr.txt")"
         sleep 0.05
     done
-    fail "no game window on $DISPLAY: $(xwininfo -root -children 2>&1 | grep -c '^ *0x') windows;" \
+    fail "no game window on $DISPLAY: $(xdotool search --name . 2>/dev/null | wc -l) windows;" \
         "$(cat "$WORK/stderr.txt")"
 }
 
@@ -258,15 +258,21 @@ target_cells() {
         r >= 180 && g <= r && g >= 0.8 * r && b <= 0.4 * g { print $1, $2 }'
 }
 
-# SDL's message boxes on the screen: one "x y w h" line each (windows of the game without a
-# class; the game's own window has one).
+# The game's message box on the screen: "x y w h" of its outline, nothing when none shows. The
+# outline's blue is the box's own: no screen beneath uses it.
 message_boxes() {
-    xwininfo -root -children | awk '$2 == "\"Zorbel2\":" && $3 == "()" {
-        split($4, g, /[x+]/); print g[3], g[4], g[1], g[2] }'
+    local outline="rgb(0,64,255)" n
+    import -window root "$WORK/message_box.png"
+    n=$(convert "$WORK/message_box.png" -fill black +opaque "$outline" -fill white -opaque "$outline" \
+        -colorspace gray -format '%[fx:round(mean*w*h)]' info:)
+    ((n > 400)) || return 0
+    convert "$WORK/message_box.png" -fill black +opaque "$outline" -trim -format '%X %Y %w %h' info: |
+        tr -d '+'
+    echo
 }
 
-# Presses the OK button of the message box "x y w h", which sits at the middle of its bottom.
+# Clicks the OK ball of the message box "x y w h", centred at the foot of the box.
 dismiss_message_box() {
-    xdotool mousemove $(($1 + $3 / 2)) $(($2 + $4 - 25)) click 1
+    xdotool mousemove $(($1 + $3 / 2 - 15)) $(($2 + $4 - 31)) click 1
     sleep 0.3
 }

@@ -64,15 +64,17 @@ no_message_box "no music"
 ends_with_escape "no music"
 quiet "no music"
 
-# No worm pictures: one message box names them all; once it is closed, the menu and a game's
-# board show, without the worms' beads.
+# No worm pictures: one message box in the game's window names them all; once Enter closed it,
+# the menu and a game's board show, without the worms' beads.
 ZORBEL_BIN=$(program_copy no_pictures 'b?.bmp')
 start_game
 boxes=$(message_boxes)
 [[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "no pictures: message boxes '$boxes'"
+read -r bx0 by0 bw0 bh0 <<<"$boxes"
+((bx0 + bw0 / 2 == SCREEN_W / 2 && by0 + bh0 / 2 >= SCREEN_H / 2 - 1 && bh0 > 10 * 18)) ||
+    fail "no pictures: the box '$boxes' is not centred or holds too little"
 shot missing_pictures_message 0
-# shellcheck disable=SC2086 # the box's x y w h
-dismiss_message_box $boxes
+key Return
 no_message_box "no pictures, after the first"
 poll_shot missing_pictures 5 menu_shown || fail "no pictures: no menu"
 play

@@ -18,32 +18,6 @@ using namespace hardening;
 
 constexpr const char* kMessage = "Unable to write to Zorbel2.ini";
 
-// A disk that is full beyond limit bytes for this process: a file may grow to limit bytes and a
-// write past it fails (SIGXFSZ ignored, so write(2) reports EFBIG instead of killing us).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 // The message of the EIniFileException that call raises; empty when it raises none.
 template <typename Call> std::string WriteError(Call&& call)
 {

@@ -169,6 +169,22 @@ TEST_F(DeathMatchTest, PlayerTwoRunningIntoPlayerOnesStartCellLosesTheBout)
     EXPECT_EQ(game->ScoreLabel.Caption(), "001") << "scores carry over from bout to bout";
 }
 
+// Still gathered on its start cell, a worm is spared only by its own sections: its first step
+// into the other worm's body kills it.
+TEST_F(DeathMatchTest, AFirstStepIntoTheOtherWormsBodyLosesTheBout)
+{
+    SeparateKeys();
+    StartMatch();
+    LayRightward(game->Player1, 22, 19); // its body crosses (20, 19), above player 2's start
+    Key(kW);
+    Tick();
+    EXPECT_EQ(game->Player2.sections[1], (Cell{20, 19}));
+    EXPECT_TRUE(game->Player2.dead);
+    EXPECT_FALSE(game->Player1.dead);
+    EXPECT_EQ(game->WhoDied, 2);
+    EXPECT_EQ(game->Phase(), GamePhase::RemovingBout);
+}
+
 TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
 {
     StartMatch();

@@ -305,6 +305,11 @@ TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
     Click(keys.ShapeD);
     app.KeyDown(ui::vk::Numpad0 + 8);
     EXPECT_EQ(keys.LabelD.Caption(), "None");
+    // A key the system has no code for (a national letter) ends the selection just the same.
+    Click(keys.ShapeU);
+    app.KeyDown(ui::VirtualKeyFromSdl(0xE4));
+    EXPECT_EQ(keys.LabelU.Caption(), "None");
+    EXPECT_EQ(keys.ShapeU.Pen().color, ui::clBlue);
     Click(keys.Image13);
     EXPECT_EQ(Stored("DownKey"), 0);
     EXPECT_EQ(menu.DownKey, 0);

@@ -3,10 +3,15 @@
 #include "screens/NameUnit.h"
 
 #include "ScreenTestEnv.h"
+#include "hardening/HardeningSupport.h"
 #include "screens/GameUnit.h"
+#include "screens/HiScores.h"
 #include "screens/Main.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +27,7 @@ protected:
     // Opens the screen and submits name and password the way a person types them.
     void LogIn(const std::string& name, const std::string& password)
     {
+        login.Hide(); // still open after a refused attempt
         login.Show();
         Type(name);
         app.KeyDown(Return);
@@ -168,6 +174,71 @@ TEST_F(NameUnitTest, NamesWithSpacesOrALeadingDigitRegisterAndLogInAgain)
     EXPECT_EQ(menu.UserName, "JOHN SMITH");
     EXPECT_EQ(Stored("Main", "Usr_num"), "2") << "a known name is not registered again";
     EXPECT_EQ(menu.Label11.Caption(), "#JOHN SMITH");
+}
+
+// Names differing only in spaces at their ends are different users, down to their records;
+// a name of spaces only is a user like any other.
+TEST_F(NameUnitTest, NamesReadBackWithTheirSpacesAsSeparateUsers)
+{
+    for (const std::string name : {" BOB", "BOB ", "BOB", "   "})
+        LogIn(name, name == "BOB" ? "3" : "1");
+    EXPECT_EQ(Stored("Main", "Usr_num"), "4");
+    EXPECT_NE(TempConfig::FileText().find("name1=\" BOB\"\n"), std::string::npos);
+    EXPECT_EQ(Stored("User_Names", "name4"), "   ");
+    LogIn("BOB", "1");
+    EXPECT_TRUE(login.Label1.Visible()) << "BOB is not \" BOB\"";
+    LogIn(" BOB", "1");
+    EXPECT_EQ(menu.UserName, " BOB");
+
+    for (const auto& [name, score] : {std::pair{" BOB", 5}, {"BOB", 9}, {"   ", 1}, {"ANNA", 2}})
+        RecordGame(*menu.Ini, 3, name, score);
+    EXPECT_EQ(Stored("HiNames", "name32"), " BOB");
+    EXPECT_EQ(Stored("HiNames", "name34"), "   ") << "not taken as a free slot";
+}
+
+// "UNKNOWN" marks a free records slot: it cannot be registered, but an older user logs in. A
+// hand-edited count is bounded: negative is nobody, a huge one neither hangs nor overflows.
+TEST_F(NameUnitTest, UnknownIsReservedAndUserCountsAreBounded)
+{
+    LogIn("UNKNOWN", "1");
+    EXPECT_TRUE(login.IsShown());
+    EXPECT_EQ(login.Label1.Caption(), "This name is reserved");
+    EXPECT_TRUE(login.Label1.Visible());
+    EXPECT_FALSE(TempConfig::FileExists());
+
+    menu.Ini->WriteInteger("Main", "Usr_Num", -5);
+    LogIn("ANNA", "1");
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
+    menu.Ini->WriteString("User_Names", "name1", "UNKNOWN");
+    LogIn("UNKNOWN", "1");
+    EXPECT_EQ(menu.UserName, "UNKNOWN");
+
+    menu.Ini->WriteInteger("Main", "Usr_Num", 2147483647);
+    LogIn("BOB", "1");
+    EXPECT_EQ(menu.UserName, "BOB");
+    EXPECT_EQ(Stored("User_Names", "name100001"), "BOB");
+}
+
+// A full disk: an older password still logs in (its upgrade waits for a later login), a
+// registration shows the message and logs nobody new in.
+TEST_F(NameUnitTest, LoginNeedsNoWriteAndRegistrationLogsInOnlyOnceWritten)
+{
+    menu.Ini->WriteInteger("Main", "Usr_Num", 1);
+    menu.Ini->WriteString("User_Names", "name1", "ANNA");
+    menu.Ini->WriteString("User_Pass", "pass1", "12");
+    const std::string before = TempConfig::FileText();
+    std::optional<hardening::FileSizeLimit> full(std::in_place, before.size());
+    LogIn("ANNA", "12");
+    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_TRUE(errors.empty());
+    LogIn("BOB", "1");
+    full.reset();
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to Zorbel2.ini"});
+    errors.clear();
+    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(TempConfig::FileText(), before);
+    LogIn("ANNA", "12");
+    EXPECT_TRUE(Stored("User_Pass", "pass1").starts_with("$argon2id$"));
 }
 
 TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)

@@ -187,6 +187,17 @@ TEST_F(IniFileTest, ValuesAreTrimmedUnquotedAndCutAt1023Characters)
     EXPECT_EQ(ini.ReadString("User_Names", "name1", ""), std::string(1023, 'A'));
     ini.WriteString("User_Names", "name2", std::string(1023, 'Z'));
     EXPECT_EQ(ini.ReadString("User_Names", "name2", ""), std::string(1023, 'Z'));
+    // Spaces at a value's ends, a value of spaces only and a quoted value are written in quotes
+    // and read back exactly, the longest too; other values are written bare.
+    const std::string longSpaced = " " + std::string(1022, 'S');
+    for (const std::string& value : {std::string(" BOB"), std::string("BOB "), std::string("   "),
+                                     std::string("\"Q\""), std::string("'x'"), longSpaced})
+    {
+        ini.WriteString("User_Names", "name3", value);
+        EXPECT_EQ(ini.ReadString("User_Names", "name3", "?"), value);
+    }
+    ini.WriteString("User_Names", "name3", "B O B");
+    EXPECT_NE(FileText().find("name3=B O B\n"), std::string::npos);
 }
 
 TEST_F(IniFileTest, WrittenValueStopsAtALineBreak)

@@ -3,6 +3,7 @@
 #include "ui/Control.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/MessageDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -170,6 +171,21 @@ TEST_F(PlatformTest, ReleaseOverThePressedControlClicksBeforeTheReleaseEvent)
     app.MouseDown(ui::MouseButton::Right, 15, 12);
     app.MouseUp(ui::MouseButton::Right, 15, 12); // only the left button clicks
     EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "up"}));
+
+    // A second button pressed and released meanwhile does not take the capture: the first
+    // button's release still reaches the pressed control and clicks.
+    ui::Image other(&form);
+    other.SetBounds(100, 10, 28, 27);
+    other.OnMouseDown = [&](ui::Control&, ui::MouseButton, int, int)
+    {
+        events.push_back("other down");
+    };
+    events.clear();
+    app.MouseDown(ui::MouseButton::Left, 15, 12);
+    app.MouseDown(ui::MouseButton::Right, 105, 12);
+    app.MouseUp(ui::MouseButton::Right, 105, 12);
+    app.MouseUp(ui::MouseButton::Left, 15, 12);
+    EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "click", "up"}));
 }
 
 TEST_F(PlatformTest, TheTopmostVisibleControlGetsTheMouse)
@@ -290,6 +306,57 @@ TEST(VirtualKeys, KeypadKeysHaveCodesOfTheirOwn)
     EXPECT_EQ(ui::VirtualKeyFromSdl(127), 46);        // Delete
     EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059), 97); // keypad 1
     EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059), '1');
+    // Keys without a code of the table still arrive, with codes no binding uses.
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x400000E3), 91);       // left Super
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000068), 124);      // F13
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0xE4), ui::vk::NoCode); // a national letter
+    EXPECT_EQ(ui::VirtualKeyFromSdl('<'), ui::vk::NoCode);  // the key left of Z
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0), ui::vk::NoCode);
+}
+
+// The message box: drawn over the screen beneath, which stays as painted and gets no input, and
+// closed by its keys or its OK ball.
+TEST_F(PlatformTest, MessageDialogCoversTheScreenAndClosesByKeysOrOk)
+{
+    ui::Form menu(app);
+    menu.SetColor(ui::clNavy);
+    std::vector<int> menuKeys;
+    menu.OnKeyDown = [&](ui::Form&, int& key)
+    {
+        menuKeys.push_back(key);
+    };
+    menu.Show();
+    app.Render();
+
+    ui::MessageDialog box(app, "Cannot open file \"" + std::string(300, 'x') + "\"\nsecond");
+    ASSERT_GE(box.Lines().size(), 3u) << "the long word is broken to fit";
+    EXPECT_EQ(box.Lines().back(), "second");
+    const ui::Rect r = box.Box().BoundsRect();
+    EXPECT_EQ(r.left + r.Width() / 2, 400);
+    const ui::Point ok = box.OkButton().ToForm({5, 5});
+    app.PostCall(
+        [&]
+        {
+            app.Render();
+            EXPECT_EQ(app.Screen().Pixel(r.left, r.top + 20), ui::MessageDialog::kOutline);
+            EXPECT_EQ(app.Screen().Pixel(r.left + 3, r.top + 3), ui::clBlack);
+            EXPECT_EQ(app.Screen().Pixel(r.left - 1, r.top), ui::clNavy);
+            app.KeyDown('A');
+            app.MouseDown(ui::MouseButton::Left, ok.x, ok.y);
+            EXPECT_EQ(box.OkButton().ToForm({0, 0}).x, ok.x - 5 + 3) << "the ball sinks";
+        });
+    app.PostCall([&] { app.MouseUp(ui::MouseButton::Left, ok.x, ok.y); });
+    box.Run();
+    EXPECT_FALSE(box.IsShown());
+    for (const int key : {ui::vk::Return, ui::vk::Escape, ui::vk::Space})
+    {
+        ui::MessageDialog next(app, "Unable to write to Zorbel2.ini");
+        app.PostKey(key);
+        next.Run();
+        EXPECT_FALSE(next.IsShown());
+    }
+    app.KeyDown('B');
+    EXPECT_EQ(menuKeys, std::vector<int>{'B'});
 }
 
 } // namespace

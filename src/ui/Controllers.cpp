@@ -1,0 +1,222 @@
+// Game controllers through SDL's game-controller API: binding, d-pad and stick, buttons, rumble.
+#include "ui/Controllers.h"
+
+#include "ui/Types.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+namespace ui
+{
+
+Controllers::Controllers(Sink sink) : sink_(std::move(sink)) {}
+
+Controllers::~Controllers()
+{
+    for (Pad& pad : pads_)
+        if (pad.controller != nullptr)
+            SDL_GameControllerClose(pad.controller);
+    if (open_)
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+bool Controllers::Open(const std::string& mappingFile)
+{
+    if (open_)
+        return true;
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        return false;
+    open_ = true;
+    std::error_code ec;
+    // Devices a new mapping makes known arrive as added devices, like any other.
+    if (!mappingFile.empty() && std::filesystem::is_regular_file(mappingFile, ec))
+        SDL_GameControllerAddMappingsFromFile(mappingFile.c_str());
+    return true;
+}
+
+void Controllers::Update()
+{
+    if (open_)
+        SDL_GameControllerUpdate();
+}
+
+int Controllers::PollInterval() const
+{
+    for (const Pad& pad : pads_)
+        if (pad.controller != nullptr)
+            return 10;
+    return 1000;
+}
+
+Controllers::Pad* Controllers::PadOf(int instance)
+{
+    for (Pad& pad : pads_)
+        if (pad.controller != nullptr && pad.instance == instance)
+            return &pad;
+    return nullptr;
+}
+
+void Controllers::Attach(int deviceIndex)
+{
+    if (PadOf(SDL_JoystickGetDeviceInstanceID(deviceIndex)) != nullptr)
+        return;
+    // The first free player: a third controller waits until a player's is unplugged and is
+    // then ignored until it is plugged in again.
+    for (Pad& pad : pads_)
+    {
+        if (pad.controller != nullptr)
+            continue;
+        pad.controller = SDL_GameControllerOpen(deviceIndex);
+        if (pad.controller == nullptr)
+            return;
+        pad.instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad.controller));
+        pad.stick = -1;
+        if (sink_.changed)
+            sink_.changed();
+        return;
+    }
+}
+
+void Controllers::Detach(int instance)
+{
+    Pad* pad = PadOf(instance);
+    if (pad == nullptr)
+        return;
+    SDL_GameControllerClose(pad->controller);
+    *pad = Pad{};
+    if (sink_.changed)
+        sink_.changed();
+}
+
+void Controllers::Stick(int player, Pad& pad)
+{
+    // From the events, not the current state: a pass through the centre queued behind other
+    // events must still count.
+    const int x = pad.x;
+    const int y = pad.y;
+    const int ax = std::abs(x);
+    const int ay = std::abs(y);
+    const int lean = std::max(ax, ay);
+    Turn dominant = Turn::Left;
+    if (ax >= ay)
+        dominant = x < 0 ? Turn::Left : Turn::Right;
+    else
+        dominant = y < 0 ? Turn::Up : Turn::Down;
+    const int direction = static_cast<int>(dominant);
+
+    if (pad.stick >= 0 && lean < kStickRelease)
+    {
+        pad.stick = -1;
+        return;
+    }
+    if (lean > kStickEngage && direction != pad.stick)
+    {
+        pad.stick = direction;
+        if (sink_.turn)
+            sink_.turn(player, dominant);
+    }
+}
+
+bool Controllers::Handle(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_CONTROLLERDEVICEADDED:
+        Attach(event.cdevice.which);
+        return true;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        Detach(event.cdevice.which);
+        return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+    {
+        Pad* pad = PadOf(event.cbutton.which);
+        if (pad == nullptr)
+            return true;
+        const int player = static_cast<int>(pad - pads_.data()) + 1;
+        const auto turn = [&](Turn t)
+        {
+            if (sink_.turn)
+                sink_.turn(player, t);
+        };
+        const auto key = [&](int k)
+        {
+            if (sink_.key)
+                sink_.key(k);
+        };
+        switch (event.cbutton.button)
+        {
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            turn(Turn::Left);
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            turn(Turn::Right);
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            turn(Turn::Up);
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            turn(Turn::Down);
+            break;
+        case SDL_CONTROLLER_BUTTON_START:
+            key(vk::Pause);
+            break;
+        case SDL_CONTROLLER_BUTTON_A:
+            key(vk::Return);
+            break;
+        case SDL_CONTROLLER_BUTTON_B:
+            key(vk::Escape);
+            break;
+        case SDL_CONTROLLER_BUTTON_X:
+            key(vk::Space);
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    case SDL_CONTROLLERAXISMOTION:
+        if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ||
+            event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY)
+        {
+            if (Pad* pad = PadOf(event.caxis.which))
+            {
+                (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ? pad->x : pad->y) =
+                    event.caxis.value;
+                Stick(static_cast<int>(pad - pads_.data()) + 1, *pad);
+            }
+        }
+        return true;
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERDEVICEREMAPPED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string Controllers::Name(int player) const
+{
+    if (player < 1 || player > kPlayers)
+        return {};
+    const Pad& pad = pads_[static_cast<std::size_t>(player - 1)];
+    if (pad.controller == nullptr)
+        return {};
+    const char* name = SDL_GameControllerName(pad.controller);
+    return name != nullptr ? name : "Controller";
+}
+
+void Controllers::Rumble(int player) const
+{
+    if (player < 1 || player > kPlayers)
+        return;
+    const Pad& pad = pads_[static_cast<std::size_t>(player - 1)];
+    if (pad.controller != nullptr)
+        SDL_GameControllerRumble(pad.controller, 0x6000, 0xC000, 250);
+}
+
+} // namespace ui

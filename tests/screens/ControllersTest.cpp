@@ -1,0 +1,202 @@
+// Game controllers through SDL's virtual joysticks: binding in the order of connection, the d-pad
+// and the stick steering like a player's keys, the buttons as keys, and the controls screen.
+#include "GameUnitFixture.h"
+
+#include "screens/KeyUnit.h"
+
+#include <SDL.h>
+
+namespace
+{
+
+using engine::kDown;
+using engine::kLeft;
+using engine::kNone;
+using engine::kUp;
+
+// A pad plugged in for its lifetime (or until Unplug).
+class VirtualPad
+{
+public:
+    explicit VirtualPad(const char* name)
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = name;
+        joystick_ = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+        instance_ = SDL_JoystickInstanceID(joystick_);
+    }
+    ~VirtualPad() { Unplug(); }
+    VirtualPad(const VirtualPad&) = delete;
+    VirtualPad& operator=(const VirtualPad&) = delete;
+
+    void Unplug()
+    {
+        if (joystick_ == nullptr)
+            return;
+        SDL_JoystickClose(joystick_);
+        joystick_ = nullptr;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            if (SDL_JoystickGetDeviceInstanceID(i) == instance_)
+                SDL_JoystickDetachVirtual(i);
+    }
+    void Press(SDL_GameControllerButton button)
+    {
+        SDL_JoystickSetVirtualButton(joystick_, button, 1);
+        SDL_JoystickUpdate();
+        SDL_JoystickSetVirtualButton(joystick_, button, 0);
+        SDL_JoystickUpdate();
+    }
+    void Stick(int x, int y)
+    {
+        SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x));
+        SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTY, static_cast<Sint16>(y));
+        SDL_JoystickUpdate();
+    }
+
+private:
+    SDL_Joystick* joystick_ = nullptr;
+    SDL_JoystickID instance_ = -1;
+};
+
+class ControllersTest : public gametest::GameFixture
+{
+protected:
+    void SetUp() override
+    {
+        Create();
+        UseSolidPictures();
+        app.Render(); // controllers open once a frame is shown
+        app.EnableControllers("");
+        app.ProcessMessages();
+    }
+    // Lets the loop take what the pads sent.
+    void Pump() { app.ProcessMessages(); }
+    // The game screen shown with a game begun at once and ticked only by the test.
+    void ShowGame(bool deathMatch = false)
+    {
+        form1->DeathMatch = deathMatch;
+        game->Show();
+        game->WaitTimer.SetEnabled(false);
+        if (deathMatch)
+        {
+            for (const int n : {0, 28, 28, 0})
+                script.Push(n);
+            game->NewDeathMatch();
+        }
+        else
+        {
+            StartGame(0);
+        }
+        game->Timer1.SetEnabled(false);
+        game->TimerDM.SetEnabled(false);
+    }
+};
+
+TEST_F(ControllersTest, DpadAndStickSteerTheSingleGameOneTurnPerHeldDirection)
+{
+    VirtualPad pad("Pad One");
+    ShowGame();
+    Pump();
+    pad.Stick(-30000, 0);
+    Pump();
+    EXPECT_EQ(game->Player.direction, kLeft);
+    KeepAll(0);
+    Tick();
+    // Held with a wobble: no further turn, so the d-pad's Up is the first turn of this tick.
+    pad.Stick(-25000, 4000);
+    pad.Stick(-31000, -2000);
+    pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
+    Pump();
+    EXPECT_EQ(game->Player.direction, kUp);
+    EXPECT_EQ(game->Player.queued, kNone);
+    // Back through the centre, the stick turns again (queued behind the Up of this tick).
+    pad.Stick(0, 0);
+    pad.Stick(-30000, 0);
+    Pump();
+    EXPECT_EQ(game->Player.queued, kLeft);
+
+    // Start pauses and resumes; B leaves the game as Esc does.
+    pad.Press(SDL_CONTROLLER_BUTTON_START);
+    Pump();
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    pad.Press(SDL_CONTROLLER_BUTTON_START);
+    Pump();
+    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+    game->Timer1.SetEnabled(false);
+    pad.Press(SDL_CONTROLLER_BUTTON_B);
+    Pump();
+    EXPECT_FALSE(game->IsShown());
+}
+
+// With both players on the arrows (the default), each controller still moves only its own worm.
+TEST_F(ControllersTest, EachControllerSteersOnlyItsOwnPlayersWorm)
+{
+    VirtualPad first("Pad One");
+    VirtualPad second("Pad Two");
+    ShowGame(true);
+    Pump();
+    first.Press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    Pump();
+    EXPECT_EQ(game->Player1.direction, kLeft);
+    EXPECT_EQ(game->Player2.direction, kNone);
+    second.Stick(0, 30000);
+    Pump();
+    EXPECT_EQ(game->Player2.direction, kDown);
+    EXPECT_EQ(game->Player1.direction, kLeft);
+}
+
+// Bound in the order of connection; a third is ignored; a freed player's place goes to the next
+// controller plugged in, also in the middle of a game. The controls screen names them.
+TEST_F(ControllersTest, ControllersAreBoundInTheOrderTheyConnectAndShownOnTheControlsScreen)
+{
+    TKeyForm keys(screens);
+    auto first = std::make_unique<VirtualPad>("Pad One");
+    VirtualPad second("Pad Two");
+    VirtualPad third("Pad Three");
+    Pump();
+    EXPECT_EQ(app.ControllerName(1), "Pad One");
+    EXPECT_EQ(app.ControllerName(2), "Pad Two");
+    keys.Show();
+    EXPECT_EQ(keys.ControllerName.Caption(), "Pad One");
+    EXPECT_EQ(keys.ControllerName1.Caption(), "Pad One");
+    EXPECT_EQ(keys.ControllerName2.Caption(), "Pad Two");
+    first->Unplug();
+    Pump();
+    EXPECT_EQ(keys.ControllerName1.Caption(), "");
+    keys.Hide();
+
+    ShowGame();
+    third.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    Pump();
+    EXPECT_EQ(game->Player.direction, kNone) << "the third controller steers nobody";
+    VirtualPad fourth("Pad Four");
+    Pump();
+    EXPECT_EQ(app.ControllerName(1), "Pad Four");
+    fourth.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    Pump();
+    EXPECT_EQ(game->Player.direction, kDown);
+}
+
+TEST_F(ControllersTest, AAndBWorkTheMenuAsEnterAndEsc)
+{
+    VirtualPad pad("Pad One");
+    form1->UserName = "ANNA";
+    form1->Show();
+    Pump();
+    pad.Press(SDL_CONTROLLER_BUTTON_A);
+    Pump();
+    EXPECT_TRUE(game->IsShown()) << "Enter after a login starts a game";
+    pad.Press(SDL_CONTROLLER_BUTTON_B);
+    Pump();
+    EXPECT_FALSE(game->IsShown());
+    // At the main menu B quits as Esc does: the loop ends.
+    app.PostCall([&] { pad.Press(SDL_CONTROLLER_BUTTON_B); });
+    app.Run(*form1);
+    EXPECT_TRUE(app.Terminated());
+}
+
+} // namespace
