@@ -26,20 +26,20 @@ window_is() { xwininfo -name Zorbel2 | grep -q -- "-geometry $1"; }
 
 start_x
 start_game
-poll_shot menu 10 title_shown || fail "no menu at the scaled place"
+poll_shot display_menu 10 title_shown || fail "no menu at the scaled place"
 # The Login ball, clicked where the scaled menu shows it.
 click_at 32 214 28 27 545 297
 login_shown() { ! title_shown "$1"; }
-poll_shot login 10 login_shown || fail "the Login ball did not answer the mouse"
+poll_shot display_login 10 login_shown || fail "the Login ball did not answer the mouse"
 key a n n a Return 1 2 Return
-poll_shot menu_user 10 new_game_shown || fail "no New Game after the login"
+poll_shot display_menu_user 10 new_game_shown || fail "no New Game after the login"
 click_at 32 24 28 27 545 297
-poll_shot board 10 worms_out || fail "no game began"
+poll_shot display_board 10 worms_out || fail "no game began"
 
 # The board's grid: its first and last lines unbroken across, at the scaled places.
 read -r bx by < <(board_origin)
 for y in "$by" $((by + 435)); do
-    black=$(count_near_scaled board "$bx" "$y" 436 1 "0,0,0")
+    black=$(count_near_scaled display_board "$bx" "$y" 436 1 "0,0,0")
     ((black >= $(phys 436) - 2)) || fail "grid line at $y: $black black pixels"
 done
 height=$(($(phys $((by + 436))) - $(phys "$by")))
@@ -47,8 +47,8 @@ height=$(($(phys $((by + 436))) - $(phys "$by")))
 
 key Up
 moved() { local t; t=$(player_top "$1"); [[ -n "$t" ]] && ((t < 15)); }
-poll_shot steered 15 moved || fail "the worm did not go up: $(player_top steered)"
-before=$(player_top steered)
+poll_shot display_steered 15 moved || fail "the worm did not go up: $(player_top display_steered)"
+before=$(player_top display_steered)
 
 key F11
 for _ in $(seq 50); do window_is 1440x810 && break; sleep 0.1; done
@@ -60,7 +60,7 @@ window_is 1920x1080 || fail "not full screen again: $(xwininfo -name Zorbel2 | g
 # The same game went on: its worms are still on the board, and the player's worm crawled on
 # from where it was instead of starting again in the middle.
 on() { local t; t=$(player_top "$1"); worms_out "$1" && [[ -n "$t" ]] && ((t < before)); }
-poll_shot back 15 on || fail "the game did not run on: top $(player_top back), was $before"
+poll_shot display_back 15 on || fail "the game did not run on: top $(player_top display_back), was $before"
 [[ "$(ini_values Fullscreen Width Height)" == "1 1440 810" ]] ||
     fail "display not remembered: $(ini_values Fullscreen Width Height)"
 
