@@ -16,21 +16,22 @@ read -r mx my < <(panel_origin 545 297)
 title_shown() { (($(count_near_scaled "$1" $((mx + 216)) $((my + 32)) 305 177 "255,255,0") > 1500)); }
 new_game_shown() { (($(count_near_scaled "$1" $((mx + 32)) $((my + 24)) 28 27 "220,30,30") > 300)); }
 player_top() { cells_of "$1" "$player" | awk '$1 == 15 { print $2 }' | sort -n | head -n1; }
-worms_out() {
-    local n
-    for n in 1 2 3 4 5; do
-        [[ -n "$(cells_of "$1" "${worm[n]}")" ]] || return 1
+worms_out() { for n in 1 2 3 4 5; do [[ -n "$(cells_of "$1" "${worm[n]}")" ]] || return 1; done; }
+# Waits (at most 5 s) for the game's window to take a size.
+window_is() {
+    for _ in $(seq 50); do
+        xwininfo -name Zorbel2 | grep -q -- "-geometry $1" && return 0
+        sleep 0.1
     done
+    fail "the window is not $1: $(xwininfo -name Zorbel2 | grep geometry)"
 }
-window_is() { xwininfo -name Zorbel2 | grep -q -- "-geometry $1"; }
 
 start_x
 start_game
 poll_shot display_menu 10 title_shown || fail "no menu at the scaled place"
 # The Login ball, clicked where the scaled menu shows it.
 click_at 32 214 28 27 545 297
-login_shown() { ! title_shown "$1"; }
-poll_shot display_login 10 login_shown || fail "the Login ball did not answer the mouse"
+poll_shot display_login 10 eval '! title_shown' || fail "the Login ball did not answer the mouse"
 key a n n a Return 1 2 Return
 poll_shot display_menu_user 10 new_game_shown || fail "no New Game after the login"
 click_at 32 24 28 27 545 297
@@ -51,11 +52,9 @@ poll_shot display_steered 15 moved || fail "the worm did not go up: $(player_top
 before=$(player_top display_steered)
 
 key F11
-for _ in $(seq 50); do window_is 1440x810 && break; sleep 0.1; done
-window_is 1440x810 || fail "no window: $(xwininfo -name Zorbel2 | grep geometry)"
+window_is 1440x810
 key F11
-for _ in $(seq 50); do window_is 1920x1080 && break; sleep 0.1; done
-window_is 1920x1080 || fail "not full screen again: $(xwininfo -name Zorbel2 | grep geometry)"
+window_is 1920x1080
 
 # The same game went on: its worms are still on the board, and the player's worm crawled on
 # from where it was instead of starting again in the middle.

@@ -6,8 +6,7 @@ XVFB_PID=""
 GAME_PID=""
 SCREEN_W=1280
 SCREEN_H=1024
-# The game's command line: logical pixels are physical ones, so every place below is exact. A
-# test of the scaled display sets GAME_ARGS=() and SCALE to the scale the game chooses.
+# Logical pixels are physical ones unless a test sets GAME_ARGS=() and the SCALE the game chooses.
 GAME_ARGS=(--scale 1)
 SCALE=1
 export XDG_CONFIG_HOME="$WORK/config"
@@ -245,10 +244,9 @@ load_worm_colours() {
 # The cells of a screenshot drawn with a worm picture: one "x y" line each. Scaled, the picture
 # is resampled, so its colour is matched within a small distance.
 cells_of() {
-    board_cells "$1" | awk -v c="$2" -v exact="$([[ $SCALE == 1 ]] && echo 1 || echo 0)" '
-        BEGIN { split(c, w, ",") }
+    board_cells "$1" | awk -v c="$2" -v s="$SCALE" 'BEGIN { split(c, w, ",") }
         { split($3, p, ","); d = (p[1] - w[1])^2 + (p[2] - w[2])^2 + (p[3] - w[3])^2 }
-        (exact && $3 == c) || (!exact && d < 900) { print $1, $2 }'
+        (s == 1 && $3 == c) || (s != 1 && d < 900) { print $1, $2 }'
 }
 
 # The cells whose middle is the yellow of the target's ball in any of its frames (no worm bead is
