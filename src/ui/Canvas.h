@@ -56,8 +56,6 @@ public:
     double Scale() const { return scale_; }
     // The clip rectangle in local coordinates (every logical pixel it touches).
     Rect LocalClip() const;
-    // The clip in bitmap pixels.
-    Rect PhysicalClip() const { return clip_; }
     // Where a local rectangle lands on the bitmap.
     Rect ToPhysical(Rect local) const;
 
