@@ -1,5 +1,8 @@
-// Program start: the application, the six screens in their order, the message loop.
+// Program start: the display choice, the application, the six screens in their order, the
+// message loop.
 #include "screens/Main.h"
+#include "assets/Assets.h"
+#include "screens/Display.h"
 #include "screens/GameUnit.h"
 #include "screens/KeyUnit.h"
 #include "screens/NameUnit.h"
@@ -15,20 +18,45 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <span>
+#include <stdexcept>
 #include <thread>
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
     // With no session bus in the environment, SDL's D-Bus support would start one for this
     // process alone (dbus-launch), which costs the start-up a fork and a daemon; the game needs
     // none of it.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    DisplayChoice display;
+    TIniFile displayIni(ConfigFilePath());
+    try
+    {
+        display = ReadDisplayChoice(displayIni);
+        ApplyCommandLine(display, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
+    }
+    catch (const std::invalid_argument& e)
+    {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 2;
+    }
     try
     {
         // The typeface is looked up and read while SDL connects to the display.
         std::jthread fonts(ui::PrepareFonts);
-        ui::Application app(ui::Application::Options{});
+        ui::Application::Options options;
+        options.scale = display.scale;
+        options.fullscreen = display.fullscreen;
+        options.windowWidth = display.width;
+        options.windowHeight = display.height;
+        ui::Application app(options);
         app.SetTitle("Zorbel2");
+        if (const auto icon = assets::Find("icon.bmp"); !icon.empty())
+            app.SetIcon(ui::Bitmap::FromBmp(icon), ui::Color{255, 0, 255});
+        app.OnDisplayChanged = [&]
+        {
+            SaveDisplayChoice(displayIni, app);
+        };
         OpenAudio();
         Screens screens{app};
         // Created in this order: each creation handler may use the screens created before it.

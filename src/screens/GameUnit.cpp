@@ -155,6 +155,8 @@ void TGameForm::BuildLayout()
     Image2.SetPicture(LoadAsset("grid.bmp"));
     Image2.SetTransparentColor(ui::clWhite);
     Image2.SetTransparent(true);
+    // Line art: the grid lines must land exactly where the cells' fills end.
+    Image2.SetResample(ui::Resample::Exact);
     for (widgets::TAnimatedImage* target : {&Target, &Target2})
     {
         target->BeginLoad();

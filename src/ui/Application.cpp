@@ -2,6 +2,7 @@
 // calls that timer threads hand over.
 #include "ui/Application.h"
 
+#include "ui/Canvas.h"
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
@@ -9,6 +10,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -30,26 +32,48 @@ Application::Application(Options options)
         throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
     wakeEvent_ = SDL_RegisterEvents(1);
 
-    width_ = options.width;
-    height_ = options.height;
+    physicalWidth_ = options.width;
+    physicalHeight_ = options.height;
+    requestedScale_ = options.scale;
+    fullscreen_ = options.fullscreen;
+    windowWidth_ = options.windowWidth;
+    windowHeight_ = options.windowHeight;
+    desktopWidth_ = options.width;
+    desktopHeight_ = options.height;
     if (!options.headless)
     {
         SDL_DisplayMode mode;
         if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
         {
-            width_ = mode.w;
-            height_ = mode.h;
+            desktopWidth_ = mode.w;
+            desktopHeight_ = mode.h;
         }
-        // A borderless window of the desktop's size at the origin: a fullscreen flag alone
-        // leaves it small under an X server without a window manager.
-        window_ = SDL_CreateWindow(title_.c_str(), 0, 0, width_, height_,
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    }
+    if (windowWidth_ <= 0 || windowHeight_ <= 0)
+    {
+        windowWidth_ = desktopWidth_ * 3 / 4;
+        windowHeight_ = desktopHeight_ * 3 / 4;
+    }
+    windowWidth_ = std::min(windowWidth_, desktopWidth_);
+    windowHeight_ = std::min(windowHeight_, desktopHeight_);
+    if (!options.headless)
+    {
+        // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
+        // flag alone leaves it small under an X server without a window manager.
+        if (fullscreen_)
+            window_ = SDL_CreateWindow(title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
+                                       SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+        else
+            window_ = SDL_CreateWindow(title_.c_str(), (desktopWidth_ - windowWidth_) / 2,
+                                       (desktopHeight_ - windowHeight_) / 2, windowWidth_,
+                                       windowHeight_, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
         if (window_ == nullptr)
             throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
+        SDL_GetWindowSize(window_, &physicalWidth_, &physicalHeight_);
         SDL_StopTextInput();
     }
-    screen_.Resize(width_, height_, clBlack);
-    dirty_ = screen_.BoundsRect();
+    BindScreen();
+    LayOut();
 
     SetMainThread();
     Restart();
@@ -75,6 +99,153 @@ Application::~Application()
     if (window_ != nullptr)
         SDL_DestroyWindow(window_);
     SDL_Quit();
+}
+
+double Application::ChooseScale(int physicalWidth, int physicalHeight)
+{
+    double scale = 1.0;
+    for (double s = 1.25; s <= 8.0; s += 0.25)
+        if (physicalWidth / s >= 800.0 && physicalHeight / s >= 600.0)
+            scale = s;
+    return scale;
+}
+
+void Application::SetScale(double scale)
+{
+    requestedScale_ = scale;
+    LayOut();
+}
+
+void Application::ResizeScreen(int physicalWidth, int physicalHeight)
+{
+    if (physicalWidth == physicalWidth_ && physicalHeight == physicalHeight_)
+    {
+        BindScreen();
+        InvalidateAll();
+        return;
+    }
+    physicalWidth_ = physicalWidth;
+    physicalHeight_ = physicalHeight;
+    BindScreen();
+    LayOut();
+}
+
+void Application::BindScreen()
+{
+    if (window_ != nullptr)
+    {
+        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        surface_ = surface;
+        // Drawing straight into the window's framebuffer keeps a single screen image; any other
+        // pixel layout gets an image of its own that presenting converts.
+        if (surface != nullptr && surface->format->BytesPerPixel == 4 &&
+            surface->format->Rmask == 0xFF0000 && surface->format->Gmask == 0xFF00 &&
+            surface->format->Bmask == 0xFF && !SDL_MUSTLOCK(surface))
+        {
+            physicalWidth_ = surface->w;
+            physicalHeight_ = surface->h;
+            screen_ = Bitmap::View(static_cast<std::uint32_t*>(surface->pixels), surface->w,
+                                   surface->h, surface->pitch / 4);
+            direct_ = true;
+            return;
+        }
+    }
+    // A view of a framebuffer SDL dropped must not be drawn into.
+    if (direct_ || screen_.Width() != physicalWidth_ || screen_.Height() != physicalHeight_)
+        screen_.Resize(physicalWidth_, physicalHeight_, clBlack);
+    direct_ = false;
+}
+
+void Application::LayOut()
+{
+    scale_ = requestedScale_ > 0 ? requestedScale_ : ChooseScale(physicalWidth_, physicalHeight_);
+    // Rounded up, so that the forms cover the last physical column and row too.
+    width_ = static_cast<int>(std::ceil(physicalWidth_ / scale_));
+    height_ = static_cast<int>(std::ceil(physicalHeight_ / scale_));
+    for (Form* form : allForms_)
+        form->LayOut();
+    InvalidateAll();
+}
+
+Point Application::ToLogical(Point physical) const
+{
+    return {LogicalFromPhysical(physical.x, scale_), LogicalFromPhysical(physical.y, scale_)};
+}
+
+Rect Application::ToPhysical(Rect logical) const
+{
+    return {PhysicalFromLogical(logical.left, scale_), PhysicalFromLogical(logical.top, scale_),
+            PhysicalFromLogical(logical.right, scale_),
+            PhysicalFromLogical(logical.bottom, scale_)};
+}
+
+void Application::AddForm(Form& form)
+{
+    allForms_.push_back(&form);
+}
+
+void Application::ForgetForm(Form& form)
+{
+    std::erase(allForms_, &form);
+}
+
+void Application::SetFullscreen(bool fullscreen)
+{
+    if (fullscreen == fullscreen_)
+        return;
+    fullscreen_ = fullscreen;
+    if (window_ != nullptr)
+        ApplyWindowMode();
+    if (OnDisplayChanged)
+        Guard(OnDisplayChanged);
+}
+
+void Application::ApplyWindowMode()
+{
+    if (fullscreen_)
+    {
+        SDL_SetWindowResizable(window_, SDL_FALSE);
+        SDL_SetWindowBordered(window_, SDL_FALSE);
+        SDL_SetWindowPosition(window_, 0, 0);
+        SDL_SetWindowSize(window_, desktopWidth_, desktopHeight_);
+    }
+    else
+    {
+        SDL_SetWindowBordered(window_, SDL_TRUE);
+        SDL_SetWindowResizable(window_, SDL_TRUE);
+        SDL_SetWindowSize(window_, windowWidth_, windowHeight_);
+        SDL_SetWindowPosition(window_, (desktopWidth_ - windowWidth_) / 2,
+                              (desktopHeight_ - windowHeight_) / 2);
+    }
+    SDL_RaiseWindow(window_);
+    // SDL drops the window's framebuffer with the size change; the screen image must move to
+    // the new one before anything is presented again.
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    ResizeScreen(w, h);
+}
+
+void Application::SetIcon(const Bitmap& icon, Color transparent)
+{
+    if (window_ == nullptr || icon.Empty())
+        return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.Width(), icon.Height(), 32,
+                                                          SDL_PIXELFORMAT_ARGB8888);
+    if (surface == nullptr)
+        return;
+    for (int y = 0; y < icon.Height(); ++y)
+    {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) +
+                                                     y * surface->pitch);
+        for (int x = 0; x < icon.Width(); ++x)
+        {
+            const Color c = icon.Pixel(x, y);
+            row[x] = c == transparent ? 0 : (0xFF000000u | c.Pixel());
+        }
+    }
+    SDL_SetWindowIcon(window_, surface);
+    SDL_FreeSurface(surface);
 }
 
 void Application::SetTitle(std::string title)
@@ -176,8 +347,19 @@ void Application::Handle(const SDL_Event& event)
         Terminate();
         break;
     case SDL_KEYDOWN:
-        KeyDown(VirtualKeyFromSdl(event.key.keysym.sym));
+    {
+        const SDL_Keycode sym = event.key.keysym.sym;
+        const bool altEnter =
+            (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT);
+        if (sym == SDLK_F11 || altEnter)
+        {
+            if (event.key.repeat == 0)
+                SetFullscreen(!fullscreen_);
+            break;
+        }
+        KeyDown(VirtualKeyFromSdl(sym));
         break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     {
@@ -186,21 +368,36 @@ void Application::Handle(const SDL_Event& event)
             button = MouseButton::Right;
         else if (event.button.button == SDL_BUTTON_MIDDLE)
             button = MouseButton::Middle;
+        const Point p = ToLogical({event.button.x, event.button.y});
         if (event.type == SDL_MOUSEBUTTONDOWN)
-            MouseDown(button, event.button.x, event.button.y);
+            MouseDown(button, p.x, p.y);
         else
-            MouseUp(button, event.button.x, event.button.y);
+            MouseUp(button, p.x, p.y);
         break;
     }
     case SDL_MOUSEMOTION:
-        MouseMove(event.motion.x, event.motion.y);
+    {
+        const Point p = ToLogical({event.motion.x, event.motion.y});
+        MouseMove(p.x, p.y);
         break;
+    }
     case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        {
+            ResizeScreen(event.window.data1, event.window.data2);
+            if (!fullscreen_ &&
+                (event.window.data1 != windowWidth_ || event.window.data2 != windowHeight_))
+            {
+                windowWidth_ = event.window.data1;
+                windowHeight_ = event.window.data2;
+                if (OnDisplayChanged)
+                    Guard(OnDisplayChanged);
+            }
+        }
         // The screen image keeps everything painted; uncovering only needs presenting again.
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-            event.window.event == SDL_WINDOWEVENT_SHOWN ||
-            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            Present(screen_.BoundsRect());
+        else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                 event.window.event == SDL_WINDOWEVENT_SHOWN)
+            Present({screen_.BoundsRect()});
         break;
     default:
         if (event.type == wakeEvent_)
@@ -414,45 +611,89 @@ void Application::SetCursorVisible(bool visible)
 void Application::InvalidateFormRect(const Form& form, Rect r)
 {
     if (TopForm() == &form)
-        dirty_ = dirty_.Union(r.Intersect(screen_.BoundsRect()));
+        AddDirty(ToPhysical(r));
 }
 
 void Application::InvalidateAll()
 {
-    dirty_ = screen_.BoundsRect();
+    dirty_.assign(1, screen_.BoundsRect());
+}
+
+void Application::AddDirty(Rect physical)
+{
+    Rect r = physical.Intersect(screen_.BoundsRect());
+    if (r.Empty())
+        return;
+    // Separate rectangles keep a game's scattered cells from repainting the whole board between
+    // them; overlapping ones are merged so that nothing is painted twice.
+    for (std::size_t i = 0; i < dirty_.size();)
+    {
+        if (!dirty_[i].Intersect(r).Empty())
+        {
+            r = r.Union(dirty_[i]);
+            dirty_.erase(dirty_.begin() + static_cast<std::ptrdiff_t>(i));
+            i = 0;
+        }
+        else
+        {
+            ++i;
+        }
+    }
+    dirty_.push_back(r);
+    constexpr std::size_t kMaxRects = 64;
+    if (dirty_.size() > kMaxRects)
+    {
+        Rect all;
+        for (const Rect& d : dirty_)
+            all = all.Union(d);
+        dirty_.assign(1, all);
+    }
 }
 
 void Application::Render()
 {
-    if (dirty_.Empty())
+    if (dirty_.empty())
         return;
-    const Rect r = dirty_;
-    dirty_ = {};
-    Canvas canvas(screen_, {0, 0}, r);
-    if (Form* form = TopForm())
-        Guard([&] { PaintTree(*form, canvas); });
-    else
-        canvas.FillRect(screen_.BoundsRect(), clBlack);
-    Present(r);
+    const std::vector<Rect> rects = std::move(dirty_);
+    dirty_.clear();
+    for (const Rect& r : rects)
+    {
+        Canvas canvas(screen_, scale_, {0, 0}, {0, 0}, r);
+        if (Form* form = TopForm())
+            Guard([&] { PaintTree(*form, canvas); });
+        else
+            canvas.FillRect({0, 0, width_, height_}, clBlack);
+    }
+    Present(rects);
 }
 
-void Application::Present(Rect r)
+void Application::Present(const std::vector<Rect>& rects)
 {
     ++frames_;
-    if (window_ == nullptr)
+    // The framebuffer bound to the screen image, never a fresh one: SDL_GetWindowSurface after a
+    // size change would free the pixels the screen image points at.
+    SDL_Surface* surface = surface_;
+    if (window_ == nullptr || surface == nullptr)
         return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window_);
-    if (surface == nullptr)
-        return;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint32_t*>(screen_.Data()), screen_.Width(), screen_.Height(), 32,
-        screen_.Width() * 4, SDL_PIXELFORMAT_XRGB8888);
-    if (source == nullptr)
-        return;
-    SDL_Rect rect{r.left, r.top, r.Width(), r.Height()};
-    SDL_BlitSurface(source, &rect, surface, &rect);
-    SDL_FreeSurface(source);
-    SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+    std::vector<SDL_Rect> update;
+    update.reserve(rects.size());
+    for (const Rect& r : rects)
+        update.push_back({r.left, r.top, r.Width(), r.Height()});
+    if (!direct_)
+    {
+        SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<std::uint32_t*>(screen_.Data()), screen_.Width(), screen_.Height(), 32,
+            screen_.Stride() * 4, SDL_PIXELFORMAT_XRGB8888);
+        if (source == nullptr)
+            return;
+        for (SDL_Rect& rect : update)
+        {
+            SDL_Rect dst = rect;
+            SDL_BlitSurface(source, &rect, surface, &dst);
+        }
+        SDL_FreeSurface(source);
+    }
+    SDL_UpdateWindowSurfaceRects(window_, update.data(), static_cast<int>(update.size()));
 }
 
 void Application::HandleException(std::exception_ptr error)

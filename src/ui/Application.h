@@ -1,5 +1,6 @@
-// The application: one borderless full-screen window (or none, headless), the stack of shown
-// forms, the message loop and the input it turns into key codes and mouse events.
+// The application: one window, full screen or not (or none, headless), the scale between the
+// screens' logical pixels and the window's physical ones, the stack of shown forms, the message
+// loop and the input it turns into key codes and mouse events.
 #pragma once
 
 #include "ui/Bitmap.h"
@@ -14,6 +15,7 @@
 #include <vector>
 
 struct SDL_Window;
+struct SDL_Surface;
 union SDL_Event;
 
 namespace ui
@@ -29,10 +31,20 @@ public:
     {
         // Without a window: everything but presenting works, for tests.
         bool headless = false;
-        // The screen size when headless.
+        // The screen size in physical pixels when headless.
         int width = 1024;
         int height = 768;
+        // Physical pixels per logical pixel; 0 chooses it from the screen's size.
+        double scale = 1.0;
+        bool fullscreen = true;
+        // The window's size when not full screen; 0 for three quarters of the desktop.
+        int windowWidth = 0;
+        int windowHeight = 0;
     };
+
+    // The largest scale in quarter steps (1 to 8) at which the logical screen is still at least
+    // 800 x 600.
+    static double ChooseScale(int physicalWidth, int physicalHeight);
 
     explicit Application(Options options);
     Application(const Application&) = delete;
@@ -41,9 +53,35 @@ public:
 
     void SetTitle(std::string title);
     const std::string& Title() const { return title_; }
+    // The logical screen the forms fill.
     int ScreenWidth() const { return width_; }
     int ScreenHeight() const { return height_; }
+    int PhysicalWidth() const { return physicalWidth_; }
+    int PhysicalHeight() const { return physicalHeight_; }
+    double Scale() const { return scale_; }
+    // Sets the scale (0: chosen from the screen's size) and lays the forms out again.
+    void SetScale(double scale);
+    // The screen (the window) took a new physical size: the forms are laid out again.
+    void ResizeScreen(int physicalWidth, int physicalHeight);
+    // The logical pixel under a physical one, as drawing rounds them.
+    Point ToLogical(Point physical) const;
+    // Where a logical rectangle of the screen lands in physical pixels.
+    Rect ToPhysical(Rect logical) const;
     bool Headless() const { return window_ == nullptr; }
+
+    bool Fullscreen() const { return fullscreen_; }
+    // Full screen, or a resizable window of the remembered size centred on the desktop.
+    void SetFullscreen(bool fullscreen);
+    int WindowWidth() const { return windowWidth_; }
+    int WindowHeight() const { return windowHeight_; }
+    // Called when the user switched between full screen and a window or resized the window.
+    std::function<void()> OnDisplayChanged;
+    // The window's icon (ignored headless).
+    void SetIcon(const Bitmap& icon, Color transparent);
+
+    // Every form registers here, so that a new screen size reaches the hidden ones too.
+    void AddForm(Form& form);
+    void ForgetForm(Form& form);
 
     // Shows the main form and runs the message loop until it closes.
     void Run(Form& mainForm);
@@ -113,7 +151,11 @@ public:
 
 private:
     void Handle(const SDL_Event& event);
-    void Present(Rect r);
+    void Present(const std::vector<Rect>& rects);
+    void AddDirty(Rect physical);
+    void BindScreen();
+    void LayOut();
+    void ApplyWindowMode();
     void TopChanged(Form* previous);
     Control* ControlAt(Point p, Point& local) const;
 
@@ -121,6 +163,19 @@ private:
     SDL_Window* window_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    int physicalWidth_ = 0;
+    int physicalHeight_ = 0;
+    int desktopWidth_ = 0;
+    int desktopHeight_ = 0;
+    double requestedScale_ = 1.0;
+    double scale_ = 1.0;
+    bool fullscreen_ = true;
+    int windowWidth_ = 0;
+    int windowHeight_ = 0;
+    // The screen image is the window's own framebuffer when its format allows.
+    bool direct_ = false;
+    SDL_Surface* surface_ = nullptr;
+    std::vector<Form*> allForms_;
     std::uint32_t wakeEvent_ = 0;
     bool terminated_ = false;
     bool cursorVisible_ = true;
@@ -128,7 +183,8 @@ private:
     std::vector<Form*> forms_;
     std::deque<std::function<void()>> posted_;
     Bitmap screen_;
-    Rect dirty_;
+    // Physical rectangles still to paint; overlapping ones are merged.
+    std::vector<Rect> dirty_;
     int frames_ = 0;
     Control* capture_ = nullptr;
     MouseButton captureButton_ = MouseButton::Left;

@@ -8,14 +8,10 @@
 #include <memory>
 #include <stdexcept>
 
-#include <sys/mman.h>
-
 namespace ui
 {
 namespace
 {
-
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 
 struct SurfaceDeleter
 {
@@ -49,29 +45,30 @@ Bitmap::Bitmap(int width, int height, Color fill)
     Resize(width, height, fill);
 }
 
+Bitmap Bitmap::View(std::uint32_t* pixels, int width, int height, int stride)
+{
+    Bitmap view;
+    view.external_ = pixels;
+    view.width_ = width;
+    view.height_ = height;
+    view.stride_ = stride;
+    return view;
+}
+
 void Bitmap::Resize(int width, int height, Color fill)
 {
+    external_ = nullptr;
     width_ = std::max(0, width);
     height_ = std::max(0, height);
-    const std::size_t count = static_cast<std::size_t>(width_) * height_;
-    if (count > pixels_.capacity() && count * sizeof(std::uint32_t) >= kHugePage * 2)
-    {
-        // A screen-sized image in large pages: filling it then costs a few page faults
-        // instead of one per 4 KiB, which is most of what painting the first frame costs.
-        std::vector<std::uint32_t>().swap(pixels_);
-        pixels_.reserve(count);
-        const auto begin = reinterpret_cast<std::uintptr_t>(pixels_.data());
-        const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-        const std::uintptr_t last = (begin + count * sizeof(std::uint32_t)) & ~(kHugePage - 1);
-        if (last > first)
-            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-    }
-    pixels_.assign(count, fill.Pixel());
+    stride_ = width_;
+    pixels_.assign(static_cast<std::size_t>(width_) * height_, fill.Pixel());
+    pixels_.shrink_to_fit();
 }
 
 void Bitmap::Fill(Color c)
 {
-    std::fill(pixels_.begin(), pixels_.end(), c.Pixel());
+    for (int y = 0; y < height_; ++y)
+        std::fill(Row(y), Row(y) + width_, c.Pixel());
 }
 
 Bitmap Bitmap::FromBmp(std::span<const std::uint8_t> bytes)
@@ -102,9 +99,9 @@ Bitmap Bitmap::LoadFromFile(const std::string& path)
 
 void Bitmap::SaveToFile(const std::string& path) const
 {
-    SurfacePtr surface(
-        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels_.data()), width_,
-                                           height_, 32, width_ * 4, SDL_PIXELFORMAT_XRGB8888));
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(Data()),
+                                                          width_, height_, 32, stride_ * 4,
+                                                          SDL_PIXELFORMAT_XRGB8888));
     if (!surface || SDL_SaveBMP(surface.get(), path.c_str()) != 0)
         throw std::runtime_error("Cannot write " + path);
 }

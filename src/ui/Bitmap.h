@@ -16,6 +16,9 @@ class Bitmap
 public:
     Bitmap() = default;
     Bitmap(int width, int height, Color fill = clBlack);
+    // A bitmap over pixels it does not own (the window's own framebuffer, so that the screen
+    // image exists once); stride is the distance between rows in pixels. Copies share them.
+    static Bitmap View(std::uint32_t* pixels, int width, int height, int stride);
 
     // Decodes a BMP file image (any depth SDL reads); throws std::runtime_error on bad data.
     static Bitmap FromBmp(std::span<const std::uint8_t> bytes);
@@ -27,17 +30,16 @@ public:
     bool Empty() const { return width_ == 0 || height_ == 0; }
     Rect BoundsRect() const { return {0, 0, width_, height_}; }
 
-    Color Pixel(int x, int y) const { return Color::FromPixel(pixels_[Index(x, y)]); }
-    void SetPixel(int x, int y, Color c) { pixels_[Index(x, y)] = c.Pixel(); }
-    std::uint32_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-    const std::uint32_t* Row(int y) const
-    {
-        return pixels_.data() + static_cast<std::size_t>(y) * width_;
-    }
-    std::uint32_t* Data() { return pixels_.data(); }
-    const std::uint32_t* Data() const { return pixels_.data(); }
+    Color Pixel(int x, int y) const { return Color::FromPixel(Data()[Index(x, y)] & 0xFFFFFF); }
+    void SetPixel(int x, int y, Color c) { Data()[Index(x, y)] = c.Pixel(); }
+    std::uint32_t* Row(int y) { return Data() + static_cast<std::size_t>(y) * stride_; }
+    const std::uint32_t* Row(int y) const { return Data() + static_cast<std::size_t>(y) * stride_; }
+    std::uint32_t* Data() { return external_ != nullptr ? external_ : pixels_.data(); }
+    const std::uint32_t* Data() const { return external_ != nullptr ? external_ : pixels_.data(); }
+    int Stride() const { return stride_; }
 
     void Fill(Color c);
+    // Makes an owned bitmap of the size, every pixel fill (a view becomes an owned bitmap).
     void Resize(int width, int height, Color fill = clBlack);
 
     // Writes a 24-bit BMP (tests and screenshots).
@@ -46,12 +48,14 @@ public:
 private:
     std::size_t Index(int x, int y) const
     {
-        return static_cast<std::size_t>(y) * width_ + static_cast<std::size_t>(x);
+        return static_cast<std::size_t>(y) * stride_ + static_cast<std::size_t>(x);
     }
 
     int width_ = 0;
     int height_ = 0;
+    int stride_ = 0;
     std::vector<std::uint32_t> pixels_; // 0x00RRGGBB
+    std::uint32_t* external_ = nullptr;
 };
 
 } // namespace ui

@@ -9,6 +9,19 @@
 namespace ui
 {
 
+int PhysicalFromLogical(int logical, double scale)
+{
+    // Scales are multiples of a quarter, so logical * scale is exact and halves round alike
+    // everywhere.
+    return static_cast<int>(std::floor(logical * scale + 0.5));
+}
+
+int LogicalFromPhysical(int physical, double scale)
+{
+    // The largest x with round(x * scale) <= physical.
+    return static_cast<int>(std::ceil((physical + 0.5) / scale)) - 1;
+}
+
 Canvas::Canvas(Bitmap& target) : target_(&target), origin_{0, 0}, clip_(target.BoundsRect()) {}
 
 Canvas::Canvas(Bitmap& target, Point origin, Rect clip)
@@ -16,21 +29,64 @@ Canvas::Canvas(Bitmap& target, Point origin, Rect clip)
 {
 }
 
+Canvas::Canvas(Bitmap& target, double scale, Point origin, Point offset, Rect clip)
+    : target_(&target), scale_(scale), origin_(origin), offset_(offset),
+      clip_(clip.Intersect(target.BoundsRect()))
+{
+}
+
+int Canvas::PhysX(int x) const
+{
+    return PhysicalFromLogical(origin_.x + x, scale_) - offset_.x;
+}
+
+int Canvas::PhysY(int y) const
+{
+    return PhysicalFromLogical(origin_.y + y, scale_) - offset_.y;
+}
+
+double Canvas::CentreX(int x) const
+{
+    return (origin_.x + x + 0.5) * scale_ - 0.5 - offset_.x;
+}
+
+double Canvas::CentreY(int y) const
+{
+    return (origin_.y + y + 0.5) * scale_ - 0.5 - offset_.y;
+}
+
+Rect Canvas::ToPhysical(Rect local) const
+{
+    return {PhysX(local.left), PhysY(local.top), PhysX(local.right), PhysY(local.bottom)};
+}
+
 Canvas Canvas::Child(int left, int top, int width, int height) const
 {
-    Point o{origin_.x + left, origin_.y + top};
-    return Canvas(*target_, o, clip_.Intersect(Bounds(o.x, o.y, width, height)));
+    Canvas child(*this);
+    child.origin_ = {origin_.x + left, origin_.y + top};
+    child.clip_ = clip_.Intersect(child.ToPhysical({0, 0, width, height}));
+    return child;
 }
 
 Rect Canvas::LocalClip() const
 {
-    return clip_.Offset(-origin_.x, -origin_.y);
+    if (clip_.Empty())
+        return {};
+    const auto lx = [&](int px)
+    {
+        return LogicalFromPhysical(px + offset_.x, scale_) - origin_.x;
+    };
+    const auto ly = [&](int py)
+    {
+        return LogicalFromPhysical(py + offset_.y, scale_) - origin_.y;
+    };
+    return {lx(clip_.left), ly(clip_.top), lx(clip_.right - 1) + 1, ly(clip_.bottom - 1) + 1};
 }
 
 Color Canvas::Pixel(int x, int y) const
 {
-    const int tx = x + origin_.x;
-    const int ty = y + origin_.y;
+    const int tx = PhysX(x);
+    const int ty = PhysY(y);
     if (!clip_.Contains({tx, ty}))
         return clBlack;
     return target_->Pixel(tx, ty);
@@ -38,28 +94,54 @@ Color Canvas::Pixel(int x, int y) const
 
 void Canvas::SetPixel(int x, int y, Color c)
 {
-    const int tx = x + origin_.x;
-    const int ty = y + origin_.y;
-    if (clip_.Contains({tx, ty}))
-        target_->SetPixel(tx, ty, c);
+    FillRect({x, y, x + 1, y + 1}, c);
+}
+
+void Canvas::Put(int x, int y, Color c)
+{
+    if (clip_.Contains({x, y}))
+        target_->SetPixel(x, y, c);
+}
+
+void Canvas::Square(int x, int y, int w, Color c)
+{
+    const Rect t = Bounds(x - w / 2, y - w / 2, w, w).Intersect(clip_);
+    for (int ty = t.top; ty < t.bottom; ++ty)
+        std::fill(target_->Row(ty) + t.left, target_->Row(ty) + t.right, c.Pixel());
+}
+
+void Canvas::Blend(int x, int y, Color c, unsigned alpha)
+{
+    if (!clip_.Contains({x, y}) || alpha == 0)
+        return;
+    if (alpha >= 255)
+    {
+        target_->SetPixel(x, y, c);
+        return;
+    }
+    const Color d = target_->Pixel(x, y);
+    const auto mix = [alpha](unsigned s, unsigned t)
+    {
+        return static_cast<std::uint8_t>((s * alpha + t * (255 - alpha) + 127) / 255);
+    };
+    target_->SetPixel(x, y, {mix(c.r, d.r), mix(c.g, d.g), mix(c.b, d.b)});
 }
 
 void Canvas::Span(int y, int x0, int x1, Color c)
 {
-    const int ty = y + origin_.y;
-    if (ty < clip_.top || ty >= clip_.bottom)
+    if (y < clip_.top || y >= clip_.bottom)
         return;
-    const int a = std::max(x0 + origin_.x, clip_.left);
-    const int b = std::min(x1 + origin_.x, clip_.right - 1);
+    const int a = std::max(x0, clip_.left);
+    const int b = std::min(x1, clip_.right - 1);
     if (a > b)
         return;
-    std::uint32_t* row = target_->Row(ty);
+    std::uint32_t* row = target_->Row(y);
     std::fill(row + a, row + b + 1, c.Pixel());
 }
 
 void Canvas::FillRect(Rect r, Color c)
 {
-    const Rect t = r.Offset(origin_.x, origin_.y).Intersect(clip_);
+    const Rect t = ToPhysical(r).Intersect(clip_);
     if (t.Empty())
         return;
     const std::uint32_t p = c.Pixel();
@@ -120,32 +202,37 @@ void Canvas::Polygon(std::span<const Point> points, const Pen& pen, const Brush&
 {
     if (points.size() < 2)
         return;
+    // Vertices are the centres of their logical pixels on the bitmap; at scale 1 they are the
+    // pixels themselves.
+    std::vector<std::pair<double, double>> v;
+    v.reserve(points.size());
+    for (const Point& p : points)
+        v.emplace_back(CentreX(p.x), CentreY(p.y));
     if (brush.visible && points.size() >= 3)
     {
-        int minY = points[0].y;
-        int maxY = points[0].y;
-        for (const Point& p : points)
+        double minY = v[0].second;
+        double maxY = v[0].second;
+        for (const auto& p : v)
         {
-            minY = std::min(minY, p.y);
-            maxY = std::max(maxY, p.y);
+            minY = std::min(minY, p.second);
+            maxY = std::max(maxY, p.second);
         }
         std::vector<double> xs;
-        for (int y = minY; y <= maxY; ++y)
+        for (int y = static_cast<int>(std::ceil(minY - 1e-9));
+             y <= static_cast<int>(std::floor(maxY + 1e-9)); ++y)
         {
             xs.clear();
-            for (std::size_t i = 0; i < points.size(); ++i)
+            for (std::size_t i = 0; i < v.size(); ++i)
             {
-                const Point a = points[i];
-                const Point b = points[(i + 1) % points.size()];
-                if (a.y == b.y)
+                const auto [ax, ay] = v[i];
+                const auto [bx, by] = v[(i + 1) % v.size()];
+                if (ay == by)
                     continue;
-                const int lo = std::min(a.y, b.y);
-                const int hi = std::max(a.y, b.y);
                 // Half-open in y so that a shared vertex is counted once; the outline below
                 // covers the rows the rule leaves out.
-                if (y < lo || y >= hi)
+                if (y < std::min(ay, by) || y >= std::max(ay, by))
                     continue;
-                xs.push_back(a.x + static_cast<double>(y - a.y) * (b.x - a.x) / (b.y - a.y));
+                xs.push_back(ax + (y - ay) * (bx - ax) / (by - ay));
             }
             std::sort(xs.begin(), xs.end());
             for (std::size_t i = 0; i + 1 < xs.size(); i += 2)
@@ -157,53 +244,61 @@ void Canvas::Polygon(std::span<const Point> points, const Pen& pen, const Brush&
     const Color edge = pen.visible ? pen.color : brush.color;
     if (!pen.visible && !brush.visible)
         return;
-    const int w = pen.visible ? std::max(1, pen.width) : 1;
-    for (std::size_t i = 0; i < points.size(); ++i)
-        WalkLine(points[i], points[(i + 1) % points.size()],
-                 [&](Point p)
-                 {
-                     if (w == 1)
-                         SetPixel(p.x, p.y, edge);
-                     else
-                         FillRect(Bounds(p.x - w / 2, p.y - w / 2, w, w), edge);
-                 });
+    const int w = PenWidth(pen.visible ? std::max(1, pen.width) : 1);
+    const auto snap = [](const std::pair<double, double>& p)
+    {
+        return Point{static_cast<int>(std::floor(p.first + 0.5)),
+                     static_cast<int>(std::floor(p.second + 0.5))};
+    };
+    for (std::size_t i = 0; i < v.size(); ++i)
+        WalkLine(snap(v[i]), snap(v[(i + 1) % v.size()]),
+                 [&](Point p) { Square(p.x, p.y, w, edge); });
 }
 
 void Canvas::Line(Point a, Point b, const Pen& pen)
 {
     if (!pen.visible || a == b)
         return;
-    const int w = std::max(1, pen.width);
-    WalkLine(a, b,
+    const int w = PenWidth(std::max(1, pen.width));
+    const Point pa{static_cast<int>(std::floor(CentreX(a.x) + 0.5)),
+                   static_cast<int>(std::floor(CentreY(a.y) + 0.5))};
+    const Point pb{static_cast<int>(std::floor(CentreX(b.x) + 0.5)),
+                   static_cast<int>(std::floor(CentreY(b.y) + 0.5))};
+    WalkLine(pa, pb,
              [&](Point p)
              {
-                 if (p == b)
+                 if (p == pb)
                      return;
-                 if (w == 1)
-                     SetPixel(p.x, p.y, pen.color);
-                 else
-                     FillRect(Bounds(p.x - w / 2, p.y - w / 2, w, w), pen.color);
+                 Square(p.x, p.y, w, pen.color);
              });
+}
+
+int Canvas::PenWidth(int logical) const
+{
+    return std::max(1, static_cast<int>(std::floor(logical * scale_ + 0.5)));
 }
 
 namespace
 {
 
-// Fills the pixels of r for which inside(x, y) holds, and outlines those that touch the outside.
-template <typename Inside>
-void FillShape(Canvas& c, Rect r, const Pen& pen, const Brush& brush, Inside&& inside)
+// Fills the pixels of r (bitmap coordinates) for which inside(x, y) holds, and outlines with
+// the pen those that lie within pen pixels of the outside.
+template <typename Inside, typename Put>
+void FillShape(Rect r, int pen, const Pen& p, const Brush& brush, Inside&& inside, Put&& put)
 {
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x)
         {
             if (!inside(x, y))
                 continue;
-            const bool edge =
-                !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
-            if (edge && pen.visible)
-                c.SetPixel(x, y, pen.color);
+            bool edge = false;
+            for (int k = 1; k <= pen && !edge; ++k)
+                edge = !inside(x - k, y) || !inside(x + k, y) || !inside(x, y - k) ||
+                       !inside(x, y + k);
+            if (edge && p.visible)
+                put(x, y, p.color);
             else if (brush.visible)
-                c.SetPixel(x, y, brush.color);
+                put(x, y, brush.color);
         }
 }
 
@@ -213,19 +308,22 @@ void Canvas::Ellipse(Rect r, const Pen& pen, const Brush& brush)
 {
     if (r.Empty())
         return;
-    const double cx = (r.left + r.right - 1) / 2.0;
-    const double cy = (r.top + r.bottom - 1) / 2.0;
-    const double rx = std::max(0.5, (r.Width() - 1) / 2.0 + 0.5);
-    const double ry = std::max(0.5, (r.Height() - 1) / 2.0 + 0.5);
-    FillShape(*this, r, pen, brush,
-              [&](int x, int y)
-              {
-                  if (!r.Contains({x, y}))
-                      return false;
-                  const double nx = (x - cx) / rx;
-                  const double ny = (y - cy) / ry;
-                  return nx * nx + ny * ny <= 1.0;
-              });
+    const Rect t = ToPhysical(r);
+    const double cx = (t.left + t.right - 1) / 2.0;
+    const double cy = (t.top + t.bottom - 1) / 2.0;
+    const double rx = std::max(0.5, (t.Width() - 1) / 2.0 + 0.5);
+    const double ry = std::max(0.5, (t.Height() - 1) / 2.0 + 0.5);
+    FillShape(
+        t.Intersect(clip_), PenWidth(1), pen, brush,
+        [&](int x, int y)
+        {
+            if (!t.Contains({x, y}))
+                return false;
+            const double nx = (x - cx) / rx;
+            const double ny = (y - cy) / ry;
+            return nx * nx + ny * ny <= 1.0;
+        },
+        [this](int x, int y, Color c) { Put(x, y, c); });
 }
 
 void Canvas::RoundRect(Rect r, int cornerWidth, int cornerHeight, const Pen& pen,
@@ -233,21 +331,24 @@ void Canvas::RoundRect(Rect r, int cornerWidth, int cornerHeight, const Pen& pen
 {
     if (r.Empty())
         return;
-    const double rx = std::max(0.5, cornerWidth / 2.0);
-    const double ry = std::max(0.5, cornerHeight / 2.0);
-    FillShape(*this, r, pen, brush,
-              [&](int x, int y)
-              {
-                  if (!r.Contains({x, y}))
-                      return false;
-                  const double px = x + 0.5;
-                  const double py = y + 0.5;
-                  const double ccx = std::clamp(px, r.left + rx, r.right - rx);
-                  const double ccy = std::clamp(py, r.top + ry, r.bottom - ry);
-                  const double nx = (px - ccx) / rx;
-                  const double ny = (py - ccy) / ry;
-                  return nx * nx + ny * ny <= 1.0;
-              });
+    const Rect t = ToPhysical(r);
+    const double rx = std::max(0.5, cornerWidth * scale_ / 2.0);
+    const double ry = std::max(0.5, cornerHeight * scale_ / 2.0);
+    FillShape(
+        t.Intersect(clip_), PenWidth(1), pen, brush,
+        [&](int x, int y)
+        {
+            if (!t.Contains({x, y}))
+                return false;
+            const double px = x + 0.5;
+            const double py = y + 0.5;
+            const double ccx = std::clamp(px, t.left + rx, t.right - rx);
+            const double ccy = std::clamp(py, t.top + ry, t.bottom - ry);
+            const double nx = (px - ccx) / rx;
+            const double ny = (py - ccy) / ry;
+            return nx * nx + ny * ny <= 1.0;
+        },
+        [this](int x, int y, Color c) { Put(x, y, c); });
 }
 
 void Canvas::Draw(int x, int y, const Bitmap& src)
@@ -255,27 +356,33 @@ void Canvas::Draw(int x, int y, const Bitmap& src)
     DrawPart(Bounds(x, y, src.Width(), src.Height()), src, src.BoundsRect());
 }
 
-void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<Color> transparent)
+void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<Color> transparent,
+                      Resample resample)
 {
     srcRect = srcRect.Intersect(src.BoundsRect());
     if (dst.Empty() || srcRect.Empty())
         return;
-    const Rect t = dst.Offset(origin_.x, origin_.y).Intersect(clip_);
-    if (t.Empty())
+    const Rect d = ToPhysical(dst);
+    const Rect t = d.Intersect(clip_);
+    if (t.Empty() || d.Empty())
         return;
-    const int dx0 = dst.left + origin_.x;
-    const int dy0 = dst.top + origin_.y;
     const bool keyed = transparent.has_value();
     const std::uint32_t key = keyed ? transparent->Pixel() : 0;
-    if (srcRect.Width() == dst.Width() && srcRect.Height() == dst.Height())
+    const bool scaled = d.Width() != dst.Width() || d.Height() != dst.Height();
+    if (scaled && resample == Resample::Smooth)
     {
-        // Drawn at its own size, as every picture of the game is each frame: row by row,
+        DrawResampled(dst, src, srcRect, transparent);
+        return;
+    }
+    if (!scaled && srcRect.Width() == dst.Width() && srcRect.Height() == dst.Height())
+    {
+        // Drawn at its own size, as most pictures are at scale 1 each frame: row by row,
         // without the scaling's two divisions a pixel.
         const int width = t.Width();
         for (int ty = t.top; ty < t.bottom; ++ty)
         {
             const std::uint32_t* srow =
-                src.Row(srcRect.top + ty - dy0) + (srcRect.left + t.left - dx0);
+                src.Row(srcRect.top + ty - d.top) + (srcRect.left + t.left - d.left);
             std::uint32_t* drow = target_->Row(ty) + t.left;
             if (!keyed)
             {
@@ -290,17 +397,104 @@ void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<C
         }
         return;
     }
+    // Unscaled, or exact: each physical pixel takes the picture pixel of the logical pixel it
+    // belongs to, so the picture's lines land where rectangles of the same place land.
+    std::vector<int> columns(static_cast<std::size_t>(t.Width()));
+    for (int tx = t.left; tx < t.right; ++tx)
+    {
+        const int lx = scaled ? LogicalFromPhysical(tx + offset_.x, scale_) - origin_.x - dst.left
+                              : tx - d.left;
+        columns[static_cast<std::size_t>(tx - t.left)] =
+            srcRect.left + std::clamp(lx, 0, dst.Width() - 1) * srcRect.Width() / dst.Width();
+    }
     for (int ty = t.top; ty < t.bottom; ++ty)
     {
-        const int sy = srcRect.top + (ty - dy0) * srcRect.Height() / dst.Height();
+        const int ly =
+            scaled ? LogicalFromPhysical(ty + offset_.y, scale_) - origin_.y - dst.top : ty - d.top;
+        const int sy =
+            srcRect.top + std::clamp(ly, 0, dst.Height() - 1) * srcRect.Height() / dst.Height();
         const std::uint32_t* srow = src.Row(sy);
         std::uint32_t* drow = target_->Row(ty);
         for (int tx = t.left; tx < t.right; ++tx)
         {
-            const int sx = srcRect.left + (tx - dx0) * srcRect.Width() / dst.Width();
-            const std::uint32_t p = srow[sx];
+            const std::uint32_t p = srow[columns[static_cast<std::size_t>(tx - t.left)]];
             if (!keyed || p != key)
                 drow[tx] = p;
+        }
+    }
+}
+
+void Canvas::DrawResampled(Rect dst, const Bitmap& src, Rect srcRect,
+                           std::optional<Color> transparent)
+{
+    srcRect = srcRect.Intersect(src.BoundsRect());
+    const Rect d = ToPhysical(dst);
+    const Rect t = d.Intersect(clip_);
+    if (srcRect.Empty() || t.Empty())
+        return;
+    // Bilinear: each physical pixel's centre is sampled between the four nearest picture
+    // pixels. Key-coloured pixels carry no colour, only transparency, so an outline keeps its
+    // own colour and fades into whatever lies beneath instead of into the key.
+    const double fx = static_cast<double>(srcRect.Width()) / d.Width();
+    const double fy = static_cast<double>(srcRect.Height()) / d.Height();
+    const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;
+    // The columns' sample positions are the same on every row.
+    struct Column
+    {
+        int x0;
+        int x1;
+        int w1; // weight of x1 in 1/256
+    };
+    std::vector<Column> columns(static_cast<std::size_t>(t.Width()));
+    for (int tx = t.left; tx < t.right; ++tx)
+    {
+        const double u = std::clamp((tx - d.left + 0.5) * fx - 0.5, 0.0, srcRect.Width() - 1.0);
+        const int x0 = static_cast<int>(u);
+        columns[static_cast<std::size_t>(tx - t.left)] = {
+            srcRect.left + x0, srcRect.left + std::min(x0 + 1, srcRect.Width() - 1),
+            static_cast<int>((u - x0) * 256 + 0.5)};
+    }
+    for (int ty = t.top; ty < t.bottom; ++ty)
+    {
+        const double v = std::clamp((ty - d.top + 0.5) * fy - 0.5, 0.0, srcRect.Height() - 1.0);
+        const int y0 = static_cast<int>(v);
+        const int y1 = std::min(y0 + 1, srcRect.Height() - 1);
+        const int wy = static_cast<int>((v - y0) * 256 + 0.5);
+        const std::uint32_t* top = src.Row(srcRect.top + y0);
+        const std::uint32_t* bottom = src.Row(srcRect.top + y1);
+        std::uint32_t* drow = target_->Row(ty);
+        for (int tx = t.left; tx < t.right; ++tx)
+        {
+            const Column& c = columns[static_cast<std::size_t>(tx - t.left)];
+            const std::uint32_t px[4] = {top[c.x0], top[c.x1], bottom[c.x0], bottom[c.x1]};
+            // Inside a picture's plain areas all four agree: nothing to mix.
+            if (px[0] == px[1] && px[0] == px[2] && px[0] == px[3])
+            {
+                if (px[0] != key)
+                    drow[tx] = px[0];
+                continue;
+            }
+            const int w[4] = {(256 - c.w1) * (256 - wy), c.w1 * (256 - wy), (256 - c.w1) * wy,
+                              c.w1 * wy};
+            int a = 0;
+            int r = 0;
+            int g = 0;
+            int b = 0;
+            for (int k = 0; k < 4; ++k)
+            {
+                if (px[k] == key || w[k] == 0)
+                    continue;
+                a += w[k];
+                r += w[k] * static_cast<int>((px[k] >> 16) & 0xFF);
+                g += w[k] * static_cast<int>((px[k] >> 8) & 0xFF);
+                b += w[k] * static_cast<int>(px[k] & 0xFF);
+            }
+            if (a == 0)
+                continue;
+            const Color mixed{static_cast<std::uint8_t>((r + a / 2) / a),
+                              static_cast<std::uint8_t>((g + a / 2) / a),
+                              static_cast<std::uint8_t>((b + a / 2) / a)};
+            Blend(tx, ty, mixed, static_cast<unsigned>((a * 255 + 32768) >> 16));
         }
     }
 }
@@ -309,17 +503,20 @@ void Canvas::FillPattern(Rect r, const Bitmap& tile)
 {
     if (tile.Empty())
         return;
-    const Rect t = r.Offset(origin_.x, origin_.y).Intersect(clip_);
+    const Rect t = ToPhysical(r).Intersect(clip_);
+    const auto wrap = [](int v, int n)
+    {
+        return ((v % n) + n) % n;
+    };
     for (int ty = t.top; ty < t.bottom; ++ty)
     {
-        const int ly = ty - origin_.y;
-        const std::uint32_t* srow =
-            tile.Row(((ly % tile.Height()) + tile.Height()) % tile.Height());
+        const int ly = LogicalFromPhysical(ty + offset_.y, scale_) - origin_.y;
+        const std::uint32_t* srow = tile.Row(wrap(ly, tile.Height()));
         std::uint32_t* drow = target_->Row(ty);
         for (int tx = t.left; tx < t.right; ++tx)
         {
-            const int lx = tx - origin_.x;
-            drow[tx] = srow[((lx % tile.Width()) + tile.Width()) % tile.Width()];
+            const int lx = LogicalFromPhysical(tx + offset_.x, scale_) - origin_.x;
+            drow[tx] = srow[wrap(lx, tile.Width())];
         }
     }
 }

@@ -1,5 +1,5 @@
 // Software drawing onto a Bitmap, clipped and offset so that a control paints in its own
-// coordinates.
+// coordinates, and scaled so that it paints in logical pixels onto a physical image.
 #pragma once
 
 #include "ui/Bitmap.h"
@@ -26,6 +26,15 @@ struct Brush
     bool visible = true; // bsClear when false
 };
 
+// How a picture is brought to a scaled size: Smooth resamples it (photographs, balls, worm
+// heads); Exact repeats each picture pixel over its scaled square, for line art such as the grid,
+// whose lines must land where filled rectangles of the same logical place land.
+enum class Resample
+{
+    Smooth,
+    Exact
+};
+
 class Canvas
 {
 public:
@@ -34,14 +43,21 @@ public:
     // A window into the bitmap: local (0, 0) lies at origin; drawing stays inside clip (local
     // coordinates are translated; clip is in bitmap coordinates).
     Canvas(Bitmap& target, Point origin, Rect clip);
+    // A scaled window: local (x, y) is the logical point origin + (x, y), which lands on the
+    // physical pixel round((origin + (x, y)) * scale) - offset of the bitmap. Rounding the
+    // absolute position, never a size, makes neighbouring rectangles tile without gaps.
+    Canvas(Bitmap& target, double scale, Point origin, Point offset, Rect clip);
 
     // A canvas for a child area at (left, top) of this one, clipped to its size and to this clip.
     Canvas Child(int left, int top, int width, int height) const;
 
     Bitmap& Target() const { return *target_; }
     Point Origin() const { return origin_; }
-    // The clip rectangle in local coordinates.
+    double Scale() const { return scale_; }
+    // The clip rectangle in local coordinates (every logical pixel it touches).
     Rect LocalClip() const;
+    // Where a local rectangle lands on the bitmap.
+    Rect ToPhysical(Rect local) const;
 
     Color Pixel(int x, int y) const;
     void SetPixel(int x, int y, Color c);
@@ -60,7 +76,11 @@ public:
     // transparent are left out.
     void Draw(int x, int y, const Bitmap& src);
     void DrawPart(Rect dst, const Bitmap& src, Rect srcRect,
-                  std::optional<Color> transparent = std::nullopt);
+                  std::optional<Color> transparent = std::nullopt,
+                  Resample resample = Resample::Smooth);
+    // Bilinear resampling of srcRect onto dst at any size, keyed pixels left out.
+    void DrawResampled(Rect dst, const Bitmap& src, Rect srcRect,
+                       std::optional<Color> transparent = std::nullopt);
     // Repeats an 8 x 8 (or any) tile over r, aligned to the local origin.
     void FillPattern(Rect r, const Bitmap& tile);
 
@@ -68,11 +88,28 @@ public:
     void TextOut(int x, int y, std::string_view text, const Font& font);
 
 private:
-    void Span(int y, int x0, int x1, Color c); // local coordinates, inclusive x range
+    int PhysX(int x) const;
+    int PhysY(int y) const;
+    // Physical x of the centre of local pixel column x (vertices of polygons and lines).
+    double CentreX(int x) const;
+    double CentreY(int y) const;
+    int PenWidth(int logical) const;
+    void Span(int y, int x0, int x1, Color c);         // physical coordinates, inclusive x range
+    void Put(int x, int y, Color c);                   // one physical pixel, clipped
+    void Square(int x, int y, int w, Color c);         // a w x w pen dot around a physical point
+    void Blend(int x, int y, Color c, unsigned alpha); // alpha 0..255
 
     Bitmap* target_;
+    double scale_ = 1.0;
     Point origin_;
+    Point offset_;
     Rect clip_; // in target coordinates
 };
+
+// A physical pixel's logical coordinate under the canvas's rounding (the inverse of
+// round(x * scale)): the logical pixel whose scaled square contains it.
+int LogicalFromPhysical(int physical, double scale);
+// round(logical * scale), halves up.
+int PhysicalFromLogical(int logical, double scale);
 
 } // namespace ui

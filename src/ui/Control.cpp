@@ -140,6 +140,22 @@ Point Control::ToForm(Point local) const
     return p;
 }
 
+double Control::Scale() const
+{
+    const Control* c = this;
+    while (c->parent_ != nullptr)
+        c = c->parent_;
+    const auto* form = dynamic_cast<const Form*>(c);
+    return form != nullptr ? form->App().Scale() : 1.0;
+}
+
+void Control::ScaleChanged()
+{
+    AdjustToScale();
+    for (Control* child : children_)
+        child->ScaleChanged();
+}
+
 void Control::Invalidate()
 {
     InvalidateRect(ClientRect());
@@ -266,7 +282,7 @@ std::vector<std::string> Label::Lines() const
             j = caption_.size();
         const std::string word = caption_.substr(i, j - i);
         const std::string candidate = line.empty() ? word : line + " " + word;
-        if (!line.empty() && TextExtent(font_, candidate).width > Width())
+        if (!line.empty() && Extent(candidate).width > Width())
         {
             lines.push_back(line);
             line = word;
@@ -290,7 +306,21 @@ void Label::AdjustBounds()
     if (wordWrap_)
         SetHeight(lineHeight * static_cast<int>(Lines().size()));
     else
-        SetBounds(Left(), Top(), TextExtent(font_, caption_).width, lineHeight);
+    {
+        const TextSize size = Extent(caption_);
+        SetBounds(Left(), Top(), size.width, size.height);
+    }
+}
+
+TextSize Label::Extent(std::string_view text) const
+{
+    return TextExtent(font_, text, Scale());
+}
+
+void Label::AdjustToScale()
+{
+    AdjustBounds();
+    Invalidate();
 }
 
 void Label::Paint(Canvas& canvas)
@@ -304,7 +334,7 @@ void Label::Paint(Canvas& canvas)
         int x = 0;
         if (alignment_ != ui::Alignment::Left)
         {
-            const int w = TextExtent(font_, line).width;
+            const int w = Extent(line).width;
             x = alignment_ == ui::Alignment::Right ? Width() - w : (Width() - w) / 2;
         }
         canvas.TextOut(x, y, line, font_);
@@ -351,6 +381,14 @@ void Image::SetStretch(bool stretch)
     Invalidate();
 }
 
+void Image::SetResample(ui::Resample resample)
+{
+    if (resample == resample_)
+        return;
+    resample_ = resample;
+    Invalidate();
+}
+
 void Image::Paint(Canvas& canvas)
 {
     if (picture_.Empty())
@@ -358,7 +396,7 @@ void Image::Paint(Canvas& canvas)
     const Rect dst = stretch_ ? ClientRect() : Rect{0, 0, picture_.Width(), picture_.Height()};
     const std::optional<Color> key =
         transparent_ ? std::optional<Color>(TransparentColor()) : std::nullopt;
-    canvas.DrawPart(dst, picture_, picture_.BoundsRect(), key);
+    canvas.DrawPart(dst, picture_, picture_.BoundsRect(), key, resample_);
 }
 
 Shape::Shape(Control* parent) : Control(parent)

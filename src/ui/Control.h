@@ -66,6 +66,10 @@ public:
 
     // Position of a local point in the coordinates of the form.
     Point ToForm(Point local) const;
+    // Physical pixels per logical pixel where the control is shown (1 off any application).
+    double Scale() const;
+    // The scale changed: the control and its children adjust what depends on it.
+    void ScaleChanged();
 
     // Asks for this control's area to be painted again at the next turn of the message loop.
     void Invalidate();
@@ -87,6 +91,7 @@ protected:
     virtual void BoundsChanged() {}
     // Called whenever OnScreen may have changed (it may also be unchanged).
     virtual void OnScreenChanged() {}
+    virtual void AdjustToScale() {}
 
 private:
     Control& Root();
@@ -137,8 +142,12 @@ public:
     std::vector<std::string> Lines() const;
     void Paint(Canvas& canvas) override;
 
+protected:
+    void AdjustToScale() override;
+
 private:
     void AdjustBounds();
+    TextSize Extent(std::string_view text) const;
 
     std::string caption_;
     ui::Font font_;
@@ -161,6 +170,8 @@ public:
     Color TransparentColor() const;
     void SetTransparentColor(std::optional<Color> color);
     void SetStretch(bool stretch);
+    // How the picture meets a scale; smooth unless it is line art.
+    void SetResample(ui::Resample resample);
 
     void Paint(Canvas& canvas) override;
 
@@ -168,6 +179,7 @@ private:
     Bitmap picture_;
     bool transparent_ = false;
     bool stretch_ = false;
+    ui::Resample resample_ = ui::Resample::Smooth;
     std::optional<Color> transparentColor_;
 };
 
@@ -198,7 +210,10 @@ private:
     ShapeType shape_ = ShapeType::Rectangle;
 };
 
-// A drawing surface that keeps what is drawn on it: repaints show its own bitmap.
+// A drawing surface that keeps what is drawn on it: repaints show its own bitmap. The bitmap
+// stays at the logical size, whatever the screen (a few hundred kilobytes for the board rather
+// than a second copy of a large part of the screen), and is resampled smoothly onto the screen
+// when painted; the pictures drawn on it are resampled just so when drawn on their own.
 class PaintBox : public Control
 {
 public:

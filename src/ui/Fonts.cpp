@@ -10,6 +10,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -219,11 +220,28 @@ TextSize TextExtent(const Font& font, std::string_view text)
     return size;
 }
 
+TextSize TextExtent(const Font& font, std::string_view text, double scale)
+{
+    TextSize size = TextExtent(font, text);
+    if (scale == 1.0)
+        return size;
+    Font physical = font;
+    physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale + 0.5)));
+    const TextSize big = TextExtent(physical, text);
+    size.width = std::max(size.width, static_cast<int>(std::ceil(big.width / scale)));
+    size.height = std::max(size.height, static_cast<int>(std::ceil(big.height / scale)));
+    return size;
+}
+
 void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
 {
     if (text.empty())
         return;
-    TTF_Font* f = FontCache::Instance().Get(font).first;
+    // At a scale the face is opened at the physical pixel size, so the glyphs are rasterised
+    // for the screen they land on rather than magnified from the logical size.
+    Font physical = font;
+    physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale_ + 0.5)));
+    TTF_Font* f = FontCache::Instance().Get(physical).first;
     if (f == nullptr)
         return;
     const std::string s(text);
@@ -235,6 +253,8 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
         SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb)
         return;
+    const int px = PhysX(x);
+    const int py = PhysY(y);
     SDL_LockSurface(argb.get());
     for (int sy = 0; sy < argb->h; ++sy)
     {
@@ -243,21 +263,7 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
         for (int sx = 0; sx < argb->w; ++sx)
         {
             const std::uint32_t p = row[sx];
-            const unsigned a = p >> 24;
-            if (a == 0)
-                continue;
-            const Color src = Color::FromPixel(p);
-            if (a == 255)
-            {
-                SetPixel(x + sx, y + sy, src);
-                continue;
-            }
-            const Color dst = Pixel(x + sx, y + sy);
-            auto mix = [a](unsigned s, unsigned d)
-            {
-                return static_cast<std::uint8_t>((s * a + d * (255 - a) + 127) / 255);
-            };
-            SetPixel(x + sx, y + sy, {mix(src.r, dst.r), mix(src.g, dst.g), mix(src.b, dst.b)});
+            Blend(px + sx, py + sy, Color::FromPixel(p), p >> 24);
         }
     }
     SDL_UnlockSurface(argb.get());

@@ -26,6 +26,10 @@ struct TextSize
 // Width of the text and the line height of the font; (0, line height) for empty text. With no
 // font file on the system at all, texts are not drawn and these give an estimate of their size.
 TextSize TextExtent(const Font& font, std::string_view text);
+// The logical room a text needs when drawn at a scale: never less than at scale 1, so layouts
+// keep their shape, and enough for the face rasterised at the physical size, whose hinting can
+// make it wider than the scaled logical text.
+TextSize TextExtent(const Font& font, std::string_view text, double scale);
 int LineHeight(const Font& font);
 
 // The file that serves a typeface: the program directory's comic.ttf/comicbd.ttf when present,

@@ -3,6 +3,8 @@
 
 #include "ui/Application.h"
 
+#include <algorithm>
+
 namespace ui
 {
 
@@ -11,11 +13,13 @@ Form::Form(Application& app) : Control(nullptr), app_(app)
     SetParentColor(false);
     SetColor(clBlack);
     SetBounds(0, 0, app.ScreenWidth(), app.ScreenHeight());
+    app_.AddForm(*this);
 }
 
 Form::~Form()
 {
     app_.RemoveForm(*this);
+    app_.ForgetForm(*this);
 }
 
 void Form::Show()
@@ -55,10 +59,20 @@ bool Form::IsShown() const
     return app_.IsShown(*this);
 }
 
-void Form::CenterPanel(Control& panel) const
+void Form::CenterPanel(Control& panel)
 {
+    if (std::find(centred_.begin(), centred_.end(), &panel) == centred_.end())
+        centred_.push_back(&panel);
     panel.SetBounds((app_.ScreenWidth() - panel.Width()) / 2,
                     (app_.ScreenHeight() - panel.Height()) / 2, panel.Width(), panel.Height());
+}
+
+void Form::LayOut()
+{
+    ScaleChanged();
+    SetBounds(0, 0, app_.ScreenWidth(), app_.ScreenHeight());
+    for (Control* panel : centred_)
+        CenterPanel(*panel);
 }
 
 void Form::Paint(Canvas& canvas)

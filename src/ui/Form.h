@@ -5,6 +5,7 @@
 #include "ui/Controllers.h"
 
 #include <functional>
+#include <vector>
 
 namespace ui
 {
@@ -34,8 +35,11 @@ public:
     void Close();
     bool IsShown() const;
 
-    // Places a child panel in the middle of the screen, dividing with truncation.
-    void CenterPanel(Control& panel) const;
+    // Places a child panel in the middle of the screen, dividing with truncation; it is placed
+    // again whenever the screen's logical size changes.
+    void CenterPanel(Control& panel);
+    // Fills the logical screen again and re-centres the centred panels.
+    void LayOut();
 
     void Paint(Canvas& canvas) override;
 
@@ -50,6 +54,7 @@ public:
 
 private:
     Application& app_;
+    std::vector<Control*> centred_;
 };
 
 } // namespace ui

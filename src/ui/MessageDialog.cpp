@@ -20,13 +20,13 @@ constexpr int kPressShift = 3;
 const Font kTextFont{"Comic Sans MS", 16, false, clWhite};
 const Font kButtonFont{"Comic Sans MS", 16, true, clYellow};
 
-void BreakLongWord(const Font& font, std::string_view word, int width,
+void BreakLongWord(const Font& font, std::string_view word, int width, double scale,
                    std::vector<std::string>& lines, std::string& line)
 {
     for (const char c : word)
     {
         std::string next = line + c;
-        if (!line.empty() && TextExtent(font, next).width > width)
+        if (!line.empty() && TextExtent(font, next, scale).width > width)
         {
             lines.push_back(line);
             next = std::string(1, c);
@@ -36,7 +36,7 @@ void BreakLongWord(const Font& font, std::string_view word, int width,
 }
 } // namespace
 
-std::vector<std::string> WrapText(const Font& font, std::string_view text, int width)
+std::vector<std::string> WrapText(const Font& font, std::string_view text, int width, double scale)
 {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -52,13 +52,13 @@ std::vector<std::string> WrapText(const Font& font, std::string_view text, int w
             const std::string_view word = paragraph.substr(i, j - i);
             std::string candidate =
                 line.empty() ? std::string(word) : line + " " + std::string(word);
-            if (TextExtent(font, candidate).width <= width)
+            if (TextExtent(font, candidate, scale).width <= width)
                 line = std::move(candidate);
             else
             {
                 if (!line.empty())
                     lines.push_back(std::exchange(line, {}));
-                BreakLongWord(font, word, width, lines, line);
+                BreakLongWord(font, word, width, scale, lines, line);
             }
             i = j + 1;
         }
@@ -77,7 +77,7 @@ MessageDialog::MessageDialog(Application& app, std::string_view message)
     const int textWidth = width - 2 * kMargin;
     const int lineHeight = LineHeight(kTextFont);
     const int buttonHeight = 27;
-    lines_ = WrapText(kTextFont, message, textWidth);
+    lines_ = WrapText(kTextFont, message, textWidth, app.Scale());
     // A message taller than the screen keeps its first lines.
     const int room = app.ScreenHeight() - 40 - kTextTop - kButtonGap - buttonHeight - kBottom;
     const auto fit = static_cast<std::size_t>(std::max(1, room / std::max(1, lineHeight)));

@@ -52,8 +52,9 @@ private:
     Control* pressed_ = nullptr;
 };
 
-// Lines of at most width pixels: broken at the message's own line ends, then at spaces, and a
-// word too long for a line (a file path) at characters.
-std::vector<std::string> WrapText(const Font& font, std::string_view text, int width);
+// Lines of at most width logical pixels, as the text is drawn at scale: broken at the message's
+// own line ends, then at spaces, and a word too long for a line (a file path) at characters.
+std::vector<std::string> WrapText(const Font& font, std::string_view text, int width,
+                                  double scale = 1.0);
 
 } // namespace ui

@@ -6,6 +6,9 @@ XVFB_PID=""
 GAME_PID=""
 SCREEN_W=1280
 SCREEN_H=1024
+# Logical pixels are physical ones unless a test sets GAME_ARGS=() and the SCALE the game chooses.
+GAME_ARGS=(--scale 1)
+SCALE=1
 export XDG_CONFIG_HOME="$WORK/config"
 export SDL_AUDIODRIVER=dummy
 INI="$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
@@ -47,7 +50,7 @@ start_x() {
 start_game() {
     rm -f "$WORK/game.pid" "$WORK/game.rc"
     (
-        "$ZORBEL_BIN" 2>"$WORK/stderr.txt" &
+        "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
         echo $! >"$WORK/game.pid"
         rc=0
         wait $! || rc=$?
@@ -126,6 +129,16 @@ count_near() {
         -fill black -opaque "rgb(1,2,3)" -colorspace gray -format '%[fx:round(mean*w*h)]' info:
 }
 
+# count_near for a logical rectangle (x y w h) of the screen, scaled as the game draws it.
+count_near_scaled() {
+    local x0 y0 x1 y1
+    x0=$(phys "$2")
+    y0=$(phys "$3")
+    x1=$(phys $(($2 + $4)))
+    y1=$(phys $(($3 + $5)))
+    count_near "$1" "$x0" "$y0" $((x1 - x0)) $((y1 - y0)) "$6"
+}
+
 # Waits for the game to end (at most $1 tenths of a second); prints its exit status.
 wait_exit() {
     for _ in $(seq "${1:-100}"); do
@@ -171,9 +184,27 @@ expect_ini() {
     fail "$* hold '$(ini_values "$@")', not '$want'"
 }
 
-# Top-left of a screen's centred panel.
+# round(v * SCALE): where logical coordinate v lands on the screen, as the game rounds it.
+phys() {
+    awk -v v="$1" -v s="$SCALE" 'BEGIN { printf "%d\n", int(v * s + 0.5) }'
+}
+
+# Top-left of a screen's centred panel, in logical pixels: the logical screen is the physical one
+# divided by the scale, rounded up.
 panel_origin() {
-    echo $(((SCREEN_W - $1) / 2)) $(((SCREEN_H - $2) / 2))
+    local lw lh
+    lw=$(awk -v w="$SCREEN_W" -v s="$SCALE" 'BEGIN { v = w / s; printf "%d", (v == int(v)) ? v : int(v) + 1 }')
+    lh=$(awk -v h="$SCREEN_H" -v s="$SCALE" 'BEGIN { v = h / s; printf "%d", (v == int(v)) ? v : int(v) + 1 }')
+    echo $(((lw - $1) / 2)) $(((lh - $2) / 2))
+}
+
+# Clicks the middle of a logical rectangle (x y w h) of a centred panel of size pw x ph.
+click_at() {
+    local px py
+    read -r px py < <(panel_origin "$5" "$6")
+    xdotool mousemove "$(phys $((px + $1 + $3 / 2)))" "$(phys $((py + $2 + $4 / 2)))" \
+        mousedown 1 sleep 0.1 mouseup 1
+    sleep 0.2
 }
 
 # The game screen's board: the top-left of its paint box on the screen. Cell (x, y) has its
@@ -189,7 +220,8 @@ board_origin() {
 board_cells() {
     local bx by
     read -r bx by < <(board_origin)
-    convert -size 29x29 xc:black "$WORK/$1.png" -fx "v.p{$((bx + 7))+i*15,$((by + 7))+j*15}" \
+    convert -size 29x29 xc:black "$WORK/$1.png" \
+        -fx "v.p{floor(($bx+7.5+i*15)*$SCALE),floor(($by+7.5+j*15)*$SCALE)}" \
         -depth 8 txt:- | awk -F'[(), :]+' 'NR > 1 { printf "%d %d %d,%d,%d\n", $1 + 1, $2 + 1, $3, $4, $5 }'
 }
 
@@ -209,9 +241,12 @@ load_worm_colours() {
     done
 }
 
-# The cells of a screenshot drawn with a worm picture: one "x y" line each.
+# The cells of a screenshot drawn with a worm picture: one "x y" line each. Scaled, the picture
+# is resampled, so its colour is matched within a small distance.
 cells_of() {
-    board_cells "$1" | awk -v c="$2" '$3 == c { print $1, $2 }'
+    board_cells "$1" | awk -v c="$2" -v s="$SCALE" 'BEGIN { split(c, w, ",") }
+        { split($3, p, ","); d = (p[1] - w[1])^2 + (p[2] - w[2])^2 + (p[3] - w[3])^2 }
+        (s == 1 && $3 == c) || (s != 1 && d < 900) { print $1, $2 }'
 }
 
 # The cells whose middle is the yellow of the target's ball in any of its frames (no worm bead is

@@ -14,7 +14,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 start_x
 # The sanitized build starts slowly on a loaded machine: up to a minute for its window.
-"$ZORBEL_BIN" 2>"$WORK/stderr.txt" &
+"$ZORBEL_BIN" --scale 1 2>"$WORK/stderr.txt" &
 GAME_PID=$!
 for _ in $(seq 600); do
     xdotool search --name '^Zorbel2$' >/dev/null 2>&1 && break

@@ -10,11 +10,40 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <vector>
+
 namespace
 {
 
 using screentest::TempConfig;
 using namespace ui::vk;
+
+// The controls of a tree that answer a click and are showing.
+void Clickable(ui::Control& c, std::vector<ui::Control*>& out)
+{
+    if (c.OnClick && c.Showing())
+        out.push_back(&c);
+    for (ui::Control* child : c.Children())
+        Clickable(*child, out);
+}
+
+// Lengths of the runs of pixels that are not black along a line of the screen.
+std::vector<int> Runs(const ui::Bitmap& b, ui::Point p, ui::Point step, int count)
+{
+    std::vector<int> runs{0};
+    for (int i = 0; i < count; ++i, p = {p.x + step.x, p.y + step.y})
+    {
+        if (b.Pixel(p.x, p.y) != ui::clBlack)
+            ++runs.back();
+        else if (runs.back() > 0)
+            runs.push_back(0);
+    }
+    if (runs.back() == 0)
+        runs.pop_back();
+    return runs;
+}
 
 class MainTest : public screentest::ScreenTest
 {
@@ -81,6 +110,75 @@ TEST_F(MainTest, ScreenButtonRunsItsActionOnlyOnALeftReleaseOverThePicture)
     app.MouseDown(ui::MouseButton::Left, at.x, at.y);
     app.MouseUp(ui::MouseButton::Left, at.x, at.y);
     EXPECT_FALSE(stats.IsShown());
+}
+
+TEST_F(MainTest, EveryButtonOfEveryScreenAnswersTheMouseAtAFractionalScale)
+{
+    app.SetScale(0);
+    app.ResizeScreen(1920, 1080);
+    int buttons = 0;
+    for (ui::Form* form : std::array<ui::Form*, 6>{&menu, &game, &login, &keys, &skill, &stats})
+    {
+        app.PushForm(*form);
+        std::vector<ui::Control*> clickable;
+        Clickable(*form, clickable);
+        for (ui::Control* c : clickable)
+        {
+            const ui::Control* clicked = nullptr;
+            c->OnClick = [&clicked](ui::Control& sender)
+            {
+                clicked = &sender;
+            };
+            // Aimed at the middle of the picture as the screen shows it.
+            const ui::Point origin = c->ToForm({0, 0});
+            const ui::Rect shown =
+                app.ToPhysical(ui::Bounds(origin.x, origin.y, c->Width(), c->Height()));
+            const ui::Point at =
+                app.ToLogical({(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+            app.MouseDown(ui::MouseButton::Left, at.x, at.y);
+            app.MouseUp(ui::MouseButton::Left, at.x, at.y);
+            EXPECT_EQ(clicked, c) << "button " << buttons;
+            ++buttons;
+        }
+        app.RemoveForm(*form);
+    }
+    EXPECT_GE(buttons, 20);
+}
+
+TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)
+{
+    app.ResizeScreen(1600, 1200);
+    app.PushForm(game);
+    for (const double scale : {2.0, 1.75})
+    {
+        SCOPED_TRACE(scale);
+        app.SetScale(scale);
+        game.DrawSection(game.WormPictures[0], {3, 1});
+        app.Render();
+        const ui::Point o = game.PaintBox1.ToForm({0, 0});
+        const ui::Rect board = app.ToPhysical(ui::Bounds(o.x, o.y, 436, 436));
+        const ui::Bitmap& screen = app.Screen();
+        for (int k = 0; k <= 29; ++k)
+        {
+            const int line = ui::PhysicalFromLogical(o.x + 15 * k, scale);
+            EXPECT_EQ(Runs(screen, {line, board.top}, {0, 1}, board.Height()).size(), 0u)
+                << "grid line " << k << " unbroken";
+        }
+        // Across the first row of cells, through the worm's bead, and down the first column.
+        const int middle = ui::PhysicalFromLogical(o.y + 8, scale);
+        for (const auto& runs : {Runs(screen, {board.left, middle}, {1, 0}, board.Width()),
+                                 Runs(screen, {ui::PhysicalFromLogical(o.x + 8, scale), board.top},
+                                      {0, 1}, board.Height())})
+        {
+            ASSERT_EQ(runs.size(), 29u);
+            // Whole scales: equal squares; fractional ones: a pixel's difference at most.
+            for (const int run : runs)
+            {
+                EXPECT_GE(run, std::floor(14 * scale));
+                EXPECT_LE(run, std::ceil(14 * scale));
+            }
+        }
+    }
 }
 
 TEST_F(MainTest, EnterAndSpaceOpenTheLoginModallyWhileNobodyIsLoggedIn)

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <cstdlib>
 
 namespace
 {
@@ -86,6 +88,79 @@ TEST(Canvas, TextIsDrawnInItsColourWithinItsExtent)
     canvas.TextOut(5, 5, "Zorbel II", font);
     EXPECT_GT(CountColor(bmp, ui::clYellow, bmp.BoundsRect()), 20);
     EXPECT_EQ(CountColor(bmp, ui::clBlack, {0, 0, bmp.Width(), 5}), bmp.Width() * 5);
+}
+
+// A screen-sized canvas at a scale, as the loop paints the forms.
+ui::Canvas Scaled(ui::Bitmap& bmp, double scale)
+{
+    return ui::Canvas(bmp, scale, {0, 0}, {0, 0}, bmp.BoundsRect());
+}
+
+// Aligned 2 x 2 blocks that are not one colour: none in a picture magnified by repeating pixels.
+int MixedBlocks(const ui::Bitmap& b, ui::Rect r)
+{
+    int n = 0;
+    for (int y = r.top; y + 1 < r.bottom; y += 2)
+        for (int x = r.left; x + 1 < r.right; x += 2)
+            n += b.Pixel(x, y) != b.Pixel(x + 1, y) || b.Pixel(x, y) != b.Pixel(x, y + 1) ||
+                 b.Pixel(x, y) != b.Pixel(x + 1, y + 1);
+    return n;
+}
+
+TEST(Canvas, ScaledRectanglesLandOnRoundedEdgesAndTile)
+{
+    for (const double s : {1.0, 1.5, 2.0, 3.0})
+    {
+        SCOPED_TRACE(s);
+        ui::Bitmap bmp(150, 60, ui::clBlack);
+        ui::Canvas canvas = Scaled(bmp, s);
+        // Cells of 14 with 1-pixel lines between them, as the board is laid out.
+        for (int k = 0; k < 3; ++k)
+            canvas.FillRect(ui::Bounds(1 + 15 * k, 1, 14, 14), ui::clLime);
+        for (int k = 0; k < 4; ++k)
+            canvas.FillRect(ui::Bounds(15 * k, 0, 1, 16), ui::clRed);
+        const auto at = [s](int logical)
+        {
+            return ui::PhysicalFromLogical(logical, s);
+        };
+        const int lime = CountColor(bmp, ui::clLime, {0, at(8), 150, at(8) + 1});
+        EXPECT_LE(std::abs(lime - 42 * s), 2.0) << "three cells 14 wide, scaled";
+        // Every physical column of the row belongs to a cell or a line: nothing left between.
+        for (int x = 0; x < at(46); ++x)
+            EXPECT_NE(bmp.Pixel(x, at(8)), ui::clBlack) << x;
+        EXPECT_EQ(CountColor(bmp, ui::clRed, {at(15), 0, at(16), at(16)}),
+                  (at(16) - at(15)) * at(16))
+            << "a line unbroken down its whole length";
+    }
+}
+
+TEST(Canvas, TextAtAScaleIsRasterisedForItNotMagnified)
+{
+    const ui::Font font{"Comic Sans MS", 19, false, ui::clWhite};
+    ui::Bitmap one(200, 40, ui::clBlack);
+    ui::Canvas(one).TextOut(0, 0, "Zorbel", font);
+    ui::Bitmap two(400, 80, ui::clBlack);
+    Scaled(two, 2.0).TextOut(0, 0, "Zorbel", font);
+    const int inkOne = 200 * 40 - CountColor(one, ui::clBlack, one.BoundsRect());
+    const int inkTwo = 400 * 80 - CountColor(two, ui::clBlack, two.BoundsRect());
+    EXPECT_GT(inkTwo, 3 * inkOne) << "drawn at twice the size";
+    // Magnified, every aligned 2 x 2 block would be one colour; rasterised at 38 pixels, the
+    // edges step one pixel at a time.
+    EXPECT_GT(MixedBlocks(two, two.BoundsRect()), inkTwo / 16);
+}
+
+TEST(Canvas, PicturesAtAScaleAreResampledSmoothlyAndKeyedPixelsStayOut)
+{
+    ui::Bitmap picture(8, 8, ui::clFuchsia);
+    for (int y = 1; y < 7; ++y)
+        for (int x = 1; x < 7; ++x)
+            picture.SetPixel(
+                x, y, {static_cast<std::uint8_t>(30 * x), 0, static_cast<std::uint8_t>(30 * y)});
+    ui::Bitmap bmp(16, 16, ui::clGreen);
+    Scaled(bmp, 2.0).DrawPart({0, 0, 8, 8}, picture, picture.BoundsRect(), ui::clFuchsia);
+    EXPECT_EQ(MixedBlocks(bmp, {2, 2, 14, 14}), 36) << "no 2 x 2 block of one colour";
+    EXPECT_EQ(bmp.Pixel(0, 0), ui::clGreen) << "the key shows what lies beneath";
+    EXPECT_EQ(CountColor(bmp, ui::clFuchsia, bmp.BoundsRect()), 0) << "the key never blends in";
 }
 
 TEST(Canvas, TheTypefaceIsFound)

@@ -53,6 +53,30 @@ TEST_F(PlatformTest, PanelCentredWithTruncatingDivision)
     EXPECT_EQ(panel.Top(), (600 - 297) / 2);
 }
 
+TEST_F(PlatformTest, ScaleIsChosenForTheScreenAndANewSizeLaysTheFormsOutAgain)
+{
+    EXPECT_EQ(ui::Application::ChooseScale(800, 600), 1.0);
+    EXPECT_EQ(ui::Application::ChooseScale(1280, 1024), 1.5);
+    EXPECT_EQ(ui::Application::ChooseScale(1920, 1080), 1.75);
+    EXPECT_EQ(ui::Application::ChooseScale(3840, 2160), 3.5);
+
+    ui::Form form(app);
+    ui::Panel panel(&form);
+    panel.SetBounds(0, 0, 545, 297);
+    form.CenterPanel(panel);
+    app.SetScale(0);
+    app.ResizeScreen(1920, 1080);
+    EXPECT_EQ(app.Scale(), 1.75);
+    EXPECT_EQ(app.ScreenWidth(), 1098) << "the physical width divided, rounded up";
+    EXPECT_EQ(panel.Left(), (1098 - 545) / 2);
+    EXPECT_EQ(panel.Top(), (618 - 297) / 2);
+    // A physical pixel belongs to the logical pixel whose scaled square holds it.
+    const ui::Rect p = app.ToPhysical(ui::Bounds(panel.Left(), panel.Top(), 20, 10));
+    EXPECT_EQ(app.ToLogical({p.left, p.top}), (ui::Point{panel.Left(), panel.Top()}));
+    EXPECT_EQ(app.ToLogical({p.left - 1, p.bottom}),
+              (ui::Point{panel.Left() - 1, panel.Top() + 10}));
+}
+
 TEST_F(PlatformTest, OnlyTheTopFormIsDrawnAndHidingRevealsTheOneBeneath)
 {
     ui::Form menu(app);

@@ -67,6 +67,7 @@ std::vector<Output> Outputs()
              return assetgen::CornerBall(BallColour::Cyan);
          }},
         {"strip3.bmp", Place::FormData, assetgen::PulseStrip},
+        {"icon.bmp", Place::FormData, assetgen::WindowIcon},
         {"pop.wav", Place::FormData, assetgen::PopSound},
         {"hrum.wav", Place::FormData, assetgen::HrumSound},
         {"deadsound.wav", Place::FormData, assetgen::DeadSound},

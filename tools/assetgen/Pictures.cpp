@@ -252,6 +252,43 @@ Bytes DrawTransparentPng(int width, int height, const std::function<void(Canvas&
 
 } // namespace
 
+namespace
+{
+
+void DrawAppIcon(Canvas& canvas, double s)
+{
+    // A thick rim in the worm's own dark shade keeps the outline legible on light and
+    // dark panels alike, down to 16 pixels.
+    BallStyle body = StyleFor(kWormColours[0], 0.3);
+    body.outlineWidth = std::max(1.0, s * 0.05);
+    DrawBall(canvas, s * 0.20, s * 0.80, s * 0.15, body);
+    DrawBall(canvas, s * 0.36, s * 0.64, s * 0.21, body);
+    const double headX = s * 0.59;
+    const double headY = s * 0.42;
+    const double headR = s * 0.38;
+    DrawBall(canvas, headX, headY, headR, body);
+    // Two eyes looking ahead, the way the worm crawls.
+    BallStyle eyeWhite;
+    eyeWhite.base = {255, 255, 255};
+    eyeWhite.outline = {40, 40, 40};
+    eyeWhite.outlineWidth = std::max(0.6, s * 0.02);
+    eyeWhite.ambient = 0.8;
+    BallStyle pupil;
+    pupil.base = {20, 20, 20};
+    pupil.outline = {0, 0, 0};
+    pupil.specular = 0.9;
+    const Point eyes[] = {{headX - headR * 0.38, headY - headR * 0.05},
+                          {headX + headR * 0.30, headY - headR * 0.42}};
+    const double eyeR = std::max(2.1, s * 0.11);
+    for (const Point e : eyes)
+    {
+        DrawBall(canvas, e.x, e.y, eyeR, eyeWhite);
+        DrawBall(canvas, e.x + eyeR * 0.35, e.y - eyeR * 0.35, eyeR * 0.55, pupil);
+    }
+}
+
+} // namespace
+
 Bytes AppIcon(int size)
 {
     if (size < 16)
@@ -259,39 +296,30 @@ Bytes AppIcon(int size)
         throw std::out_of_range("icon size");
     }
     const double s = size;
-    return DrawTransparentPng(
-        size, size,
-        [s](Canvas& canvas)
+    return DrawTransparentPng(size, size, [s](Canvas& canvas) { DrawAppIcon(canvas, s); });
+}
+
+Bytes WindowIcon()
+{
+    // The program reads BMP only, so the icon's background is a key colour no part of it uses;
+    // the edge pixels are drawn over black, which reads well on any title bar.
+    constexpr int kSize = 64;
+    Canvas overKey(kSize, kSize, kWindowIconKey);
+    Canvas overBlack(kSize, kSize, kBlack);
+    DrawAppIcon(overBlack, kSize);
+    DrawAppIcon(overKey, kSize);
+    for (int y = 0; y < kSize; ++y)
+    {
+        for (int x = 0; x < kSize; ++x)
         {
-            // A thick rim in the worm's own dark shade keeps the outline legible on light and
-            // dark panels alike, down to 16 pixels.
-            BallStyle body = StyleFor(kWormColours[0], 0.3);
-            body.outlineWidth = std::max(1.0, s * 0.05);
-            DrawBall(canvas, s * 0.20, s * 0.80, s * 0.15, body);
-            DrawBall(canvas, s * 0.36, s * 0.64, s * 0.21, body);
-            const double headX = s * 0.59;
-            const double headY = s * 0.42;
-            const double headR = s * 0.38;
-            DrawBall(canvas, headX, headY, headR, body);
-            // Two eyes looking ahead, the way the worm crawls.
-            BallStyle eyeWhite;
-            eyeWhite.base = {255, 255, 255};
-            eyeWhite.outline = {40, 40, 40};
-            eyeWhite.outlineWidth = std::max(0.6, s * 0.02);
-            eyeWhite.ambient = 0.8;
-            BallStyle pupil;
-            pupil.base = {20, 20, 20};
-            pupil.outline = {0, 0, 0};
-            pupil.specular = 0.9;
-            const Point eyes[] = {{headX - headR * 0.38, headY - headR * 0.05},
-                                  {headX + headR * 0.30, headY - headR * 0.42}};
-            const double eyeR = std::max(2.1, s * 0.11);
-            for (const Point e : eyes)
+            const Rgb k = overKey.At(x, y);
+            if (k.r != kWindowIconKey.r || k.g != kWindowIconKey.g || k.b != kWindowIconKey.b)
             {
-                DrawBall(canvas, e.x, e.y, eyeR, eyeWhite);
-                DrawBall(canvas, e.x + eyeR * 0.35, e.y - eyeR * 0.35, eyeR * 0.55, pupil);
+                overKey.Set(x, y, overBlack.At(x, y));
             }
-        });
+        }
+    }
+    return WriteBmp24(overKey);
 }
 
 Bytes WormHeadPicture(int number)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Bytes.h"
+#include "Raster.h"
 
 #include <array>
 
@@ -40,5 +41,9 @@ constexpr std::array<int, 6> kIconSizes{16, 32, 48, 64, 128, 256};
 // The desktop icon: the player's worm head looking up and to the right, its body trailing off
 // to the lower left, on a transparent background.
 Bytes AppIcon(int size);
+
+// The window's icon: the desktop icon at 64 pixels as a BMP, its background kWindowIconKey.
+inline constexpr Rgb kWindowIconKey{255, 0, 255};
+Bytes WindowIcon();
 
 } // namespace assetgen

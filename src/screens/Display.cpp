@@ -1,0 +1,91 @@
+// Reading and remembering the display choice.
+#include "screens/Display.h"
+
+#include "settings/IniFile.h"
+#include "ui/Application.h"
+
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace
+{
+constexpr const char* kSection = "Display";
+}
+
+double ParseScale(std::string_view text, bool& ok)
+{
+    ok = true;
+    if (text == "auto" || text == "AUTO" || text == "Auto")
+        return 0.0;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    ok = error == std::errc() && end == text.data() + text.size() && value >= 1.0 && value <= 8.0;
+    if (!ok)
+        return 0.0;
+    return std::round(value * 4.0) / 4.0;
+}
+
+DisplayChoice ReadDisplayChoice(const TIniFile& ini)
+{
+    DisplayChoice choice;
+    bool ok = false;
+    const double scale = ParseScale(ini.ReadString(kSection, "Scale", "auto"), ok);
+    if (ok)
+        choice.scale = scale;
+    choice.fullscreen = ini.ReadInteger(kSection, "Fullscreen", 1) != 0;
+    const int width = ini.ReadInteger(kSection, "Width", 0);
+    const int height = ini.ReadInteger(kSection, "Height", 0);
+    // A window smaller than the smallest logical screen is no choice anyone made.
+    if (width >= 320 && height >= 240 && width <= 32768 && height <= 32768)
+    {
+        choice.width = width;
+        choice.height = height;
+    }
+    return choice;
+}
+
+void ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args)
+{
+    const std::string usage = "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen]";
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        const std::string_view arg = args[i];
+        if (arg == "--window")
+            choice.fullscreen = false;
+        else if (arg == "--fullscreen")
+            choice.fullscreen = true;
+        else if (arg == "--scale" && i + 1 < args.size())
+        {
+            bool ok = false;
+            choice.scale = ParseScale(args[++i], ok);
+            if (!ok)
+                throw std::invalid_argument(usage);
+        }
+        else
+            throw std::invalid_argument(usage);
+    }
+}
+
+void SaveDisplayChoice(TIniFile& ini, const ui::Application& app)
+{
+    const std::string fullscreen = app.Fullscreen() ? "1" : "0";
+    const std::string width = std::to_string(app.WindowWidth());
+    const std::string height = std::to_string(app.WindowHeight());
+    if (ini.ReadString(kSection, "Fullscreen", "") == fullscreen &&
+        ini.ReadString(kSection, "Width", "") == width &&
+        ini.ReadString(kSection, "Height", "") == height)
+        return;
+    try
+    {
+        TIniFile::Batch batch(ini);
+        ini.WriteString(kSection, "Fullscreen", fullscreen);
+        ini.WriteString(kSection, "Width", width);
+        ini.WriteString(kSection, "Height", height);
+        batch.Commit();
+    }
+    catch (const EIniFileException&)
+    {
+    }
+}

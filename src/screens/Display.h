@@ -1,0 +1,36 @@
+// The display choice: the scale, full screen or a window and the window's size, read from the
+// settings file's [Display] section and the command line, and remembered when the user changes it.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+class TIniFile;
+namespace ui
+{
+class Application;
+}
+
+struct DisplayChoice
+{
+    double scale = 0.0; // 0: chosen from the screen's size
+    bool fullscreen = true;
+    int width = 0; // the window's size; 0 until one was remembered
+    int height = 0;
+};
+
+// "auto" gives 0; a number from 1 to 8 is taken in quarter steps; anything else gives nullopt
+// through the flag ok being false.
+double ParseScale(std::string_view text, bool& ok);
+
+// The [Display] section; values that are missing or malformed keep their defaults.
+DisplayChoice ReadDisplayChoice(const TIniFile& ini);
+// --scale N, --window and --fullscreen override the file. Throws std::invalid_argument with a
+// usage message for anything else.
+void ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args);
+
+// Remembers full screen or not and the window's size under [Display]; the settings file is
+// touched only when one of them differs from what it holds, and a file that cannot be written
+// is left alone (a display preference is not worth a message).
+void SaveDisplayChoice(TIniFile& ini, const ui::Application& app);

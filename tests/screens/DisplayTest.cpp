@@ -1,0 +1,43 @@
+// The display choice: [Display] and the command line, and what reaches the settings file.
+#include "screens/Display.h"
+
+#include "ScreenTestEnv.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using screentest::TempConfig;
+using DisplayTest = screentest::ScreenTest;
+
+TEST_F(DisplayTest, TheFileChoosesTheCommandLineOverridesAndOnlyAChangeIsWritten)
+{
+    TIniFile ini(TempConfig::IniPath());
+    ini.WriteString("Display", "Scale", "2.1");
+    ini.WriteString("Display", "Fullscreen", "0");
+    DisplayChoice choice = ReadDisplayChoice(ini);
+    EXPECT_EQ(choice.scale, 2.0) << "quarter steps";
+    EXPECT_FALSE(choice.fullscreen);
+    const char* args[] = {"--fullscreen", "--scale", "auto", "--scale", "9"};
+    ApplyCommandLine(choice, std::span<char* const>(const_cast<char**>(args), 3));
+    EXPECT_TRUE(choice.fullscreen);
+    EXPECT_EQ(choice.scale, 0.0);
+    EXPECT_THROW(ApplyCommandLine(choice, std::span<char* const>(const_cast<char**>(args) + 3, 2)),
+                 std::invalid_argument);
+
+    // Switching writes the window's size beside the choice and leaves the rest of the file.
+    ini.WriteString("Main", "Skill", "4");
+    app.SetFullscreen(true);
+    SaveDisplayChoice(ini, app);
+    const std::string after = TempConfig::FileText();
+    EXPECT_EQ(after, "[Display]\nScale=2.1\nFullscreen=1\nWidth=768\nHeight=576\n[Main]\nSkill=4\n")
+        << "the window: three quarters of the desktop";
+    // The same choice again leaves the file alone: it is not even replaced.
+    std::filesystem::create_hard_link(TempConfig::IniPath(), TempConfig::IniPath() + ".link");
+    SaveDisplayChoice(ini, app);
+    EXPECT_EQ(std::filesystem::hard_link_count(TempConfig::IniPath()), 2u);
+    EXPECT_EQ(TempConfig::FileText(), after);
+}
+
+} // namespace
