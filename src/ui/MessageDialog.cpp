@@ -71,7 +71,8 @@ std::vector<std::string> WrapText(const Font& font, std::string_view text, int w
 }
 
 MessageDialog::MessageDialog(Application& app, std::string_view message)
-    : Form(app), box_(this), text_(&box_, *this), ok_(&box_), okCaption_(&box_)
+    : Form(app), box_(this), text_(&box_, *this), ok_(&box_), okCaption_(&box_),
+      below_(app.TopForm())
 {
     const int width = std::max(4 * kMargin, std::min(kWidth, app.ScreenWidth() - 40));
     const int textWidth = width - 2 * kMargin;
@@ -145,7 +146,15 @@ void MessageDialog::Run()
     App().SetCursorVisible(cursor);
 }
 
-void MessageDialog::Paint(Canvas&) {}
+void MessageDialog::Paint(Canvas& canvas)
+{
+    // Painted again rather than left in the screen image, which a new framebuffer (a window
+    // mapped, resized or switched) starts afresh.
+    if (below_ != nullptr && below_ != this && App().IsShown(*below_))
+        PaintTree(*below_, canvas);
+    else
+        canvas.FillRect(ClientRect(), clBlack);
+}
 
 void MessageDialog::Text::Paint(Canvas& canvas)
 {

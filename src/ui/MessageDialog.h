@@ -26,7 +26,7 @@ public:
     // Shows the box above every screen and returns once Enter, Space, Esc or OK closed it.
     void Run();
 
-    // The screen beneath stays as it was painted: only the panel is drawn over it.
+    // The screen beneath shows through around the panel, though it gets no input.
     void Paint(Canvas& canvas) override;
 
     const Control& Box() const { return box_; }
@@ -50,6 +50,7 @@ private:
     Label okCaption_;
     std::vector<std::string> lines_;
     Control* pressed_ = nullptr;
+    Form* below_ = nullptr;
 };
 
 // Lines of at most width logical pixels, as the text is drawn at scale: broken at the message's
