@@ -22,7 +22,11 @@ cleanup() {
         done
         kill -KILL "$GAME_PID" 2>/dev/null || true
     fi
-    [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+    # The server is waited for: one still shutting down removes its socket after the next
+    # test's server has taken the same display number, and that server is then unreachable.
+    if [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null; then
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
     rm -rf "$WORK"
 }
 trap cleanup EXIT
