@@ -37,15 +37,32 @@ fail() {
 }
 
 start_x() {
-    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$WORK/display" \
-        2>/dev/null &
-    XVFB_PID=$!
-    for _ in $(seq 100); do
-        [[ -s "$WORK/display" ]] && break
-        sleep 0.05
+    local attempt
+    for attempt in 1 2 3; do
+        rm -f "$WORK/display"
+        Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$WORK/display" \
+            2>"$WORK/xvfb.txt" &
+        XVFB_PID=$!
+        for _ in $(seq 200); do
+            [[ -s "$WORK/display" ]] && break
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        if [[ -s "$WORK/display" ]]; then
+            export DISPLAY=":$(head -n1 "$WORK/display")"
+            # A server that named its display may still fail before it serves: only one that
+            # answers is used.
+            for _ in $(seq 100); do
+                xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+                kill -0 "$XVFB_PID" 2>/dev/null || break
+                sleep 0.05
+            done
+        fi
+        echo "Xvfb attempt $attempt failed: $(cat "$WORK/xvfb.txt")" >&2
+        kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=""
     done
-    [[ -s "$WORK/display" ]] || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$WORK/display")"
+    fail "Xvfb did not start"
 }
 
 # Starts the game and waits until its window is mapped. A watcher beside it keeps the game's exit
@@ -81,8 +98,10 @@ start_game() {
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited at start: $(cat "$WORK/stderr.txt")"
         sleep 0.05
     done
-    fail "no game window on $DISPLAY: $(xdotool search --name . 2>/dev/null | wc -l) windows;" \
-        "$(cat "$WORK/stderr.txt")"
+    local server=alive
+    kill -0 "$XVFB_PID" 2>/dev/null || server="gone: $(cat "$WORK/xvfb.txt")"
+    fail "no game window on $DISPLAY (X server $server):" \
+        "$(xdotool search --name . 2>/dev/null | wc -l) windows; $(cat "$WORK/stderr.txt")"
 }
 
 key() {
