@@ -72,7 +72,8 @@ zorbel_start() {
     export XDG_CONFIG_HOME="$work/config$RANDOM"
     mkdir -p "$XDG_CONFIG_HOME/zorbel2"
     [[ -n "${1:-}" ]] && printf '%s\n' "$1" >"$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
-    read -r z_map z_frame z_pid z_cpu < <("$watch" --region 580 390 320 180 -- "${zbin:-$bin}")
+    # At scale 1, where the positions below are measured; the scale changes neither figure much.
+    read -r z_map z_frame z_pid z_cpu < <("$watch" --region 580 390 320 180 -- "${zbin:-$bin}" --scale 1)
     running+=("$z_pid")
 }
 # The peer with its welcome page already seen, settings in a key file of the run's own.
