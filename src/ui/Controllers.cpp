@@ -8,10 +8,51 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 namespace ui
 {
+
+namespace
+{
+
+std::optional<Turn> TurnOf(int button)
+{
+    switch (button)
+    {
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        return Turn::Left;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        return Turn::Right;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        return Turn::Up;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        return Turn::Down;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The key a button stands for on every screen; 0 for none.
+int KeyOf(int button)
+{
+    switch (button)
+    {
+    case SDL_CONTROLLER_BUTTON_START:
+        return vk::Pause;
+    case SDL_CONTROLLER_BUTTON_A:
+        return vk::Return;
+    case SDL_CONTROLLER_BUTTON_B:
+        return vk::Escape;
+    case SDL_CONTROLLER_BUTTON_X:
+        return vk::Space;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
 
 Controllers::Controllers(Sink sink) : sink_(std::move(sink)) {}
 
@@ -138,45 +179,11 @@ bool Controllers::Handle(const SDL_Event& event)
         if (pad == nullptr)
             return true;
         const int player = static_cast<int>(pad - pads_.data()) + 1;
-        const auto turn = [&](Turn t)
-        {
-            if (sink_.turn)
-                sink_.turn(player, t);
-        };
-        const auto key = [&](int k)
-        {
-            if (sink_.key)
-                sink_.key(k);
-        };
-        switch (event.cbutton.button)
-        {
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-            turn(Turn::Left);
-            break;
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-            turn(Turn::Right);
-            break;
-        case SDL_CONTROLLER_BUTTON_DPAD_UP:
-            turn(Turn::Up);
-            break;
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-            turn(Turn::Down);
-            break;
-        case SDL_CONTROLLER_BUTTON_START:
-            key(vk::Pause);
-            break;
-        case SDL_CONTROLLER_BUTTON_A:
-            key(vk::Return);
-            break;
-        case SDL_CONTROLLER_BUTTON_B:
-            key(vk::Escape);
-            break;
-        case SDL_CONTROLLER_BUTTON_X:
-            key(vk::Space);
-            break;
-        default:
-            break;
-        }
+        const int button = event.cbutton.button;
+        if (const auto turn = TurnOf(button); turn && sink_.turn)
+            sink_.turn(player, *turn);
+        else if (const int key = KeyOf(button); key != 0 && sink_.key)
+            sink_.key(key);
         return true;
     }
     case SDL_CONTROLLERAXISMOTION:

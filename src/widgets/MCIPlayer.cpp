@@ -242,6 +242,16 @@ struct MusicStream
         return stream;
     }
 
+    // Caller holds the mutex. A new play of player's music begins: its notice goes to player.
+    void Begin(TMCIFilePlayer* player)
+    {
+        playing = player;
+        notify = player;
+        aborting = false;
+        ended = false;
+        framesLeft = -1;
+    }
+
     // Caller holds the mutex. The notice is queued, never run, from the mixer's threads.
     void PostNotice(TMPNotifyValues value)
     {
@@ -532,11 +542,7 @@ bool TMCIFilePlayer::PlayRendering()
     music_.reset();
     {
         std::lock_guard lock(s.mutex);
-        s.playing = this;
-        s.notify = this;
-        s.aborting = false;
-        s.ended = false;
-        s.framesLeft = -1;
+        s.Begin(this);
         s.rendering = rendered_;
         s.position = 0;
         s.looping = autoRepeat_;
@@ -602,11 +608,7 @@ bool TMCIFilePlayer::Play()
     }
     {
         std::lock_guard lock(s.mutex);
-        s.playing = this;
-        s.notify = this;
-        s.aborting = false;
-        s.ended = false;
-        s.framesLeft = -1;
+        s.Begin(this);
         s.bytesPerFrame = bytesPerFrame;
     }
     Mix_HookMusicFinished(&MusicStream::Finished);
