@@ -1,80 +1,91 @@
 #!/usr/bin/env bash
-# Refreshes the README's screenshots from the real game: runs the end-to-end tests, which keep
-# their screenshots in <build>/screenshots, picks one shot per screen by file name, trims the
-# black around the screen's panel, scales it to at most 640 pixels wide into docs/screenshots/
-# and rewrites the list of pictures in the README's "Screenshots" section.
+# Takes the README's screenshots from the real game on the most common desktop, 1920 x 1080 at
+# the scale the game chooses there: a tour of every screen under a private X server (Xvfb),
+# driven by the end-to-end tests' helpers, each shot waited for by what the screen shows. The
+# pictures go to docs/screenshots/ at half size, and the README's "Screenshots" section lists
+# them.
 #
 #   scripts/screenshots.sh [build folder]      (default: build, as made by `cmake --preset default`)
-#
-# A shot named exactly after a screen wins; otherwise the first shot (by name) containing the
-# screen's name is taken, so new end-to-end tests add pictures by naming their shots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-shots="$build/screenshots"
-out=docs/screenshots
-
-# Picture name, caption and the shot names that show the screen, in the order the README shows
-# them.
-screens=(
-    "menu:Main menu:menu"
-    "login:Login:login"
-    "game:Single game:game"
-    "death_match:Death Match:deathmatch death_match"
-    "statistics:Statistics:statistics stats"
-    "settings:Settings:settings skill"
-    "controls:Controls:controls keys"
-)
-
-[[ -f "$build/CTestTestfile.cmake" ]] || {
-    echo "No build in $build: run cmake --preset default && cmake --build --preset default first." >&2
+out=$PWD/docs/screenshots
+export ZORBEL_BIN=$PWD/$build/zorbel2
+[[ -x "$ZORBEL_BIN" ]] || {
+    echo "No game in $build: run cmake --preset default && cmake --build --preset default first." >&2
     exit 1
 }
-rm -rf "$shots"
-# A failing test still leaves the shots it took before it failed.
-ctest --test-dir "$build" -L e2e --output-on-failure ||
-    echo "Some end-to-end tests failed: the screens they did not reach have no picture." >&2
+source tests/e2e/lib.sh
+SCREEN_W=1920
+SCREEN_H=1080
+GAME_ARGS=()
+SCALE=1.75
 
-# The shot for a screen: one named exactly as a shot name of the screen, else the first (by
-# name) that contains one.
-pick() {
-    local name
-    for name in "$@"; do
-        [[ -f "$shots/$name.png" ]] && echo "$shots/$name.png" && return
-    done
-    for name in "$@"; do
-        local found
-        found=$(find "$shots" -maxdepth 1 -name "*$name*.png" | LC_ALL=C sort | head -n1)
-        [[ -n "$found" ]] && echo "$found" && return
-    done
-    return 0
+# Waits (at most 10 s) until a logical rectangle of the screen (x y w h) holds more than n
+# pixels near a colour, then keeps the screen as <name>: snap <name> x y w h rgb n.
+snap() {
+    local name=$1 x=$2 y=$3 w=$4 h=$5 rgb=$6 n=$7
+    shows() { (($(count_near_scaled "$1" "$x" "$y" "$w" "$h" "$rgb") > n)); }
+    poll_shot "$name" 10 shows || fail "$name did not show"
+    mkdir -p "$out"
+    convert "$WORK/$name.png" -resize 50% -strip -define png:exclude-chunks=date,time "$out/$name.png"
 }
 
-mkdir -p "$out"
-rm -f "$out"/*.png
+start_x
+start_game
+read -r mx my < <(panel_origin 545 297)
+declare -a shown=()
+keep() { shown+=("$1:$2"); }
+
+# The title in yellow.
+snap menu $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 && keep menu "Main menu"
+key Return
+read -r lx ly < <(panel_origin 337 257)
+key a n n a
+snap login "$lx" "$ly" 337 257 "255,255,255" 200 && keep login "Login"
+key Return 1 2 Return
+expect_ini "1" Usr_Num
+
+# A game at Professional, a few seconds into play: the board's green and the worms out.
+key Return
+read -r bx by < <(board_origin)
+snap_game() {
+    sleep 3
+    snap game "$bx" "$by" 436 436 "0,128,0" 20000
+}
+snap_game && keep game "Single game"
+key Escape
+click_at 46 77 0 0 545 297
+sleep 2
+snap death_match "$bx" "$by" 436 436 "0,128,0" 20000 && keep death_match "Death Match"
+key Escape
+click_at 46 149 0 0 545 297
+read -r sx sy < <(panel_origin 577 449)
+snap statistics "$sx" "$sy" 577 449 "255,255,0" 300 && keep statistics "Statistics"
+key Escape
+click_at 46 112 0 0 545 297
+read -r kx ky < <(panel_origin 561 529)
+snap settings "$kx" "$ky" 561 529 "255,255,0" 300 && keep settings "Settings"
+key Escape
+click_at 46 189 0 0 545 297
+read -r cx cy < <(panel_origin 529 465)
+snap controls "$cx" "$cy" 529 465 "255,255,0" 300 && keep controls "Controls"
+key Escape
+key Escape
+
 list=""
-for entry in "${screens[@]}"; do
-    IFS=: read -r name caption patterns <<<"$entry"
-    # shellcheck disable=SC2086 # the shot names are words
-    src=$(pick $patterns)
-    [[ -n "$src" ]] || continue
-    # The screens are black around their centred panel: keep the panel with a small margin.
-    convert "$src" -fuzz 2% -trim +repage -bordercolor black -border 12 -resize '640x>' \
-        -strip -define png:exclude-chunks=date,time "$out/$name.png"
-    list+="**$caption**"$'\n\n'"![$caption]($out/$name.png)"$'\n\n'
-    echo "$caption: $src"
+for entry in "${shown[@]}"; do
+    IFS=: read -r name caption <<<"$entry"
+    list+="**$caption**"$'\n\n'"![$caption](docs/screenshots/$name.png)"$'\n\n'
 done
 
-# Between the two markers the README lists what was made; the rest of the README is untouched.
+# Between the two markers the README lists what was taken; the rest of the README is untouched.
 begin='<!-- screenshots: begin -->'
 end='<!-- screenshots: end -->'
-if ! grep -qF "$begin" README.md || ! grep -qF "$end" README.md; then
-    echo "README.md has no screenshot markers; pictures are in $out" >&2
-    exit 0
-fi
 table="$list" awk -v begin="$begin" -v end="$end" '
     $0 == begin { print; printf "\n%s", ENVIRON["table"]; skip = 1; next }
     $0 == end { skip = 0 }
     !skip { print }
 ' README.md >README.md.new
 mv README.md.new README.md
+echo "Screenshots in $out"
