@@ -228,6 +228,16 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
     EXPECT_EQ(game.Label2.Caption(), "High Score");
 }
 
+TEST_F(MainTest, SettingsClosedFromTheMenuSetTheGamesTick)
+{
+    menu.Show();
+    menu.Image6Click();
+    skill.ELabelClick();
+    app.KeyDown(Escape);
+    EXPECT_EQ(app.TopForm(), &menu);
+    EXPECT_EQ(game.Timer1.Interval(), 80);
+}
+
 TEST_F(MainTest, EscapeEndsTheProgram)
 {
     bool stillRunning = false;

@@ -248,6 +248,8 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
     EXPECT_EQ(Stored("Custom", "prob"), 6);
     EXPECT_EQ(Stored("Custom", "timer"), 100);
     EXPECT_EQ(Stored("Custom", "worms"), 4);
+    EXPECT_EQ(config.FileText(), "[MAin]\nSkill=4\n[Custom]\nprob=6\ntimer=100\nworms=4\n")
+        << "a new section keeps the spelling of its first write";
     EXPECT_EQ(session->Prob, 6);
     EXPECT_EQ(session->TimerInterval, 80);
     EXPECT_EQ(session->WormCount, 8);
