@@ -5,6 +5,7 @@
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
 #include "screens/Screens.h"
+#include "screens/Session.h"
 #include "ui/Application.h"
 #include "ui/Paths.h"
 
@@ -47,10 +48,10 @@ struct Game
     {
         app.ErrorHandler = [](const std::string&) {
         };
-        form1 = std::make_unique<TForm1>(screens);
-        game = std::make_unique<TGameForm>(screens);
+        form1 = std::make_unique<TForm1>(screens, session);
+        game = std::make_unique<TGameForm>(screens, session);
         game->Generator.Seed(12345);
-        form1->WormCount = 8;
+        session.WormCount = 8;
         game->Show();
         game->WaitTimer.SetEnabled(false);
         game->NewGame();
@@ -64,6 +65,7 @@ struct Game
     Environment env;
     ui::Application app{ui::Application::Options{.headless = true}};
     Screens screens{app};
+    Session session;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TGameForm> game;
 };

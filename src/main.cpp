@@ -7,6 +7,7 @@
 #include "screens/KeyUnit.h"
 #include "screens/NameUnit.h"
 #include "screens/Screens.h"
+#include "screens/Session.h"
 #include "screens/SkillUnit.h"
 #include "screens/Unit2.h"
 #include "settings/IniFile.h"
@@ -59,17 +60,18 @@ int main(int argc, char** argv)
         };
         OpenAudio();
         Screens screens{app};
+        Session session;
         // Created in this order: each creation handler may use the screens created before it.
-        TForm1 form1(screens);
+        TForm1 form1(screens, session);
         // The menu goes on screen before the other screens are built, which no one can reach
         // before the first key anyway.
         form1.Show();
         app.Render();
-        TGameForm gameForm(screens);
-        TNameForm nameForm(screens);
-        TKeyForm keyForm(screens);
-        TSkillForm skillForm(screens);
-        TForm2 form2(screens);
+        TGameForm gameForm(screens, session);
+        TNameForm nameForm(screens, session);
+        TKeyForm keyForm(screens, session);
+        TSkillForm skillForm(screens, session);
+        TForm2 form2(screens, session);
         // Controllers known to SDL, plus those of a mapping file beside the settings file.
         app.EnableControllers(
             (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")

@@ -2,17 +2,13 @@
 #include "screens/Display.h"
 
 #include "settings/IniFile.h"
+#include "settings/Keys.h"
 #include "ui/Application.h"
 
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <string>
-
-namespace
-{
-constexpr const char* kSection = "Display";
-}
 
 double ParseScale(std::string_view text, bool& ok)
 {
@@ -31,12 +27,14 @@ DisplayChoice ReadDisplayChoice(const TIniFile& ini)
 {
     DisplayChoice choice;
     bool ok = false;
-    const double scale = ParseScale(ini.ReadString(kSection, "Scale", "auto"), ok);
+    const double scale = ParseScale(
+        ini.ReadString(settings::kDisplaySection, settings::kScaleName, settings::kScaleDefault),
+        ok);
     if (ok)
         choice.scale = scale;
-    choice.fullscreen = ini.ReadInteger(kSection, "Fullscreen", 1) != 0;
-    const int width = ini.ReadInteger(kSection, "Width", 0);
-    const int height = ini.ReadInteger(kSection, "Height", 0);
+    choice.fullscreen = settings::Read(ini, settings::kFullscreen) != 0;
+    const int width = settings::Read(ini, settings::kWindowWidth);
+    const int height = settings::Read(ini, settings::kWindowHeight);
     // A window smaller than the smallest logical screen is no choice anyone made.
     if (width >= 320 && height >= 240 && width <= 32768 && height <= 32768)
     {
@@ -73,16 +71,16 @@ void SaveDisplayChoice(TIniFile& ini, const ui::Application& app)
     const std::string fullscreen = app.Fullscreen() ? "1" : "0";
     const std::string width = std::to_string(app.WindowWidth());
     const std::string height = std::to_string(app.WindowHeight());
-    if (ini.ReadString(kSection, "Fullscreen", "") == fullscreen &&
-        ini.ReadString(kSection, "Width", "") == width &&
-        ini.ReadString(kSection, "Height", "") == height)
+    using namespace settings;
+    if (ReadStored(ini, kFullscreen) == fullscreen && ReadStored(ini, kWindowWidth) == width &&
+        ReadStored(ini, kWindowHeight) == height)
         return;
     try
     {
         TIniFile::Batch batch(ini);
-        ini.WriteString(kSection, "Fullscreen", fullscreen);
-        ini.WriteString(kSection, "Width", width);
-        ini.WriteString(kSection, "Height", height);
+        WriteText(ini, kFullscreen, fullscreen);
+        WriteText(ini, kWindowWidth, width);
+        WriteText(ini, kWindowHeight, height);
         batch.Commit();
     }
     catch (const EIniFileException&)

@@ -4,10 +4,10 @@
 
 #include "assets/Assets.h"
 #include "screens/HiScores.h"
-#include "screens/Main.h"
 #include "screens/ScreenButton.h"
 #include "screens/Unit2.h"
 #include "settings/IniFile.h"
+#include "settings/Keys.h"
 #include "settings/NumberText.h"
 #include "ui/Application.h"
 
@@ -77,30 +77,16 @@ void SetupFixedLabel(ui::Label& label, int left, int top, int width, int height,
 
 } // namespace
 
-TGameForm::TGameForm(Screens& screens)
-    : ui::Form(screens.app), Panel1(this), Image1(&Panel1), Label1(&Panel1), ScoreLabel(&Panel1),
+TGameForm::TGameForm(Screens& screens, Session& session)
+    : Screen(screens, session), Panel1(this), Image1(&Panel1), Label1(&Panel1), ScoreLabel(&Panel1),
       Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1), HiScoreLabel(&Panel1),
       AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1), PaintBox1(&Panel2),
       Image2(&Panel2), Target(&Panel2), Target2(&Panel2), zNWBlendPaint2(&Panel1), Label6(&Panel1),
       GL(&Panel1), Label7(&Panel1), EL(&Panel1), Label8(&Panel1), AL(&Panel1), Label9(&Panel1),
-      HL(&Panel1), LLL(&Panel1), screens_(screens)
+      HL(&Panel1), LLL(&Panel1)
 {
-    screens_.GameForm = this;
-    if (screens_.Form1 == nullptr)
-        throw std::logic_error("the game screen needs the main menu created before it");
+    Enter(&Screens::GameForm, this);
     BuildLayout();
-    OnShow = [this](ui::Form&)
-    {
-        FormShow();
-    };
-    OnHide = [this](ui::Form&)
-    {
-        FormHide();
-    };
-    OnKeyDown = [this](ui::Form& sender, int& key)
-    {
-        FormKeyDown(sender, key);
-    };
     OnPlayerTurn = [this](ui::Form&, int player, ui::Turn turn)
     {
         PlayerTurn(player, static_cast<std::uint8_t>(turn));
@@ -111,8 +97,6 @@ TGameForm::TGameForm(Screens& screens)
 TGameForm::~TGameForm()
 {
     StopAllTimers();
-    if (screens_.GameForm == this)
-        screens_.GameForm = nullptr;
 }
 
 void TGameForm::BuildLayout()
@@ -200,11 +184,6 @@ void TGameForm::BuildLayout()
     SetSoundAsset(DeadSound, "deadsound.wav");
 }
 
-TForm1& TGameForm::Main() const
-{
-    return *screens_.Form1;
-}
-
 void TGameForm::SetRandomSource(engine::RandomSource* source)
 {
     Model.SetRandomSource(source);
@@ -213,13 +192,9 @@ void TGameForm::SetRandomSource(engine::RandomSource* source)
 void TGameForm::FormCreate()
 {
     Generator.Randomize();
-    SetColor(ui::clBlack);
-    CenterPanel(Panel1);
-    Panel1.SetColor(ui::clBlack);
-
-    TForm1& main = Main();
-    main.SkillLevel = static_cast<std::uint8_t>(ReadInRange(*main.Ini, "Main", "Skill", 3, 1, 5));
-    main.SetSkill();
+    SetupPanel(Panel1);
+    session_.ReadSkill();
+    ApplySkill();
 
     // Every picture is tried, so that one bad file costs only its own worm's drawing; the
     // failures are reported together, after the rest of the set-up has been done.
@@ -228,7 +203,8 @@ void TGameForm::FormCreate()
     {
         try
         {
-            picture = ui::Bitmap::LoadFromFile(main.ProgramDir + "b" + std::to_string(n) + ".bmp");
+            picture =
+                ui::Bitmap::LoadFromFile(session_.ProgramDir + "b" + std::to_string(n) + ".bmp");
         }
         catch (const std::exception& e)
         {
@@ -240,10 +216,37 @@ void TGameForm::FormCreate()
     load(WormPictures[0], 0);
     load(Player2Picture, 2);
 
-    TimerDM.SetInterval(ReadClamped(*main.Ini, "Main", "DM_interval", 100, 1, 999));
+    TimerDM.SetInterval(settings::Read(session_.Ini, settings::kDeathMatchInterval));
 
     if (!failures.empty())
         App().HandleException(std::make_exception_ptr(std::runtime_error(failures)));
+}
+
+void TGameForm::ApplySkill()
+{
+    Timer1.SetInterval(session_.TimerInterval);
+}
+
+void TGameForm::ShowSingleGame()
+{
+    Label1.SetCaption(session_.UserName);
+    Label2.SetCaption("High Score");
+    Label2.SetLeft(511);
+    Label3.SetVisible(false);
+    Image3.SetVisible(false);
+    session_.UserSlot = Get_User_ID();
+    session_.DeathMatch = false;
+    Show();
+}
+
+void TGameForm::ShowDeathMatch()
+{
+    Label2.SetCaption("Player 2");
+    Label2.SetLeft(536);
+    Label3.SetVisible(true);
+    Image3.SetVisible(true);
+    session_.DeathMatch = true;
+    Show();
 }
 
 void TGameForm::FormShow()
@@ -262,7 +265,6 @@ void TGameForm::FormHide()
     phase_ = GamePhase::Idle;
     Target.SetVisible(false);
     Target2.SetVisible(false);
-    Main().Pop.Play();
 }
 
 void TGameForm::StopAllTimers()
@@ -274,7 +276,7 @@ void TGameForm::StopAllTimers()
 
 void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
 {
-    if (Main().DeathMatch)
+    if (session_.DeathMatch)
         NewDeathMatch();
     else
         NewGame();
@@ -283,13 +285,12 @@ void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
 
 void TGameForm::NewGame()
 {
-    TForm1& main = Main();
     Target2.SetVisible(false);
     Target.SetVisible(true);
-    Model.NewGame(main.WormCount, main.Prob);
+    Model.NewGame(session_.WormCount, session_.Prob);
     ApplyEvents();
     UpdateScoreLabel();
-    if (main.SkillLevel == kCustomLevel)
+    if (session_.SkillLevel == kCustomLevel)
         HiScoreLabel.SetCaption("000");
     else
         UpdateHiScoreLabel();
@@ -420,7 +421,7 @@ static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
 void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 {
     // A controller's turn is that player's direction key, whatever keys the players share.
-    if (Main().DeathMatch)
+    if (session_.DeathMatch)
     {
         engine::Turn(player == 1 ? Player1 : Player2, dir);
         return;
@@ -438,12 +439,11 @@ void TGameForm::PutNewTarget()
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
 {
-    TForm1& main = Main();
     if (key == ui::vk::Escape)
         Hide();
     if (key == ui::vk::Pause)
     {
-        widgets::TzcTimer& tick = main.DeathMatch ? TimerDM : Timer1;
+        widgets::TzcTimer& tick = session_.DeathMatch ? TimerDM : Timer1;
         if (phase_ == GamePhase::Playing)
         {
             tick.SetEnabled(false);
@@ -455,19 +455,20 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
             phase_ = GamePhase::Playing;
         }
     }
-    if (main.DeathMatch)
+    if (session_.DeathMatch)
     {
         // Both players' bindings are compared and none ends the search: with the default keys
         // every arrow turns both worms. A queued turn stays until the next move.
-        const int bindings[8] = {main.LeftKey1, main.RightKey1, main.UpKey1, main.DownKey1,
-                                 main.LeftKey2, main.RightKey2, main.UpKey2, main.DownKey2};
+        const int bindings[8] = {session_.LeftKey1, session_.RightKey1, session_.UpKey1,
+                                 session_.DownKey1, session_.LeftKey2,  session_.RightKey2,
+                                 session_.UpKey2,   session_.DownKey2};
         for (int i = 0; i < 8; ++i)
             if (bindings[i] == key)
                 engine::Turn(i < 4 ? Player1 : Player2, static_cast<std::uint8_t>(i % 4));
         return;
     }
 
-    const int bindings[4] = {main.LeftKey, main.RightKey, main.UpKey, main.DownKey};
+    const int bindings[4] = {session_.LeftKey, session_.RightKey, session_.UpKey, session_.DownKey};
     std::array<std::uint8_t, 4> dirs{};
     std::size_t bound = 0;
     for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
@@ -522,7 +523,7 @@ void TGameForm::cKillTimerTimer(widgets::TzcTimer&)
         return;
     cKillTimer.SetEnabled(false);
     phase_ = GamePhase::Waiting;
-    if (Main().SkillLevel != kCustomLevel)
+    if (session_.SkillLevel != kCustomLevel)
         CheckHiScore();
     // The records may have shown the statistics screen; if the game screen was left meanwhile,
     // no next game is started behind the menu.
@@ -554,15 +555,14 @@ void TGameForm::UpdateLLL()
 
 int TGameForm::Get_User_ID()
 {
-    const TForm1& main = Main();
-    return GetUserId(*main.Ini, main.SkillLevel, main.UserName);
+    return GetUserId(session_.Ini, session_.SkillLevel, session_.UserName);
 }
 
 void TGameForm::CheckHiScore()
 {
-    TForm1& main = Main();
-    const HiScoreOutcome outcome = RecordGame(*main.Ini, main.SkillLevel, main.UserName, Score);
-    main.UserSlot = outcome.slot;
+    const HiScoreOutcome outcome =
+        RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Score);
+    session_.UserSlot = outcome.slot;
     // The next game waits until the player has seen the table the game changed.
     if (outcome.orderChanged && screens_.Form2 != nullptr)
         screens_.Form2->ShowModal();
@@ -570,20 +570,15 @@ void TGameForm::CheckHiScore()
 
 void TGameForm::UpdateHiScoreLabel()
 {
-    const TForm1& main = Main();
-    const std::string level = std::to_string(main.SkillLevel);
-    const std::string slot = std::to_string(main.UserSlot);
-    const TIniFile& ini = *main.Ini;
-    HiScoreLabel.SetCaption(PadLeft(ini.ReadString("HiScores", "score" + level + "1", "0"), 3));
-    const std::string games = PadLeft(ini.ReadString("HiGames", "games" + level + slot, "0"), 5);
-    const std::string eaten = PadLeft(ini.ReadString("HiEaten", "eaten" + level + slot, "0"), 5);
-    const std::string average =
-        PadLeft(ini.ReadString("HiAverage", "average" + level + slot, "0"), 2);
-    GL.SetCaption(games);
-    EL.SetCaption(eaten);
-    AL.SetCaption(average);
+    const RecordLabels labels =
+        ReadRecordLabels(session_.Ini, session_.SkillLevel, session_.UserSlot);
+    HiScoreLabel.SetCaption(labels.hiScore);
+    GL.SetCaption(labels.games);
+    EL.SetCaption(labels.eaten);
+    AL.SetCaption(labels.average);
     // The numbers are read from the texts shown, so that what the row shows and what the
     // average change is computed from never disagree.
-    Statistics = {WholeNumber(games), WholeNumber(eaten), ParseCommaNumber(average).value_or(0.0)};
-    HL.SetCaption(PadLeft(ini.ReadString("HiScores", "score" + level + slot, "0"), 3));
+    Statistics = {WholeNumber(labels.games), WholeNumber(labels.eaten),
+                  ParseCommaNumber(labels.average).value_or(0.0)};
+    HL.SetCaption(labels.best);
 }

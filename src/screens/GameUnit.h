@@ -6,9 +6,8 @@
 #include "engine/Game.h"
 #include "engine/Random.h"
 #include "engine/Worms.h"
-#include "screens/Screens.h"
+#include "screens/Screen.h"
 #include "ui/Control.h"
-#include "ui/Form.h"
 #include "widgets/Animate.h"
 #include "widgets/Blend.h"
 #include "widgets/Std2.h"
@@ -31,13 +30,19 @@ enum class GamePhase
     RemovingBout,      // a death match's dead worm (or both) is erased before the next bout
 };
 
-class TForm1;
-
-class TGameForm final : public ui::Form
+class TGameForm final : public Screen
 {
 public:
-    explicit TGameForm(Screens& screens);
+    TGameForm(Screens& screens, Session& session);
     ~TGameForm() override;
+
+    // Shows the screen for a single game of the logged-in user: player 1 is that user, the
+    // right side shows the level's high score.
+    void ShowSingleGame();
+    // Shows the screen for a death match of two players.
+    void ShowDeathMatch();
+    // The session's tick interval for the single game's timer.
+    void ApplySkill();
 
     // Painting on the board; neither changes a cell code.
     void DrawSection(const ui::Bitmap& picture, engine::Cell cell);
@@ -57,7 +62,7 @@ public:
     // the target stays hidden.
     void PutNewTarget();
 
-    void FormKeyDown(ui::Form& sender, int& key);
+    void FormKeyDown(ui::Form& sender, int& key) override;
     // Player 1 or 2's controller turned the worm: the same handling as that player's key.
     void PlayerTurn(int player, std::uint8_t dir);
     // Death test and eating for the cell under the player's new head.
@@ -70,8 +75,8 @@ public:
     void NewGame();
 
     void FormCreate();
-    void FormShow();
-    void FormHide();
+    void FormShow() override;
+    void FormHide() override;
     void UpdateScoreLabel();
     // The average change if the game ended now, from the statistics row and the score.
     void UpdateLLL();
@@ -167,7 +172,6 @@ public:
     TWave DeadSound;
 
 private:
-    TForm1& Main() const;
     void BuildLayout();
     void StopAllTimers();
     // Paints, sounds and times everything the model reported, in order, and forgets it.
@@ -176,7 +180,6 @@ private:
     void StartBout();
     void EndBout(std::uint8_t whoDied);
 
-    Screens& screens_;
     GamePhase phase_ = GamePhase::Idle;
     // Events being applied; swapped with the model's list so that both keep their capacity.
     std::vector<engine::Event> applying_;

@@ -1,6 +1,7 @@
 // The records tables: load, find, update, climb and save of one level's seven slots.
 #include "screens/HiScores.h"
 
+#include "settings/Keys.h"
 #include "settings/NumberText.h"
 
 #include <array>
@@ -18,10 +19,7 @@ struct Slot
     double average = 0;
 };
 
-std::string Key(const char* word, int level, int slot)
-{
-    return word + std::to_string(level) + std::to_string(slot);
-}
+using namespace settings;
 
 bool Occupied(const Slot& slot)
 {
@@ -31,18 +29,17 @@ bool Occupied(const Slot& slot)
 Slot LoadSlot(const TIniFile& ini, int level, int s)
 {
     Slot slot;
-    slot.games = ini.ReadInteger("HiGames", Key("games", level, s), 0);
-    slot.eaten = ini.ReadInteger("HiEaten", Key("eaten", level, s), 0);
+    slot.games = ReadNumber(ini, kRecordGames, kRecordGames.Name(level, s));
+    slot.eaten = ReadNumber(ini, kRecordEaten, kRecordEaten.Name(level, s));
     // Only a hand edit leaves an average that is not a number; the slot's own counts give it
     // back rather than letting the junk spread or stop the save.
-    const auto average =
-        ParseCommaNumber(ini.ReadString("HiAverage", Key("average", level, s), "0"));
+    const auto average = ParseCommaNumber(Read(ini, kRecordAverage, kRecordAverage.Name(level, s)));
     if (average)
         slot.average = *average;
     else if (slot.games != 0)
         slot.average = static_cast<double>(slot.eaten) / slot.games;
-    slot.score = ini.ReadInteger("HiScores", Key("score", level, s), 0);
-    slot.name = ini.ReadString("HiNames", Key("name", level, s), "");
+    slot.score = ReadNumber(ini, kRecordScore, kRecordScore.Name(level, s));
+    slot.name = Read(ini, kRecordName, kRecordName.Name(level, s));
     return slot;
 }
 
@@ -52,7 +49,7 @@ int GetUserId(const TIniFile& ini, int level, const std::string& user)
 {
     for (int s = 1; s <= kHiScoreSlots; ++s)
     {
-        if (ini.ReadString("HiNames", Key("name", level, s), "") == user)
+        if (Read(ini, kRecordName, kRecordName.Name(level, s)) == user)
             return s;
     }
     return -1;
@@ -111,11 +108,11 @@ HiScoreOutcome RecordGame(TIniFile& ini, int level, const std::string& user, int
     for (int s = 1; s <= kHiScoreSlots; ++s)
     {
         const Slot& slot = table[s];
-        ini.WriteString("HiNames", Key("name", level, s), slot.name);
-        ini.WriteInteger("HiScores", Key("score", level, s), slot.score);
-        ini.WriteInteger("HiGames", Key("games", level, s), slot.games);
-        ini.WriteInteger("HiEaten", Key("eaten", level, s), slot.eaten);
-        ini.WriteString("HiAverage", Key("average", level, s), FormatAverage(slot.average));
+        Write(ini, kRecordName, kRecordName.Name(level, s), slot.name);
+        Write(ini, kRecordScore, kRecordScore.Name(level, s), slot.score);
+        Write(ini, kRecordGames, kRecordGames.Name(level, s), slot.games);
+        Write(ini, kRecordEaten, kRecordEaten.Name(level, s), slot.eaten);
+        Write(ini, kRecordAverage, kRecordAverage.Name(level, s), FormatAverage(slot.average));
     }
     batch.Commit();
     return {p, orderChanged};
@@ -123,11 +120,10 @@ HiScoreOutcome RecordGame(TIniFile& ini, int level, const std::string& user, int
 
 RecordLabels ReadRecordLabels(const TIniFile& ini, int level, int slot)
 {
-    return {
-        PadLeft(ini.ReadString("HiScores", Key("score", level, 1), "0"), 3),
-        PadLeft(ini.ReadString("HiGames", Key("games", level, slot), "0"), 5),
-        PadLeft(ini.ReadString("HiEaten", Key("eaten", level, slot), "0"), 5),
-        PadLeft(ini.ReadString("HiAverage", Key("average", level, slot), "0"), 2),
-        PadLeft(ini.ReadString("HiScores", Key("score", level, slot), "0"), 3),
+    const auto text = [&](const KeyFamily& family, int s, int width)
+    {
+        return PadLeft(Read(ini, family, family.Name(level, s)), width);
     };
+    return {text(kRecordScore, 1, 3), text(kRecordGames, slot, 5), text(kRecordEaten, slot, 5),
+            text(kRecordAverage, slot, 2), text(kRecordScore, slot, 3)};
 }

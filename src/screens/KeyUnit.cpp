@@ -3,9 +3,8 @@
 #include "screens/KeyUnit.h"
 
 #include "assets/Assets.h"
-#include "screens/Main.h"
 #include "screens/ScreenButton.h"
-#include "settings/IniFile.h"
+#include "settings/Keys.h"
 #include "ui/Application.h"
 
 #include <string>
@@ -73,8 +72,8 @@ void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::S
 
 } // namespace
 
-TKeyForm::TKeyForm(Screens& screens)
-    : ui::Form(screens.app), Panel1(this), Label13(&Panel1), Label14(&Panel1), Panel2(&Panel1),
+TKeyForm::TKeyForm(Screens& screens, Session& session)
+    : Screen(screens, session), Panel1(this), Label13(&Panel1), Label14(&Panel1), Panel2(&Panel1),
       ShapeL(&Panel2), Image1(&Panel2), ShapeLs(&Panel2), LabelL(&Panel2), ShapeU(&Panel2),
       Image3(&Panel2), ShapeUs(&Panel2), LabelU(&Panel2), ShapeR(&Panel2), Image2(&Panel2),
       ShapeRs(&Panel2), LabelR(&Panel2), ShapeD(&Panel2), Image4(&Panel2), ShapeDs(&Panel2),
@@ -87,9 +86,9 @@ TKeyForm::TKeyForm(Screens& screens)
       ShapeR2(&Panel4), Image10(&Panel4), ShapeRs2(&Panel4), LabelR2(&Panel4), ShapeD2(&Panel4),
       Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1), Label18(&Panel1),
       Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1), ControllerName1(&Panel1),
-      ControllerName2(&Panel1), screens_(screens)
+      ControllerName2(&Panel1)
 {
-    screens_.KeyForm = this;
+    Enter(&Screens::KeyForm, this);
 
     Panel1.SetBounds(0, 0, 529, 465);
     SetupLabel(Label13, 24, 16, "Controls", 35, ui::clRed);
@@ -155,42 +154,10 @@ TKeyForm::TKeyForm(Screens& screens)
     wire(ShapeR2, Image10, &TKeyForm::ShapeR2MouseDown);
     wire(ShapeD2, Image12, &TKeyForm::ShapeD2MouseDown);
 
-    Image13.OnMouseDown = [this](ui::Control&, ui::MouseButton, int, int)
-    {
-        Image13MouseDown();
-    };
-    Image13.OnMouseUp = [this](ui::Control&, ui::MouseButton, int, int)
-    {
-        Image13MouseUp();
-    };
-    Image13.OnClick = [this](ui::Control&)
-    {
-        Image13Click();
-    };
-    Image14.OnMouseDown = [this](ui::Control&, ui::MouseButton, int, int)
-    {
-        Image14MouseDown();
-    };
-    Image14.OnMouseUp = [this](ui::Control&, ui::MouseButton, int, int)
-    {
-        Image14MouseUp();
-    };
-    Image14.OnClick = [this](ui::Control&)
-    {
-        Image14Click();
-    };
-    OnShow = [this](ui::Form&)
-    {
-        FormShow();
-    };
-    OnHide = [this](ui::Form&)
-    {
-        FormHide();
-    };
-    OnKeyDown = [this](ui::Form&, int& key)
-    {
-        FormKeyDown(key);
-    };
+    WireMouse(Image13, Bind(this, &TKeyForm::Image13MouseDown),
+              Bind(this, &TKeyForm::Image13MouseUp), Bind(this, &TKeyForm::Image13Click));
+    WireMouse(Image14, Bind(this, &TKeyForm::Image14MouseDown),
+              Bind(this, &TKeyForm::Image14MouseUp), Bind(this, &TKeyForm::Image14Click));
     OnControllersChanged = [this](ui::Form&)
     {
         ShowControllerNames();
@@ -198,11 +165,7 @@ TKeyForm::TKeyForm(Screens& screens)
     FormCreate();
 }
 
-TKeyForm::~TKeyForm()
-{
-    if (screens_.KeyForm == this)
-        screens_.KeyForm = nullptr;
-}
+TKeyForm::~TKeyForm() = default;
 
 void TKeyForm::InitKeys()
 {
@@ -265,27 +228,25 @@ void TKeyForm::BlueBox()
 std::array<TKeyForm::Direction, 12> TKeyForm::Directions()
 {
     return {{
-        {&ShapeL, &ShapeLs, &LabelL, &TForm1::LeftKey, "LeftKey"},
-        {&ShapeR, &ShapeRs, &LabelR, &TForm1::RightKey, "RightKey"},
-        {&ShapeU, &ShapeUs, &LabelU, &TForm1::UpKey, "UpKey"},
-        {&ShapeD, &ShapeDs, &LabelD, &TForm1::DownKey, "DownKey"},
-        {&ShapeL1, &ShapeLs1, &LabelL1, &TForm1::LeftKey1, "LeftKey1"},
-        {&ShapeR1, &ShapeRs1, &LabelR1, &TForm1::RightKey1, "RightKey1"},
-        {&ShapeU1, &ShapeUs1, &LabelU1, &TForm1::UpKey1, "UpKey1"},
-        {&ShapeD1, &ShapeDs1, &LabelD1, &TForm1::DownKey1, "DownKey1"},
-        {&ShapeL2, &ShapeLs2, &LabelL2, &TForm1::LeftKey2, "LeftKey2"},
-        {&ShapeR2, &ShapeRs2, &LabelR2, &TForm1::RightKey2, "RightKey2"},
-        {&ShapeU2, &ShapeUs2, &LabelU2, &TForm1::UpKey2, "UpKey2"},
-        {&ShapeD2, &ShapeDs2, &LabelD2, &TForm1::DownKey2, "DownKey2"},
+        {&ShapeL, &ShapeLs, &LabelL},
+        {&ShapeR, &ShapeRs, &LabelR},
+        {&ShapeU, &ShapeUs, &LabelU},
+        {&ShapeD, &ShapeDs, &LabelD},
+        {&ShapeL1, &ShapeLs1, &LabelL1},
+        {&ShapeR1, &ShapeRs1, &LabelR1},
+        {&ShapeU1, &ShapeUs1, &LabelU1},
+        {&ShapeD1, &ShapeDs1, &LabelD1},
+        {&ShapeL2, &ShapeLs2, &LabelL2},
+        {&ShapeR2, &ShapeRs2, &LabelR2},
+        {&ShapeU2, &ShapeUs2, &LabelU2},
+        {&ShapeD2, &ShapeDs2, &LabelD2},
     }};
 }
 
 void TKeyForm::FormCreate()
 {
     InitKeys();
-    SetColor(ui::clBlack);
-    CenterPanel(Panel1);
-    Panel1.SetColor(ui::clBlack);
+    SetupPanel(Panel1);
 }
 
 void TKeyForm::ShowControllerNames()
@@ -300,21 +261,13 @@ void TKeyForm::FormShow()
 {
     BlueBox();
     ShowControllerNames();
-    const TForm1* menu = screens_.Form1;
-    if (menu == nullptr)
-        return;
     // The bindings in memory, not the file: they are what the games use.
-    for (const Direction& d : Directions())
-        d.label->SetCaption(Normal(menu->*d.binding));
+    const std::array<Direction, 12> directions = Directions();
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        directions[i].label->SetCaption(Normal(session_.*Session::kBindingFields[i]));
 }
 
-void TKeyForm::FormHide()
-{
-    if (screens_.Form1 != nullptr)
-        screens_.Form1->Pop.Play();
-}
-
-void TKeyForm::FormKeyDown(int& key)
+void TKeyForm::FormKeyDown(ui::Form&, int& key)
 {
     // Every key ends a selection, whether or not it names a key of the table.
     for (const Direction& d : Directions())
@@ -394,12 +347,11 @@ void TKeyForm::ShapeD2MouseDown()
 
 void TKeyForm::Image13Click()
 {
-    TForm1* menu = screens_.Form1;
-    if (menu == nullptr)
-        return;
-    for (const Direction& d : Directions())
-        menu->Ini->WriteInteger("Keys", d.settingsKey, KeyInt(d.label->Caption()));
-    menu->InitKeys();
+    const std::array<Direction, 12> directions = Directions();
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        settings::Write(session_.Ini, settings::kBindings[i],
+                        KeyInt(directions[i].label->Caption()));
+    session_.InitKeys();
     Close();
 }
 

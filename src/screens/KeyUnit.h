@@ -2,9 +2,8 @@
 // direction's box and pressing a key, and stored on "Save Settings".
 #pragma once
 
-#include "screens/Screens.h"
+#include "screens/Screen.h"
 #include "ui/Control.h"
-#include "ui/Form.h"
 
 #include <array>
 #include <cstdint>
@@ -18,7 +17,7 @@ struct TKeys
     std::string Name;
 };
 
-class TKeyForm final : public ui::Form
+class TKeyForm final : public Screen
 {
 public:
     static constexpr std::size_t kKeyCount = 65;
@@ -26,7 +25,7 @@ public:
     static constexpr ui::Color kSelected{255, 94, 94};
     static constexpr ui::Color kUnselected = ui::clBlue;
 
-    explicit TKeyForm(Screens& screens);
+    TKeyForm(Screens& screens, Session& session);
     ~TKeyForm() override;
 
     // The keys that can be assigned, in their fixed order; filled by InitKeys.
@@ -43,9 +42,8 @@ public:
 
     // Handlers.
     void FormCreate();
-    void FormShow();
-    void FormHide();
-    void FormKeyDown(int& key);
+    void FormShow() override;
+    void FormKeyDown(ui::Form& sender, int& key) override;
     void ShowControllerNames();
     void ShapeLMouseDown();
     void ShapeUMouseDown();
@@ -137,20 +135,18 @@ public:
     ui::Label ControllerName2;
 
 private:
-    // A direction's three controls and the binding and settings key they stand for.
+    // A direction's three controls.
     struct Direction
     {
         ui::Shape* box;
         ui::Shape* nameBox;
         ui::Label* label;
-        int TForm1::*binding;
-        const char* settingsKey;
     };
 
-    // The twelve directions in the order L, R, U, D of the single game, player 1, player 2.
+    // The twelve directions in the order of the session's bindings: L, R, U, D of the single
+    // game, player 1, player 2.
     std::array<Direction, 12> Directions();
     void Select(ui::Shape& box, ui::Shape& nameBox);
 
-    Screens& screens_;
     std::array<TKeys, kKeyCount> keys_;
 };

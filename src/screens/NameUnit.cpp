@@ -4,6 +4,7 @@
 
 #include "screens/Main.h"
 #include "screens/ScreenButton.h"
+#include "settings/Keys.h"
 
 #include <sodium.h>
 
@@ -18,8 +19,6 @@ constexpr std::string_view kHashPrefix = "$argon2id$";
 constexpr const char* kIncorrectPassword = "Incorrect Password!!!";
 constexpr const char* kNameReserved = "This name is reserved";
 constexpr std::string_view kReservedName = "UNKNOWN";
-// More users than anyone registers by hand; a larger count is a damaged file.
-constexpr int kMaxUsers = 100000;
 
 void EnsureSodium()
 {
@@ -68,12 +67,12 @@ bool PasswordMatches(const std::string& stored, std::string_view typed)
     return crypto_pwhash_str_verify(stored.c_str(), typed.data(), typed.size()) == 0;
 }
 
-TNameForm::TNameForm(Screens& screens)
-    : ui::Form(screens.app), Panel1(this), Label2(&Panel1), Shape1(&Panel1), NameLabel(&Panel1),
+TNameForm::TNameForm(Screens& screens, Session& session)
+    : Screen(screens, session), Panel1(this), Label2(&Panel1), Shape1(&Panel1), NameLabel(&Panel1),
       Label5(&Panel1), Shape3(&Panel1), PassLabel(&Panel1), Label1(&Panel1), Image1(&Panel1),
-      Label3(&Panel1), screens_(screens)
+      Label3(&Panel1)
 {
-    screens_.NameForm = this;
+    Enter(&Screens::NameForm, this);
 
     Panel1.SetBounds(0, 0, 337, 257);
     SetupLabel(Label2, 40, 16, "Please type your name", 16, ui::clYellow);
@@ -87,32 +86,14 @@ TNameForm::TNameForm(Screens& screens)
     SetupScreenButton(Image1, 40, 216, [this] { Image1Click(); });
     SetupLabel(Label3, 80, 216, "Continue", 19, ui::clWhite);
 
-    OnShow = [this](ui::Form&)
-    {
-        FormShow();
-    };
-    OnHide = [this](ui::Form&)
-    {
-        FormHide();
-    };
-    OnKeyDown = [this](ui::Form&, int& key)
-    {
-        FormKeyDown(key);
-    };
     FormCreate();
 }
 
-TNameForm::~TNameForm()
-{
-    if (screens_.NameForm == this)
-        screens_.NameForm = nullptr;
-}
+TNameForm::~TNameForm() = default;
 
 void TNameForm::FormCreate()
 {
-    SetColor(ui::clBlack);
-    CenterPanel(Panel1);
-    Panel1.SetColor(ui::clBlack);
+    SetupPanel(Panel1);
 }
 
 void TNameForm::FormShow()
@@ -128,17 +109,9 @@ void TNameForm::FormShow()
 
 void TNameForm::FormHide()
 {
-    if (screens_.Form1 == nullptr)
-        return;
-    TForm1& menu = *screens_.Form1;
-    menu.Pop.Play();
-    if (!menu.UserName.empty())
-    {
-        menu.Image1.SetVisible(true);
-        menu.Label1.SetVisible(true);
-        // Also set by the menu once the modal show returns; here it is right for every close.
-        menu.Label11.SetCaption("#" + menu.UserName);
-    }
+    // Also done by the menu once the modal show returns; here it is right for every close.
+    if (screens_.Form1 != nullptr)
+        screens_.Form1->ShowLoggedInUser();
 }
 
 void TNameForm::SetNameFieldActive(bool active)
@@ -164,7 +137,7 @@ void TNameForm::AppendToPassword(char c)
     PassLabel.SetCaption(PassLabel.Caption() + "x");
 }
 
-void TNameForm::FormKeyDown(int& key)
+void TNameForm::FormKeyDown(ui::Form&, int& key)
 {
     const bool letter = key >= 'A' && key <= 'Z';
     const bool digit = key >= '0' && key <= '9';
@@ -221,21 +194,18 @@ void TNameForm::Image1Click()
         Close();
         return;
     }
-    if (screens_.Form1 == nullptr || !screens_.Form1->Ini)
-        return;
-    TForm1& menu = *screens_.Form1;
-    TIniFile& ini = *menu.Ini;
+    TIniFile& ini = session_.Ini;
 
     // One copy of the file serves the whole look-up, however many users it lists; what is
     // written below reaches the file in one replacement, or not at all.
     TIniFile::Batch batch(ini);
-    const int count = ReadClamped(ini, "Main", "Usr_num", 0, 0, kMaxUsers);
+    const int count = settings::Read(ini, settings::kUserCount);
     for (int i = 1; i <= count; ++i)
     {
-        const std::string number = std::to_string(i);
-        if (ini.ReadString("User_Names", "name" + number, "") != typedName_)
+        if (settings::Read(ini, settings::kUserName, settings::kUserName.Name(i)) != typedName_)
             continue;
-        const std::string stored = ini.ReadString("User_Pass", "pass" + number, "");
+        const std::string pass = settings::kUserPass.Name(i);
+        const std::string stored = settings::Read(ini, settings::kUserPass, pass);
         if (!PasswordMatches(stored, typedPassword_))
         {
             ShowMessageLabel(kIncorrectPassword);
@@ -248,14 +218,14 @@ void TNameForm::Image1Click()
         {
             try
             {
-                ini.WriteString("User_Pass", "pass" + number, HashPassword(typedPassword_));
+                settings::Write(ini, settings::kUserPass, pass, HashPassword(typedPassword_));
                 batch.Commit();
             }
             catch (const EIniFileException&)
             {
             }
         }
-        menu.UserName = typedName_;
+        session_.UserName = typedName_;
         Close();
         return;
     }
@@ -270,12 +240,11 @@ void TNameForm::Image1Click()
     // that no count ever stands in the file without its name and password. Only a user that
     // reached the file is logged in.
     const std::string hash = HashPassword(typedPassword_);
-    const std::string number = std::to_string(count + 1);
-    ini.WriteInteger("Main", "Usr_Num", count + 1);
-    ini.WriteString("User_Names", "name" + number, typedName_);
-    ini.WriteString("User_Pass", "pass" + number, hash);
+    settings::Write(ini, settings::kUserCount, count + 1);
+    settings::Write(ini, settings::kUserName, settings::kUserName.Name(count + 1), typedName_);
+    settings::Write(ini, settings::kUserPass, settings::kUserPass.Name(count + 1), hash);
     batch.Commit();
-    menu.UserName = typedName_;
+    session_.UserName = typedName_;
     Close();
 }
 

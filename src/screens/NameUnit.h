@@ -2,20 +2,19 @@
 // password, an unknown one is registered on the spot.
 #pragma once
 
-#include "screens/Screens.h"
+#include "screens/Screen.h"
 #include "ui/Control.h"
-#include "ui/Form.h"
 
 #include <string>
 #include <string_view>
 
-class TNameForm final : public ui::Form
+class TNameForm final : public Screen
 {
 public:
     // The most characters a box takes: the settings file gives back no more.
     static constexpr std::size_t kMaxTextLength = 1023;
 
-    explicit TNameForm(Screens& screens);
+    TNameForm(Screens& screens, Session& session);
     ~TNameForm() override;
 
     const std::string& TypedName() const { return typedName_; }
@@ -24,9 +23,9 @@ public:
 
     // Handlers.
     void FormCreate();
-    void FormShow();
-    void FormHide();
-    void FormKeyDown(int& key);
+    void FormShow() override;
+    void FormHide() override;
+    void FormKeyDown(ui::Form& sender, int& key) override;
     // The submit: log in, register, or show "Incorrect Password!!!".
     void Image1Click();
 
@@ -49,7 +48,6 @@ private:
     void AppendToName(char c);
     void AppendToPassword(char c);
 
-    Screens& screens_;
     std::string typedName_;
     std::string typedPassword_;
     bool nameFieldActive_ = true;

@@ -17,18 +17,29 @@ void SetupScreenButton(ui::Image& image, int left, int top, std::function<void()
     image.SetTransparent(true);
     if (!click)
         return;
-    image.OnMouseDown = [](ui::Control& c, ui::MouseButton, int, int)
-    {
-        ScreenButtonDown(c);
-    };
-    image.OnMouseUp = [](ui::Control& c, ui::MouseButton, int, int)
-    {
-        ScreenButtonUp(c);
-    };
-    image.OnClick = [click = std::move(click)](ui::Control&)
-    {
-        click();
-    };
+    WireMouse(
+        image, [&image] { ScreenButtonDown(image); }, [&image] { ScreenButtonUp(image); },
+        std::move(click));
+}
+
+void WireMouse(ui::Control& control, std::function<void()> down, std::function<void()> up,
+               std::function<void()> click)
+{
+    if (down)
+        control.OnMouseDown = [down = std::move(down)](ui::Control&, ui::MouseButton, int, int)
+        {
+            down();
+        };
+    if (up)
+        control.OnMouseUp = [up = std::move(up)](ui::Control&, ui::MouseButton, int, int)
+        {
+            up();
+        };
+    if (click)
+        control.OnClick = [click = std::move(click)](ui::Control&)
+        {
+            click();
+        };
 }
 
 void ScreenButtonDown(ui::Control& image)

@@ -1,5 +1,5 @@
-// The registry of the program's six screens, through which a screen reaches the others it opens
-// or updates.
+// The registry of the program's six screens, through which a screen reaches the operations of
+// the others it opens or updates.
 #pragma once
 
 namespace ui
@@ -14,10 +14,9 @@ class TKeyForm;
 class TSkillForm;
 class TForm2;
 
-// Each screen enters itself here before its creation handler runs, so that a handler can already
-// reach the screens created before it (the game screen's creation applies the skill through the
-// main menu, which sets the game screen's tick timer through its entry here). A screen that was
-// not created (in a test) stays null, and the calls to it are skipped.
+// Each screen enters itself here when it is created and leaves when it goes; the state the
+// screens share is in the session, not here. A screen that was not created (in a test) stays
+// null, and the calls to it are skipped.
 struct Screens
 {
     ui::Application& app;

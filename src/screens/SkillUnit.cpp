@@ -2,15 +2,17 @@
 // repeat, and storing and applying both when the screen closes.
 #include "screens/SkillUnit.h"
 
-#include "screens/Main.h"
+#include "screens/GameUnit.h"
 #include "screens/ScreenButton.h"
-#include "settings/IniFile.h"
+#include "settings/Keys.h"
 #include "ui/Fonts.h"
 
 #include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace
 {
@@ -18,13 +20,6 @@ namespace
 constexpr ui::Color kGrey{142, 142, 142};
 constexpr int kSpinShift = 2;
 constexpr int kRepeatInterval = 100;
-
-constexpr int kProbMin = 1;
-constexpr int kProbMax = 99;
-constexpr int kTimerMin = 1;
-constexpr int kTimerMax = 999;
-constexpr int kWormsMin = 0;
-constexpr int kWormsMax = 8;
 
 const ui::Font kTextFont{"Comic Sans MS", 13, true, ui::clWhite};
 
@@ -69,15 +64,15 @@ void Sink(ui::Control& control, int shift)
 
 } // namespace
 
-TSkillForm::TSkillForm(Screens& screens)
-    : ui::Form(screens.app), Panel1(this), Label111(&Panel1), Label222(&Panel1), BLabel(&Panel1),
+TSkillForm::TSkillForm(Screens& screens, Session& session)
+    : Screen(screens, session), Panel1(this), Label111(&Panel1), Label222(&Panel1), BLabel(&Panel1),
       ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1), CLabel(&Panel1), Label6(&Panel1),
       Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1), Label60(&Panel1),
       Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1), Label2(&Panel1),
       Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1), CDK5(&Panel1),
-      CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1), screens_(screens)
+      CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1)
 {
-    screens_.SkillForm = this;
+    Enter(&Screens::SkillForm, this);
 
     Panel1.SetBounds(0, 0, 561, 529);
     SetupLabel(Label111, 8, 8, "Settings", 35, ui::clRed);
@@ -114,88 +109,36 @@ TSkillForm::TSkillForm(Screens& screens)
     Timer1.SetInterval(kRepeatInterval);
     Timer1.SetOnTimer([this](widgets::TzcTimer&) { Timer1Timer(); });
 
-    BLabel.OnClick = [this](ui::Control&)
-    {
-        BLabelClick();
-    };
-    ALabel.OnClick = [this](ui::Control&)
-    {
-        ALabelClick();
-    };
-    PLabel.OnClick = [this](ui::Control&)
-    {
-        PLabelClick();
-    };
-    ELabel.OnClick = [this](ui::Control&)
-    {
-        ELabelClick();
-    };
-    CLabel.OnClick = [this](ui::Control&)
-    {
-        CLabelClick();
-    };
-    const std::array<std::pair<widgets::TCDKShape*, void (TSkillForm::*)()>, 6> downs{{
-        {&cdk1, &TSkillForm::cdk1MouseDown},
-        {&CDK2, &TSkillForm::CDK2MouseDown},
-        {&CDK3, &TSkillForm::CDK3MouseDown},
-        {&CDK4, &TSkillForm::CDK4MouseDown},
-        {&CDK5, &TSkillForm::CDK5MouseDown},
-        {&CDK6, &TSkillForm::CDK6MouseDown},
-    }};
-    const std::array<void (TSkillForm::*)(), 6> ups{
-        &TSkillForm::cdk1MouseUp, &TSkillForm::CDK2MouseUp, &TSkillForm::CDK3MouseUp,
-        &TSkillForm::CDK4MouseUp, &TSkillForm::CDK5MouseUp, &TSkillForm::CDK6MouseUp};
-    for (std::size_t i = 0; i < downs.size(); ++i)
-    {
-        downs[i].first->OnMouseDown =
-            [this, down = downs[i].second](ui::Control&, ui::MouseButton, int, int)
-        {
-            (this->*down)();
-        };
-        downs[i].first->OnMouseUp = [this, up = ups[i]](ui::Control&, ui::MouseButton, int, int)
-        {
-            (this->*up)();
-        };
-    }
-    Image4.OnMouseDown = [this](ui::Control&, ui::MouseButton, int, int)
-    {
-        Image4MouseDown();
-    };
-    Image4.OnMouseUp = [this](ui::Control&, ui::MouseButton, int, int)
-    {
-        Image4MouseUp();
-    };
-    Image4.OnClick = [this](ui::Control&)
-    {
-        Image4Click();
-    };
-    OnShow = [this](ui::Form&)
-    {
-        FormShow();
-    };
-    OnHide = [this](ui::Form&)
-    {
-        FormHide();
-    };
-    OnKeyDown = [this](ui::Form&, int& key)
-    {
-        FormKeyDown(key);
-    };
+    using Handler = void (TSkillForm::*)();
+    const std::pair<ui::Label*, Handler> rows[] = {{&BLabel, &TSkillForm::BLabelClick},
+                                                   {&ALabel, &TSkillForm::ALabelClick},
+                                                   {&PLabel, &TSkillForm::PLabelClick},
+                                                   {&ELabel, &TSkillForm::ELabelClick},
+                                                   {&CLabel, &TSkillForm::CLabelClick}};
+    for (const auto& [label, click] : rows)
+        WireMouse(*label, {}, {}, Bind(this, click));
+    const std::tuple<widgets::TCDKShape*, Handler, Handler> spins[] = {
+        {&cdk1, &TSkillForm::cdk1MouseDown, &TSkillForm::cdk1MouseUp},
+        {&CDK2, &TSkillForm::CDK2MouseDown, &TSkillForm::CDK2MouseUp},
+        {&CDK3, &TSkillForm::CDK3MouseDown, &TSkillForm::CDK3MouseUp},
+        {&CDK4, &TSkillForm::CDK4MouseDown, &TSkillForm::CDK4MouseUp},
+        {&CDK5, &TSkillForm::CDK5MouseDown, &TSkillForm::CDK5MouseUp},
+        {&CDK6, &TSkillForm::CDK6MouseDown, &TSkillForm::CDK6MouseUp}};
+    for (const auto& [button, down, up] : spins)
+        WireMouse(*button, Bind(this, down), Bind(this, up), {});
+    WireMouse(Image4, Bind(this, &TSkillForm::Image4MouseDown),
+              Bind(this, &TSkillForm::Image4MouseUp), Bind(this, &TSkillForm::Image4Click));
     FormCreate();
 }
 
 TSkillForm::~TSkillForm()
 {
     Timer1.SetEnabled(false);
-    if (screens_.SkillForm == this)
-        screens_.SkillForm = nullptr;
 }
 
 void TSkillForm::FormCreate()
 {
-    SetColor(ui::clBlack);
-    CenterPanel(Panel1);
-    Panel1.SetColor(ui::clBlack);
+    SetupPanel(Panel1);
     for (int row = 2; row <= 5; ++row)
         SetRow(row, false);
     SetCInActive();
@@ -203,15 +146,12 @@ void TSkillForm::FormCreate()
 
 void TSkillForm::FormShow()
 {
-    TForm1* menu = screens_.Form1;
-    if (menu == nullptr)
-        return;
-    const TIniFile& ini = *menu->Ini;
+    const TIniFile& ini = session_.Ini;
     // Clamped like the game reads them, so a hand-edited value cannot step from outside its range.
-    Set(Value::Prob, ReadClamped(ini, "Custom", "prob", 6, kProbMin, kProbMax));
-    Set(Value::Timer, ReadClamped(ini, "Custom", "timer", 100, kTimerMin, kTimerMax));
-    Set(Value::Worms, ReadClamped(ini, "Custom", "worms", 4, kWormsMin, kWormsMax));
-    switch (menu->SkillLevel)
+    Set(Value::Prob, settings::Read(ini, settings::kCustomProb));
+    Set(Value::Timer, settings::Read(ini, settings::kCustomTimer));
+    Set(Value::Worms, settings::Read(ini, settings::kCustomWorms));
+    switch (session_.SkillLevel)
     {
     case 1:
         BLabelClick();
@@ -239,19 +179,17 @@ void TSkillForm::FormHide()
     // about to be stored.
     Timer1.SetEnabled(false);
     repeat_ = RepeatMode::None;
-    TForm1* menu = screens_.Form1;
-    if (menu == nullptr)
-        return;
-    TIniFile& ini = *menu->Ini;
-    ini.WriteInteger("MAin", "Skill", menu->SkillLevel);
-    ini.WriteInteger("Custom", "prob", Get(Value::Prob));
-    ini.WriteInteger("Custom", "timer", Get(Value::Timer));
-    ini.WriteInteger("Custom", "worms", Get(Value::Worms));
-    menu->SetSkill();
-    menu->Pop.Play();
+    TIniFile& ini = session_.Ini;
+    settings::Write(ini, settings::kSkill, session_.SkillLevel);
+    settings::Write(ini, settings::kCustomProb, Get(Value::Prob));
+    settings::Write(ini, settings::kCustomTimer, Get(Value::Timer));
+    settings::Write(ini, settings::kCustomWorms, Get(Value::Worms));
+    session_.SetSkill();
+    if (screens_.GameForm != nullptr)
+        screens_.GameForm->ApplySkill();
 }
 
-void TSkillForm::FormKeyDown(int& key)
+void TSkillForm::FormKeyDown(ui::Form&, int& key)
 {
     if (key == ui::vk::Return || key == ui::vk::Escape)
         Close();
@@ -284,12 +222,9 @@ void TSkillForm::CLabelClick()
 
 void TSkillForm::SelectLevel(int level)
 {
-    if (TForm1* menu = screens_.Form1)
-    {
-        menu->Pop.Play();
-        // The skill parameters follow only when the screen closes.
-        menu->SkillLevel = static_cast<std::uint8_t>(level);
-    }
+    session_.Pop.Play();
+    // The skill parameters follow only when the screen closes.
+    session_.SkillLevel = static_cast<std::uint8_t>(level);
     for (int row = 1; row <= 5; ++row)
         SetRow(row, row == level);
     if (level == 5)
@@ -383,20 +318,11 @@ void TSkillForm::Set(Value value, int number)
 
 void TSkillForm::Step(Value value, int delta)
 {
-    int lo = kProbMin;
-    int hi = kProbMax;
-    if (value == Value::Timer)
-    {
-        lo = kTimerMin;
-        hi = kTimerMax;
-    }
-    else if (value == Value::Worms)
-    {
-        lo = kWormsMin;
-        hi = kWormsMax;
-    }
+    const settings::Key& key = value == Value::Prob    ? settings::kCustomProb
+                               : value == Value::Timer ? settings::kCustomTimer
+                                                       : settings::kCustomWorms;
     const int current = Get(value);
-    if ((delta < 0 && current <= lo) || (delta > 0 && current >= hi))
+    if ((delta < 0 && current <= key.lo) || (delta > 0 && current >= key.hi))
         return;
     Set(value, current + delta);
 }

@@ -2,13 +2,12 @@
 // spin buttons, stored and applied when the screen closes.
 #pragma once
 
-#include "screens/Screens.h"
+#include "screens/Screen.h"
 #include "ui/Control.h"
-#include "ui/Form.h"
 #include "widgets/CDKShape.h"
 #include "widgets/Std2.h"
 
-class TSkillForm final : public ui::Form
+class TSkillForm final : public Screen
 {
 public:
     // Which spin button the repeat timer steps while it is held.
@@ -21,18 +20,18 @@ public:
         TimerUp
     };
 
-    explicit TSkillForm(Screens& screens);
+    TSkillForm(Screens& screens, Session& session);
     ~TSkillForm() override;
 
     RepeatMode Repeat() const { return repeat_; }
 
     // Handlers.
     void FormCreate();
-    void FormShow();
+    void FormShow() override;
     // Stores the level and the Custom values, then applies them; a failed write throws and
     // leaves the rest undone.
-    void FormHide();
-    void FormKeyDown(int& key);
+    void FormHide() override;
+    void FormKeyDown(ui::Form& sender, int& key) override;
     void BLabelClick();
     void ALabelClick();
     void PLabelClick();
@@ -108,6 +107,5 @@ private:
     // One step of a Custom value, never past its bound.
     void Step(Value value, int delta);
 
-    Screens& screens_;
     RepeatMode repeat_ = RepeatMode::None;
 };

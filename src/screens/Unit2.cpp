@@ -1,8 +1,8 @@
 // The statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/Unit2.h"
 
-#include "screens/Main.h"
 #include "screens/ScreenButton.h"
+#include "settings/Keys.h"
 #include "settings/NumberText.h"
 
 #include <string>
@@ -27,15 +27,10 @@ void SetupNumberLabel(ui::Label& label, int left, int top)
     label.SetAlignment(ui::Alignment::Right);
 }
 
-std::string Key(const char* word, int level, int slot)
-{
-    return word + std::to_string(level) + std::to_string(slot);
-}
-
 } // namespace
 
-TForm2::TForm2(Screens& screens)
-    : ui::Form(screens.app), Panel1(this), Label1(&Panel1), Shape1(&Panel1), Shape2(&Panel1),
+TForm2::TForm2(Screens& screens, Session& session)
+    : Screen(screens, session), Panel1(this), Label1(&Panel1), Shape1(&Panel1), Shape2(&Panel1),
       Shape3(&Panel1), Shape4(&Panel1), Shape5(&Panel1), Shape6(&Panel1), Shape7(&Panel1),
       Shape8(&Panel1), Shape9(&Panel1), Shape10(&Panel1), Shape11(&Panel1), Label2(&Panel1),
       Label3(&Panel1), Label4(&Panel1), Label5(&Panel1), Label6(&Panel1), NL1(&Panel1),
@@ -45,14 +40,14 @@ TForm2::TForm2(Screens& screens)
       E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1), A6(&Panel1),
       A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1), S6(&Panel1),
       S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
-      Image13(&Panel1), Label40(&Panel1),
-      screens_(screens), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2, &GP3,
-                                                                                  &GP4, &GP5, &GP6,
-                                                                                  &GP7},
+      Image13(&Panel1),
+      Label40(&Panel1), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2, &GP3,
+                                                                                 &GP4, &GP5, &GP6,
+                                                                                 &GP7},
       eaten_{&E1, &E2, &E3, &E4, &E5, &E6, &E7}, averages_{&A1, &A2, &A3, &A4, &A5, &A6, &A7},
       scores_{&S1, &S2, &S3, &S4, &S5, &S6, &S7}, captions_{&BLabel, &ALabel, &PLabel, &ELabel}
 {
-    screens_.Form2 = this;
+    Enter(&Screens::Form2, this);
 
     Panel1.SetBounds(0, 0, 577, 449);
     SetupLabel(Label1, 8, 0, "Statistics", 35, ui::clRed);
@@ -98,65 +93,29 @@ TForm2::TForm2(Screens& screens)
     SetupLabel(ALabel, 184, kCaptionTop, "Amateur", 21, kOtherCaption);
     SetupLabel(PLabel, 288, kCaptionTop, "Professional", 21, kOtherCaption);
     SetupLabel(ELabel, 424, kCaptionTop, "Master", 21, kOtherCaption);
-    BLabel.OnClick = [this](ui::Control&)
-    {
-        BLabelClick();
-    };
-    ALabel.OnClick = [this](ui::Control&)
-    {
-        ALabelClick();
-    };
-    PLabel.OnClick = [this](ui::Control&)
-    {
-        PLabelClick();
-    };
-    ELabel.OnClick = [this](ui::Control&)
-    {
-        ELabelClick();
-    };
+    WireMouse(BLabel, {}, {}, Bind(this, &TForm2::BLabelClick));
+    WireMouse(ALabel, {}, {}, Bind(this, &TForm2::ALabelClick));
+    WireMouse(PLabel, {}, {}, Bind(this, &TForm2::PLabelClick));
+    WireMouse(ELabel, {}, {}, Bind(this, &TForm2::ELabelClick));
 
     SetupScreenButton(Image13, 16, 414, [this] { Image13Click(); });
     SetupLabel(Label40, 56, 414, "Continue", 19, ui::clWhite);
 
-    OnShow = [this](ui::Form&)
-    {
-        FormShow();
-    };
-    OnHide = [this](ui::Form&)
-    {
-        FormHide();
-    };
-    OnKeyDown = [this](ui::Form&, int& key)
-    {
-        FormKeyDown(key);
-    };
     FormCreate();
 }
 
-TForm2::~TForm2()
-{
-    if (screens_.Form2 == this)
-        screens_.Form2 = nullptr;
-}
+TForm2::~TForm2() = default;
 
 void TForm2::FormCreate()
 {
-    SetColor(ui::clBlack);
-    CenterPanel(Panel1);
-    Panel1.SetColor(ui::clBlack);
+    SetupPanel(Panel1);
     for (ui::Label* caption : captions_)
         caption->SetFontColor(kOtherCaption);
 }
 
 void TForm2::FormShow()
 {
-    if (screens_.Form1 != nullptr)
-        UpdateAll(screens_.Form1->SkillLevel);
-}
-
-void TForm2::FormHide()
-{
-    PlayPop();
+    UpdateAll(session_.SkillLevel);
 }
 
 void TForm2::UpdateAll(int level)
@@ -169,23 +128,20 @@ void TForm2::UpdateAll(int level)
         caption->SetFontColor(kOtherCaption);
     captions_[level - 1]->SetFontColor(kShownCaption);
 
-    if (screens_.Form1 == nullptr || !screens_.Form1->Ini)
-        return;
-    const TIniFile& ini = *screens_.Form1->Ini;
+    const TIniFile& ini = session_.Ini;
+    using namespace settings;
     for (int k = 1; k <= 7; ++k)
-        names_[k - 1]->SetCaption(ini.ReadString("HInames", Key("name", level, k), ""));
-    for (int k = 1; k <= 7; ++k)
-        games_[k - 1]->SetCaption(
-            PadLeft(ini.ReadString("HIgames", Key("games", level, k), "00000"), 5));
-    for (int k = 1; k <= 7; ++k)
-        eaten_[k - 1]->SetCaption(
-            PadLeft(ini.ReadString("HIeaten", Key("eaten", level, k), "000000"), 6));
-    for (int k = 1; k <= 7; ++k)
-        averages_[k - 1]->SetCaption(
-            PadLeft(ini.ReadString("HIaverage", Key("average", level, k), "000"), 3));
-    for (int k = 1; k <= 7; ++k)
-        scores_[k - 1]->SetCaption(
-            PadLeft(ini.ReadString("HIScores", Key("score", level, k), "000"), 3));
+    {
+        const auto text = [&](const KeyFamily& family, int width)
+        {
+            return PadLeft(Read(ini, family, family.Name(level, k)), width);
+        };
+        names_[k - 1]->SetCaption(Read(ini, kRecordName, kRecordName.Name(level, k)));
+        games_[k - 1]->SetCaption(text(kRecordGames, 5));
+        eaten_[k - 1]->SetCaption(text(kRecordEaten, 6));
+        averages_[k - 1]->SetCaption(text(kRecordAverage, 3));
+        scores_[k - 1]->SetCaption(text(kRecordScore, 3));
+    }
     for (int k = 0; k < 7; ++k)
     {
         if (names_[k]->Caption().empty())
@@ -208,58 +164,50 @@ int TForm2::ShownLevel() const
     return 0;
 }
 
-void TForm2::FormKeyDown(int& key)
+void TForm2::FormKeyDown(ui::Form&, int& key)
 {
     if (key == 27 || key == 13)
     {
         Close();
         return;
     }
-    if (screens_.Form1 == nullptr)
-        return;
     // Right is tested first: a key bound to both directions steps right.
     static constexpr void (TForm2::*kClicks[4])() = {&TForm2::BLabelClick, &TForm2::ALabelClick,
                                                      &TForm2::PLabelClick, &TForm2::ELabelClick};
     const int shown = ShownLevel();
     if (shown == 0)
         return;
-    if (key == screens_.Form1->RightKey)
+    if (key == session_.RightKey)
         (this->*kClicks[shown % 4])();
-    else if (key == screens_.Form1->LeftKey)
+    else if (key == session_.LeftKey)
         (this->*kClicks[(shown + 2) % 4])();
 }
 
 void TForm2::BLabelClick()
 {
-    PlayPop();
+    session_.Pop.Play();
     UpdateAll(1);
 }
 
 void TForm2::ALabelClick()
 {
-    PlayPop();
+    session_.Pop.Play();
     UpdateAll(2);
 }
 
 void TForm2::PLabelClick()
 {
-    PlayPop();
+    session_.Pop.Play();
     UpdateAll(3);
 }
 
 void TForm2::ELabelClick()
 {
-    PlayPop();
+    session_.Pop.Play();
     UpdateAll(4);
 }
 
 void TForm2::Image13Click()
 {
     Close();
-}
-
-void TForm2::PlayPop()
-{
-    if (screens_.Form1 != nullptr)
-        screens_.Form1->Pop.Play();
 }

@@ -2,16 +2,15 @@
 // the level.
 #pragma once
 
-#include "screens/Screens.h"
+#include "screens/Screen.h"
 #include "ui/Control.h"
-#include "ui/Form.h"
 
 #include <array>
 
-class TForm2 final : public ui::Form
+class TForm2 final : public Screen
 {
 public:
-    explicit TForm2(Screens& screens);
+    TForm2(Screens& screens, Session& session);
     ~TForm2() override;
 
     // Fills the table for a level and makes its caption yellow; Custom (5) shows Professional.
@@ -21,9 +20,8 @@ public:
 
     // Handlers.
     void FormCreate();
-    void FormShow();
-    void FormHide();
-    void FormKeyDown(int& key);
+    void FormShow() override;
+    void FormKeyDown(ui::Form& sender, int& key) override;
     void BLabelClick();
     void ALabelClick();
     void PLabelClick();
@@ -55,9 +53,6 @@ public:
     ui::Label Label40;
 
 private:
-    void PlayPop();
-
-    Screens& screens_;
     // Rows 1 to 7 at indices 0 to 6.
     std::array<ui::Label*, 7> names_;
     std::array<ui::Label*, 7> games_;

@@ -602,16 +602,3 @@ void TIniFile::Batch::Commit()
         ini.Store(*doc);
     }
 }
-
-int ReadClamped(const TIniFile& ini, std::string_view section, std::string_view key,
-                int defaultValue, int lo, int hi)
-{
-    return std::clamp(ini.ReadInteger(section, key, defaultValue), lo, hi);
-}
-
-int ReadInRange(const TIniFile& ini, std::string_view section, std::string_view key,
-                int defaultValue, int lo, int hi)
-{
-    const int value = ini.ReadInteger(section, key, defaultValue);
-    return (value < lo || value > hi) ? defaultValue : value;
-}

@@ -77,11 +77,3 @@ public:
 private:
     TIniFile* ini_;
 };
-
-// Values that only a hand edit can push out of range: the nearest bound is taken. Used for
-// "Custom" prob 1..99, timer 1..999, worms 0..8 and "Main" DM_interval 1..999.
-int ReadClamped(const TIniFile& ini, std::string_view section, std::string_view key,
-                int defaultValue, int lo, int hi);
-// A value outside [lo, hi] reads as defaultValue. Used for the skill level: 1..5, else 3.
-int ReadInRange(const TIniFile& ini, std::string_view section, std::string_view key,
-                int defaultValue, int lo, int hi);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "settings/IniFile.h"
+#include "support/TempConfig.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -49,36 +50,6 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
-// Restores one environment variable to what it was.
-class EnvGuard
-{
-public:
-    explicit EnvGuard(const char* name) : name_(name)
-    {
-        if (const char* value = std::getenv(name))
-        {
-            saved_ = value;
-        }
-    }
-    ~EnvGuard()
-    {
-        if (saved_)
-        {
-            ::setenv(name_, saved_->c_str(), 1);
-        }
-        else
-        {
-            ::unsetenv(name_);
-        }
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
-
 inline std::string ReadText(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -95,28 +66,6 @@ inline void WriteText(const fs::path& path, const std::string& text)
 class ConfigFolderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string templ = (fs::temp_directory_path() / "zorbel-hardening-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        root_ = templ;
-        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-        path_ = ConfigFilePath();
-    }
-    void TearDown() override
-    {
-        // A test may leave a folder without write permission behind a failure.
-        std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(root_, ignored))
-        {
-            if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
-            {
-                ::chmod(entry.path().c_str(), 0700);
-            }
-        }
-        fs::remove_all(root_, ignored);
-    }
-
     fs::path Dir() const { return fs::path(path_).parent_path(); }
     std::string FileText() const { return ReadText(path_); }
     void SetFileText(const std::string& text) const
@@ -143,9 +92,9 @@ protected:
         return names;
     }
 
-    EnvGuard xdg_{"XDG_CONFIG_HOME"};
-    fs::path root_;
-    std::string path_;
+    testsupport::TempConfig config_;
+    const fs::path& root_ = config_.Root();
+    std::string path_ = ConfigFilePath();
 };
 
 // The end-of-game update's shape: all seven slots of one level in the five record sections.

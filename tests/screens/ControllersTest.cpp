@@ -78,7 +78,7 @@ protected:
     // The game screen shown with a game begun at once and ticked only by the test.
     void ShowGame(bool deathMatch = false)
     {
-        form1->DeathMatch = deathMatch;
+        session->DeathMatch = deathMatch;
         game->Show();
         game->WaitTimer.SetEnabled(false);
         if (deathMatch)
@@ -153,7 +153,7 @@ TEST_F(ControllersTest, EachControllerSteersOnlyItsOwnPlayersWorm)
 // controller plugged in, also in the middle of a game. The controls screen names them.
 TEST_F(ControllersTest, ControllersAreBoundInTheOrderTheyConnectAndShownOnTheControlsScreen)
 {
-    TKeyForm keys(screens);
+    TKeyForm keys(screens, *session);
     auto first = std::make_unique<VirtualPad>("Pad One");
     VirtualPad second("Pad Two");
     VirtualPad third("Pad Three");
@@ -184,7 +184,7 @@ TEST_F(ControllersTest, ControllersAreBoundInTheOrderTheyConnectAndShownOnTheCon
 TEST_F(ControllersTest, AAndBWorkTheMenuAsEnterAndEsc)
 {
     VirtualPad pad("Pad One");
-    form1->UserName = "ANNA";
+    session->UserName = "ANNA";
     form1->Show();
     Pump();
     pad.Press(SDL_CONTROLLER_BUTTON_A);

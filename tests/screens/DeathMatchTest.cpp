@@ -27,15 +27,15 @@ protected:
         Create();
         UseSolidPictures();
         game->Player2Picture = gametest::Solid(kPlayer2Colour);
-        form1->DeathMatch = true;
+        session->DeathMatch = true;
     }
 
     void SeparateKeys()
     {
-        form1->LeftKey2 = kA;
-        form1->RightKey2 = kD;
-        form1->UpKey2 = kW;
-        form1->DownKey2 = kS;
+        session->LeftKey2 = kA;
+        session->RightKey2 = kD;
+        session->UpKey2 = kW;
+        session->DownKey2 = kS;
     }
     // Queues the cells the next two targets land on (x drawn before y).
     void PushTargets(Cell first, Cell second)
@@ -311,9 +311,9 @@ TEST_F(DeathMatchTest, DefaultKeysTurnBothWormsAndSharedKeysDoEverythingBoundToT
 
     // One key bound to several directions performs every one of them in the binding order:
     // player 1's right (rejected, the opposite of left), player 1's up, player 2's down.
-    form1->RightKey1 = 'K';
-    form1->UpKey1 = 'K';
-    form1->DownKey2 = 'K';
+    session->RightKey1 = 'K';
+    session->UpKey1 = 'K';
+    session->DownKey2 = 'K';
     Key('K');
     EXPECT_EQ(game->Player1.direction, engine::kUp);
     EXPECT_EQ(game->Player1.queued, engine::kNone);
@@ -424,9 +424,9 @@ TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
 
 TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
 {
-    form1->DeathMatch = false;
-    const std::filesystem::path ini = env.Root() / "zorbel2" / "Zorbel2.ini";
-    form1->Ini->WriteString("Main", "Skill", "3");
+    session->DeathMatch = false;
+    const std::filesystem::path ini = ConfigFilePath();
+    session->Ini.WriteString("Main", "Skill", "3");
     const auto read = [&]
     {
         std::ifstream in(ini, std::ios::binary);
@@ -441,7 +441,7 @@ TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
     game->Label1.SetCaption("ANNA");
     game->GL.SetCaption("00012");
     form1->StartDeathMatch();
-    EXPECT_TRUE(form1->DeathMatch);
+    EXPECT_TRUE(session->DeathMatch);
     EXPECT_TRUE(game->IsShown());
     EXPECT_EQ(game->Label2.Caption(), "Player 2");
     EXPECT_EQ(game->Label2.Left(), 536);

@@ -1,73 +1,19 @@
-// The game screen built headless beside the main menu, with a private settings folder, the
-// program directory of the build, recorded error messages and helpers to drive the game.
+// The game screen built headless beside the main menu on the shared screen fixture, with
+// helpers to drive the game.
 #pragma once
 
+#include "ScreenTestEnv.h"
 #include "engine/RandomScript.h"
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
-#include "screens/Screens.h"
-#include "ui/Application.h"
-#include "ui/Paths.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace gametest
 {
-
-// Points XDG_CONFIG_HOME at a fresh folder and the program directory at the build's (where
-// b0.bmp..b8.bmp are written), restoring both afterwards.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment()
-    {
-        if (const char* value = std::getenv("XDG_CONFIG_HOME"))
-            savedConfig_ = value;
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zorbel-game-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot make a temporary folder");
-        root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-        savedProgramDir_ = ui::ProgramDirectory();
-        if (const char* dir = std::getenv("ZORBEL_PROGRAM_DIR"))
-            ui::SetProgramDirectory(dir);
-    }
-    ~ScopedEnvironment()
-    {
-        if (savedConfig_)
-            ::setenv("XDG_CONFIG_HOME", savedConfig_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        ui::SetProgramDirectory(savedProgramDir_);
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-    const std::filesystem::path& Root() const { return root_; }
-    // The settings file as the game will find it, written before the screens are created.
-    void WriteIni(const std::string& text) const
-    {
-        std::filesystem::create_directories(root_ / "zorbel2");
-        std::ofstream(root_ / "zorbel2" / "Zorbel2.ini") << text;
-    }
-
-private:
-    std::filesystem::path root_;
-    std::optional<std::string> savedConfig_;
-    std::string savedProgramDir_;
-};
 
 // Solid 14 x 14 pictures in colours of their own, so that pixel checks do not depend on the
 // generated worm heads.
@@ -82,30 +28,19 @@ inline ui::Color WormColour(int n)
 }
 
 // Creates nothing by itself: tests that prepare the settings file call Create themselves.
-class GameFixture : public ::testing::Test
+class GameFixture : public screentest::ScreenTest
 {
 protected:
-    GameFixture()
-    {
-        app.ErrorHandler = [this](const std::string& m)
-        {
-            errors.push_back(m);
-        };
-    }
-
-    // Creates the two screens; prepare runs first with the settings folder in place.
-    void Create(const std::function<void(ScopedEnvironment&)>& prepare = {})
+    // Creates the session and the two screens; prepare runs first with the settings folder in
+    // place.
+    void Create(const std::function<void(testsupport::TempConfig&)>& prepare = {})
     {
         if (prepare)
-            prepare(env);
-        form1 = std::make_unique<TForm1>(screens);
-        game = std::make_unique<TGameForm>(screens);
+            prepare(config);
+        session = std::make_unique<Session>();
+        form1 = std::make_unique<TForm1>(screens, *session);
+        game = std::make_unique<TGameForm>(screens, *session);
         game->SetRandomSource(&script);
-    }
-    void TearDown() override
-    {
-        if (!errors.empty())
-            ADD_FAILURE() << "unexpected error message: " << errors.front();
     }
 
     void UseSolidPictures()
@@ -118,7 +53,7 @@ protected:
     // A new game of n computer worms whose first target lands on (x, y).
     void StartGame(int worms, int targetX = 29, int targetY = 29)
     {
-        form1->WormCount = worms;
+        session->WormCount = worms;
         script.Push(targetX - 1);
         script.Push(targetY - 1);
         game->NewGame();
@@ -160,11 +95,7 @@ protected:
         worm.direction = direction;
     }
 
-    ScopedEnvironment env;
-    ui::Application app{ui::Application::Options{.headless = true}};
-    Screens screens{app};
     testing_support::RandomScript script;
-    std::vector<std::string> errors;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TGameForm> game;
 };

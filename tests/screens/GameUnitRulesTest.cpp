@@ -396,7 +396,7 @@ TEST_F(GameTest, PlayerRemovalTakesLengthStepsAtElevenHundredDivLength)
 
 TEST_F(GameTest, EveryWormDrawsOnceAndASecondTimeOnlyWhenChoosingAmongTwoOrThree)
 {
-    form1->WormCount = 8;
+    session->WormCount = 8;
     game->SetRandomSource(nullptr);
     game->Generator.Seed(20260101);
     game->NewGame();
@@ -432,7 +432,7 @@ TEST_F(GameTest, EveryWormDrawsOnceAndASecondTimeOnlyWhenChoosingAmongTwoOrThree
 
 TEST_F(GameTest, PaintedBoardAndCodesAgreeWithTheWormsThroughALongGame)
 {
-    form1->WormCount = 8;
+    session->WormCount = 8;
     game->SetRandomSource(nullptr);
     game->Generator.Seed(77);
     game->NewGame();

@@ -49,7 +49,7 @@ protected:
 
 TEST_F(GameScreenTest, SingleGameSetupFromTheMenuShowsTheLayoutAndHidesThePointer)
 {
-    form1->UserName = "ANNA";
+    session->UserName = "ANNA";
     form1->StartNewGame();
     EXPECT_TRUE(game->IsShown());
     EXPECT_FALSE(app.CursorVisible());
@@ -143,7 +143,7 @@ TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverP
 {
     // Paint the whole surface first: the reset must cover exactly the 841 squares.
     ui::Canvas(game->PaintBox1.Canvas()).FillRect({0, 0, 436, 436}, kMagenta);
-    form1->WormCount = 8;
+    session->WormCount = 8;
     game->SetRandomSource(nullptr);
     game->Generator.Seed(5);
     game->NewGame();
@@ -374,14 +374,14 @@ TEST_F(GameScreenTest, AverageChangeIsCutToTwoDecimalsWithACommaUnderACommaLocal
 
 TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
 {
-    TIniFile& ini = *form1->Ini;
+    TIniFile& ini = session->Ini;
     ini.WriteString("HiScores", "score31", "25");
     ini.WriteString("HiGames", "games32", "12");
     ini.WriteString("HiEaten", "eaten32", "40");
     ini.WriteString("HiAverage", "average32", "3,33");
     ini.WriteString("HiScores", "score32", "9");
-    form1->SkillLevel = 3;
-    form1->UserSlot = 2;
+    session->SkillLevel = 3;
+    session->UserSlot = 2;
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00012");
@@ -390,7 +390,7 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->HL.Caption(), "009");
     EXPECT_EQ(game->LLL.Caption(), "-0,25");
 
-    form1->UserSlot = -1;
+    session->UserSlot = -1;
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00000");
@@ -400,9 +400,9 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->LLL.Caption(), "+0,00");
 
     // Custom: the top score shows 000 and the statistics row keeps what it showed.
-    form1->UserSlot = 2;
+    session->UserSlot = 2;
     game->UpdateHiScoreLabel();
-    form1->SkillLevel = 5;
+    session->SkillLevel = 5;
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
     EXPECT_EQ(game->GL.Caption(), "00012");
@@ -526,12 +526,11 @@ TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
 
 TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
 {
-    const auto empty = env.Root() / "no-pictures";
+    const auto empty = config.Root() / "no-pictures";
     std::filesystem::create_directories(empty);
     const std::string saved = ui::ProgramDirectory();
     ui::SetProgramDirectory(empty.string());
-    Create([](gametest::ScopedEnvironment& e)
-           { e.WriteIni("[MAin]\nSkill=4\nDM_interval=250\n"); });
+    Create([](testsupport::TempConfig& e) { e.WriteIni("[MAin]\nSkill=4\nDM_interval=250\n"); });
     ui::SetProgramDirectory(saved);
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_NE(errors[0].find("b1.bmp"), std::string::npos);
@@ -540,9 +539,9 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
     errors.clear();
     EXPECT_TRUE(game->WormPictures[0].Empty());
     EXPECT_EQ(game->TimerDM.Interval(), 250);
-    EXPECT_EQ(form1->SkillLevel, 4);
+    EXPECT_EQ(session->SkillLevel, 4);
     EXPECT_EQ(game->Timer1.Interval(), 80);
-    EXPECT_EQ(form1->WormCount, 8);
+    EXPECT_EQ(session->WormCount, 8);
     // Drawing with a missing picture draws nothing and the game goes on.
     StartGame(8);
     KeepAll(8);
@@ -552,7 +551,7 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
 
 TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsClamped)
 {
-    Create([](gametest::ScopedEnvironment& e) { e.WriteIni("[Main]\nDM_interval=5000\n"); });
+    Create([](testsupport::TempConfig& e) { e.WriteIni("[Main]\nDM_interval=5000\n"); });
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(game->TimerDM.Interval(), 999);
     for (const ui::Bitmap& picture : game->WormPictures)
@@ -561,14 +560,14 @@ TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsCl
         EXPECT_EQ(picture.Height(), 14);
     }
     EXPECT_EQ(game->Player2Picture.Width(), 14);
-    EXPECT_EQ(form1->SkillLevel, 3);
+    EXPECT_EQ(session->SkillLevel, 3);
 }
 
 TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)
 {
     Create();
     game->SetRandomSource(nullptr);
-    form1->WormCount = 0;
+    session->WormCount = 0;
     game->Timer1.SetInterval(5);
     game->Show();
     const auto pumpUntil = [&](auto done)
@@ -597,10 +596,10 @@ TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)
 
 TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
 {
-    form1->UserName = "ANNA";
-    form1->SkillLevel = 3;
-    form1->UserSlot = game->Get_User_ID();
-    EXPECT_EQ(form1->UserSlot, -1);
+    session->UserName = "ANNA";
+    session->SkillLevel = 3;
+    session->UserSlot = game->Get_User_ID();
+    EXPECT_EQ(session->UserSlot, -1);
 
     auto finish = [&](int score)
     {
@@ -614,15 +613,15 @@ TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
             game->cKillTimerTimer(game->cKillTimer);
     };
     finish(4);
-    TIniFile& ini = *form1->Ini;
+    TIniFile& ini = session->Ini;
     EXPECT_EQ(ini.ReadString("HiNames", "name31", ""), "ANNA");
     EXPECT_EQ(ini.ReadInteger("HiScores", "score31", -1), 4);
     EXPECT_EQ(ini.ReadString("HiAverage", "average31", ""), "4,00");
-    EXPECT_EQ(form1->UserSlot, 1);
+    EXPECT_EQ(session->UserSlot, 1);
     EXPECT_EQ(game->Get_User_ID(), 1);
     EXPECT_TRUE(game->WaitTimer.Enabled()) << "the next game follows the records";
 
-    form1->SkillLevel = 5;
+    session->SkillLevel = 5;
     finish(9);
     EXPECT_EQ(ini.ReadInteger("HiGames", "games31", -1), 1);
     EXPECT_EQ(ini.ReadString("HiNames", "name51", "none"), "none");

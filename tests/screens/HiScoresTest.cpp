@@ -2,7 +2,7 @@
 // save, checked in the settings file.
 #include "screens/HiScores.h"
 
-#include "ScreenTestEnv.h"
+#include "support/TempConfig.h"
 
 #include <csignal>
 #include <string>
@@ -14,7 +14,7 @@
 namespace
 {
 
-using screentest::TempConfig;
+using testsupport::TempConfig;
 
 constexpr const char* kMissing = "<missing>";
 

@@ -2,15 +2,14 @@
 // direction, and what Save and Cancel leave in the settings file and the bindings.
 #include "screens/KeyUnit.h"
 
+#include "ScreenTestEnv.h"
 #include "screens/Main.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,48 +21,9 @@ namespace fs = std::filesystem;
 
 constexpr ui::Color kLightRed{255, 94, 94};
 
-// Points XDG_CONFIG_HOME at a fresh folder for the test's lifetime and puts it back afterwards.
-class TempConfigHome
-{
-public:
-    TempConfigHome()
-    {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            old_ = old;
-        std::string templ = (fs::temp_directory_path() / "zorbel-keys-XXXXXX").string();
-        if (::mkdtemp(templ.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        root_ = templ;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    ~TempConfigHome()
-    {
-        if (old_)
-            ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    TempConfigHome(const TempConfigHome&) = delete;
-    TempConfigHome& operator=(const TempConfigHome&) = delete;
-
-private:
-    fs::path root_;
-    std::optional<std::string> old_;
-};
-
-class KeyFormTest : public ::testing::Test
+class KeyFormTest : public screentest::ScreenTest
 {
 protected:
-    KeyFormTest()
-    {
-        app.ErrorHandler = [this](const std::string& message)
-        {
-            errors.push_back(message);
-        };
-    }
-
     int Stored(const char* key) const
     {
         return TIniFile(ConfigFilePath()).ReadInteger("Keys", key, -1);
@@ -112,12 +72,8 @@ protected:
         return selected;
     }
 
-    TempConfigHome config;
-    ui::Application app{{.headless = true}};
-    Screens screens{app};
-    TForm1 menu{screens};
-    TKeyForm keys{screens};
-    std::vector<std::string> errors;
+    TForm1 menu{screens, *session};
+    TKeyForm keys{screens, *session};
 };
 
 const std::vector<std::string> kArrows{"Left",  "Up",   "Right", "Down", "Left",  "Up",
@@ -189,20 +145,20 @@ TEST_F(KeyFormTest, PlayerTwoUpSetToWIsSavedAndReloaded)
     EXPECT_TRUE(SelectedBoxes().empty());
     // Nothing is stored before Save.
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
-    EXPECT_EQ(menu.UpKey2, 38);
+    EXPECT_EQ(session->UpKey2, 38);
 
     Click(keys.Image13);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_EQ(Stored("UpKey2"), 87);
-    EXPECT_EQ(menu.UpKey2, 87);
+    EXPECT_EQ(session->UpKey2, 87);
     EXPECT_EQ(Stored("LeftKey"), 37);
     EXPECT_EQ(Stored("RightKey"), 39);
     EXPECT_EQ(Stored("UpKey"), 38);
     EXPECT_EQ(Stored("DownKey"), 40);
     EXPECT_EQ(Stored("UpKey1"), 38);
     EXPECT_EQ(Stored("DownKey2"), 40);
-    EXPECT_EQ(menu.UpKey, 38);
-    EXPECT_EQ(menu.UpKey1, 38);
+    EXPECT_EQ(session->UpKey, 38);
+    EXPECT_EQ(session->UpKey1, 38);
     EXPECT_TRUE(errors.empty());
 
     Open();
@@ -222,8 +178,8 @@ TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
     Click(keys.Image13);
     EXPECT_EQ(Stored("LeftKey"), 8);
     EXPECT_EQ(Stored("RightKey1"), 46);
-    EXPECT_EQ(menu.LeftKey, 8);
-    EXPECT_EQ(menu.RightKey1, 46);
+    EXPECT_EQ(session->LeftKey, 8);
+    EXPECT_EQ(session->RightKey1, 46);
 }
 
 TEST_F(KeyFormTest, KeyPressWithNothingSelectedChangesNoName)
@@ -277,7 +233,7 @@ TEST_F(KeyFormTest, EscapeWithABoxSelectedClosesWithoutStoringAnything)
     app.KeyDown(ui::vk::Escape);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
-    EXPECT_EQ(menu.LeftKey1, 37);
+    EXPECT_EQ(session->LeftKey1, 37);
 
     Open();
     EXPECT_EQ(Names(), kArrows);
@@ -293,7 +249,7 @@ TEST_F(KeyFormTest, CancelForgetsTheEdits)
     Click(keys.Image14);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
-    EXPECT_EQ(menu.UpKey, 38);
+    EXPECT_EQ(session->UpKey, 38);
 
     Open();
     EXPECT_EQ(keys.LabelU.Caption(), "Up");
@@ -312,7 +268,7 @@ TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
     EXPECT_EQ(keys.ShapeU.Pen().color, ui::clBlue);
     Click(keys.Image13);
     EXPECT_EQ(Stored("DownKey"), 0);
-    EXPECT_EQ(menu.DownKey, 0);
+    EXPECT_EQ(session->DownKey, 0);
 
     Open();
     EXPECT_EQ(keys.LabelD.Caption(), "None");
@@ -321,18 +277,18 @@ TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
 TEST_F(KeyFormTest, BindingOutsideTheTableShowsNoneAndSavesAsZero)
 {
     TIniFile(ConfigFilePath()).WriteInteger("Keys", "RightKey2", 999);
-    menu.InitKeys();
+    session->InitKeys();
     Open();
     EXPECT_EQ(keys.LabelR2.Caption(), "None");
     Click(keys.Image13);
     EXPECT_EQ(Stored("RightKey2"), 0);
-    EXPECT_EQ(menu.RightKey2, 0);
+    EXPECT_EQ(session->RightKey2, 0);
 }
 
 TEST_F(KeyFormTest, ShowingUsesTheBindingsInMemoryNotTheFile)
 {
     TIniFile(ConfigFilePath()).WriteInteger("Keys", "LeftKey", 'A');
-    menu.LeftKey2 = 'K';
+    session->LeftKey2 = 'K';
     Open();
     EXPECT_EQ(keys.LabelL.Caption(), "Left");
     EXPECT_EQ(keys.LabelL2.Caption(), "K");
@@ -347,8 +303,9 @@ TEST_F(KeyFormTest, FailedWriteShowsTheMessageAndKeepsTheScreenAndBindings)
     Click(keys.Image13);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Unable to write to Zorbel2.ini");
+    errors.clear();
     EXPECT_TRUE(keys.IsShown());
-    EXPECT_EQ(menu.LeftKey, 37);
+    EXPECT_EQ(session->LeftKey, 37);
     EXPECT_EQ(keys.LabelL.Caption(), "Z");
 }
 

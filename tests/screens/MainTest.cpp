@@ -53,12 +53,12 @@ protected:
         return image.ToForm({image.Width() / 2, image.Height() / 2});
     }
 
-    TForm1 menu{screens};
-    TGameForm game{screens};
-    TNameForm login{screens};
-    TKeyForm keys{screens};
-    TSkillForm skill{screens};
-    TForm2 stats{screens};
+    TForm1 menu{screens, *session};
+    TGameForm game{screens, *session};
+    TNameForm login{screens, *session};
+    TKeyForm keys{screens, *session};
+    TSkillForm skill{screens, *session};
+    TForm2 stats{screens, *session};
 };
 
 TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
@@ -67,9 +67,9 @@ TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
     EXPECT_FALSE(menu.Image1.Visible());
     EXPECT_FALSE(menu.Label1.Visible());
     EXPECT_TRUE(menu.Image3.Visible());
-    EXPECT_EQ(menu.UserName, "");
-    EXPECT_EQ(menu.LeftKey, Left);
-    EXPECT_EQ(menu.RightKey2, Right);
+    EXPECT_EQ(session->UserName, "");
+    EXPECT_EQ(session->LeftKey, Left);
+    EXPECT_EQ(session->RightKey2, Right);
     EXPECT_FALSE(TempConfig::FileExists()) << "start-up writes nothing";
     EXPECT_EQ(menu.Panel1.Left(), (app.ScreenWidth() - 545) / 2);
     EXPECT_EQ(menu.Panel1.Top(), (app.ScreenHeight() - 297) / 2);
@@ -206,7 +206,7 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
     PostType("12");
     app.PostKey(Return);
     app.KeyDown(Space);
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
     EXPECT_TRUE(menu.Image1.Visible());
     EXPECT_TRUE(menu.Label1.Visible());
@@ -223,9 +223,19 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
     app.KeyDown(Return);
     EXPECT_TRUE(game.IsShown());
     EXPECT_EQ(app.TopForm(), &game);
-    EXPECT_FALSE(menu.DeathMatch);
+    EXPECT_FALSE(session->DeathMatch);
     EXPECT_EQ(game.Label1.Caption(), "ANNA");
     EXPECT_EQ(game.Label2.Caption(), "High Score");
+}
+
+TEST_F(MainTest, SettingsClosedFromTheMenuSetTheGamesTick)
+{
+    menu.Show();
+    menu.Image6Click();
+    skill.ELabelClick();
+    app.KeyDown(Escape);
+    EXPECT_EQ(app.TopForm(), &menu);
+    EXPECT_EQ(game.Timer1.Interval(), 80);
 }
 
 TEST_F(MainTest, EscapeEndsTheProgram)

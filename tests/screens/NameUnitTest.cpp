@@ -37,12 +37,12 @@ protected:
 
     std::string Stored(const char* section, const std::string& key) const
     {
-        return menu.Ini->ReadString(section, key, "<missing>");
+        return session->Ini.ReadString(section, key, "<missing>");
     }
 
-    TForm1 menu{screens};
-    TGameForm game{screens};
-    TNameForm login{screens};
+    TForm1 menu{screens, *session};
+    TGameForm game{screens, *session};
+    TNameForm login{screens, *session};
 };
 
 TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
@@ -63,7 +63,7 @@ TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
     app.KeyDown(Return);
 
     EXPECT_FALSE(login.IsShown());
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_TRUE(menu.Image1.Visible());
     EXPECT_TRUE(menu.Label1.Visible());
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
@@ -80,16 +80,16 @@ TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
 
 TEST_F(NameUnitTest, WrongPasswordShowsTheMessageUntilBackspaceAndTheRightOneLogsIn)
 {
-    menu.Ini->WriteInteger("Main", "Usr_Num", 1);
-    menu.Ini->WriteString("User_Names", "name1", "ANNA");
-    menu.Ini->WriteString("User_Pass", "pass1", HashPassword("12"));
+    session->Ini.WriteInteger("Main", "Usr_Num", 1);
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1", HashPassword("12"));
     const std::string before = TempConfig::FileText();
 
     LogIn("ANNA", "13");
     EXPECT_TRUE(login.IsShown());
     EXPECT_TRUE(login.Label1.Visible());
     EXPECT_EQ(login.Label1.Caption(), "Incorrect Password!!!");
-    EXPECT_EQ(menu.UserName, "");
+    EXPECT_EQ(session->UserName, "");
     EXPECT_FALSE(menu.Image1.Visible());
     EXPECT_EQ(login.NameLabel.Caption(), "ANNA") << "the fields stay as they are";
     EXPECT_EQ(login.PassLabel.Caption(), "xx");
@@ -100,23 +100,23 @@ TEST_F(NameUnitTest, WrongPasswordShowsTheMessageUntilBackspaceAndTheRightOneLog
     Type("2");
     app.KeyDown(Return);
     EXPECT_FALSE(login.IsShown());
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
     EXPECT_EQ(TempConfig::FileText(), before) << "a login writes nothing";
 }
 
 TEST_F(NameUnitTest, EscAfterAFailedAttemptKeepsTheUserAndTheNextOpeningHidesTheMessage)
 {
-    menu.Ini->WriteInteger("Main", "Usr_Num", 1);
-    menu.Ini->WriteString("User_Names", "name1", "ANNA");
-    menu.Ini->WriteString("User_Pass", "pass1", "12");
+    session->Ini.WriteInteger("Main", "Usr_Num", 1);
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1", "12");
     const std::string before = TempConfig::FileText();
 
     LogIn("ANNA", "99");
     ASSERT_TRUE(login.Label1.Visible());
     app.KeyDown(Escape);
     EXPECT_FALSE(login.IsShown());
-    EXPECT_EQ(menu.UserName, "");
+    EXPECT_EQ(session->UserName, "");
     EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
     EXPECT_FALSE(menu.Image1.Visible());
     EXPECT_EQ(TempConfig::FileText(), before) << "a failed attempt upgrades nothing";
@@ -132,16 +132,16 @@ TEST_F(NameUnitTest, EscAfterAFailedAttemptKeepsTheUserAndTheNextOpeningHidesThe
 
 TEST_F(NameUnitTest, OlderPlainTextPasswordIsAcceptedOnceAndReplacedByItsHash)
 {
-    menu.Ini->WriteInteger("Main", "Usr_num", 2);
-    menu.Ini->WriteString("User_Names", "name1", "BOB");
-    menu.Ini->WriteString("User_Pass", "pass1", "SECRET");
-    menu.Ini->WriteString("User_Names", "name2", "ANNA");
-    menu.Ini->WriteString("User_Pass", "pass2", "12");
-    menu.Ini->WriteInteger("Keys", "LeftKey", 65);
+    session->Ini.WriteInteger("Main", "Usr_num", 2);
+    session->Ini.WriteString("User_Names", "name1", "BOB");
+    session->Ini.WriteString("User_Pass", "pass1", "SECRET");
+    session->Ini.WriteString("User_Names", "name2", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass2", "12");
+    session->Ini.WriteInteger("Keys", "LeftKey", 65);
 
     LogIn("ANNA", "12");
     EXPECT_FALSE(login.IsShown());
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
     const std::string pass = Stored("User_Pass", "pass2");
     EXPECT_TRUE(pass.starts_with("$argon2id$")) << pass;
     EXPECT_TRUE(PasswordMatches(pass, "12"));
@@ -150,28 +150,28 @@ TEST_F(NameUnitTest, OlderPlainTextPasswordIsAcceptedOnceAndReplacedByItsHash)
     EXPECT_EQ(Stored("Keys", "LeftKey"), "65");
 
     // The upgraded entry still logs in, and the plain text no longer does.
-    menu.UserName.clear();
+    session->UserName.clear();
     LogIn("ANNA", "12");
-    EXPECT_EQ(menu.UserName, "ANNA");
-    menu.UserName.clear();
-    menu.Ini->WriteString("User_Pass", "pass2", pass.substr(0, pass.size() - 2) + "AA");
+    EXPECT_EQ(session->UserName, "ANNA");
+    session->UserName.clear();
+    session->Ini.WriteString("User_Pass", "pass2", pass.substr(0, pass.size() - 2) + "AA");
     LogIn("ANNA", "12");
     EXPECT_TRUE(login.Label1.Visible()) << "a damaged hash matches nothing";
-    EXPECT_EQ(menu.UserName, "");
+    EXPECT_EQ(session->UserName, "");
 }
 
 TEST_F(NameUnitTest, NamesWithSpacesOrALeadingDigitRegisterAndLogInAgain)
 {
     LogIn("JOHN SMITH", "1");
-    EXPECT_EQ(menu.UserName, "JOHN SMITH");
+    EXPECT_EQ(session->UserName, "JOHN SMITH");
     LogIn("2FAST", "");
-    EXPECT_EQ(menu.UserName, "2FAST");
+    EXPECT_EQ(session->UserName, "2FAST");
     EXPECT_EQ(Stored("User_Names", "name1"), "JOHN SMITH");
     EXPECT_EQ(Stored("User_Names", "name2"), "2FAST");
     EXPECT_EQ(Stored("Main", "Usr_num"), "2");
 
     LogIn("JOHN SMITH", "1");
-    EXPECT_EQ(menu.UserName, "JOHN SMITH");
+    EXPECT_EQ(session->UserName, "JOHN SMITH");
     EXPECT_EQ(Stored("Main", "Usr_num"), "2") << "a known name is not registered again";
     EXPECT_EQ(menu.Label11.Caption(), "#JOHN SMITH");
 }
@@ -188,10 +188,10 @@ TEST_F(NameUnitTest, NamesReadBackWithTheirSpacesAsSeparateUsers)
     LogIn("BOB", "1");
     EXPECT_TRUE(login.Label1.Visible()) << "BOB is not \" BOB\"";
     LogIn(" BOB", "1");
-    EXPECT_EQ(menu.UserName, " BOB");
+    EXPECT_EQ(session->UserName, " BOB");
 
     for (const auto& [name, score] : {std::pair{" BOB", 5}, {"BOB", 9}, {"   ", 1}, {"ANNA", 2}})
-        RecordGame(*menu.Ini, 3, name, score);
+        RecordGame(session->Ini, 3, name, score);
     EXPECT_EQ(Stored("HiNames", "name32"), " BOB");
     EXPECT_EQ(Stored("HiNames", "name34"), "   ") << "not taken as a free slot";
 }
@@ -206,16 +206,16 @@ TEST_F(NameUnitTest, UnknownIsReservedAndUserCountsAreBounded)
     EXPECT_TRUE(login.Label1.Visible());
     EXPECT_FALSE(TempConfig::FileExists());
 
-    menu.Ini->WriteInteger("Main", "Usr_Num", -5);
+    session->Ini.WriteInteger("Main", "Usr_Num", -5);
     LogIn("ANNA", "1");
     EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
-    menu.Ini->WriteString("User_Names", "name1", "UNKNOWN");
+    session->Ini.WriteString("User_Names", "name1", "UNKNOWN");
     LogIn("UNKNOWN", "1");
-    EXPECT_EQ(menu.UserName, "UNKNOWN");
+    EXPECT_EQ(session->UserName, "UNKNOWN");
 
-    menu.Ini->WriteInteger("Main", "Usr_Num", 2147483647);
+    session->Ini.WriteInteger("Main", "Usr_Num", 2147483647);
     LogIn("BOB", "1");
-    EXPECT_EQ(menu.UserName, "BOB");
+    EXPECT_EQ(session->UserName, "BOB");
     EXPECT_EQ(Stored("User_Names", "name100001"), "BOB");
 }
 
@@ -223,19 +223,19 @@ TEST_F(NameUnitTest, UnknownIsReservedAndUserCountsAreBounded)
 // registration shows the message and logs nobody new in.
 TEST_F(NameUnitTest, LoginNeedsNoWriteAndRegistrationLogsInOnlyOnceWritten)
 {
-    menu.Ini->WriteInteger("Main", "Usr_Num", 1);
-    menu.Ini->WriteString("User_Names", "name1", "ANNA");
-    menu.Ini->WriteString("User_Pass", "pass1", "12");
+    session->Ini.WriteInteger("Main", "Usr_Num", 1);
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1", "12");
     const std::string before = TempConfig::FileText();
     std::optional<hardening::FileSizeLimit> full(std::in_place, before.size());
     LogIn("ANNA", "12");
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_TRUE(errors.empty());
     LogIn("BOB", "1");
     full.reset();
     EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to Zorbel2.ini"});
     errors.clear();
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_EQ(TempConfig::FileText(), before);
     LogIn("ANNA", "12");
     EXPECT_TRUE(Stored("User_Pass", "pass1").starts_with("$argon2id$"));
@@ -246,7 +246,7 @@ TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)
     LogIn("", "12");
     EXPECT_FALSE(login.IsShown());
     EXPECT_FALSE(TempConfig::FileExists());
-    EXPECT_EQ(menu.UserName, "");
+    EXPECT_EQ(session->UserName, "");
     EXPECT_FALSE(menu.Image1.Visible());
     EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
 
@@ -255,7 +255,7 @@ TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)
     app.KeyDown(Escape);
     EXPECT_FALSE(login.IsShown());
     EXPECT_FALSE(TempConfig::FileExists());
-    EXPECT_EQ(menu.UserName, "");
+    EXPECT_EQ(session->UserName, "");
 }
 
 TEST_F(NameUnitTest, KeysEditOnlyTheActiveFieldAndOthersDoNothing)
@@ -294,14 +294,14 @@ TEST_F(NameUnitTest, EachBoxTakesAtMost1023CharactersAndTheNameIsFoundAgain)
 {
     const std::string longName(1030, 'N');
     LogIn(longName, std::string(1030, '7'));
-    EXPECT_EQ(menu.UserName, std::string(1023, 'N'));
+    EXPECT_EQ(session->UserName, std::string(1023, 'N'));
     const std::string stored = Stored("User_Names", "name1");
     EXPECT_EQ(stored.size(), 1023u);
     EXPECT_TRUE(PasswordMatches(Stored("User_Pass", "pass1"), std::string(1023, '7')));
 
-    menu.UserName.clear();
+    session->UserName.clear();
     LogIn(longName, std::string(1023, '7'));
-    EXPECT_EQ(menu.UserName, std::string(1023, 'N'));
+    EXPECT_EQ(session->UserName, std::string(1023, 'N'));
     EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
     EXPECT_EQ(login.PassLabel.Caption().size(), 1023u);
 }
@@ -329,7 +329,7 @@ TEST_F(NameUnitTest, ContinueButtonSubmitsAndTheBoxesShowTheirOutlines)
     app.MouseUp(ui::MouseButton::Left, bx, by);
     EXPECT_EQ(login.Image1.Left(), 40);
     EXPECT_FALSE(login.IsShown());
-    EXPECT_EQ(menu.UserName, "ANNA");
+    EXPECT_EQ(session->UserName, "ANNA");
 }
 
 } // namespace

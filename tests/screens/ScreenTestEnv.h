@@ -1,17 +1,16 @@
-// Shared set-up of the screen tests: a private settings folder, a headless application and the
-// screen registry, with handler errors recorded instead of shown.
+// Shared set-up of the screen tests: a private settings folder, the build's program directory, a
+// headless application, the screen registry and the session, with handler errors recorded
+// instead of shown.
 #pragma once
 
 #include "screens/Screens.h"
-#include "settings/IniFile.h"
+#include "screens/Session.h"
+#include "support/TempConfig.h"
 #include "ui/Application.h"
 #include "ui/Paths.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,48 +19,7 @@
 namespace screentest
 {
 
-// Points XDG_CONFIG_HOME at a fresh temporary folder for its lifetime, then restores it and
-// removes the folder.
-class TempConfig
-{
-public:
-    TempConfig()
-    {
-        if (const char* value = std::getenv("XDG_CONFIG_HOME"))
-            saved_ = value;
-        std::string templ =
-            (std::filesystem::temp_directory_path() / "zorbel-screens-XXXXXX").string();
-        if (::mkdtemp(templ.data()) == nullptr)
-            throw std::runtime_error("cannot make a temporary folder");
-        root_ = templ;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    ~TempConfig()
-    {
-        if (saved_)
-            ::setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    TempConfig(const TempConfig&) = delete;
-    TempConfig& operator=(const TempConfig&) = delete;
-
-    static std::string IniPath() { return ConfigFilePath(); }
-    static bool FileExists() { return std::filesystem::exists(IniPath()); }
-    static std::string FileText()
-    {
-        std::ifstream in(IniPath(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-private:
-    std::filesystem::path root_;
-    std::optional<std::string> saved_;
-};
+using testsupport::TempConfig;
 
 // Points the program directory at the build folder's game files (ZORBEL_PROGRAM_DIR, set by
 // CTest) for its lifetime, so that the screens load the worm pictures as the game does.
@@ -81,8 +39,8 @@ private:
     std::string saved_;
 };
 
-// The headless application and the registry; a derived fixture declares the screens it needs
-// as members, so they are built after these and destroyed before them.
+// The headless application, the registry and the session; a derived fixture declares the
+// screens it needs as members, so they are built after these and destroyed before them.
 class ScreenTest : public ::testing::Test
 {
 protected:
@@ -111,6 +69,8 @@ protected:
     ProgramDirForTest programDir;
     ui::Application app{ui::Application::Options{.headless = true}};
     Screens screens{app};
+    // Made again by a test that prepares the settings file or the program directory first.
+    std::unique_ptr<Session> session = std::make_unique<Session>();
     std::vector<std::string> errors;
 };
 

@@ -2,6 +2,7 @@
 // repeat, and what reaches the settings file and the game when it closes.
 #include "screens/SkillUnit.h"
 
+#include "ScreenTestEnv.h"
 #include "screens/Main.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
@@ -10,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,48 +23,9 @@ using namespace std::chrono_literals;
 
 constexpr ui::Color kGrey{142, 142, 142};
 
-// Points XDG_CONFIG_HOME at a fresh folder for the test's lifetime and puts it back afterwards.
-class TempConfigHome
-{
-public:
-    TempConfigHome()
-    {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            old_ = old;
-        std::string templ = (fs::temp_directory_path() / "zorbel-skill-XXXXXX").string();
-        if (::mkdtemp(templ.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        root_ = templ;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    ~TempConfigHome()
-    {
-        if (old_)
-            ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    TempConfigHome(const TempConfigHome&) = delete;
-    TempConfigHome& operator=(const TempConfigHome&) = delete;
-
-private:
-    fs::path root_;
-    std::optional<std::string> old_;
-};
-
-class SkillFormTest : public ::testing::Test
+class SkillFormTest : public screentest::ScreenTest
 {
 protected:
-    SkillFormTest()
-    {
-        app.ErrorHandler = [this](const std::string& message)
-        {
-            errors.push_back(message);
-        };
-    }
-
     // Writes values into the settings file before the screen opens.
     void Store(const char* section, const char* key, int value)
     {
@@ -100,12 +60,8 @@ protected:
         ASSERT_EQ(app.TopForm(), &skill);
     }
 
-    TempConfigHome config;
-    ui::Application app{{.headless = true}};
-    Screens screens{app};
-    TForm1 menu{screens};
-    TSkillForm skill{screens};
-    std::vector<std::string> errors;
+    TForm1 menu{screens, *session};
+    TSkillForm skill{screens, *session};
 };
 
 TEST_F(SkillFormTest, OpensOnProfessionalWithDefaultCustomValuesWithoutASettingsFile)
@@ -143,7 +99,7 @@ TEST_F(SkillFormTest, OpeningReadsTheCustomValuesAndLevelKeptInMemory)
     Store("Custom", "prob", 12);
     Store("Custom", "timer", 300);
     Store("Custom", "worms", 2);
-    menu.SkillLevel = 5;
+    session->SkillLevel = 5;
     Open();
     EXPECT_EQ(skill.Label1.Caption(), "1/12");
     EXPECT_EQ(skill.Label2.Caption(), "300");
@@ -220,7 +176,7 @@ TEST_F(SkillFormTest, HoldingProbabilityDecreaseReachesOneInOneAndStays)
 TEST_F(SkillFormTest, HeldIncreaseRepeatsThroughTheMessageLoopUpToItsBound)
 {
     Store("Custom", "prob", 95);
-    menu.SkillLevel = 5;
+    session->SkillLevel = 5;
     Open();
     Press(skill.CDK2);
     EXPECT_EQ(skill.Label1.Caption(), "1/96");
@@ -240,7 +196,7 @@ TEST_F(SkillFormTest, HeldIncreaseRepeatsThroughTheMessageLoopUpToItsBound)
 TEST_F(SkillFormTest, TimerIncreaseStopsAt999)
 {
     Store("Custom", "timer", 998);
-    menu.SkillLevel = 5;
+    session->SkillLevel = 5;
     Open();
     Press(skill.CDK4);
     EXPECT_EQ(skill.Label2.Caption(), "999");
@@ -261,7 +217,7 @@ TEST_F(SkillFormTest, TimerIncreaseStopsAt999)
 TEST_F(SkillFormTest, WormCountStepsOncePerPressWithinZeroToEight)
 {
     Store("Custom", "worms", 7);
-    menu.SkillLevel = 5;
+    session->SkillLevel = 5;
     Open();
     for (const char* expected : {"8", "8"})
     {
@@ -281,9 +237,9 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
 {
     Open();
     Click(skill.ELabel);
-    EXPECT_EQ(menu.SkillLevel, 4);
+    EXPECT_EQ(session->SkillLevel, 4);
     // Choosing alone changes nothing of the game yet.
-    EXPECT_EQ(menu.TimerInterval, 100);
+    EXPECT_EQ(session->TimerInterval, 100);
     app.KeyDown(ui::vk::Escape);
 
     EXPECT_FALSE(skill.IsShown());
@@ -292,9 +248,11 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
     EXPECT_EQ(Stored("Custom", "prob"), 6);
     EXPECT_EQ(Stored("Custom", "timer"), 100);
     EXPECT_EQ(Stored("Custom", "worms"), 4);
-    EXPECT_EQ(menu.Prob, 6);
-    EXPECT_EQ(menu.TimerInterval, 80);
-    EXPECT_EQ(menu.WormCount, 8);
+    EXPECT_EQ(config.FileText(), "[MAin]\nSkill=4\n[Custom]\nprob=6\ntimer=100\nworms=4\n")
+        << "a new section keeps the spelling of its first write";
+    EXPECT_EQ(session->Prob, 6);
+    EXPECT_EQ(session->TimerInterval, 80);
+    EXPECT_EQ(session->WormCount, 8);
     EXPECT_TRUE(errors.empty());
 }
 
@@ -314,9 +272,9 @@ TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInFo
     EXPECT_EQ(Stored("Custom", "prob"), 8);
     EXPECT_EQ(Stored("Custom", "timer"), 99);
     EXPECT_EQ(Stored("Custom", "worms"), 5);
-    EXPECT_EQ(menu.Prob, 10);
-    EXPECT_EQ(menu.TimerInterval, 120);
-    EXPECT_EQ(menu.WormCount, 2);
+    EXPECT_EQ(session->Prob, 10);
+    EXPECT_EQ(session->TimerInterval, 120);
+    EXPECT_EQ(session->WormCount, 2);
 
     // The next showing brings the stored values back; Custom then puts them in force.
     Open();
@@ -326,9 +284,9 @@ TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInFo
     Click(skill.Image4); // Main Menu
     EXPECT_FALSE(skill.IsShown());
     EXPECT_EQ(Stored("MAin", "Skill"), 5);
-    EXPECT_EQ(menu.Prob, 8);
-    EXPECT_EQ(menu.TimerInterval, 99);
-    EXPECT_EQ(menu.WormCount, 5);
+    EXPECT_EQ(session->Prob, 8);
+    EXPECT_EQ(session->TimerInterval, 99);
+    EXPECT_EQ(session->WormCount, 5);
 }
 
 TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
@@ -341,11 +299,12 @@ TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
 
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Unable to write to Zorbel2.ini");
+    errors.clear();
     EXPECT_FALSE(skill.IsShown());
     // SetSkill did not run: Professional's values are still in force.
-    EXPECT_EQ(menu.Prob, 6);
-    EXPECT_EQ(menu.TimerInterval, 100);
-    EXPECT_EQ(menu.WormCount, 4);
+    EXPECT_EQ(session->Prob, 6);
+    EXPECT_EQ(session->TimerInterval, 100);
+    EXPECT_EQ(session->WormCount, 4);
 }
 
 } // namespace

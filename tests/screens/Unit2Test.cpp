@@ -24,12 +24,12 @@ protected:
                  const std::string& eaten, const std::string& average, const std::string& score)
     {
         const std::string ls = std::to_string(level) + std::to_string(slot);
-        TIniFile::Batch batch(*menu.Ini);
-        menu.Ini->WriteString("HiNames", "name" + ls, name);
-        menu.Ini->WriteString("HiGames", "games" + ls, games);
-        menu.Ini->WriteString("HiEaten", "eaten" + ls, eaten);
-        menu.Ini->WriteString("HiAverage", "average" + ls, average);
-        menu.Ini->WriteString("HiScores", "score" + ls, score);
+        TIniFile::Batch batch(session->Ini);
+        session->Ini.WriteString("HiNames", "name" + ls, name);
+        session->Ini.WriteString("HiGames", "games" + ls, games);
+        session->Ini.WriteString("HiEaten", "eaten" + ls, eaten);
+        session->Ini.WriteString("HiAverage", "average" + ls, average);
+        session->Ini.WriteString("HiScores", "score" + ls, score);
         batch.Commit();
     }
 
@@ -64,8 +64,8 @@ protected:
         return app.Screen().Pixel(stats.Panel1.Left() + x, stats.Panel1.Top() + y);
     }
 
-    TForm1 menu{screens};
-    TForm2 stats{screens};
+    TForm1 menu{screens, *session};
+    TForm2 stats{screens, *session};
 };
 
 using Texts = std::vector<std::string>;
@@ -75,7 +75,7 @@ TEST_F(Unit2Test, TwoUsersThenBlankRowsWithPaddedNumbers)
     PutSlot(3, 1, "ANNA", "7", "53", "7,57", "9");
     PutSlot(3, 2, "BOB", "123456", "1234567", "0,00", "1234");
     PutSlot(3, 3, "", "0", "0", "0,00", "0");
-    menu.SkillLevel = 3;
+    session->SkillLevel = 3;
     stats.Show();
 
     EXPECT_EQ(Row(1), (Texts{"ANNA", "00007", "000053", "7,57", "009"}));
@@ -89,9 +89,9 @@ TEST_F(Unit2Test, TwoUsersThenBlankRowsWithPaddedNumbers)
 
 TEST_F(Unit2Test, NamePresentButNumbersMissingShowsTheDefaults)
 {
-    menu.Ini->WriteString("HiNames", "name21", "CARL");
-    menu.Ini->WriteString("HiAverage", "average21", "3");
-    menu.SkillLevel = 2;
+    session->Ini.WriteString("HiNames", "name21", "CARL");
+    session->Ini.WriteString("HiAverage", "average21", "3");
+    session->SkillLevel = 2;
     stats.Show();
     EXPECT_EQ(Row(1), (Texts{"CARL", "00000", "000000", "003", "000"}));
     EXPECT_EQ(Row(2), (Texts{"", "", "", "", ""}));
@@ -101,7 +101,7 @@ TEST_F(Unit2Test, CustomOpensOnProfessionalAndEveryOpeningShowsTheCurrentLevel)
 {
     PutSlot(3, 1, "THREE", "1", "1", "1,00", "1");
     PutSlot(5, 1, "FIVE", "1", "1", "1,00", "1");
-    menu.SkillLevel = 5;
+    session->SkillLevel = 5;
     stats.Show();
     EXPECT_EQ(stats.NL1.Caption(), "THREE");
     EXPECT_EQ(stats.PLabel.Font().color, ui::clYellow);
@@ -113,7 +113,7 @@ TEST_F(Unit2Test, CustomOpensOnProfessionalAndEveryOpeningShowsTheCurrentLevel)
     EXPECT_EQ(stats.ShownLevel(), 4);
     app.KeyDown(Escape);
     EXPECT_FALSE(stats.IsShown());
-    menu.SkillLevel = 1;
+    session->SkillLevel = 1;
     stats.Show();
     EXPECT_EQ(stats.ShownLevel(), 1);
     EXPECT_EQ(stats.NL1.Caption(), "");
@@ -125,7 +125,7 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     PutSlot(2, 1, "TWO", "1", "1", "1,00", "1");
     PutSlot(3, 1, "THREE", "1", "1", "1,00", "1");
     PutSlot(4, 1, "FOUR", "1", "1", "1,00", "1");
-    menu.SkillLevel = 3;
+    session->SkillLevel = 3;
     stats.Show();
 
     std::vector<std::string> seen;
@@ -146,8 +146,8 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     EXPECT_EQ(seen, (Texts{"TWO", "ONE", "FOUR", "THREE"}));
 
     // The single game's bindings, not the arrows, drive it; a key bound both ways steps right.
-    menu.RightKey = 'D';
-    menu.LeftKey = 'D';
+    session->RightKey = 'D';
+    session->LeftKey = 'D';
     app.KeyDown(Right);
     EXPECT_EQ(stats.ShownLevel(), 3);
     app.KeyDown('D');
@@ -183,7 +183,7 @@ TEST_F(Unit2Test, EnterEscAndContinueClose)
 
 TEST_F(Unit2Test, GridLinesAreBlueAndTheShownLevelsCaptionYellow)
 {
-    menu.SkillLevel = 2;
+    session->SkillLevel = 2;
     stats.Show();
     app.Render();
 

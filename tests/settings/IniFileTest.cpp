@@ -1,6 +1,9 @@
 // The settings file object against the private-profile rules and its crash-safe writes.
 #include "settings/IniFile.h"
 
+#include "settings/Keys.h"
+#include "support/TempConfig.h"
+
 #include <atomic>
 #include <climits>
 #include <csignal>
@@ -25,49 +28,11 @@ using namespace std::string_literals;
 namespace
 {
 
-// Restores one environment variable to what it was.
-class EnvGuard
-{
-public:
-    explicit EnvGuard(const char* name) : name_(name)
-    {
-        if (const char* value = std::getenv(name))
-        {
-            saved_ = value;
-        }
-    }
-    ~EnvGuard()
-    {
-        if (saved_)
-        {
-            ::setenv(name_, saved_->c_str(), 1);
-        }
-        else
-        {
-            ::unsetenv(name_);
-        }
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using testsupport::EnvGuard;
 
 class IniFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string templ = (fs::temp_directory_path() / "zorbel-ini-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        root_ = templ;
-        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-        path_ = ConfigFilePath();
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
     fs::path Dir() const { return fs::path(path_).parent_path(); }
 
     std::string FileText() const
@@ -103,9 +68,9 @@ protected:
         return names;
     }
 
-    EnvGuard xdg_{"XDG_CONFIG_HOME"};
-    fs::path root_;
-    std::string path_;
+    testsupport::TempConfig config_;
+    const fs::path& root_ = config_.Root();
+    std::string path_ = ConfigFilePath();
 };
 
 TEST_F(IniFileTest, ConfigFilePathFollowsXdgConfigHomeElseHome)
@@ -545,22 +510,26 @@ TEST_F(IniFileTest, FileDeletedWhileRunningReadsDefaultsThenStartsAfresh)
 
 TEST_F(IniFileTest, HandEditedRangesAreClampedOrDefaulted)
 {
+    using namespace settings;
     SetFileText("[Custom]\nprob=0\ntimer=5000\nworms=12\n[Main]\nSkill=7\nDM_interval=-4\n");
     TIniFile ini(path_);
-    EXPECT_EQ(ReadClamped(ini, "Custom", "prob", 6, 1, 99), 1);
-    EXPECT_EQ(ReadClamped(ini, "Custom", "timer", 100, 1, 999), 999);
-    EXPECT_EQ(ReadClamped(ini, "Custom", "worms", 4, 0, 8), 8);
-    EXPECT_EQ(ReadClamped(ini, "Main", "DM_interval", 100, 1, 999), 1);
-    EXPECT_EQ(ReadInRange(ini, "Main", "Skill", 3, 1, 5), 3);
+    EXPECT_EQ(Read(ini, kCustomProb), 1);
+    EXPECT_EQ(Read(ini, kCustomTimer), 999);
+    EXPECT_EQ(Read(ini, kCustomWorms), 8);
+    EXPECT_EQ(Read(ini, kDeathMatchInterval), 1);
+    EXPECT_EQ(Read(ini, kSkill), 3);
 
     SetFileText("[Custom]\nprob=50\nworms=junk\n[Main]\nSkill=5\n");
-    EXPECT_EQ(ReadClamped(ini, "Custom", "prob", 6, 1, 99), 50);
-    EXPECT_EQ(ReadClamped(ini, "Custom", "worms", 4, 0, 8), 4);
-    EXPECT_EQ(ReadClamped(ini, "Custom", "timer", 100, 1, 999), 100);
-    EXPECT_EQ(ReadInRange(ini, "Main", "Skill", 3, 1, 5), 5);
+    EXPECT_EQ(Read(ini, kCustomProb), 50);
+    EXPECT_EQ(Read(ini, kCustomWorms), 4);
+    EXPECT_EQ(Read(ini, kCustomTimer), 100);
+    EXPECT_EQ(Read(ini, kSkill), 5);
 
-    SetFileText("[Main]\nSkill=0\n");
-    EXPECT_EQ(ReadInRange(ini, "Main", "Skill", 3, 1, 5), 3);
+    SetFileText("[Main]\nSkill=0\nUsr_num=-3\n[Keys]\nLeftKey=-1\n");
+    EXPECT_EQ(Read(ini, kSkill), 3);
+    EXPECT_EQ(Read(ini, kUserCount), 0);
+    EXPECT_EQ(Read(ini, kBindings[0]), -1) << "a key binding is taken as it is";
+    EXPECT_EQ(Read(ini, kBindings[11]), 40);
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+// The shared state: start-up, the skill parameters and the key bindings.
+#include "screens/Session.h"
+
+#include "assets/Assets.h"
+#include "settings/Keys.h"
+#include "ui/Paths.h"
+
+namespace
+{
+
+struct SkillRow
+{
+    int prob;
+    int interval;
+    int worms;
+};
+
+// Beginner, Amateur, Professional, Master.
+constexpr SkillRow kSkills[4] = {{10, 120, 2}, {8, 110, 3}, {6, 100, 4}, {6, 80, 8}};
+
+} // namespace
+
+const std::array<int Session::*, 12> Session::kBindingFields{
+    &Session::LeftKey,  &Session::RightKey,  &Session::UpKey,  &Session::DownKey,
+    &Session::LeftKey1, &Session::RightKey1, &Session::UpKey1, &Session::DownKey1,
+    &Session::LeftKey2, &Session::RightKey2, &Session::UpKey2, &Session::DownKey2};
+
+Session::Session() : ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
+{
+    Pop.SetSound(assets::Find("pop.wav"));
+    InitKeys();
+}
+
+void Session::ReadSkill()
+{
+    SkillLevel = static_cast<std::uint8_t>(settings::Read(Ini, settings::kSkill));
+    SetSkill();
+}
+
+void Session::SetSkill()
+{
+    if (SkillLevel >= 1 && SkillLevel <= 4)
+    {
+        const SkillRow& row = kSkills[SkillLevel - 1];
+        Prob = row.prob;
+        TimerInterval = row.interval;
+        WormCount = row.worms;
+    }
+    else if (SkillLevel == 5)
+    {
+        Prob = settings::Read(Ini, settings::kCustomProb);
+        TimerInterval = settings::Read(Ini, settings::kCustomTimer);
+        WormCount = settings::Read(Ini, settings::kCustomWorms);
+    }
+}
+
+void Session::InitKeys()
+{
+    for (std::size_t i = 0; i < kBindingFields.size(); ++i)
+        this->*kBindingFields[i] = settings::Read(Ini, settings::kBindings[i]);
+}

@@ -1,0 +1,43 @@
+// The state every screen shares: program directory, settings file, the logged-in user, the
+// skill, the key bindings, whether a death match is played, and the click sound.
+#pragma once
+
+#include "settings/IniFile.h"
+#include "widgets/Wave.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class Session final
+{
+public:
+    // The program directory and the settings file of this user; the key bindings are read from
+    // the file, which is not written.
+    Session();
+
+    std::string ProgramDir;
+    TIniFile Ini;
+    std::string UserName;
+    int UserSlot = -1; // the user's slot in the records of the current level
+    std::uint8_t SkillLevel = 3;
+    int Prob = 6;            // computer worms reconsider their way with chance 1 in Prob
+    int TimerInterval = 100; // game tick in milliseconds
+    int WormCount = 4;       // computer worms, 0..8
+    int LeftKey = 37, RightKey = 39, UpKey = 38, DownKey = 40;
+    int LeftKey1 = 37, RightKey1 = 39, UpKey1 = 38, DownKey1 = 40;
+    int LeftKey2 = 37, RightKey2 = 39, UpKey2 = 38, DownKey2 = 40;
+    bool DeathMatch = false;
+    TWave Pop;
+
+    // The bindings in the order of settings::kBindings.
+    static const std::array<int Session::*, 12> kBindingFields;
+
+    // The skill level from the settings file, then its parameters.
+    void ReadSkill();
+    // Prob, TimerInterval and WormCount from the skill level: a fixed row for levels 1 to 4,
+    // the settings file's Custom values for level 5.
+    void SetSkill();
+    // The twelve key bindings from the settings file.
+    void InitKeys();
+};
