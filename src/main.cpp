@@ -13,6 +13,7 @@
 #include "ui/Application.h"
 #include "ui/Fonts.h"
 #include "widgets/Audio.h"
+#include "widgets/AudioLibraries.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,8 +43,10 @@ int main(int argc, char** argv)
     }
     try
     {
-        // The typeface is looked up and read while SDL connects to the display.
+        // The typeface is looked up and read, and the sound libraries loaded, while SDL connects
+        // to the display.
         std::jthread fonts(ui::PrepareFonts);
+        std::jthread audioLibraries(PreloadAudioLibraries);
         ui::Application::Options options;
         options.scale = display.scale;
         options.fullscreen = display.fullscreen;
@@ -58,6 +61,9 @@ int main(int argc, char** argv)
             SaveDisplayChoice(displayIni, app);
         };
         OpenAudio();
+        // Silence for a few seconds lets the device go: its audio thread would otherwise wake
+        // for every buffer while the game sits at a menu without music.
+        ReleaseAudioWhenIdle(3000);
         Screens screens{app};
         // Created in this order: each creation handler may use the screens created before it.
         TForm1 form1(screens);
