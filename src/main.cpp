@@ -14,6 +14,7 @@
 #include "ui/Application.h"
 #include "ui/Fonts.h"
 #include "widgets/Audio.h"
+#include "widgets/AudioLibraries.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,8 +44,10 @@ int main(int argc, char** argv)
     }
     try
     {
-        // The typeface is looked up and read while SDL connects to the display.
+        // The typeface is looked up and read, and the sound libraries loaded, while SDL connects
+        // to the display.
         std::jthread fonts(ui::PrepareFonts);
+        std::jthread audioLibraries(PreloadAudioLibraries);
         ui::Application::Options options;
         options.scale = display.scale;
         options.fullscreen = display.fullscreen;
@@ -59,6 +62,9 @@ int main(int argc, char** argv)
             SaveDisplayChoice(displayIni, app);
         };
         OpenAudio();
+        // Silence for a few seconds lets the device go: its audio thread would otherwise wake
+        // for every buffer while the game sits at a menu without music.
+        ReleaseAudioWhenIdle(3000);
         Screens screens{app};
         Session session;
         // Created in this order: each creation handler may use the screens created before it.

@@ -1,12 +1,16 @@
 // The process's one audio output over SDL_mixer.
 #include "widgets/Audio.h"
 
+#include "ui/Dispatch.h"
+#include "widgets/Std2.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 
 #include <dlfcn.h>
 
@@ -27,6 +31,11 @@ std::atomic<bool> deviceOpen = false;
 std::uint64_t session = 0;
 std::uint64_t lastSession = 0;
 void (*musicCloser)() = nullptr;
+bool (*musicInPlay)() = nullptr;
+// The device was let go for silence, and the next sound opens it again.
+bool released = false;
+// Counts the silence after the last sound; it exists only once main asked for the release.
+std::unique_ptr<widgets::TzcTimer> idleWait;
 
 // ALSA prints its own complaints to stderr when there is no sound card; the game stays quiet.
 // SDL loads the library at run time, so the handler is set through the same shared library.
@@ -55,6 +64,45 @@ bool FileExists(const char* path)
         return false;
     SDL_RWclose(file);
     return true;
+}
+
+void RestartIdleWait()
+{
+    if (idleWait != nullptr && deviceOpen)
+    {
+        idleWait->SetEnabled(false);
+        idleWait->SetEnabled(true);
+    }
+}
+
+// Audio thread (or the main thread within a halt): the silence is counted from here.
+void SDLCALL SoundEnded(int)
+{
+    ui::Post(&RestartIdleWait, &idleWait);
+}
+
+bool Silent()
+{
+    return Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0 &&
+           (musicInPlay == nullptr || !musicInPlay());
+}
+
+void CloseDevice()
+{
+    if (!deviceOpen)
+        return;
+    // Marked closed first: the music's end notice that the halt brings then reads as cut off.
+    deviceOpen = false;
+    session = 0;
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    if (musicCloser != nullptr)
+        musicCloser();
+    // A rendered tune mixed in through the hook ends with the device.
+    Mix_HookMusic(nullptr, nullptr);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 } // namespace
@@ -94,26 +142,67 @@ bool OpenAudio()
     }
     Mix_AllocateChannels(kWaveChannel + 1);
     deviceOpen = true;
+    released = false;
     session = ++lastSession;
+    if (idleWait != nullptr)
+    {
+        Mix_ChannelFinished(&SoundEnded);
+        RestartIdleWait();
+    }
     return true;
 }
 
 void CloseAudio()
 {
-    if (!deviceOpen)
-        return;
-    // Marked closed first: the music's end notice that the halt brings then reads as cut off.
-    deviceOpen = false;
-    session = 0;
-    Mix_HaltChannel(-1);
-    Mix_HaltMusic();
-    if (musicCloser != nullptr)
-        musicCloser();
-    // A rendered tune mixed in through the hook ends with the device.
-    Mix_HookMusic(nullptr, nullptr);
-    Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (deviceOpen)
+        Mix_ChannelFinished(nullptr);
+    idleWait.reset();
+    ui::Cancel(&idleWait);
+    released = false;
+    CloseDevice();
+}
+
+void ReleaseAudioWhenIdle(int idleMilliseconds)
+{
+    if (idleWait == nullptr)
+    {
+        idleWait = std::make_unique<widgets::TzcTimer>();
+        idleWait->SetEnabled(false);
+        idleWait->SetOnTimer(
+            [](widgets::TzcTimer& wait)
+            {
+                wait.SetEnabled(false);
+                // Whatever still plays keeps the device, and its end starts the count again.
+                if (deviceOpen && Silent())
+                {
+                    CloseDevice();
+                    released = true;
+                }
+            });
+    }
+    idleWait->SetInterval(idleMilliseconds);
+    if (deviceOpen)
+    {
+        Mix_ChannelFinished(&SoundEnded);
+        RestartIdleWait();
+    }
+}
+
+void SoundStopped()
+{
+    RestartIdleWait();
+}
+
+bool WakeAudio()
+{
+    if (released)
+        OpenAudio();
+    return deviceOpen;
+}
+
+void SetMusicInPlay(bool (*inPlay)())
+{
+    musicInPlay = inPlay;
 }
 
 void SetMusicCloser(void (*closer)())

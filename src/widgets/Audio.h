@@ -17,6 +17,16 @@ void CloseAudio();
 void SetMusicCloser(void (*closer)());
 // Any thread.
 bool AudioAvailable();
+// Lets the device go once nothing has played for `idleMilliseconds`, since an open device wakes
+// its audio thread for every buffer even in silence; the next sound opens it again. Main thread.
+void ReleaseAudioWhenIdle(int idleMilliseconds);
+// A sound or the music stopped: the device goes once nothing has played for the idle time.
+void SoundStopped();
+// Opens the device again when it was let go while idle; true when sound can be heard.
+bool WakeAudio();
+// Registers how to ask whether music that the mixer does not know of as its music is in play, so
+// that the device is not let go under it (null: none is).
+void SetMusicInPlay(bool (*inPlay)());
 // Lets the wave sound that plays run to its end, waiting at most `limitMilliseconds` (a looping
 // sound never ends): so that the click of the Exit item is heard before the program closes audio.
 void FinishSound(int limitMilliseconds);

@@ -328,6 +328,14 @@ struct MusicStream
         }
     }
 
+    // Any thread: whether a rendering is being mixed in, which keeps the device open.
+    static bool InPlay()
+    {
+        MusicStream& s = Shared();
+        std::lock_guard lock(s.mutex);
+        return s.rendering != nullptr && !s.ended;
+    }
+
     // Main thread: takes the rendering off the stream (whoever played it), reporting the play it
     // cuts off. The mixer is not holding the stream's mutex here, nor called with it held.
     static void StopRendering()
@@ -431,7 +439,7 @@ bool TMCIFilePlayer::Load()
     if (deviceType_ != dtAutoSelect && deviceType_ != dtSequencer && deviceType_ != dtWaveAudio)
         return false;
     // The mixer would load a file even after its device closed, and then never finish playing it.
-    if (!AudioAvailable())
+    if (!WakeAudio())
     {
         SDL_SetError("Audio device hasn't been opened");
         return false;
@@ -526,7 +534,7 @@ void TMCIFilePlayer::WaitForRendering()
 
 bool TMCIFilePlayer::PlayRendering()
 {
-    if (!AudioAvailable())
+    if (!WakeAudio())
         return Fail("Audio device hasn't been opened");
     MusicStream& s = MusicStream::Shared();
     MusicStream::StopRendering();
@@ -552,6 +560,7 @@ bool TMCIFilePlayer::PlayRendering()
     }
     Mix_HookMusicFinished(&MusicStream::Finished);
     SetMusicCloser(&MusicStream::StopRendering);
+    SetMusicInPlay(&MusicStream::InPlay);
     Mix_HookMusic(&MusicStream::MixRendering, nullptr);
     return true;
 }
@@ -703,6 +712,8 @@ void TMCIFilePlayer::NotifyRepeat()
 
 void TMCIFilePlayer::Notify(TMPNotifyValues value)
 {
+    // A play ended or was cut off: the silence that may follow is counted from here.
+    SoundStopped();
     notifyValue_ = value;
     if (value == nvSuccessful)
         atEnd_ = true;

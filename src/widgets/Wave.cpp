@@ -135,7 +135,7 @@ bool TCustomWave::PlayBytes()
     if (toPlay_ == nullptr || toPlaySize_ == 0 ||
         toPlaySize_ > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return false;
-    if (!AudioAvailable())
+    if (!WakeAudio())
         return false;
     if (!chunk_ || chunkSession_ != AudioSession())
     {

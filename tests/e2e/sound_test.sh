@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What the game really plays, through SDL's disk audio driver, which writes the samples a sound
 # card would get into a file (44 100 frames a second, two 16-bit samples each): the music from
-# start-up on; and, with no music file, silence until Exit is clicked, then the click, played to
-# its end before the program closes.
+# start-up on; and, with no music file, silence until Exit is clicked (the device let go once it
+# has been silent a while), then the click, played to its end before the program closes.
 source "$(dirname "$0")/lib.sh"
 
 prog=$(dirname "$ZORBEL_BIN")
@@ -35,23 +35,33 @@ key Escape
 rc=$(wait_exit 50)
 [[ "$rc" == "0" ]] || fail "exit status $rc with music"
 
-# Without the music file, nothing plays until Exit is clicked.
+# Without the music file, nothing plays until Exit is clicked, and the silent device is let go
+# after a few seconds: its file stops growing.
 mkdir "$WORK/quiet"
 cp "$ZORBEL_BIN" "$prog"/b?.bmp "$WORK/quiet/"
 ZORBEL_BIN="$WORK/quiet/$(basename "$ZORBEL_BIN")"
 export SDL_DISKAUDIOFILE="$WORK/click.raw"
 start_game
-sleep 1
-before=$(frames "$SDL_DISKAUDIOFILE")
-((before > RATE / 2)) || fail "the audio device wrote only $before frames in its first second"
+size=-1
+still=0
+for _ in $(seq 120); do
+    now=$(frames "$SDL_DISKAUDIOFILE")
+    if ((now == size)); then still=$((still + 1)); else still=0; fi
+    size=$now
+    ((still >= 8 && size > 0)) && break
+    sleep 0.25
+done
+((still >= 8)) || fail "the silent device was not let go: $size frames and growing"
 read -r loud _ _ < <(loud_frames "$SDL_DISKAUDIOFILE" 0 100)
 ((loud == 0)) || fail "$loud loud frames without music before any click"
 
+# The click opens the device again (the disk driver starts its file anew) and is played to its
+# end before the program closes.
 read -r mx my < <(panel_origin 545 297)
 xdotool mousemove $((mx + 46)) $((my + 269)) click 1
 rc=$(wait_exit 50)
 [[ "$rc" == "0" ]] || fail "exit status $rc after Exit"
-read -r loud first last < <(loud_frames "$SDL_DISKAUDIOFILE" "$before" 100)
+read -r loud first last < <(loud_frames "$SDL_DISKAUDIOFILE" 0 100)
 ((loud > 0)) || fail "no click heard after Exit"
 # The click dies away over a quarter of a second, and the device stays open for all of its
 # 0.55 s: the program waited for it before it closed.

@@ -4,6 +4,7 @@
 
 #include "AudioTestSupport.h"
 #include "ui/Dispatch.h"
+#include "widgets/Wave.h"
 
 #include <gtest/gtest.h>
 
@@ -284,9 +285,44 @@ TEST_F(MCIPlayerTest, DestroyingAPlayingPlayerLeavesNothingBehind)
     EXPECT_FALSE(next.Play());
 }
 
+TEST_F(MCIPlayerTest, ASilentDeviceIsLetGoAndTheNextSoundOpensItAgain)
+{
+    // A rendering of its own, so that the tune's cache is left as the other tests expect it.
+    const auto cache = audiotest::TempPath("idle-cache");
+    audiotest::ScopedEnv cacheHome("XDG_CACHE_HOME", cache.string());
+    AudioDevice device("dummy");
+    ASSERT_TRUE(device.Opened());
+    ReleaseAudioWhenIdle(100);
+    TMCIFilePlayer music;
+    Prepare(music);
+    ASSERT_TRUE(music.Open()) << music.ErrorMessage();
+    ASSERT_TRUE(music.Play());
+    // The looping tune keeps the device through several idle times and its own repeats.
+    PumpFor(700ms);
+    EXPECT_TRUE(AudioAvailable());
+    music.Close();
+    ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); }));
+
+    TWave click;
+    click.SetSound(audiotest::MakeWav(audiotest::Tone(0.05, 40)));
+    EXPECT_TRUE(click.Play());
+    EXPECT_TRUE(AudioAvailable());
+    ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); })) << "let go again after the click";
+    ASSERT_TRUE(music.Open()) << music.ErrorMessage();
+    EXPECT_TRUE(music.Play());
+    EXPECT_TRUE(AudioAvailable());
+    music.Close();
+    music.WaitForRendering();
+    std::filesystem::remove_all(cache);
+}
+
 TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
 {
     using audiotest::ScopedEnv;
+    // A cache of its own: the other tests' players may have kept the same tune already.
+    const auto cache = audiotest::TempPath("render-cache");
+    std::filesystem::remove_all(cache);
+    ScopedEnv cacheHome("XDG_CACHE_HOME", cache.string());
     {
         AudioDevice device("dummy");
         ASSERT_TRUE(device.Opened());
@@ -347,6 +383,7 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
     ASSERT_TRUE(changed.Play());
     EXPECT_EQ(changed.Mode(), mpPlaying);
     std::filesystem::remove(blocked);
+    std::filesystem::remove_all(cache);
 }
 
 TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
