@@ -61,10 +61,6 @@ int main(int argc, char** argv)
         {
             SaveDisplayChoice(displayIni, app);
         };
-        OpenAudio();
-        // Silence for a few seconds lets the device go: its audio thread would otherwise wake
-        // for every buffer while the game sits at a menu without music.
-        ReleaseAudioWhenIdle(3000);
         Screens screens{app};
         Session session;
         // Created in this order: each creation handler may use the screens created before it.
@@ -73,6 +69,13 @@ int main(int argc, char** argv)
         // before the first key anyway.
         form1.Show();
         app.Render();
+        // The sound device (a sound server's connection can take a tenth of a second) and the
+        // music wait until the menu is on screen.
+        OpenAudio();
+        // Silence for a few seconds lets the device go: its audio thread would otherwise wake
+        // for every buffer while the game sits at a menu without music.
+        ReleaseAudioWhenIdle(3000);
+        form1.StartMusic();
         TGameForm gameForm(screens, session);
         TNameForm nameForm(screens, session);
         TKeyForm keyForm(screens, session);

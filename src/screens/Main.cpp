@@ -76,11 +76,15 @@ void TForm1::FormCreate()
     const std::string music = session_.ProgramDir + "zbmusic.mid";
     std::error_code ec;
     if (std::filesystem::exists(music, ec))
-    {
         Music.SetFileName(music);
-        Music.Open();
-        Music.Play();
-    }
+}
+
+void TForm1::StartMusic()
+{
+    if (Music.FileName().empty())
+        return;
+    Music.Open();
+    Music.Play();
 }
 
 void TForm1::StartNewGame()

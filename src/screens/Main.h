@@ -18,6 +18,8 @@ public:
     // The logged-in user's name in the user label and the New Game item; nothing while nobody
     // is logged in.
     void ShowLoggedInUser();
+    // Plays the program directory's tune, looping, once the audio device is open.
+    void StartMusic();
 
     // Handlers.
     void FormCreate();

@@ -30,9 +30,7 @@ computer_worms_out() {
 
 start_x
 start_game
-key Return
-key a n n a Return 1 2 Return
-sleep 0.5
+register_anna
 key Return
 poll_shot game_board 15 computer_worms_out || fail "no game began: player at '$(player_cells game_board)'"
 # Right at once: the worm crawls along the middle row to the wall.

@@ -196,15 +196,24 @@ ini_values() {
     echo "${out[*]}"
 }
 
-# Waits (at most 5 s) until the keys hold the values: expect_ini "<values>" <key>...
+# Waits (at most 20 s: a registration hashes its password first) until the keys hold the values:
+# expect_ini "<values>" <key>...
 expect_ini() {
     local want=$1
     shift
-    for _ in $(seq 50); do
+    for _ in $(seq 200); do
         [[ "$(ini_values "$@")" == "$want" ]] && return 0
         sleep 0.1
     done
     fail "$* hold '$(ini_values "$@")', not '$want'"
+}
+
+# Registers ANNA with the password 12 from the menu (Enter opens the login screen), and waits
+# until the settings file holds her: the login screen has closed by then.
+register_anna() {
+    key Return
+    key a n n a Return 1 2 Return
+    expect_ini "1" Usr_Num
 }
 
 # round(v * SCALE): where logical coordinate v lands on the screen, as the game rounds it.

@@ -21,9 +21,7 @@ hidden=$(count_near menu $((px + 32)) $((py + 24)) 28 27 "220,30,30")
 key Return
 shot login
 key a n n a Return 1 2 Return
-sleep 0.5
-[[ -f "$INI" ]] || fail "no settings file written"
-[[ "$(ini_value Usr_Num)" == "1" ]] || fail "Usr_Num is '$(ini_value Usr_Num)'"
+expect_ini "1" Usr_Num
 [[ "$(ini_value name1)" == "ANNA" ]] || fail "name1 is '$(ini_value name1)'"
 [[ "$(ini_value pass1)" != "12" ]] || fail "the password is stored in plain text"
 [[ "$(stat -c %a "$INI")" == "600" ]] || fail "settings file mode $(stat -c %a "$INI")"

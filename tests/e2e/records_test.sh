@@ -20,9 +20,7 @@ wait_games() {
 
 start_x
 start_game
-key Return
-key a n n a Return 1 2 Return
-sleep 0.5
+register_anna
 
 for game in 1 2; do
     [[ "$game" == 1 ]] && key Return

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A whole session of the game built with AddressSanitizer and UndefinedBehaviorSanitizer: menu,
-# login, two games, a death match, the settings, controls and statistics screens, and Escape.
+# login, two games, a death match, the settings, controls and statistics screens, and Escape; on a
+# 1920 x 1080 screen at the scale the game chooses there, so that the scaled drawing is checked too.
 # Any sanitizer report fails it, and so does a leak at exit whose allocation passed through the
 # game's own code. Leaks wholly inside system libraries (caches of fontconfig and D-Bus, modules
 # that Xlib and SDL_mixer load and unload again, so that their frames cannot even be named) are
@@ -12,9 +13,12 @@ export ASAN_OPTIONS="detect_leaks=1:exitcode=0"
 export LSAN_OPTIONS="suppressions=${LSAN_SUPPRESSIONS}:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+SCREEN_W=1920
+SCREEN_H=1080
+SCALE=1.75
 start_x
 # The sanitized build starts slowly on a loaded machine: up to a minute for its window.
-"$ZORBEL_BIN" --scale 1 2>"$WORK/stderr.txt" &
+"$ZORBEL_BIN" 2>"$WORK/stderr.txt" &
 GAME_PID=$!
 for _ in $(seq 600); do
     xdotool search --name '^Zorbel2$' >/dev/null 2>&1 && break
@@ -25,8 +29,9 @@ xdotool search --name '^Zorbel2$' >/dev/null 2>&1 || fail "no game window"
 sleep 1
 read -r mx my < <(panel_origin 545 297)
 
+# Clicks a logical point of the screen where the game draws it.
 click() {
-    xdotool mousemove "$1" "$2" click 1
+    xdotool mousemove "$(phys "$1")" "$(phys "$2")" click 1
     sleep 0.6
 }
 alive() {

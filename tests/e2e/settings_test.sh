@@ -75,9 +75,7 @@ click $((cx + 46)) $((cy + 419))
 expect_ini "37 39 87 40 38 38" LeftKey RightKey UpKey DownKey UpKey1 UpKey2
 
 # A game at the new level: two computer worms, no more.
-key Return
-key a n n a Return 1 2 Return
-sleep 0.5
+register_anna
 key Return
 two_worms_out() {
     [[ "$(player_cells "$1")" == "15 15;" ]] &&

@@ -346,8 +346,10 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
         Prepare(kept);
         ASSERT_TRUE(kept.Open()) << kept.ErrorMessage();
         EXPECT_TRUE(kept.PlaysRendering());
+        // Rounds of this player alone: the first one's looping may have brought notices too.
+        const int roundsBefore = Count(nvSuccessful);
         ASSERT_TRUE(kept.Play());
-        ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) >= 4; }));
+        ASSERT_TRUE(PumpUntil([&] { return Count(nvSuccessful) >= roundsBefore + 4; }));
         EXPECT_EQ(kept.Mode(), mpPlaying);
         device.Finish();
         ASSERT_TRUE(PumpUntil([&] { return notices_.back() == nvAborted; }));
