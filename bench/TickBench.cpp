@@ -6,6 +6,7 @@
 #include "screens/Main.h"
 #include "screens/Screens.h"
 #include "ui/Application.h"
+#include "ui/Fonts.h"
 #include "ui/Paths.h"
 
 #include <benchmark/benchmark.h>
@@ -62,6 +63,7 @@ struct Game
     }
 
     Environment env;
+    ui::FontSystem fonts;
     ui::Application app{ui::Application::Options{.headless = true}};
     Screens screens{app};
     std::unique_ptr<TForm1> form1;

@@ -1,12 +1,15 @@
 // The process's one audio output over SDL_mixer.
 #include "widgets/Audio.h"
 
+#include "ui/SdlPtrs.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <stdexcept>
 
 #include <dlfcn.h>
 
@@ -22,6 +25,8 @@ constexpr int kChunkFrames = 1024;
 constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
                                        "/usr/share/sounds/sf2/default-GM.sf2"};
 
+// An audio system exists.
+bool systemExists = false;
 // Read by the mixer's callbacks on the audio thread too.
 std::atomic<bool> deviceOpen = false;
 std::uint64_t session = 0;
@@ -50,29 +55,11 @@ void SilenceAlsa()
 
 bool FileExists(const char* path)
 {
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    if (file == nullptr)
-        return false;
-    SDL_RWclose(file);
-    return true;
-}
-
-} // namespace
-
-const char* SoundFontPath()
-{
-    for (const char* path : kSoundFonts)
-    {
-        if (FileExists(path))
-            return path;
-    }
-    return "";
+    return ui::RWopsPtr(SDL_RWFromFile(path, "rb")) != nullptr;
 }
 
 bool OpenAudio()
 {
-    if (deviceOpen)
-        return true;
     // A bank the user chose through SDL_SOUNDFONTS wins over ours.
     const char* chosen = std::getenv("SDL_SOUNDFONTS");
     if (chosen == nullptr || *chosen == '\0')
@@ -114,6 +101,43 @@ void CloseAudio()
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+} // namespace
+
+namespace widgets
+{
+
+AudioSystem::AudioSystem()
+{
+    if (systemExists)
+        throw std::logic_error("An audio system exists already");
+    systemExists = true;
+    opened_ = OpenAudio();
+}
+
+AudioSystem::~AudioSystem()
+{
+    Close();
+    systemExists = false;
+}
+
+void AudioSystem::Close()
+{
+    opened_ = false;
+    CloseAudio();
+}
+
+} // namespace widgets
+
+const char* SoundFontPath()
+{
+    for (const char* path : kSoundFonts)
+    {
+        if (FileExists(path))
+            return path;
+    }
+    return "";
 }
 
 void SetMusicCloser(void (*closer)())
