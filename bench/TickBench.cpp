@@ -7,6 +7,7 @@
 #include "screens/Screens.h"
 #include "screens/Session.h"
 #include "ui/Application.h"
+#include "ui/Fonts.h"
 #include "ui/Paths.h"
 
 #include <benchmark/benchmark.h>
@@ -63,6 +64,7 @@ struct Game
     }
 
     Environment env;
+    ui::FontSystem fonts;
     ui::Application app{ui::Application::Options{.headless = true}};
     Screens screens{app};
     Session session;

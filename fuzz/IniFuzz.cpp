@@ -74,33 +74,35 @@ bool SameAs(const Name& a, const Name& b)
     return SameName(a.section, b.section) && SameName(a.key, b.key);
 }
 
-// The plain section and key names of the file, found the way a person reads an INI file.
+// Names made of the input's own words (runs of name characters), each word paired with the
+// next as section and key: where the input is a settings file, its section and first key names
+// are among them, with no reading of the file's structure here.
 std::vector<Name> NamesIn(std::string_view text)
 {
-    if (text.starts_with("\xEF\xBB\xBF"))
+    const auto nameChar = [](char c)
     {
-        text.remove_prefix(3);
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == ' ';
+    };
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < text.size() && words.size() < 17;)
+    {
+        std::size_t end = i;
+        while (end < text.size() && nameChar(text[end]))
+        {
+            ++end;
+        }
+        const std::string_view word = Trim(text.substr(i, end - i));
+        if (PlainName(word))
+        {
+            words.emplace_back(word);
+        }
+        i = end + 1;
     }
     std::vector<Name> names;
-    std::string section;
-    while (!text.empty() && names.size() < 16)
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
     {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = Trim(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        const std::size_t close = line.rfind(']');
-        if (line.starts_with('[') && close != std::string_view::npos)
-        {
-            section = Trim(line.substr(1, close - 1));
-        }
-        else if (!line.starts_with(';') && line.find('=') != std::string_view::npos)
-        {
-            const std::string_view key = Trim(line.substr(0, line.find('=')));
-            if (PlainName(section) && PlainName(key))
-            {
-                names.push_back({section, std::string(key)});
-            }
-        }
+        names.push_back({words[i], words[i + 1]});
     }
     return names;
 }

@@ -1,18 +1,21 @@
 // Fuzz target: the number texts of the settings file. Averages survive being written and read
-// back, are cut and not rounded, and integers read from the file follow the profile rules.
+// back and are cut, not rounded; comma numbers and integers read as the standard library reads
+// their digits, and every notation of an integer reads back as that integer.
 #include "FuzzSupport.h"
 
 #include "settings/IniFile.h"
 #include "settings/NumberText.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,74 +23,75 @@
 namespace
 {
 
-bool Digits(std::string_view s, bool hex)
+bool Digits(std::string_view s)
 {
-    for (char c : s)
-    {
-        const bool digit =
-            (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
-        if (!digit)
-        {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The integer rules written a second way: "0x"/"0X" and at least one more character is a 32-bit
-// hexadecimal pattern; else an optional sign, an optional "$" for hexadecimal, and digits that fit.
-std::optional<int> ReferenceInteger(std::string_view s)
+// A text the profile integer reader may accept at all: signs, "$", "0x" and hexadecimal digits.
+bool IntegerAlphabet(std::string_view s)
 {
-    bool negative = false;
-    bool hex = false;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-    {
-        hex = true;
-        s.remove_prefix(2);
-    }
-    else
-    {
-        if (!s.empty() && (s[0] == '+' || s[0] == '-'))
-        {
-            negative = s[0] == '-';
-            s.remove_prefix(1);
-        }
-        if (!s.empty() && s[0] == '$')
-        {
-            hex = true;
-            s.remove_prefix(1);
-        }
-    }
-    if (s.empty() || !Digits(s, hex))
-    {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, hex ? 16 : 10);
-    if (ec != std::errc() || end != s.data() + s.size())
-    {
-        return std::nullopt;
-    }
-    if (value > (hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull)))
-    {
-        return std::nullopt;
-    }
-    const auto bits = static_cast<std::uint32_t>(negative ? 0 - value : value);
-    return static_cast<std::int32_t>(bits);
+    return std::all_of(s.begin(), s.end(),
+                       [](char c)
+                       {
+                           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+                                  (c >= 'A' && c <= 'F') || c == 'x' || c == 'X' || c == '$' ||
+                                  c == '+' || c == '-';
+                       });
 }
 
-// An optional sign, digits, and optionally a comma and more digits; a digit somewhere.
-bool CommaNumberShape(std::string_view t)
+std::string Hex(std::uint32_t bits, bool upper)
+{
+    std::array<char, 8> digits{};
+    const auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), bits, 16);
+    std::string text(digits.data(), end);
+    if (upper)
+    {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](char c) { return static_cast<char>(std::toupper(c)); });
+    }
+    return text;
+}
+
+// Signs, digits and at most one comma.
+bool CommaAlphabet(std::string_view t)
 {
     if (!t.empty() && (t.front() == '+' || t.front() == '-'))
     {
         t.remove_prefix(1);
     }
-    const std::size_t comma = t.find(',');
-    const std::string_view whole = t.substr(0, comma);
-    const std::string_view fraction =
-        comma == std::string_view::npos ? std::string_view() : t.substr(comma + 1);
-    return whole.size() + fraction.size() > 0 && Digits(whole, false) && Digits(fraction, false);
+    return std::count(t.begin(), t.end(), ',') <= 1 &&
+           std::all_of(t.begin(), t.end(),
+                       [](char c) { return c == ',' || (c >= '0' && c <= '9'); });
+}
+
+// The digits of the input split into a whole part and a fraction: every placement of the comma
+// and every sign reads as the number the digits spell, as the standard library reads it.
+void CheckCommaDigits(std::string_view text)
+{
+    std::string digits;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
+                 [](char c) { return c >= '0' && c <= '9'; });
+    digits = digits.substr(0, 40);
+    if (digits.empty())
+    {
+        return;
+    }
+    const std::size_t split = text.size() % (digits.size() + 1);
+    const std::string whole = digits.substr(0, split);
+    const std::string fraction = digits.substr(split);
+    const double expected = std::strtod((whole + "." + fraction).c_str(), nullptr);
+    for (const char* sign : {"", "+", "-"})
+    {
+        const double value = *sign == '-' ? -expected : expected;
+        FUZZ_CHECK(ParseCommaNumber(sign + whole + "," + fraction) == value);
+        if (fraction.empty())
+        {
+            FUZZ_CHECK(ParseCommaNumber(sign + whole) == value);
+        }
+    }
+    FUZZ_CHECK(!ParseCommaNumber(whole + ",," + fraction).has_value());
+    FUZZ_CHECK(!ParseCommaNumber(whole + "." + fraction).has_value());
 }
 
 // "<digits>,<two digits>"
@@ -95,7 +99,7 @@ bool AverageShape(std::string_view t)
 {
     const std::size_t comma = t.find(',');
     return comma != std::string_view::npos && comma > 0 && t.size() == comma + 3 &&
-           Digits(t.substr(0, comma), false) && Digits(t.substr(comma + 1), false);
+           Digits(t.substr(0, comma)) && Digits(t.substr(comma + 1));
 }
 
 void CheckAverage(double v)
@@ -125,26 +129,78 @@ std::string ExactAverage(std::uint64_t eaten, std::uint64_t games)
            std::to_string(fraction);
 }
 
-void CheckInteger(std::string_view line, int written)
+TIniFile FileHolding(const std::string& value)
 {
     const std::string path = (fuzzing::ScratchFolder::Path() / "Zorbel2.ini").string();
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "[N]\nk=" << line << "\n";
-    TIniFile ini(path);
-    const std::optional<int> expected = ReferenceInteger(ini.ReadString("N", "k", ""));
-    const int first = ini.ReadInteger("N", "k", 17);
-    const int second = ini.ReadInteger("n", "K", -17);
-    if (expected)
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "[N]\nk=" << value << "\n";
+    return TIniFile(path);
+}
+
+// Any line as an integer value: a number whatever the default, or the default; a number only
+// from the reader's own characters; decimal digits with an optional sign exactly as the standard
+// library reads them into 32 bits.
+void CheckIntegerText(std::string_view line)
+{
+    const TIniFile ini = FileHolding(std::string(line));
+    const std::string value = ini.ReadString("N", "k", "");
+    const int low = ini.ReadInteger("N", "k", -17);
+    const int high = ini.ReadInteger("n", "K", 17);
+    const bool accepted = low == high;
+    FUZZ_CHECK(accepted || (low == -17 && high == 17));
+    if (accepted)
     {
-        FUZZ_CHECK(first == *expected && second == *expected);
+        FUZZ_CHECK(!value.empty() && IntegerAlphabet(value));
     }
-    else
+    std::string_view digits = value;
+    bool negative = false;
+    if (digits.starts_with('+') || digits.starts_with('-'))
     {
-        FUZZ_CHECK(first == 17 && second == -17);
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
+    }
+    if (!digits.empty() && Digits(digits))
+    {
+        const std::string decimal = (negative ? "-" : "") + std::string(digits);
+        std::int32_t expected = 0;
+        const auto [end, ec] =
+            std::from_chars(decimal.data(), decimal.data() + decimal.size(), expected);
+        const bool fits = ec == std::errc() && end == decimal.data() + decimal.size();
+        FUZZ_CHECK(fits ? accepted && low == expected : !accepted);
+    }
+}
+
+// Every notation the settings file may hold for a number, in one file, reads back as that number,
+// and so does what WriteInteger writes.
+void CheckIntegerNotations(int n)
+{
+    const auto bits = static_cast<std::uint32_t>(n);
+    const std::string decimal = std::to_string(n);
+    const std::string padded = n < 0 ? "-000" + decimal.substr(1) : "+000" + decimal;
+    // A sign before "$" negates the pattern it spells.
+    const std::string negated = "-$" + Hex(0u - bits, false);
+    const std::array<std::string, 7> notations = {decimal,
+                                                  padded,
+                                                  "$" + Hex(bits, false),
+                                                  "$" + Hex(bits, true),
+                                                  "0x" + Hex(bits, false),
+                                                  "0X00" + Hex(bits, true),
+                                                  negated};
+    std::string file = "[N]\n";
+    for (std::size_t i = 0; i < notations.size(); ++i)
+    {
+        file += "k" + std::to_string(i) + "=" + notations[i] + "\n";
+    }
+    const std::string path = (fuzzing::ScratchFolder::Path() / "Zorbel2.ini").string();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
+    TIniFile ini(path);
+    for (std::size_t i = 0; i < notations.size(); ++i)
+    {
+        FUZZ_CHECK(ini.ReadInteger("N", "k" + std::to_string(i), n ^ 1) == n);
     }
 
-    ini.WriteInteger("N", "k", written);
-    FUZZ_CHECK(ini.ReadInteger("N", "k", 0) == written);
-    FUZZ_CHECK(ini.ReadString("N", "k", "") == std::to_string(written));
+    ini.WriteInteger("N", "k", n);
+    FUZZ_CHECK(ini.ReadInteger("N", "k", n ^ 1) == n);
+    FUZZ_CHECK(ini.ReadString("N", "k", "") == decimal);
 }
 
 } // namespace
@@ -153,29 +209,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    // Any text: a number with a decimal comma, whatever the locale, or nothing; the C library
-    // reading the same digits with a point is the reference.
+    // Any text: a number with a decimal comma, whatever the locale, or nothing. Accepted, it is
+    // made of a sign, digits and one comma, and it is what the standard library reads from the
+    // same digits with a decimal point.
     const std::optional<double> parsed = ParseCommaNumber(text);
-    if (CommaNumberShape(text))
-    {
-        std::string pointed(text);
-        std::replace(pointed.begin(), pointed.end(), ',', '.');
-        errno = 0;
-        const double reference = std::strtod(pointed.c_str(), nullptr);
-        if (errno != ERANGE && std::isfinite(reference))
-        {
-            FUZZ_CHECK(parsed.has_value() && *parsed == reference);
-        }
-    }
-    else
-    {
-        FUZZ_CHECK(!parsed.has_value());
-    }
     if (parsed)
     {
         FUZZ_CHECK(std::isfinite(*parsed));
+        FUZZ_CHECK(CommaAlphabet(text));
+        std::string pointed(text);
+        std::replace(pointed.begin(), pointed.end(), ',', '.');
+        FUZZ_CHECK(std::strtod(pointed.c_str(), nullptr) == *parsed);
         CheckAverage(*parsed);
     }
+    // The input's digits, however they are placed around a comma and a sign, always read as the
+    // number they spell.
+    CheckCommaDigits(text);
 
     std::uint64_t bits = 0;
     std::memcpy(&bits, data, std::min<std::size_t>(size, sizeof bits));
@@ -189,8 +238,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(FormatAverage(static_cast<double>(eaten) / static_cast<double>(games)) ==
                ExactAverage(eaten, games));
 
-    // The integer reader, through a file: the first line of the input as a value.
-    CheckInteger(text.substr(0, text.find('\n')),
-                 static_cast<int>(static_cast<std::uint32_t>(bits)));
+    // The integer reader, through a file: the first line of the input as a value (a value stops
+    // at a line break or a NUL), and the input's bits in every notation.
+    CheckIntegerText(text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3))));
+    CheckIntegerNotations(static_cast<int>(static_cast<std::uint32_t>(bits)));
     return 0;
 }

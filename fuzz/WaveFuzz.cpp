@@ -1,6 +1,6 @@
 // Fuzz target: any bytes as a wave image, directly and in the stored form. The image takes only
 // bytes holding a RIFF chunk of form type "WAVE", refuses all else with one of its two messages,
-// and keeps its previous sound when it refuses.
+// keeps its previous sound when it refuses, and takes every image built around a RIFF header.
 #include "FuzzSupport.h"
 
 #include "widgets/Wave.h"
@@ -152,6 +152,38 @@ void CheckStored(std::span<const std::uint8_t> stored)
     FUZZ_CHECK(count == 0 || HoldsRiffWave(stored.subspan(4, count)));
 }
 
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+    {
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+    }
+}
+
+// Images built around the input: a RIFF WAVE header followed by anything, and the input as a
+// chunk of its own (padded to an even size) ahead of such a header, are both accepted whole.
+void CheckBuilt(std::span<const std::uint8_t> bytes)
+{
+    const std::array<std::uint8_t, 12> header = {'R', 'I', 'F', 'F', 4,   0,
+                                                 0,   0,   'W', 'A', 'V', 'E'};
+    std::vector<std::uint8_t> leading(header.begin(), header.end());
+    leading.insert(leading.end(), bytes.begin(), bytes.end());
+    std::vector<std::uint8_t> chunked = {'J', 'U', 'N', 'K'};
+    Put32(chunked, static_cast<std::uint32_t>(bytes.size()));
+    chunked.insert(chunked.end(), bytes.begin(), bytes.end());
+    if (bytes.size() % 2 != 0)
+    {
+        chunked.push_back(0);
+    }
+    chunked.insert(chunked.end(), header.begin(), header.end());
+    for (const std::vector<std::uint8_t>& image : {leading, chunked})
+    {
+        Watched w;
+        w.image.LoadFromMemory(image);
+        FUZZ_CHECK(w.Bytes() == image && w.changes == 2);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -159,5 +191,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> bytes(data, size);
     CheckLoad(bytes);
     CheckStored(bytes);
+    CheckBuilt(bytes);
     return 0;
 }

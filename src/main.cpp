@@ -20,9 +20,50 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <thread>
+
+namespace
+{
+
+// The display as the settings file and the command line choose it; empty after a usage error,
+// which it reports.
+std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* const> arguments)
+{
+    try
+    {
+        DisplayChoice display = ReadDisplayChoice(ini);
+        ApplyCommandLine(display, arguments);
+        return display;
+    }
+    catch (const std::invalid_argument& e)
+    {
+        std::fprintf(stderr, "%s\n", e.what());
+        return std::nullopt;
+    }
+}
+
+// What escaped the program: on stderr, and in the window while there is one to show it in.
+void ReportEscaped(const char* message, std::optional<ui::Application>& app) noexcept
+{
+    std::fprintf(stderr, "Zorbel2: %s\n", message);
+    if (!app || app->Headless() || app->Terminated())
+        return;
+    try
+    {
+        // The settings file it wrote to went with the screens.
+        app->OnDisplayChanged = nullptr;
+        app->ShowMessage(message);
+    }
+    catch (...)
+    {
+        // Reported on stderr already; the box was only a courtesy.
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,48 +71,49 @@ int main(int argc, char** argv)
     // process alone (dbus-launch), which costs the start-up a fork and a daemon; the game needs
     // none of it.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
-    DisplayChoice display;
-    TIniFile displayIni(ConfigFilePath());
+    // Outside the try, so that the message box can still show what escaped; declared in the
+    // order they close in reverse: the window and SDL before the fonts.
+    std::optional<ui::FontSystem> fonts;
+    std::optional<ui::Application> app;
     try
     {
-        display = ReadDisplayChoice(displayIni);
-        ApplyCommandLine(display, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
-    }
-    catch (const std::invalid_argument& e)
-    {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 2;
-    }
-    try
-    {
+        TIniFile displayIni(ConfigFilePath());
+        const std::optional<DisplayChoice> display =
+            ChooseDisplay(displayIni, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
+        if (!display)
+            return 2;
+        fonts.emplace();
         // The typeface is looked up and read, and the sound libraries loaded, while SDL connects
         // to the display.
-        std::jthread fonts(ui::PrepareFonts);
+        std::jthread prepareFonts([&fonts] { fonts->Prepare(); });
         std::jthread audioLibraries(PreloadAudioLibraries);
         ui::Application::Options options;
-        options.scale = display.scale;
-        options.fullscreen = display.fullscreen;
-        options.windowWidth = display.width;
-        options.windowHeight = display.height;
-        ui::Application app(options);
-        app.SetTitle("Zorbel2");
+        options.scale = display->scale;
+        options.fullscreen = display->fullscreen;
+        options.windowWidth = display->width;
+        options.windowHeight = display->height;
+        app.emplace(options);
+        app->SetTitle("Zorbel2");
         if (const auto icon = assets::Find("icon.bmp"); !icon.empty())
-            app.SetIcon(ui::Bitmap::FromBmp(icon), ui::Color{255, 0, 255});
-        app.OnDisplayChanged = [&]
+            app->SetIcon(ui::Bitmap::FromBmp(icon), ui::Color{255, 0, 255});
+        app->OnDisplayChanged = [&]
         {
-            SaveDisplayChoice(displayIni, app);
+            SaveDisplayChoice(displayIni, *app);
         };
-        Screens screens{app};
+        // After the application, whose end quits SDL, and before the screens, whose sounds,
+        // music and music-rendering thread must be gone before the mixer closes. The device
+        // itself (a sound server's connection can take a tenth of a second) and the music wait
+        // until the menu is on screen.
+        widgets::AudioSystem audio(/*openNow=*/false);
+        Screens screens{*app};
         Session session;
         // Created in this order: each creation handler may use the screens created before it.
         TForm1 form1(screens, session);
         // The menu goes on screen before the other screens are built, which no one can reach
         // before the first key anyway.
         form1.Show();
-        app.Render();
-        // The sound device (a sound server's connection can take a tenth of a second) and the
-        // music wait until the menu is on screen.
-        OpenAudio();
+        app->Render();
+        audio.Open();
         // Silence for a few seconds lets the device go: its audio thread would otherwise wake
         // for every buffer while the game sits at a menu without music.
         ReleaseAudioWhenIdle(3000);
@@ -82,18 +124,21 @@ int main(int argc, char** argv)
         TSkillForm skillForm(screens, session);
         TForm2 form2(screens, session);
         // Controllers known to SDL, plus those of a mapping file beside the settings file.
-        app.EnableControllers(
+        app->EnableControllers(
             (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")
                 .string());
-        app.Run(form1);
+        app->Run(form1);
         // Let the last click finish rather than cut it off.
         FinishSound(1000);
-        CloseAudio();
         return 0;
     }
     catch (const std::exception& e)
     {
-        std::fprintf(stderr, "Zorbel2: %s\n", e.what());
-        return 1;
+        ReportEscaped(e.what(), app);
     }
+    catch (...)
+    {
+        ReportEscaped("Unknown error", app);
+    }
+    return 1;
 }

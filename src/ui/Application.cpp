@@ -61,15 +61,15 @@ Application::Application(Options options)
         // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
         // flag alone leaves it small under an X server without a window manager.
         if (fullscreen_)
-            window_ = SDL_CreateWindow(title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
-                                       SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+            window_.reset(SDL_CreateWindow(title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
+                                           SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN));
         else
-            window_ = SDL_CreateWindow(title_.c_str(), (desktopWidth_ - windowWidth_) / 2,
-                                       (desktopHeight_ - windowHeight_) / 2, windowWidth_,
-                                       windowHeight_, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+            window_.reset(SDL_CreateWindow(title_.c_str(), (desktopWidth_ - windowWidth_) / 2,
+                                           (desktopHeight_ - windowHeight_) / 2, windowWidth_,
+                                           windowHeight_, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
         if (window_ == nullptr)
             throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
-        SDL_GetWindowSize(window_, &physicalWidth_, &physicalHeight_);
+        SDL_GetWindowSize(window_.get(), &physicalWidth_, &physicalHeight_);
         SDL_StopTextInput();
     }
     BindScreen();
@@ -96,8 +96,8 @@ Application::~Application()
     SetExceptionHandler(nullptr);
     if (!cursorVisible_)
         SDL_ShowCursor(SDL_ENABLE);
-    if (window_ != nullptr)
-        SDL_DestroyWindow(window_);
+    // The window goes before SDL itself.
+    window_.reset();
     SDL_Quit();
 }
 
@@ -134,7 +134,7 @@ void Application::BindScreen()
 {
     if (window_ != nullptr)
     {
-        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
         surface_ = surface;
         // Drawing straight into the window's framebuffer keeps a single screen image; any other
         // pixel layout gets an image of its own that presenting converts.
@@ -204,25 +204,25 @@ void Application::ApplyWindowMode()
 {
     if (fullscreen_)
     {
-        SDL_SetWindowResizable(window_, SDL_FALSE);
-        SDL_SetWindowBordered(window_, SDL_FALSE);
-        SDL_SetWindowPosition(window_, 0, 0);
-        SDL_SetWindowSize(window_, desktopWidth_, desktopHeight_);
+        SDL_SetWindowResizable(window_.get(), SDL_FALSE);
+        SDL_SetWindowBordered(window_.get(), SDL_FALSE);
+        SDL_SetWindowPosition(window_.get(), 0, 0);
+        SDL_SetWindowSize(window_.get(), desktopWidth_, desktopHeight_);
     }
     else
     {
-        SDL_SetWindowBordered(window_, SDL_TRUE);
-        SDL_SetWindowResizable(window_, SDL_TRUE);
-        SDL_SetWindowSize(window_, windowWidth_, windowHeight_);
-        SDL_SetWindowPosition(window_, (desktopWidth_ - windowWidth_) / 2,
+        SDL_SetWindowBordered(window_.get(), SDL_TRUE);
+        SDL_SetWindowResizable(window_.get(), SDL_TRUE);
+        SDL_SetWindowSize(window_.get(), windowWidth_, windowHeight_);
+        SDL_SetWindowPosition(window_.get(), (desktopWidth_ - windowWidth_) / 2,
                               (desktopHeight_ - windowHeight_) / 2);
     }
-    SDL_RaiseWindow(window_);
+    SDL_RaiseWindow(window_.get());
     // SDL drops the window's framebuffer with the size change; the screen image must move to
     // the new one before anything is presented again.
     int w = 0;
     int h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
+    SDL_GetWindowSize(window_.get(), &w, &h);
     ResizeScreen(w, h);
 }
 
@@ -230,9 +230,9 @@ void Application::SetIcon(const Bitmap& icon, Color transparent)
 {
     if (window_ == nullptr || icon.Empty())
         return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.Width(), icon.Height(), 32,
-                                                          SDL_PIXELFORMAT_ARGB8888);
-    if (surface == nullptr)
+    const SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(0, icon.Width(), icon.Height(), 32,
+                                                            SDL_PIXELFORMAT_ARGB8888));
+    if (!surface)
         return;
     for (int y = 0; y < icon.Height(); ++y)
     {
@@ -244,15 +244,14 @@ void Application::SetIcon(const Bitmap& icon, Color transparent)
             row[x] = c == transparent ? 0 : (0xFF000000u | c.Pixel());
         }
     }
-    SDL_SetWindowIcon(window_, surface);
-    SDL_FreeSurface(surface);
+    SDL_SetWindowIcon(window_.get(), surface.get());
 }
 
 void Application::SetTitle(std::string title)
 {
     title_ = std::move(title);
     if (window_ != nullptr)
-        SDL_SetWindowTitle(window_, title_.c_str());
+        SDL_SetWindowTitle(window_.get(), title_.c_str());
 }
 
 void Application::Run(Form& mainForm)
@@ -681,19 +680,18 @@ void Application::Present(const std::vector<Rect>& rects)
         update.push_back({r.left, r.top, r.Width(), r.Height()});
     if (!direct_)
     {
-        SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+        const SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
             const_cast<std::uint32_t*>(screen_.Data()), screen_.Width(), screen_.Height(), 32,
-            screen_.Stride() * 4, SDL_PIXELFORMAT_XRGB8888);
-        if (source == nullptr)
+            screen_.Stride() * 4, SDL_PIXELFORMAT_XRGB8888));
+        if (!source)
             return;
         for (SDL_Rect& rect : update)
         {
             SDL_Rect dst = rect;
-            SDL_BlitSurface(source, &rect, surface, &dst);
+            SDL_BlitSurface(source.get(), &rect, surface, &dst);
         }
-        SDL_FreeSurface(source);
     }
-    SDL_UpdateWindowSurfaceRects(window_, update.data(), static_cast<int>(update.size()));
+    SDL_UpdateWindowSurfaceRects(window_.get(), update.data(), static_cast<int>(update.size()));
 }
 
 void Application::HandleException(std::exception_ptr error)

@@ -5,6 +5,7 @@
 
 #include "ui/Bitmap.h"
 #include "ui/Controllers.h"
+#include "ui/SdlPtrs.h"
 #include "ui/Types.h"
 
 #include <deque>
@@ -14,8 +15,6 @@
 #include <string>
 #include <vector>
 
-struct SDL_Window;
-struct SDL_Surface;
 union SDL_Event;
 
 namespace ui
@@ -160,7 +159,7 @@ private:
     Control* ControlAt(Point p, Point& local) const;
 
     std::string title_ = "Zorbel2";
-    SDL_Window* window_ = nullptr;
+    WindowPtr window_;
     int width_ = 0;
     int height_ = 0;
     int physicalWidth_ = 0;
@@ -174,6 +173,7 @@ private:
     int windowHeight_ = 0;
     // The screen image is the window's own framebuffer when its format allows.
     bool direct_ = false;
+    // The window's own framebuffer, which the window owns.
     SDL_Surface* surface_ = nullptr;
     std::vector<Form*> allForms_;
     std::uint32_t wakeEvent_ = 0;

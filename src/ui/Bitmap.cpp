@@ -1,6 +1,8 @@
 // Decoding BMP images through SDL and keeping them as plain 32-bit pixels.
 #include "ui/Bitmap.h"
 
+#include "ui/SdlPtrs.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -12,12 +14,6 @@ namespace ui
 {
 namespace
 {
-
-struct SurfaceDeleter
-{
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 Bitmap FromSurface(SDL_Surface* loaded)
 {
@@ -75,8 +71,9 @@ Bitmap Bitmap::FromBmp(std::span<const std::uint8_t> bytes)
 {
     if (bytes.empty())
         throw std::runtime_error("Bitmap image is not valid");
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    SurfacePtr loaded(SDL_LoadBMP_RW(rw, 1));
+    // The loader closes the memory stream whether or not it succeeds.
+    SurfacePtr loaded(
+        SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
     if (!loaded)
         throw std::runtime_error("Bitmap image is not valid");
     return FromSurface(loaded.get());

@@ -58,9 +58,9 @@ Controllers::Controllers(Sink sink) : sink_(std::move(sink)) {}
 
 Controllers::~Controllers()
 {
+    // The pads close before the subsystem that opened them.
     for (Pad& pad : pads_)
-        if (pad.controller != nullptr)
-            SDL_GameControllerClose(pad.controller);
+        pad.controller.reset();
     if (open_)
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
@@ -112,10 +112,10 @@ void Controllers::Attach(int deviceIndex)
     {
         if (pad.controller != nullptr)
             continue;
-        pad.controller = SDL_GameControllerOpen(deviceIndex);
+        pad.controller.reset(SDL_GameControllerOpen(deviceIndex));
         if (pad.controller == nullptr)
             return;
-        pad.instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad.controller));
+        pad.instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad.controller.get()));
         pad.stick = -1;
         if (sink_.changed)
             sink_.changed();
@@ -128,7 +128,6 @@ void Controllers::Detach(int instance)
     Pad* pad = PadOf(instance);
     if (pad == nullptr)
         return;
-    SDL_GameControllerClose(pad->controller);
     *pad = Pad{};
     if (sink_.changed)
         sink_.changed();
@@ -213,7 +212,7 @@ std::string Controllers::Name(int player) const
     const Pad& pad = pads_[static_cast<std::size_t>(player - 1)];
     if (pad.controller == nullptr)
         return {};
-    const char* name = SDL_GameControllerName(pad.controller);
+    const char* name = SDL_GameControllerName(pad.controller.get());
     return name != nullptr ? name : "Controller";
 }
 
@@ -223,7 +222,7 @@ void Controllers::Rumble(int player) const
         return;
     const Pad& pad = pads_[static_cast<std::size_t>(player - 1)];
     if (pad.controller != nullptr)
-        SDL_GameControllerRumble(pad.controller, 0x6000, 0xC000, 250);
+        SDL_GameControllerRumble(pad.controller.get(), 0x6000, 0xC000, 250);
 }
 
 } // namespace ui

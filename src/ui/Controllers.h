@@ -2,12 +2,13 @@
 // directions and keys the screens already understand.
 #pragma once
 
+#include "ui/SdlPtrs.h"
+
 #include <array>
 #include <functional>
 #include <string>
 
 union SDL_Event;
-struct _SDL_GameController;
 
 namespace ui
 {
@@ -63,7 +64,7 @@ public:
 private:
     struct Pad
     {
-        _SDL_GameController* controller = nullptr;
+        GameControllerPtr controller;
         int instance = -1;
         int stick = -1; // the direction the stick leans, -1 in the centre
         int x = 0;      // the stick's position as the events so far gave it

@@ -4,6 +4,7 @@
 
 #include "ui/Canvas.h"
 #include "ui/Paths.h"
+#include "ui/SdlPtrs.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -23,48 +24,19 @@
 
 namespace ui
 {
-namespace
-{
 
-struct FontDeleter
-{
-    void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
-};
-struct SurfaceDeleter
-{
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-
-std::string Fontconfig(const std::string& family, bool bold)
-{
-    static std::once_flag init;
-    std::call_once(init, [] { FcInit(); });
-    std::string result;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult res = FcResultNoMatch;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &res))
-    {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
-            result = reinterpret_cast<const char*>(file);
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return result;
-}
-
+// The faces opened so far, the files that serve each typeface and the bytes read from them.
 class FontCache
 {
 public:
-    static FontCache& Instance()
+    ~FontCache()
     {
-        static FontCache cache;
-        return cache;
+        // Every face goes before the memory it reads from, and fontconfig's configuration after
+        // the last lookup.
+        open_.clear();
+        bytes_.clear();
+        if (fontconfigStarted_)
+            FcFini();
     }
 
     // The opened face and whether it needs synthetic bold. No face (null) when the system has no
@@ -72,8 +44,6 @@ public:
     std::pair<TTF_Font*, bool> Get(const Font& font)
     {
         std::lock_guard lock(mutex_);
-        if (!TTF_WasInit() && TTF_Init() != 0)
-            throw std::runtime_error(TTF_GetError());
         const int size = std::max(1, font.height);
         const auto key = std::make_tuple(font.name, font.bold, size);
         auto it = open_.find(key);
@@ -86,11 +56,12 @@ public:
             // Each size is opened from the bytes read once: opening the file again for every
             // size made FreeType seek through it thousands of times at start-up.
             const std::vector<char>& bytes = BytesOf(file);
-            SDL_RWops* rw = bytes.empty()
-                                ? nullptr
-                                : SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-            entry.font.reset(rw != nullptr ? TTF_OpenFontRW(rw, 1, size)
-                                           : TTF_OpenFont(file.c_str(), size));
+            // The face takes the memory stream over, closing it even when it fails to open.
+            entry.font.reset(bytes.empty()
+                                 ? TTF_OpenFont(file.c_str(), size)
+                                 : TTF_OpenFontRW(SDL_RWFromConstMem(
+                                                      bytes.data(), static_cast<int>(bytes.size())),
+                                                  1, size));
         }
         // A regular face asked for bold gets SDL_ttf's emboldening.
         entry.synthBold = entry.font && font.bold &&
@@ -121,6 +92,14 @@ public:
         }
     }
 
+private:
+    struct Entry
+    {
+        FontPtr font;
+        bool synthBold = false;
+    };
+
+    // Caller holds mutex_.
     std::string FileFor(const Font& font)
     {
         const auto key = std::make_pair(font.name, font.bold);
@@ -143,12 +122,29 @@ public:
         return file;
     }
 
-private:
-    struct Entry
+    // Caller holds mutex_.
+    std::string Fontconfig(const std::string& family, bool bold)
     {
-        std::unique_ptr<TTF_Font, FontDeleter> font;
-        bool synthBold = false;
-    };
+        if (!fontconfigStarted_)
+            fontconfigStarted_ = FcInit() == FcTrue;
+        std::string result;
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult res = FcResultNoMatch;
+        if (FcPattern* match = FcFontMatch(nullptr, pattern, &res))
+        {
+            FcChar8* file = nullptr;
+            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr)
+                result = reinterpret_cast<const char*>(file);
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+        return result;
+    }
 
     // Caller holds mutex_. Empty when the file cannot be read.
     const std::vector<char>& BytesOf(const std::string& file)
@@ -165,11 +161,24 @@ private:
     }
 
     std::mutex mutex_;
+    bool fontconfigStarted_ = false;
     // Kept for as long as the fonts opened from them: SDL_ttf reads the face as it renders.
     std::map<std::string, std::vector<char>> bytes_;
     std::map<std::tuple<std::string, bool, int>, Entry> open_;
     std::map<std::pair<std::string, bool>, std::string> files_;
 };
+
+namespace
+{
+
+// The font system that exists; set and cleared on the main thread while no text is drawn.
+FontCache* current = nullptr;
+
+// The face for a font; null without a font system or a font file.
+TTF_Font* FaceFor(const Font& font)
+{
+    return current != nullptr ? current->Get(font).first : nullptr;
+}
 
 // Without a face, texts keep roughly the room they would take, so that the screens' layout
 // still works out: a line a quarter taller than the pixel size, characters half as wide.
@@ -190,25 +199,43 @@ int NoFaceWidth(const Font& font, std::string_view text)
 
 } // namespace
 
-std::string FontFileFor(const Font& font)
+FontSystem::FontSystem()
 {
-    return FontCache::Instance().LockedFileFor(font);
+    if (current != nullptr)
+        throw std::logic_error("A font system exists already");
+    if (TTF_Init() != 0)
+        throw std::runtime_error(TTF_GetError());
+    cache_ = std::make_unique<FontCache>();
+    current = cache_.get();
 }
 
-void PrepareFonts()
+FontSystem::~FontSystem()
 {
-    FontCache::Instance().Prepare();
+    current = nullptr;
+    // The faces close before the library that opened them.
+    cache_.reset();
+    TTF_Quit();
+}
+
+void FontSystem::Prepare()
+{
+    cache_->Prepare();
+}
+
+std::string FontFileFor(const Font& font)
+{
+    return current != nullptr ? current->LockedFileFor(font) : std::string();
 }
 
 int LineHeight(const Font& font)
 {
-    TTF_Font* f = FontCache::Instance().Get(font).first;
+    TTF_Font* f = FaceFor(font);
     return f != nullptr ? TTF_FontHeight(f) : NoFaceLineHeight(font);
 }
 
 TextSize TextExtent(const Font& font, std::string_view text)
 {
-    TTF_Font* f = FontCache::Instance().Get(font).first;
+    TTF_Font* f = FaceFor(font);
     if (f == nullptr)
         return {NoFaceWidth(font, text), NoFaceLineHeight(font)};
     TextSize size{0, TTF_FontHeight(f)};
@@ -241,16 +268,15 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
     // for the screen they land on rather than magnified from the logical size.
     Font physical = font;
     physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale_ + 0.5)));
-    TTF_Font* f = FontCache::Instance().Get(physical).first;
+    TTF_Font* f = FaceFor(physical);
     if (f == nullptr)
         return;
     const std::string s(text);
     const SDL_Color fg{font.color.r, font.color.g, font.color.b, 255};
-    std::unique_ptr<SDL_Surface, SurfaceDeleter> rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));
+    const SurfacePtr rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));
     if (!rendered)
         return;
-    std::unique_ptr<SDL_Surface, SurfaceDeleter> argb(
-        SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    const SurfacePtr argb(SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb)
         return;
     const int px = PhysX(x);

@@ -3,6 +3,7 @@
 
 #include "ui/Types.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,32 @@ struct TextSize
     int height = 0;
 };
 
+class FontCache;
+
+// The font library and every face opened through it, for the object's life: the text functions
+// below use the one that exists. At most one exists at a time.
+class FontSystem final
+{
+public:
+    // Throws std::runtime_error when the font library cannot start, std::logic_error while
+    // another font system exists.
+    FontSystem();
+    // Closes the faces, then the font library and fontconfig's configuration.
+    ~FontSystem();
+    FontSystem(const FontSystem&) = delete;
+    FontSystem& operator=(const FontSystem&) = delete;
+
+    // Any thread: finds and reads the game's typeface (regular and bold) ahead of the first
+    // text, so that the font lookup can run while the window is being created.
+    void Prepare();
+
+private:
+    std::unique_ptr<FontCache> cache_;
+};
+
 // Width of the text and the line height of the font; (0, line height) for empty text. With no
-// font file on the system at all, texts are not drawn and these give an estimate of their size.
+// font file on the system at all, or no font system, texts are not drawn and these give an
+// estimate of their size.
 TextSize TextExtent(const Font& font, std::string_view text);
 // The logical room a text needs when drawn at a scale: never less than at scale 1, so layouts
 // keep their shape, and enough for the face rasterised at the physical size, whose hinting can
@@ -35,9 +60,5 @@ int LineHeight(const Font& font);
 // The file that serves a typeface: the program directory's comic.ttf/comicbd.ttf when present,
 // else what fontconfig gives for the family, else fontconfig's default sans. Empty if none.
 std::string FontFileFor(const Font& font);
-
-// Any thread: finds and reads the game's typeface (regular and bold) ahead of the first text, so
-// that the font lookup can run while the window is being created.
-void PrepareFonts();
 
 } // namespace ui

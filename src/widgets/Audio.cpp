@@ -2,6 +2,7 @@
 #include "widgets/Audio.h"
 
 #include "ui/Dispatch.h"
+#include "ui/SdlPtrs.h"
 #include "widgets/Std2.h"
 
 #include <SDL.h>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 
 #include <dlfcn.h>
 
@@ -26,6 +28,8 @@ constexpr int kChunkFrames = 1024;
 constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
                                        "/usr/share/sounds/sf2/default-GM.sf2"};
 
+// An audio system exists.
+bool systemExists = false;
 // Read by the mixer's callbacks on the audio thread too.
 std::atomic<bool> deviceOpen = false;
 std::uint64_t session = 0;
@@ -59,11 +63,7 @@ void SilenceAlsa()
 
 bool FileExists(const char* path)
 {
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
-    if (file == nullptr)
-        return false;
-    SDL_RWclose(file);
-    return true;
+    return ui::RWopsPtr(SDL_RWFromFile(path, "rb")) != nullptr;
 }
 
 void RestartIdleWait()
@@ -105,16 +105,6 @@ void CloseDevice()
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-} // namespace
-
-const char* SoundFontPath()
-{
-    for (const char* path : kSoundFonts)
-    {
-        if (FileExists(path))
-            return path;
-    }
-    return "";
 }
 
 bool OpenAudio()
@@ -160,6 +150,50 @@ void CloseAudio()
     ui::Cancel(&idleWait);
     released = false;
     CloseDevice();
+}
+
+} // namespace
+
+namespace widgets
+{
+
+AudioSystem::AudioSystem(bool openNow)
+{
+    if (systemExists)
+        throw std::logic_error("An audio system exists already");
+    systemExists = true;
+    if (openNow)
+        Open();
+}
+
+bool AudioSystem::Open()
+{
+    opened_ = OpenAudio();
+    return opened_;
+}
+
+AudioSystem::~AudioSystem()
+{
+    Close();
+    systemExists = false;
+}
+
+void AudioSystem::Close()
+{
+    opened_ = false;
+    CloseAudio();
+}
+
+} // namespace widgets
+
+const char* SoundFontPath()
+{
+    for (const char* path : kSoundFonts)
+    {
+        if (FileExists(path))
+            return path;
+    }
+    return "";
 }
 
 void ReleaseAudioWhenIdle(int idleMilliseconds)

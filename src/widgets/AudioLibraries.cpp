@@ -4,6 +4,8 @@
 // and says nothing, as without a sound card.
 #include "widgets/AudioLibraries.h"
 
+#include "ui/SdlPtrs.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
@@ -355,3 +357,18 @@ fluid_log_function_t fluid_set_log_function(int level, fluid_log_function_t fun,
         Resolve<decltype(&::fluid_set_log_function)>(Synthesiser(), "fluid_set_log_function");
     return real != nullptr ? real(level, fun, data) : nullptr;
 }
+
+namespace ui
+{
+
+void ChunkDeleter::operator()(Mix_Chunk* chunk) const
+{
+    Mix_FreeChunk(chunk);
+}
+
+void MusicDeleter::operator()(Mix_Music* music) const
+{
+    Mix_FreeMusic(music);
+}
+
+} // namespace ui

@@ -376,11 +376,6 @@ struct MusicStream
     }
 };
 
-void TMCIFilePlayer::MusicDeleter::operator()(_Mix_Music* music) const
-{
-    Mix_FreeMusic(music);
-}
-
 TMCIFilePlayer::~TMCIFilePlayer()
 {
     // Stopped first, so that no rendering is handed over to a player that is going.
@@ -454,22 +449,20 @@ bool TMCIFilePlayer::Load()
             channels == 2 && LoadRendering(frequency))
             return true;
     }
-    Mix_Music* music = nullptr;
     if (deviceType_ == dtAutoSelect)
     {
-        music = Mix_LoadMUS(fileName_.c_str());
+        music_.reset(Mix_LoadMUS(fileName_.c_str()));
     }
-    else
+    else if (ui::RWopsPtr file{SDL_RWFromFile(fileName_.c_str(), "rb")})
     {
-        SDL_RWops* file = SDL_RWFromFile(fileName_.c_str(), "rb");
-        if (file != nullptr)
-            music = Mix_LoadMUSType_RW(file, deviceType_ == dtSequencer ? MUS_MID : MUS_WAV, 1);
+        // The loader takes the file over, closing it even when it fails.
+        music_.reset(
+            Mix_LoadMUSType_RW(file.release(), deviceType_ == dtSequencer ? MUS_MID : MUS_WAV, 1));
     }
-    if (music == nullptr)
+    if (!music_)
         return false;
-    music_.reset(music);
     musicSession_ = AudioSession();
-    if (Mix_GetMusicType(music) == MUS_MID && lengthMicroseconds_ == 0)
+    if (Mix_GetMusicType(music_.get()) == MUS_MID && lengthMicroseconds_ == 0)
         lengthMicroseconds_ = MidiLengthMicroseconds(ReadFile(fileName_));
     return true;
 }

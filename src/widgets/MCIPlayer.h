@@ -2,6 +2,8 @@
 // notice delivered on the main thread and an automatic repeat.
 #pragma once
 
+#include "ui/SdlPtrs.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,8 +15,6 @@ namespace widgets
 {
 struct RenderedTune;
 }
-
-struct _Mix_Music;
 
 class EMCIDeviceError final : public std::runtime_error
 {
@@ -119,11 +119,6 @@ public:
 private:
     friend struct MusicStream;
 
-    struct MusicDeleter
-    {
-        void operator()(_Mix_Music* music) const;
-    };
-
     void Notify(TMPNotifyValues value);
     // The notice of a rendered tune's end as it goes on with its repeat.
     void NotifyRepeat();
@@ -153,7 +148,7 @@ private:
     bool raiseExceptions_ = false;
     bool shareable_ = false;
 
-    std::unique_ptr<_Mix_Music, MusicDeleter> music_;
+    ui::MusicPtr music_;
     std::uint64_t musicSession_ = 0;
     // The length of a MIDI file by its own timing; 0 when unknown.
     std::uint64_t lengthMicroseconds_ = 0;

@@ -106,14 +106,6 @@ void TWaveImage::Validate(std::span<const std::uint8_t> bytes) const
     throw EInvalidWaveOperation("Wave image is not a valid wave file format");
 }
 
-void TCustomWave::ChunkDeleter::operator()(Mix_Chunk* chunk) const
-{
-    // The mixer reads the chunk while it plays: halt it before it goes.
-    if (AudioAvailable() && Mix_GetChunk(kWaveChannel) == chunk && Mix_Playing(kWaveChannel) != 0)
-        Mix_HaltChannel(kWaveChannel);
-    Mix_FreeChunk(chunk);
-}
-
 TCustomWave::~TCustomWave() = default;
 
 void TCustomWave::Stop()
@@ -140,8 +132,8 @@ bool TCustomWave::PlayBytes()
     if (!chunk_ || chunkSession_ != AudioSession())
     {
         chunk_.reset();
-        SDL_RWops* source = SDL_RWFromConstMem(toPlay_, static_cast<int>(toPlaySize_));
-        chunk_.reset(Mix_LoadWAV_RW(source, 1));
+        // The loader closes the memory stream whether or not it succeeds.
+        chunk_.reset(Mix_LoadWAV_RW(SDL_RWFromConstMem(toPlay_, static_cast<int>(toPlaySize_)), 1));
         chunkSession_ = AudioSession();
         if (!chunk_)
         {

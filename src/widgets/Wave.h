@@ -2,14 +2,14 @@
 // one sound at a time for the whole process.
 #pragma once
 
+#include "ui/SdlPtrs.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
 #include <vector>
-
-struct Mix_Chunk;
 
 class EInvalidWaveOperation final : public std::runtime_error
 {
@@ -93,14 +93,9 @@ protected:
     std::size_t toPlaySize_ = 0;
 
 private:
-    struct ChunkDeleter
-    {
-        void operator()(Mix_Chunk* chunk) const;
-    };
-
     TPlayOption playOption_ = poAsync;
     // The bytes decoded for the mixer, kept until they change or the audio device is reopened.
-    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk_;
+    ui::ChunkPtr chunk_;
     std::uint64_t chunkSession_ = 0;
 };
 

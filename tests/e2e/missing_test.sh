@@ -112,7 +112,7 @@ poll_shot missing_sound 5 menu_shown || fail "no sound: no menu"
 no_message_box "no sound"
 xdotool mousemove $((mx + 46)) $((my + 269)) click 1
 rc=$(wait_exit 30)
-[[ "$rc" == "0" ]] || fail "no sound: exit status $rc after Exit"
+[[ "$rc" == "0" ]] || fail "no sound: exit status $rc after Exit: $(cat "$WORK/stderr.txt")"
 quiet "no sound"
 
 # No writable home: the game runs until it has to write; registering a user then says so, once.

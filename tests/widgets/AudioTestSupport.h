@@ -68,27 +68,27 @@ public:
           diskFile_("SDL_DISKAUDIOFILE", file_.string())
     {
         std::filesystem::remove(file_);
-        opened_ = OpenAudio();
+        audio_.emplace();
     }
     ~AudioDevice()
     {
-        CloseAudio();
+        audio_.reset();
         std::filesystem::remove(file_);
     }
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
 
-    bool Opened() const { return opened_; }
+    bool Opened() const { return audio_ && audio_->Opened(); }
     const std::filesystem::path& File() const { return file_; }
 
     // Closes the device so that everything it wrote is in the file.
-    void Finish() { CloseAudio(); }
+    void Finish() { audio_.reset(); }
 
 private:
     std::filesystem::path file_;
     ScopedEnv driver_;
     ScopedEnv diskFile_;
-    bool opened_ = false;
+    std::optional<widgets::AudioSystem> audio_;
 };
 
 // Peak level of each 10 ms of the disk driver's output (44.1 kHz, 16-bit, stereo).

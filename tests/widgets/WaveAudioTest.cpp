@@ -150,7 +150,29 @@ TEST(WaveAudioTest, WithoutADeviceEverythingIsSilentAndHarmless)
     EXPECT_FALSE(wave.Play());
     wave.SetSound(MakeWav(Tone(0.2, 40)));
     EXPECT_FALSE(wave.Play());
-    CloseAudio();
+}
+
+// However the scope of an audio system ends, the device closes with it; while it exists no second
+// one may open the device again.
+TEST(WaveAudioTest, TheDeviceIsOpenExactlyWhileItsAudioSystemExists)
+{
+    audiotest::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    try
+    {
+        widgets::AudioSystem audio;
+        ASSERT_TRUE(audio.Opened());
+        EXPECT_TRUE(AudioAvailable());
+        EXPECT_THROW(widgets::AudioSystem{}, std::logic_error);
+        EXPECT_TRUE(AudioAvailable());
+        throw std::runtime_error("escaped");
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+    EXPECT_FALSE(AudioAvailable());
+    EXPECT_EQ(AudioSession(), 0u);
+    const widgets::AudioSystem again;
+    EXPECT_TRUE(again.Opened());
 }
 
 // On this machine's own choice of driver (usually no sound card at all) opening says nothing.
@@ -158,8 +180,9 @@ TEST(WaveAudioTest, OpeningTheDefaultDeviceWritesNoMessage)
 {
     audiotest::ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
     testing::internal::CaptureStderr();
-    OpenAudio();
-    CloseAudio();
+    {
+        const widgets::AudioSystem audio;
+    }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 

@@ -1,0 +1,36 @@
+// The release functions behind the owning SDL pointers; the mixer's two are defined where the
+// mixer is loaded (widgets/AudioLibraries.cpp), so that the platform layer links no mixer.
+#include "ui/SdlPtrs.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+namespace ui
+{
+
+void SurfaceDeleter::operator()(SDL_Surface* surface) const
+{
+    SDL_FreeSurface(surface);
+}
+
+void WindowDeleter::operator()(SDL_Window* window) const
+{
+    SDL_DestroyWindow(window);
+}
+
+void RWopsDeleter::operator()(SDL_RWops* rw) const
+{
+    SDL_RWclose(rw);
+}
+
+void GameControllerDeleter::operator()(SDL_GameController* controller) const
+{
+    SDL_GameControllerClose(controller);
+}
+
+void FontDeleter::operator()(TTF_Font* font) const
+{
+    TTF_CloseFont(font);
+}
+
+} // namespace ui
