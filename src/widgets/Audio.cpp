@@ -105,8 +105,6 @@ void CloseDevice()
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-}
-
 bool OpenAudio()
 {
     if (deviceOpen)
