@@ -14,7 +14,6 @@
 #include "ui/Application.h"
 #include "ui/Fonts.h"
 #include "widgets/Audio.h"
-#include "widgets/AudioLibraries.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,10 +82,10 @@ int main(int argc, char** argv)
         if (!display)
             return 2;
         fonts.emplace();
-        // The typeface is looked up and read, and the sound libraries loaded, while SDL connects
-        // to the display.
+        // The typeface is looked up and read while SDL connects to the display. The sound
+        // libraries are not loaded beside it: a thread in dlopen holds the dynamic loader's lock,
+        // which SDL's start-up waits for. They load with the device, after the first frame.
         std::jthread prepareFonts([&fonts] { fonts->Prepare(); });
-        std::jthread audioLibraries(PreloadAudioLibraries);
         ui::Application::Options options;
         options.scale = display->scale;
         options.fullscreen = display->fullscreen;

@@ -1,9 +1,9 @@
-// Each C function of the mixer and the synthesiser that the game calls, defined here and
+// The mixer and the synthesiser are opened when sound is first asked for, not by the dynamic
+// loader at start-up: with the decoders they bring they are some fifty libraries that the first
+// frame does not need. Each C function of theirs that the game calls is defined here and
 // forwarded to the library's own, which is opened with dlopen on first use. While a library
 // cannot be opened every call answers as the library does on a failure, so the game is silent
 // and says nothing, as without a sound card.
-#include "widgets/AudioLibraries.h"
-
 #include "ui/SdlPtrs.h"
 
 #include <SDL.h>
@@ -73,12 +73,6 @@ template <typename T> T* MissingWithSource(SDL_RWops* source, int closeSource)
 }
 
 } // namespace
-
-void PreloadAudioLibraries()
-{
-    static_cast<void>(Mixer());
-    static_cast<void>(Synthesiser());
-}
 
 int Mix_Init(int flags)
 {
