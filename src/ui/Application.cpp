@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <string_view>
 
 namespace ui
 {
@@ -30,6 +31,16 @@ Application::Application(Options options)
     const Uint32 systems = SDL_INIT_EVENTS | (options.headless ? 0 : SDL_INIT_VIDEO);
     if (SDL_Init(systems) != 0)
         throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
+    // Without a display SDL falls back to a video driver that shows nothing: the game would run
+    // on unseen and never end. Only a caller who asked for such a driver gets it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (!options.headless && driver != nullptr && std::string_view(driver) == "offscreen" &&
+        (asked == nullptr || *asked == '\0'))
+    {
+        SDL_Quit();
+        throw std::runtime_error("Cannot open the display");
+    }
     wakeEvent_ = SDL_RegisterEvents(1);
 
     physicalWidth_ = options.width;

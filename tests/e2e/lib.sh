@@ -100,7 +100,7 @@ start_game() {
     done
     local server=alive
     kill -0 "$XVFB_PID" 2>/dev/null || server="gone: $(cat "$WORK/xvfb.txt")"
-    fail "no game window on $DISPLAY (X server $server):" \
+    fail "no game window for $ZORBEL_BIN on $DISPLAY (X server $server):" \
         "$(xdotool search --name . 2>/dev/null | wc -l) windows; $(cat "$WORK/stderr.txt")"
 }
 

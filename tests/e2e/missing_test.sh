@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up with a piece missing: the music file, the worm pictures, every font, the sound device,
 # a writable home. Each time the game starts, shows what it can, says nothing but its own
-# messages, and ends with status 0.
+# messages, and ends with status 0. Without a display it says so and ends with status 1.
 source "$(dirname "$0")/lib.sh"
 
 prog=$(dirname "$ZORBEL_BIN")
@@ -138,4 +138,8 @@ key Escape
 poll_shot missing_home_menu 5 menu_shown || fail "no home: no menu after the message"
 ends_with_escape "no home"
 quiet "no home"
+# No display at all: the game says so and ends, instead of running on unseen.
+rc=0
+out=$(DISPLAY=:9999 timeout 30 "$ZORBEL_BIN" 2>&1) || rc=$?
+[[ "$rc" == 1 && "$out" == *"Cannot open the display"* ]] || fail "no display: status $rc, '$out'"
 echo "missing pieces: ok"
