@@ -6,6 +6,7 @@
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
+#include "ui/WindowSystem.h"
 
 #include <SDL.h>
 
@@ -84,6 +85,10 @@ Application::Application(Options options)
         SDL_StopTextInput();
     }
     BindScreen();
+    // After the framebuffer is bound, whose making waits for the server: the clearing then runs
+    // in the server while the first frame is painted here.
+    if (window_ != nullptr)
+        clearedBlack_ = ClearWindowToBlack(window_.get());
     LayOut();
 
     SetMainThread();
@@ -664,7 +669,7 @@ void Application::Render()
 {
     if (dirty_.empty())
         return;
-    const std::vector<Rect> rects = std::move(dirty_);
+    std::vector<Rect> rects = std::move(dirty_);
     dirty_.clear();
     for (const Rect& r : rects)
     {
@@ -674,6 +679,17 @@ void Application::Render()
         else
             canvas.FillRect({0, 0, width_, height_}, clBlack);
     }
+    // The window system's first handling of a whole screen costs it some 30 ms on a large
+    // screen. Where it clears the window to black itself, doing so while the first frame is
+    // painted here, that frame hands over only what is not black.
+    if (firstPresent_ && clearedBlack_)
+    {
+        const Rect shown = screen_.NonBlackBounds();
+        rects.clear();
+        if (!shown.Empty())
+            rects.push_back(shown);
+    }
+    firstPresent_ = false;
     Present(rects);
 }
 

@@ -173,6 +173,9 @@ private:
     int windowHeight_ = 0;
     // The screen image is the window's own framebuffer when its format allows.
     bool direct_ = false;
+    // The window system clears the window to black by itself, and nothing was presented yet.
+    bool clearedBlack_ = false;
+    bool firstPresent_ = true;
     // The window's own framebuffer, which the window owns.
     SDL_Surface* surface_ = nullptr;
     std::vector<Form*> allForms_;

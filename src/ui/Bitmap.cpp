@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -101,6 +102,26 @@ void Bitmap::SaveToFile(const std::string& path) const
                                                           SDL_PIXELFORMAT_XRGB8888));
     if (!surface || SDL_SaveBMP(surface.get(), path.c_str()) != 0)
         throw std::runtime_error("Cannot write " + path);
+}
+
+Rect Bitmap::NonBlackBounds() const
+{
+    Rect bounds{width_, height_, 0, 0};
+    for (int y = 0; y < height_; ++y)
+    {
+        const std::uint32_t* row = Row(y);
+        int first = 0;
+        while (first < width_ && (row[first] & 0xFFFFFF) == 0)
+            ++first;
+        if (first == width_)
+            continue;
+        int last = width_ - 1;
+        while ((row[last] & 0xFFFFFF) == 0)
+            --last;
+        bounds = {std::min(bounds.left, first), std::min(bounds.top, y),
+                  std::max(bounds.right, last + 1), y + 1};
+    }
+    return bounds.Empty() ? Rect{} : bounds;
 }
 
 } // namespace ui

@@ -29,6 +29,8 @@ public:
     int Height() const { return height_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
     Rect BoundsRect() const { return {0, 0, width_, height_}; }
+    // The smallest rectangle holding every pixel that is not black; empty when all are.
+    Rect NonBlackBounds() const;
 
     Color Pixel(int x, int y) const { return Color::FromPixel(Data()[Index(x, y)] & 0xFFFFFF); }
     void SetPixel(int x, int y, Color c) { Data()[Index(x, y)] = c.Pixel(); }

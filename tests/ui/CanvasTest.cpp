@@ -163,6 +163,19 @@ TEST(Canvas, PicturesAtAScaleAreResampledSmoothlyAndKeyedPixelsStayOut)
     EXPECT_EQ(CountColor(bmp, ui::clFuchsia, bmp.BoundsRect()), 0) << "the key never blends in";
 }
 
+TEST(Canvas, NonBlackBoundsHoldEveryColouredPixelAndNothingElse)
+{
+    ui::Bitmap bitmap(40, 30);
+    EXPECT_TRUE(bitmap.NonBlackBounds().Empty()) << "an all-black picture shows nothing";
+    bitmap.SetPixel(7, 20, ui::Color{1, 0, 0});
+    bitmap.SetPixel(31, 4, ui::Color{0, 0, 255});
+    const ui::Rect bounds = bitmap.NonBlackBounds();
+    EXPECT_EQ(bounds.left, 7);
+    EXPECT_EQ(bounds.top, 4);
+    EXPECT_EQ(bounds.right, 32);
+    EXPECT_EQ(bounds.bottom, 21);
+}
+
 TEST(Canvas, TheTypefaceIsFound)
 {
     EXPECT_FALSE(ui::FontFileFor(ui::Font{}).empty());

@@ -1,0 +1,15 @@
+// What the game asks of the window system beyond SDL: kept apart so that its headers, and their
+// macros, reach no other file.
+#pragma once
+
+struct SDL_Window;
+
+namespace ui
+{
+
+// Asks the window system to clear the window to black by itself, now and wherever it exposes a
+// part that nothing was presented on; returns at once, without waiting for it. True when it
+// does (an X11 window); elsewhere the game presents its black itself.
+bool ClearWindowToBlack(SDL_Window* window);
+
+} // namespace ui
