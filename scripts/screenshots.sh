@@ -22,62 +22,56 @@ GAME_ARGS=()
 SCALE=1.75
 
 # Waits (at most 10 s) until a logical rectangle of the screen (x y w h) holds more than n
-# pixels near a colour, then keeps the screen as <name>: snap <name> x y w h rgb n.
+# pixels near a colour, then keeps the screen as <name> and lists it in the README under its
+# caption: snap <name> <caption> x y w h rgb n.
+list=""
 snap() {
-    local name=$1 x=$2 y=$3 w=$4 h=$5 rgb=$6 n=$7
+    local name=$1 caption=$2 x=$3 y=$4 w=$5 h=$6 rgb=$7 n=$8
     shows() { (($(count_near_scaled "$1" "$x" "$y" "$w" "$h" "$rgb") > n)); }
     poll_shot "$name" 10 shows || fail "$name did not show"
     mkdir -p "$out"
     convert "$WORK/$name.png" -resize 50% -strip -define png:exclude-chunks=date,time "$out/$name.png"
+    list+="**$caption**"$'\n\n'"![$caption](docs/screenshots/$name.png)"$'\n\n'
+}
+
+# A screen opened from the menu item at <top>, its centred panel (pw x ph) waited for by its
+# yellow, then Escape back: from_menu <name> <caption> <top> <pw> <ph>.
+from_menu() {
+    click_at 46 "$3" 0 0 545 297
+    local px py
+    read -r px py < <(panel_origin "$4" "$5")
+    snap "$1" "$2" "$px" "$py" "$4" "$5" "255,255,0" 300
+    key Escape
 }
 
 start_x
 start_game
 read -r mx my < <(panel_origin 545 297)
-declare -a shown=()
-keep() { shown+=("$1:$2"); }
 
 # The title in yellow.
-snap menu $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 && keep menu "Main menu"
+snap menu "Main menu" $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500
 key Return
 read -r lx ly < <(panel_origin 337 257)
 key a n n a
-snap login "$lx" "$ly" 337 257 "255,255,255" 200 && keep login "Login"
+snap login "Login" "$lx" "$ly" 337 257 "255,255,255" 200
 key Return 1 2 Return
 expect_ini "1" Usr_Num
 
-# A game at Professional, a few seconds into play: the board's green and the worms out.
+# A game at Professional, a few seconds into play: the board's green and the worms out; then a
+# death match just begun.
 key Return
 read -r bx by < <(board_origin)
-snap_game() {
-    sleep 3
-    snap game "$bx" "$by" 436 436 "0,128,0" 20000
-}
-snap_game && keep game "Single game"
+sleep 3
+snap game "Single game" "$bx" "$by" 436 436 "0,128,0" 20000
 key Escape
 click_at 46 77 0 0 545 297
 sleep 2
-snap death_match "$bx" "$by" 436 436 "0,128,0" 20000 && keep death_match "Death Match"
+snap death_match "Death Match" "$bx" "$by" 436 436 "0,128,0" 20000
 key Escape
-click_at 46 149 0 0 545 297
-read -r sx sy < <(panel_origin 577 449)
-snap statistics "$sx" "$sy" 577 449 "255,255,0" 300 && keep statistics "Statistics"
+from_menu statistics "Statistics" 149 577 449
+from_menu settings "Settings" 112 561 529
+from_menu controls "Controls" 189 529 465
 key Escape
-click_at 46 112 0 0 545 297
-read -r kx ky < <(panel_origin 561 529)
-snap settings "$kx" "$ky" 561 529 "255,255,0" 300 && keep settings "Settings"
-key Escape
-click_at 46 189 0 0 545 297
-read -r cx cy < <(panel_origin 529 465)
-snap controls "$cx" "$cy" 529 465 "255,255,0" 300 && keep controls "Controls"
-key Escape
-key Escape
-
-list=""
-for entry in "${shown[@]}"; do
-    IFS=: read -r name caption <<<"$entry"
-    list+="**$caption**"$'\n\n'"![$caption](docs/screenshots/$name.png)"$'\n\n'
-done
 
 # Between the two markers the README lists what was taken; the rest of the README is untouched.
 begin='<!-- screenshots: begin -->'

@@ -66,19 +66,20 @@ bool FileExists(const char* path)
     return ui::RWopsPtr(SDL_RWFromFile(path, "rb")) != nullptr;
 }
 
-void RestartIdleWait()
-{
-    if (idleWait != nullptr && deviceOpen)
-    {
-        idleWait->SetEnabled(false);
-        idleWait->SetEnabled(true);
-    }
-}
-
 // Audio thread (or the main thread within a halt): the silence is counted from here.
 void SDLCALL SoundEnded(int)
 {
-    ui::Post(&RestartIdleWait, &idleWait);
+    ui::Post(&SoundStopped, &idleWait);
+}
+
+// Once main asked for the release: every sound's end, and the open device's silence, start the
+// count.
+void WatchForSilence()
+{
+    if (idleWait == nullptr || !deviceOpen)
+        return;
+    Mix_ChannelFinished(&SoundEnded);
+    SoundStopped();
 }
 
 bool Silent()
@@ -132,11 +133,7 @@ bool OpenAudio()
     deviceOpen = true;
     released = false;
     session = ++lastSession;
-    if (idleWait != nullptr)
-    {
-        Mix_ChannelFinished(&SoundEnded);
-        RestartIdleWait();
-    }
+    WatchForSilence();
     return true;
 }
 
@@ -213,16 +210,16 @@ void ReleaseAudioWhenIdle(int idleMilliseconds)
             });
     }
     idleWait->SetInterval(idleMilliseconds);
-    if (deviceOpen)
-    {
-        Mix_ChannelFinished(&SoundEnded);
-        RestartIdleWait();
-    }
+    WatchForSilence();
 }
 
 void SoundStopped()
 {
-    RestartIdleWait();
+    if (idleWait != nullptr && deviceOpen)
+    {
+        idleWait->SetEnabled(false);
+        idleWait->SetEnabled(true);
+    }
 }
 
 bool WakeAudio()
