@@ -6,7 +6,13 @@ set -euo pipefail
 packages=(build-essential cmake pkgconf
     libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfontconfig-dev fontconfig fonts-comic-neue
     libsodium-dev zlib1g-dev timgm6mb-soundfont libfluidsynth-dev)
-if [[ "${1:-}" == "--test" ]]; then
+if [[ "${1:-}" == "--windows" ]]; then
+    # The Windows cross-build (scripts/windows.sh) and its tests under Wine; the Windows libraries
+    # themselves are built from Debian's source packages, which apt-get source unpacks.
+    packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools ninja-build
+        dpkg-dev autoconf automake libtool libgtest-dev icoutils nsis zip unzip wine wine64 xvfb xauth xdotool imagemagick
+        fonts-comic-neue)
+elif [[ "${1:-}" == "--test" ]]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
         clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev fakeroot locales man-db file x11-utils)
 fi

@@ -66,10 +66,12 @@ void ReportEscaped(const char* message, std::optional<ui::Application>& app) noe
 
 int main(int argc, char** argv)
 {
+#ifndef _WIN32
     // With no session bus in the environment, SDL's D-Bus support would start one for this
     // process alone (dbus-launch), which costs the start-up a fork and a daemon; the game needs
     // none of it.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+#endif
     // Outside the try, so that the message box can still show what escaped; declared in the
     // order they close in reverse: the window and SDL before the fonts.
     std::optional<ui::FontSystem> fonts;

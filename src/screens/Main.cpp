@@ -7,6 +7,7 @@
 #include "screens/ScreenButton.h"
 #include "screens/SkillUnit.h"
 #include "screens/Unit2.h"
+#include "ui/Paths.h"
 
 #include <filesystem>
 
@@ -75,7 +76,7 @@ void TForm1::FormCreate()
     Panel1.SetColor(ui::clBlack);
     const std::string music = session_.ProgramDir + "zbmusic.mid";
     std::error_code ec;
-    if (std::filesystem::exists(music, ec))
+    if (std::filesystem::exists(ui::NativePath(music), ec))
         Music.SetFileName(music);
 }
 

@@ -9,12 +9,16 @@
 #include <optional>
 #include <vector>
 
+#ifdef _WIN32
+#include "settings/WindowsFiles.h"
+#else
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -113,6 +117,9 @@ std::optional<int> ParseProfileInteger(std::string_view s)
     return static_cast<int>(static_cast<std::int32_t>(bits));
 }
 
+#ifdef _WIN32
+using winfiles::ReadWholeFile;
+#else
 // Creates dir and its missing parents, owner-only.
 bool MakeDirectories(const std::filesystem::path& dir)
 {
@@ -251,6 +258,7 @@ public:
 private:
     int fd_;
 };
+#endif
 
 } // namespace
 
@@ -426,6 +434,7 @@ private:
     std::string newline_;
 };
 
+#ifndef _WIN32
 std::string ConfigFilePath()
 {
     std::filesystem::path base;
@@ -446,6 +455,7 @@ std::string ConfigFilePath()
     }
     return (base / "zorbel2" / "Zorbel2.ini").string();
 }
+#endif
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) {}
 
@@ -456,6 +466,18 @@ TIniFile::Document TIniFile::Load() const
     return Document(ReadWholeFile(path_));
 }
 
+#ifdef _WIN32
+void TIniFile::Store(const Document& doc) const
+{
+    // Replacing a file that could not be read would throw away everything in it.
+    if (!doc.readable || !winfiles::ReplaceWholeFile(path_, doc.Text()))
+    {
+        const std::size_t slash = path_.find_last_of("\\/");
+        throw EIniFileException("Unable to write to " +
+                                (slash == std::string::npos ? path_ : path_.substr(slash + 1)));
+    }
+}
+#else
 void TIniFile::Store(const Document& doc) const
 {
     const std::filesystem::path path(path_);
@@ -512,6 +534,7 @@ void TIniFile::Store(const Document& doc) const
         ::fsync(dirFd.Get());
     }
 }
+#endif
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const

@@ -8,7 +8,11 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -35,8 +39,10 @@ public:
         // the last lookup.
         open_.clear();
         bytes_.clear();
+#ifndef _WIN32
         if (fontconfigStarted_)
             FcFini();
+#endif
     }
 
     // The opened face and whether it needs synthetic bold. No face (null) when the system has no
@@ -111,17 +117,43 @@ private:
         {
             const std::string own = ProgramDirectory() + (font.bold ? "comicbd.ttf" : "comic.ttf");
             std::error_code ec;
-            if (std::filesystem::exists(own, ec))
+            if (std::filesystem::exists(NativePath(own), ec))
                 file = own;
         }
+#ifdef _WIN32
+        if (file.empty() && font.name == "Comic Sans MS")
+            file = WindowsFont(font.bold ? L"comicbd.ttf" : L"comic.ttf");
+#else
         if (file.empty())
             file = Fontconfig(font.name, font.bold);
         if (file.empty())
             file = Fontconfig("sans-serif", font.bold);
+#endif
         files_.emplace(key, file);
         return file;
     }
 
+#ifdef _WIN32
+    // The file in the system's font folder (%WINDIR%\Fonts) when it is there, as UTF-8.
+    static std::string WindowsFont(const wchar_t* name)
+    {
+        std::wstring dir(MAX_PATH, L'\0');
+        const UINT length = ::GetWindowsDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
+        if (length == 0 || length >= dir.size())
+            return {};
+        dir.resize(length);
+        const std::wstring path = dir + L"\\Fonts\\" + name;
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return {};
+        const int size =
+            ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+        utf8.resize(utf8.find('\0'));
+        return utf8;
+    }
+#else
     // Caller holds mutex_.
     std::string Fontconfig(const std::string& family, bool bold)
     {
@@ -145,6 +177,7 @@ private:
         FcPatternDestroy(pattern);
         return result;
     }
+#endif
 
     // Caller holds mutex_. Empty when the file cannot be read.
     const std::vector<char>& BytesOf(const std::string& file)
@@ -152,7 +185,7 @@ private:
         auto it = bytes_.find(file);
         if (it == bytes_.end())
         {
-            std::ifstream in(file, std::ios::binary);
+            std::ifstream in(NativePath(file), std::ios::binary);
             std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
             it = bytes_.emplace(file, std::move(bytes)).first;
@@ -161,7 +194,9 @@ private:
     }
 
     std::mutex mutex_;
+#ifndef _WIN32
     bool fontconfigStarted_ = false;
+#endif
     // Kept for as long as the fonts opened from them: SDL_ttf reads the face as it renders.
     std::map<std::string, std::vector<char>> bytes_;
     std::map<std::tuple<std::string, bool, int>, Entry> open_;

@@ -16,6 +16,10 @@ std::string gOverride;
 
 std::string WithSlash(std::string dir)
 {
+#ifdef _WIN32
+    if (!dir.empty() && dir.back() == '\\')
+        return dir;
+#endif
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
     return dir;
@@ -34,15 +38,25 @@ std::string Detect()
 
 } // namespace
 
+std::filesystem::path NativePath(const std::string& utf8)
+{
+#ifdef _WIN32
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
 std::string ProgramDirectoryFor(const std::string& executableDir)
 {
     const std::string base = WithSlash(executableDir);
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::exists(fs::path(base) / "b0.bmp", ec))
+    if (fs::exists(NativePath(base) / "b0.bmp", ec))
         return base;
     // Installed: <prefix>/bin/zorbel2 reads <prefix>/share/zorbel2/.
-    const fs::path shared = fs::path(base).parent_path().parent_path() / "share" / "zorbel2";
+    const fs::path shared = NativePath(base).parent_path().parent_path() / "share" / "zorbel2";
     if (fs::exists(shared / "b0.bmp", ec))
         return WithSlash(shared.string());
     return base;

@@ -1,6 +1,7 @@
 // Where the program finds its own files.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace ui
@@ -13,6 +14,9 @@ std::string ProgramDirectory();
 // <executableDir>/../share/zorbel2/ when that does, else the executable's folder. The installed
 // folder is found relative to the executable, so an installed tree can be moved as a whole.
 std::string ProgramDirectoryFor(const std::string& executableDir);
+// A path held as UTF-8 text (as SDL gives and takes them) for the standard library's file calls:
+// on Windows these would otherwise read the text in the ANSI code page.
+std::filesystem::path NativePath(const std::string& utf8);
 // Overrides the program directory (tests run from another folder than the game).
 void SetProgramDirectory(std::string dir);
 

@@ -14,7 +14,9 @@
 #include <memory>
 #include <stdexcept>
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 namespace
 {
@@ -43,6 +45,9 @@ std::unique_ptr<widgets::TzcTimer> idleWait;
 
 // ALSA prints its own complaints to stderr when there is no sound card; the game stays quiet.
 // SDL loads the library at run time, so the handler is set through the same shared library.
+#ifdef _WIN32
+void SilenceAlsa() {}
+#else
 void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 
 void SilenceAlsa()
@@ -60,6 +65,7 @@ void SilenceAlsa()
     }();
     static_cast<void>(done);
 }
+#endif
 
 bool FileExists(const char* path)
 {

@@ -2,6 +2,7 @@
 #include "widgets/MCIPlayer.h"
 
 #include "ui/Dispatch.h"
+#include "ui/Paths.h"
 #include "widgets/Audio.h"
 #include "widgets/MidiRender.h"
 
@@ -17,10 +18,12 @@
 #include <span>
 #include <vector>
 
+#ifdef ZORBEL_RENDERED_MUSIC
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 namespace
 {
@@ -195,7 +198,7 @@ std::uint64_t MidiLengthMicroseconds(std::span<const std::uint8_t> file)
 
 std::vector<std::uint8_t> ReadFile(const std::string& name)
 {
-    std::ifstream file(name, std::ios::binary);
+    std::ifstream file(ui::NativePath(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
@@ -469,6 +472,11 @@ bool TMCIFilePlayer::Load()
 
 bool TMCIFilePlayer::LoadRendering(int frequency)
 {
+#ifndef ZORBEL_RENDERED_MUSIC
+    // No synthesiser of the game's own: the mixer hands the file to the system's MIDI output.
+    static_cast<void>(frequency);
+    return false;
+#else
     rendered_.reset();
     renderer_ = {};
     std::vector<std::uint8_t> tune = ReadFile(fileName_);
@@ -516,6 +524,7 @@ bool TMCIFilePlayer::LoadRendering(int frequency)
                 this);
         });
     return false;
+#endif
 }
 
 void TMCIFilePlayer::WaitForRendering()

@@ -9,8 +9,12 @@
 #include <optional>
 #include <utility>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 namespace widgets
 {
@@ -23,9 +27,19 @@ using Clock = std::chrono::steady_clock;
 // a privilege most users lack; the worker then keeps its level, which only costs punctuality.
 void ApplyPriority(TThreadPriority priority)
 {
+#ifdef _WIN32
+    // Windows has the same seven levels, from idle to time-critical.
+    static constexpr std::array<int, 7> kLevels = {
+        THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,       THREAD_PRIORITY_BELOW_NORMAL,
+        THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+        THREAD_PRIORITY_TIME_CRITICAL};
+    static_cast<void>(
+        ::SetThreadPriority(::GetCurrentThread(), kLevels.at(static_cast<std::size_t>(priority))));
+#else
     static constexpr std::array<int, 7> kNice = {19, 10, 5, 0, -5, -10, -20};
     const int nice = kNice.at(static_cast<std::size_t>(priority));
     static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice));
+#endif
 }
 
 } // namespace

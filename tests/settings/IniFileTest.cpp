@@ -16,9 +16,15 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include "settings/WindowsFiles.h"
+#include <algorithm>
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -49,6 +55,23 @@ protected:
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << text;
     }
 
+#ifdef _WIN32
+    // A replacement puts a new file (a new file index) under the name.
+    unsigned long long Inode() const
+    {
+        const HANDLE file = ::CreateFileW(winfiles::Wide(path_).c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool known =
+            file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &info) != 0;
+        if (file != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file);
+        return known ? (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+                           info.nFileIndexLow
+                     : 0;
+    }
+#else
     // A replacement puts a new inode under the name.
     ino_t Inode() const
     {
@@ -57,6 +80,7 @@ protected:
         };
         return ::stat(path_.c_str(), &st) == 0 ? st.st_ino : 0;
     }
+#endif
 
     std::vector<std::string> DirEntries() const
     {
@@ -65,7 +89,21 @@ protected:
         {
             names.push_back(entry.path().filename().string());
         }
+#ifdef _WIN32
+        std::sort(names.begin(), names.end());
+#endif
         return names;
+    }
+
+    // What the settings folder holds after writes: the file, and on Windows the file its
+    // writers take turns on.
+    static std::vector<std::string> SettingsFolder()
+    {
+#ifdef _WIN32
+        return {"Zorbel2.ini", "Zorbel2.ini.lock"};
+#else
+        return {"Zorbel2.ini"};
+#endif
     }
 
     testsupport::TempConfig config_;
@@ -73,6 +111,31 @@ protected:
     std::string path_ = ConfigFilePath();
 };
 
+#ifdef _WIN32
+TEST_F(IniFileTest, ConfigFilePathIsInAppDataAndWorksInAFolderOutsideTheCodePage)
+{
+    EXPECT_EQ(path_, (root_ / "config").string() + "\\zorbel2\\Zorbel2.ini");
+
+    // A user folder with letters of no ANSI code page: the path is UTF-8 here, UTF-16 to the
+    // system, and the file lands in the folder of that name.
+    const std::wstring user = root_.wstring() + L"\\J\u00fcrgen \u0141\u00f3d\u017a \u65e5\u672c";
+    ::_wputenv_s(L"APPDATA", user.c_str());
+    const std::string path = ConfigFilePath();
+    EXPECT_EQ(path, winfiles::Utf8(user) + "\\zorbel2\\Zorbel2.ini");
+    TIniFile ini(path);
+    ini.WriteString("User_Names", "name1", "ANNA");
+    ini.WriteInteger("Main", "Usr_Num", 1);
+    EXPECT_TRUE(fs::is_regular_file(fs::path(user) / L"zorbel2" / L"Zorbel2.ini"));
+    EXPECT_EQ(TIniFile(path).ReadString("User_Names", "name1", ""), "ANNA");
+    EXPECT_EQ(TIniFile(path).ReadInteger("Main", "Usr_Num", 0), 1);
+
+    // Without the variable (or with a relative one) the shell's folder serves.
+    testsupport::SetEnv("APPDATA", "relative");
+    const std::string fallback = ConfigFilePath();
+    EXPECT_TRUE(fallback.ends_with("\\zorbel2\\Zorbel2.ini")) << fallback;
+    EXPECT_TRUE(fallback.size() > 3 && fallback[1] == ':') << fallback;
+}
+#else
 TEST_F(IniFileTest, ConfigFilePathFollowsXdgConfigHomeElseHome)
 {
     EnvGuard home("HOME");
@@ -84,6 +147,7 @@ TEST_F(IniFileTest, ConfigFilePathFollowsXdgConfigHomeElseHome)
     ::setenv("XDG_CONFIG_HOME", "", 1);
     EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/zorbel2/Zorbel2.ini");
 }
+#endif
 
 TEST_F(IniFileTest, MissingFileReadsDefaultsAndReadsCreateNothing)
 {
@@ -291,6 +355,7 @@ TEST_F(IniFileTest, FailedWriteThrowsTheMessageAndLeavesTheFileIntact)
     EXPECT_TRUE(fs::is_directory(path_));
     fs::remove(path_);
 
+#ifndef _WIN32
     // The disk fills up half way: a file size limit makes the temporary file's write fail.
     TIniFile ini(path_);
     ini.WriteInteger("Main", "Skill", 2);
@@ -315,8 +380,21 @@ TEST_F(IniFileTest, FailedWriteThrowsTheMessageAndLeavesTheFileIntact)
     EXPECT_TRUE(threw);
     EXPECT_EQ(FileText(), before);
     EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+#endif
 }
 
+#ifdef _WIN32
+TEST_F(IniFileTest, WritesLeaveNoTemporaryFileAndClearThoseOfKilledWrites)
+{
+    TIniFile ini(path_);
+    ini.WriteInteger("Main", "Skill", 4);
+    // What a writer killed between its write and its move leaves behind.
+    std::ofstream(Dir() / ".Zorbel2.ini.k1ll3d") << "[Main]\nSkill=1\n";
+    ini.WriteInteger("Main", "Skill", 5);
+    EXPECT_EQ(DirEntries(), SettingsFolder());
+    EXPECT_EQ(FileText(), "[Main]\nSkill=5\n");
+}
+#else
 TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryFile)
 {
     TIniFile ini(path_);
@@ -335,6 +413,7 @@ TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryF
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
 }
+#endif
 
 TEST_F(IniFileTest, AReaderNeverSeesAHalfWrittenFile)
 {
@@ -392,7 +471,7 @@ TEST_F(IniFileTest, BatchWritesReachTheFileOnlyAtCommit)
     TIniFile ini(path_);
     ini.WriteString("HiNames", "name31", "ANNA");
     const std::string before = FileText();
-    const ino_t inode = Inode();
+    const auto inode = Inode();
     {
         TIniFile::Batch batch(ini);
         WriteRecords(ini, "BOB", 7);
@@ -459,7 +538,7 @@ TEST_F(IniFileTest, BatchLeftByAnExceptionWritesNothing)
     TIniFile ini(path_);
     ini.WriteInteger("HiScores", "score31", 12);
     const std::string before = FileText();
-    const ino_t inode = Inode();
+    const auto inode = Inode();
     try
     {
         TIniFile::Batch batch(ini);

@@ -1,5 +1,6 @@
 // A private settings folder for a test: a fresh temporary folder whose "config" folder is
-// XDG_CONFIG_HOME while the object lives; the variable is restored and the folder removed after.
+// XDG_CONFIG_HOME (on Windows %APPDATA%) while the object lives; the variable is restored and the
+// folder removed after.
 #pragma once
 
 #include "settings/IniFile.h"
@@ -12,10 +13,38 @@
 #include <stdexcept>
 #include <string>
 
+#ifdef _WIN32
+#include <random>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace testsupport
 {
+
+#ifdef _WIN32
+// The variable that names the folder the settings folder is made in.
+inline constexpr const char* kConfigVariable = "APPDATA";
+inline void SetEnv(const char* name, const std::string& value)
+{
+    ::_putenv_s(name, value.c_str());
+}
+// An empty value removes the variable on Windows.
+inline void UnsetEnv(const char* name)
+{
+    ::_putenv_s(name, "");
+}
+#else
+inline constexpr const char* kConfigVariable = "XDG_CONFIG_HOME";
+inline void SetEnv(const char* name, const std::string& value)
+{
+    ::setenv(name, value.c_str(), 1);
+}
+inline void UnsetEnv(const char* name)
+{
+    ::unsetenv(name);
+}
+#endif
 
 // Restores one environment variable to what it was.
 class EnvGuard
@@ -29,9 +58,9 @@ public:
     ~EnvGuard()
     {
         if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
+            SetEnv(name_, *saved_);
         else
-            ::unsetenv(name_);
+            UnsetEnv(name_);
     }
     EnvGuard(const EnvGuard&) = delete;
     EnvGuard& operator=(const EnvGuard&) = delete;
@@ -46,30 +75,54 @@ class TempConfig
 public:
     TempConfig()
     {
+#ifdef _WIN32
+        std::random_device random;
+        for (int attempt = 0; root_.empty() && attempt < 100; ++attempt)
+        {
+            const auto dir = std::filesystem::temp_directory_path() /
+                             ("zorbel-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(dir))
+                root_ = dir;
+        }
+        if (root_.empty())
+            throw std::runtime_error("cannot make a temporary folder");
+#else
         std::string pattern =
             (std::filesystem::temp_directory_path() / "zorbel-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("cannot make a temporary folder");
         root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+#endif
+        SetEnv(kConfigVariable, (root_ / "config").string());
     }
     ~TempConfig()
     {
-        // A test may leave a folder without write permission behind a failure.
         std::error_code ignored;
+#ifndef _WIN32
+        // A test may leave a folder without write permission behind a failure.
         for (const auto& entry : std::filesystem::recursive_directory_iterator(root_, ignored))
             if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
                 ::chmod(entry.path().c_str(), 0700);
+#endif
         std::filesystem::remove_all(root_, ignored);
     }
     TempConfig(const TempConfig&) = delete;
     TempConfig& operator=(const TempConfig&) = delete;
 
     // The temporary folder; the settings file lies in its "config/zorbel2".
-    const std::filesystem::path& Root() const { return root_; }
+    const std::filesystem::path& Root() const
+    {
+        return root_;
+    }
 
-    static std::string IniPath() { return ConfigFilePath(); }
-    static bool FileExists() { return std::filesystem::exists(IniPath()); }
+    static std::string IniPath()
+    {
+        return ConfigFilePath();
+    }
+    static bool FileExists()
+    {
+        return std::filesystem::exists(IniPath());
+    }
     static std::string FileText()
     {
         std::ifstream in(IniPath(), std::ios::binary);
@@ -85,7 +138,7 @@ public:
     }
 
 private:
-    EnvGuard xdg_{"XDG_CONFIG_HOME"};
+    EnvGuard xdg_{kConfigVariable};
     std::filesystem::path root_;
 };
 

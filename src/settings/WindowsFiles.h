@@ -1,0 +1,35 @@
+// Windows: the file calls the settings need, on UTF-8 paths that are handed to the system as
+// UTF-16, so that a user folder with letters outside the ANSI code page works.
+#pragma once
+
+#ifdef _WIN32
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace winfiles
+{
+
+std::wstring Wide(std::string_view utf8);
+std::string Utf8(std::wstring_view wide);
+
+// The user's roaming application data folder (%APPDATA%) and the local one (%LOCALAPPDATA%),
+// without a trailing separator: the environment's value when it names an absolute folder, else
+// the shell's known folder. Empty when neither gives one.
+std::string RoamingDataFolder();
+std::string LocalDataFolder();
+
+// The whole file; empty when it is missing, nullopt when something is there that cannot be read
+// as a file (a folder, no permission, an I/O error).
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces the file at `path` with `text` so that a reader sees the old file or the new one,
+// never a part: the text goes to a temporary file in the same folder, reaches the disk, and is
+// moved over the old one. Creates the folder and its missing parents. False on any failure,
+// with the old file as it was.
+bool ReplaceWholeFile(const std::string& path, std::string_view text);
+
+} // namespace winfiles
+
+#endif

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# zorbel2.exe from the release zip, under Wine in a private X server: the menu is drawn, a login
+# registers a user in %APPDATA%\zorbel2\Zorbel2.ini, a click on Death Match shows the board, and
+# Esc, Esc end the program with status 0.
+#
+#   tests/windows/smoke_test.sh BUILD_DIR
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../e2e/lib.sh"
+source "$here/wine.sh"
+wine_prefix "$build/wine"
+trap 'cleanup; wineserver -k 2>/dev/null || true' EXIT
+
+zip=$(ls "$build"/zorbel2-*-windows-x64.zip | head -n1)
+[[ -f "$zip" ]] || fail "no release zip in $build"
+# Unpacked into a folder with letters outside ASCII, which the program finds its files in.
+unzip -q "$zip" -d "$WORK/Zörbel"
+exe=$(find "$WORK/Zörbel" -name zorbel2.exe | head -n1)
+[[ -n "$exe" ]] || fail "no zorbel2.exe in $zip"
+INI="$(wine_appdata)/zorbel2/Zorbel2.ini"
+rm -rf "$(dirname "$INI")"
+ZORBEL_BIN="$WORK/zorbel2-wine"
+printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$exe" >"$ZORBEL_BIN"
+chmod +x "$ZORBEL_BIN"
+
+start_x
+start_game
+read -r mx my < <(panel_origin 545 297)
+read -r gx gy < <(panel_origin 641 577)
+
+# Waits (up to about 20 s) until a region (x y w h) holds more than n pixels near r,g,b.
+wait_colour() {
+    for _ in $(seq 80); do
+        shot poll 0
+        (($(count_near poll "$1" "$2" "$3" "$4" "$5") > $6)) && return 0
+        sleep 0.2
+    done
+    fail "$7"
+}
+# The title "Zorbel II" in yellow.
+wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "menu not drawn"
+
+register_anna
+[[ "$(ini_value name1)" == "ANNA" ]] || fail "name1 is '$(ini_value name1)'"
+wait_colour $((mx + 232)) $((my + 256)) 281 25 "0,255,0" 50 "user label not shown after the login"
+
+# Death Match: the green board with the worms' heads on it.
+xdotool mousemove $((mx + 46)) $((my + 77)) click 1
+wait_colour $((gx + 96)) $((gy + 80)) 436 436 "0,128,0" 50000 "Death Match board not shown"
+red=$(count_near poll $((gx + 272)) $((gy + 42)) 120 20 "255,0,0")
+((red > 20)) || fail "the Death Match caption is not shown: $red red pixels"
+
+key Escape
+wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "menu not back after Esc"
+key Escape
+rc=$(wait_exit 200)
+[[ "$rc" == "0" ]] || fail "exit status $rc"
+echo "windows smoke: ok"
