@@ -9,7 +9,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #ifdef _WIN32
-#include <windows.h>
+#include "ui/WindowsFonts.h"
 #else
 #include <fontconfig/fontconfig.h>
 #endif
@@ -122,7 +122,7 @@ private:
         }
 #ifdef _WIN32
         if (file.empty() && font.name == "Comic Sans MS")
-            file = WindowsFont(font.bold ? L"comicbd.ttf" : L"comic.ttf");
+            file = WindowsFontFile(font.bold ? "comicbd.ttf" : "comic.ttf");
 #else
         if (file.empty())
             file = Fontconfig(font.name, font.bold);
@@ -133,27 +133,7 @@ private:
         return file;
     }
 
-#ifdef _WIN32
-    // The file in the system's font folder (%WINDIR%\Fonts) when it is there, as UTF-8.
-    static std::string WindowsFont(const wchar_t* name)
-    {
-        std::wstring dir(MAX_PATH, L'\0');
-        const UINT length = ::GetWindowsDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
-        if (length == 0 || length >= dir.size())
-            return {};
-        dir.resize(length);
-        const std::wstring path = dir + L"\\Fonts\\" + name;
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            return {};
-        const int size =
-            ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, utf8.data(), size, nullptr, nullptr);
-        utf8.resize(utf8.find('\0'));
-        return utf8;
-    }
-#else
+#ifndef _WIN32
     // Caller holds mutex_.
     std::string Fontconfig(const std::string& family, bool bold)
     {
