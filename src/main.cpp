@@ -15,6 +15,11 @@
 #include "ui/Fonts.h"
 #include "widgets/Audio.h"
 
+#ifdef _WIN32
+// SDL's WinMain starts the program and calls this main under the name SDL_main.
+#include <SDL_main.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>

@@ -1,0 +1,20 @@
+// The mixer's owners where the mixer is linked directly (on Linux they sit with the functions
+// that open it on first use).
+#include "ui/SdlPtrs.h"
+
+#include <SDL_mixer.h>
+
+namespace ui
+{
+
+void ChunkDeleter::operator()(Mix_Chunk* chunk) const
+{
+    Mix_FreeChunk(chunk);
+}
+
+void MusicDeleter::operator()(Mix_Music* music) const
+{
+    Mix_FreeMusic(music);
+}
+
+} // namespace ui
