@@ -478,6 +478,28 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     EXPECT_TRUE(game->pKillTimer.Enabled());
 }
 
+// F11 and Alt+Enter bound to directions steer the worm instead of switching the display, and
+// switch it again once no direction of the game has them.
+TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDisplay)
+{
+    session->RightKey = ui::vk::F1 + 10;
+    session->UpKey = ui::vk::Return;
+    ShowStill();
+    StartGame(0);
+    Press(SDLK_F11);
+    Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
+    EXPECT_TRUE(app.Fullscreen());
+    EXPECT_EQ(game->Player.direction, engine::kRight);
+    EXPECT_EQ(game->Player.queued, engine::kUp);
+
+    session->RightKey = ui::vk::Right;
+    Tick();
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
+    EXPECT_EQ(game->Player.direction, engine::kUp);
+    EXPECT_FALSE(game->Player.turned) << "F11 turned nothing";
+}
+
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);

@@ -255,15 +255,15 @@ TEST_F(KeyFormTest, CancelForgetsTheEdits)
     EXPECT_EQ(keys.LabelU.Caption(), "Up");
 }
 
-TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
+TEST_F(KeyFormTest, KeypadKeyWithNumLockGivesNoneAndIsStoredAsZero)
 {
     Open();
     Click(keys.ShapeD);
-    app.KeyDown(ui::vk::Numpad0 + 8);
+    Press(SDLK_KP_8);
     EXPECT_EQ(keys.LabelD.Caption(), "None");
     // A key the system has no code for (a national letter) ends the selection just the same.
     Click(keys.ShapeU);
-    app.KeyDown(ui::VirtualKeyFromSdl(0xE4));
+    Press(0xE4);
     EXPECT_EQ(keys.LabelU.Caption(), "None");
     EXPECT_EQ(keys.ShapeU.Pen().color, ui::clBlue);
     Click(keys.Image13);
@@ -272,6 +272,39 @@ TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
 
     Open();
     EXPECT_EQ(keys.LabelD.Caption(), "None");
+}
+
+// Keys the window toggle would take, and the keypad without Num Lock, name a waiting direction
+// like any other key; with nothing waiting the toggle has them.
+TEST_F(KeyFormTest, F11EnterAndTheKeypadArrowsWithoutNumLockAreAssignedWhileABoxWaits)
+{
+    Open();
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
+    Click(keys.ShapeR);
+    Press(SDLK_F11);
+    Click(keys.ShapeU1);
+    Press(SDLK_RETURN, KMOD_NUM | KMOD_LALT);
+    Click(keys.ShapeD);
+    Press(SDLK_KP_ENTER, KMOD_LALT);
+    Click(keys.ShapeU2);
+    Press(SDLK_KP_4, KMOD_NONE);
+    Click(keys.ShapeD2);
+    Press(SDLK_KP_PERIOD, KMOD_CAPS);
+    EXPECT_FALSE(app.Fullscreen());
+    EXPECT_TRUE(SelectedBoxes().empty());
+    Press(SDLK_RETURN, KMOD_RALT);
+    EXPECT_TRUE(app.Fullscreen()) << "nothing waits: Alt+Enter switches";
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"Left", "Up", "F11", "Enter", "Left", "Enter", "Right",
+                                        "Down", "Left", "Left", "Right", "Delete"}));
+
+    Click(keys.Image13);
+    EXPECT_EQ(Stored("RightKey"), 122);
+    EXPECT_EQ(Stored("UpKey1"), 13);
+    EXPECT_EQ(Stored("DownKey"), 13);
+    EXPECT_EQ(Stored("UpKey2"), 37);
+    EXPECT_EQ(Stored("DownKey2"), 46);
 }
 
 TEST_F(KeyFormTest, BindingOutsideTheTableShowsNoneAndSavesAsZero)

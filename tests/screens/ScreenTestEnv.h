@@ -5,6 +5,7 @@
 
 #include "screens/Screens.h"
 #include "screens/Session.h"
+#include "support/KeyEvent.h"
 #include "support/TempConfig.h"
 #include "ui/Application.h"
 #include "ui/Paths.h"
@@ -58,6 +59,11 @@ protected:
     {
         for (const char c : text)
             app.KeyDown(static_cast<unsigned char>(c));
+    }
+    // A key through the loop's own path, where the display toggle may take it first.
+    void Press(SDL_Keycode key, Uint16 modifiers = KMOD_NUM)
+    {
+        app.Handle(testsupport::KeyEvent(key, modifiers));
     }
     void PostType(const std::string& text)
     {

@@ -5,6 +5,8 @@
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
 
+#include "support/KeyEvent.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -228,6 +230,53 @@ TEST_F(PlatformTest, KeysGoToTheTopFormAndItsCharacterNotToTheFormBeneath)
     EXPECT_EQ(events, (std::vector<std::string>{"game key 27", "menu char 13"}));
 }
 
+// What the loop makes of SDL's key events: F11 and Alt+Enter switch the display unless the form
+// on top claims the key; without Num Lock the keypad is the navigation keys printed on it.
+TEST_F(PlatformTest, TheDisplayToggleStepsAsideForAClaimedKeyAndNumLockDecidesTheKeypad)
+{
+    using testsupport::KeyEvent;
+    struct ClaimingForm : ui::Form
+    {
+        using ui::Form::Form;
+        bool ClaimsKey(int key) const override { return key == claimed; }
+        int claimed = 0;
+    };
+    ClaimingForm form(app);
+    std::vector<int> keys;
+    form.OnKeyDown = [&](ui::Form&, int& key)
+    {
+        keys.push_back(key);
+    };
+    form.Show();
+    ASSERT_TRUE(app.Fullscreen());
+    app.Handle(KeyEvent(SDLK_F11));
+    EXPECT_FALSE(app.Fullscreen());
+    app.Handle(KeyEvent(SDLK_F11, KMOD_NUM, /*repeat=*/true));
+    EXPECT_FALSE(app.Fullscreen()) << "a held key switches once";
+    app.Handle(KeyEvent(SDLK_KP_ENTER, KMOD_RALT));
+    EXPECT_TRUE(app.Fullscreen());
+    app.Handle(KeyEvent(SDLK_RETURN));
+    form.claimed = ui::vk::F1 + 10;
+    app.Handle(KeyEvent(SDLK_F11));
+    app.Handle(KeyEvent(SDLK_RETURN, KMOD_LALT));
+    EXPECT_FALSE(app.Fullscreen()) << "F11 claimed, Alt+Enter not";
+    form.claimed = ui::vk::Return;
+    app.Handle(KeyEvent(SDLK_RETURN, KMOD_LALT));
+    EXPECT_FALSE(app.Fullscreen());
+    EXPECT_EQ(keys, (std::vector<int>{13, 122, 13}));
+
+    const SDL_Keycode keypad[] = {SDLK_KP_8, SDLK_KP_4, SDLK_KP_6, SDLK_KP_2, SDLK_KP_7,
+                                  SDLK_KP_1, SDLK_KP_9, SDLK_KP_3, SDLK_KP_0, SDLK_KP_PERIOD};
+    keys.clear();
+    for (const SDL_Keycode k : keypad)
+        app.Handle(KeyEvent(k, KMOD_NONE));
+    EXPECT_EQ(keys, (std::vector<int>{38, 37, 39, 40, 36, 35, 33, 34, 45, 46}));
+    keys.clear();
+    for (const SDL_Keycode k : keypad)
+        app.Handle(KeyEvent(k, KMOD_NUM));
+    EXPECT_EQ(keys, (std::vector<int>{104, 100, 102, 98, 103, 97, 105, 99, 96, 110}));
+}
+
 TEST_F(PlatformTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
 {
     ui::Form form(app);
@@ -287,20 +336,20 @@ TEST_F(PlatformTest, PaintBoxKeepsWhatWasDrawnOnIt)
 
 TEST(VirtualKeys, KeypadKeysHaveCodesOfTheirOwn)
 {
-    EXPECT_EQ(ui::VirtualKeyFromSdl('a'), 65);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('z'), 90);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('7'), 55);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('`'), 192);
-    EXPECT_EQ(ui::VirtualKeyFromSdl(8), 8);           // Backspace
-    EXPECT_EQ(ui::VirtualKeyFromSdl(127), 46);        // Delete
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059), 97); // keypad 1
-    EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059), '1');
+    EXPECT_EQ(ui::VirtualKeyFromSdl('a', true), 65);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('z', true), 90);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('7', true), 55);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('`', true), 192);
+    EXPECT_EQ(ui::VirtualKeyFromSdl(8, true), 8);           // Backspace
+    EXPECT_EQ(ui::VirtualKeyFromSdl(127, true), 46);        // Delete
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059, true), 97); // keypad 1
+    EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059, true), '1');
     // Keys without a code of the table still arrive, with codes no binding uses.
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x400000E3), 91);       // left Super
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000068), 124);      // F13
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0xE4), ui::vk::NoCode); // a national letter
-    EXPECT_EQ(ui::VirtualKeyFromSdl('<'), ui::vk::NoCode);  // the key left of Z
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0), ui::vk::NoCode);
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x400000E3, true), 91);       // left Super
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000068, true), 124);      // F13
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0xE4, true), ui::vk::NoCode); // a national letter
+    EXPECT_EQ(ui::VirtualKeyFromSdl('<', true), ui::vk::NoCode);  // the key left of Z
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0, true), ui::vk::NoCode);
 }
 
 // The message box: drawn over the screen beneath, which stays as painted and gets no input, and
