@@ -367,29 +367,6 @@ TEST_F(DeathMatchTest, ThreeKeysInOneTickQueueOnlyTheLastAndAKeyDuringTheRemoval
     EXPECT_EQ(game->Player1.sections[1], (Cell{10, 11}));
 }
 
-// Only the death match's own bindings keep F11 from the display toggle; without Num Lock the
-// keypad's arrows are the arrows.
-TEST_F(DeathMatchTest, KeypadArrowsWithoutNumLockSteerAndOnlyAPlayersF11IsKeptFromTheToggle)
-{
-    SeparateKeys();
-    session->RightKey = ui::vk::F1 + 10; // the single game's
-    game->Show();
-    game->WaitTimer.SetEnabled(false);
-    StartMatch();
-    Press(SDLK_KP_8);
-    EXPECT_EQ(game->Player1.direction, engine::kNone) << "with Num Lock the keypad's 8";
-    Press(SDLK_KP_8, KMOD_NONE);
-    EXPECT_EQ(game->Player1.direction, engine::kUp);
-    Press(SDLK_F11);
-    EXPECT_FALSE(app.Fullscreen());
-    EXPECT_EQ(game->Player2.direction, engine::kNone);
-
-    session->UpKey2 = ui::vk::F1 + 10;
-    Press(SDLK_F11);
-    EXPECT_FALSE(app.Fullscreen());
-    EXPECT_EQ(game->Player2.direction, engine::kUp);
-}
-
 TEST_F(DeathMatchTest, ScoresShowAtLeastThreeDigits)
 {
     StartMatch();

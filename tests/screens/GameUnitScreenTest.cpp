@@ -478,8 +478,8 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     EXPECT_TRUE(game->pKillTimer.Enabled());
 }
 
-// F11 and Alt+Enter bound to directions steer the worm instead of switching the display, and
-// switch it again once no direction of the game has them.
+// Keys bound to directions of the mode played steer, though F11 and Alt+Enter switch the display
+// elsewhere; without Num Lock the keypad's arrows are the arrows.
 TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDisplay)
 {
     session->RightKey = ui::vk::F1 + 10;
@@ -488,16 +488,17 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     StartGame(0);
     Press(SDLK_F11);
     Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
-    EXPECT_TRUE(app.Fullscreen());
-    EXPECT_EQ(game->Player.direction, engine::kRight);
     EXPECT_EQ(game->Player.queued, engine::kUp);
-
-    session->RightKey = ui::vk::Right;
-    Tick();
+    Press(SDLK_KP_2, KMOD_NONE);
+    EXPECT_EQ(game->Player.queued, engine::kDown);
+    EXPECT_EQ(game->Player.direction, engine::kRight);
+    EXPECT_TRUE(app.Fullscreen());
+    session->DeathMatch = true; // the single game's keys are not the death match's
     Press(SDLK_F11);
     EXPECT_FALSE(app.Fullscreen());
-    EXPECT_EQ(game->Player.direction, engine::kUp);
-    EXPECT_FALSE(game->Player.turned) << "F11 turned nothing";
+    session->UpKey2 = ui::vk::F1 + 10;
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
 }
 
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)

@@ -5,10 +5,11 @@
 
 #include "screens/Screens.h"
 #include "screens/Session.h"
-#include "support/KeyEvent.h"
 #include "support/TempConfig.h"
 #include "ui/Application.h"
 #include "ui/Paths.h"
+
+#include <SDL.h>
 
 #include <cstdlib>
 #include <memory>
@@ -60,10 +61,14 @@ protected:
         for (const char c : text)
             app.KeyDown(static_cast<unsigned char>(c));
     }
-    // A key through the loop's own path, where the display toggle may take it first.
+    // A key as SDL hands it to the loop, where the display toggle may take it first.
     void Press(SDL_Keycode key, Uint16 modifiers = KMOD_NUM)
     {
-        app.Handle(testsupport::KeyEvent(key, modifiers));
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        event.key.keysym.mod = modifiers;
+        app.Handle(event);
     }
     void PostType(const std::string& text)
     {

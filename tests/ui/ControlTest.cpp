@@ -5,8 +5,6 @@
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
 
-#include "support/KeyEvent.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -228,53 +226,6 @@ TEST_F(PlatformTest, KeysGoToTheTopFormAndItsCharacterNotToTheFormBeneath)
     app.KeyDown(ui::vk::Escape); // closes the game; the menu must not see the Escape
     app.KeyDown(ui::vk::Return);
     EXPECT_EQ(events, (std::vector<std::string>{"game key 27", "menu char 13"}));
-}
-
-// What the loop makes of SDL's key events: F11 and Alt+Enter switch the display unless the form
-// on top claims the key; without Num Lock the keypad is the navigation keys printed on it.
-TEST_F(PlatformTest, TheDisplayToggleStepsAsideForAClaimedKeyAndNumLockDecidesTheKeypad)
-{
-    using testsupport::KeyEvent;
-    struct ClaimingForm : ui::Form
-    {
-        using ui::Form::Form;
-        bool ClaimsKey(int key) const override { return key == claimed; }
-        int claimed = 0;
-    };
-    ClaimingForm form(app);
-    std::vector<int> keys;
-    form.OnKeyDown = [&](ui::Form&, int& key)
-    {
-        keys.push_back(key);
-    };
-    form.Show();
-    ASSERT_TRUE(app.Fullscreen());
-    app.Handle(KeyEvent(SDLK_F11));
-    EXPECT_FALSE(app.Fullscreen());
-    app.Handle(KeyEvent(SDLK_F11, KMOD_NUM, /*repeat=*/true));
-    EXPECT_FALSE(app.Fullscreen()) << "a held key switches once";
-    app.Handle(KeyEvent(SDLK_KP_ENTER, KMOD_RALT));
-    EXPECT_TRUE(app.Fullscreen());
-    app.Handle(KeyEvent(SDLK_RETURN));
-    form.claimed = ui::vk::F1 + 10;
-    app.Handle(KeyEvent(SDLK_F11));
-    app.Handle(KeyEvent(SDLK_RETURN, KMOD_LALT));
-    EXPECT_FALSE(app.Fullscreen()) << "F11 claimed, Alt+Enter not";
-    form.claimed = ui::vk::Return;
-    app.Handle(KeyEvent(SDLK_RETURN, KMOD_LALT));
-    EXPECT_FALSE(app.Fullscreen());
-    EXPECT_EQ(keys, (std::vector<int>{13, 122, 13}));
-
-    const SDL_Keycode keypad[] = {SDLK_KP_8, SDLK_KP_4, SDLK_KP_6, SDLK_KP_2, SDLK_KP_7,
-                                  SDLK_KP_1, SDLK_KP_9, SDLK_KP_3, SDLK_KP_0, SDLK_KP_PERIOD};
-    keys.clear();
-    for (const SDL_Keycode k : keypad)
-        app.Handle(KeyEvent(k, KMOD_NONE));
-    EXPECT_EQ(keys, (std::vector<int>{38, 37, 39, 40, 36, 35, 33, 34, 45, 46}));
-    keys.clear();
-    for (const SDL_Keycode k : keypad)
-        app.Handle(KeyEvent(k, KMOD_NUM));
-    EXPECT_EQ(keys, (std::vector<int>{104, 100, 102, 98, 103, 97, 105, 99, 96, 110}));
 }
 
 TEST_F(PlatformTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
