@@ -474,6 +474,16 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
     Model.PlayerKey(std::span(dirs.data(), bound));
 }
 
+bool TGameForm::ClaimsKey(int key) const
+{
+    const Session& s = session_;
+    const int single[] = {s.LeftKey, s.RightKey, s.UpKey, s.DownKey};
+    const int duel[] = {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1,
+                        s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2};
+    return s.DeathMatch ? std::ranges::find(duel, key) != std::end(duel)
+                        : std::ranges::find(single, key) != std::end(single);
+}
+
 void TGameForm::CheckPlayerWormEvents()
 {
     Model.CheckPlayerWormEvents();

@@ -276,6 +276,15 @@ void TKeyForm::FormKeyDown(ui::Form&, int& key)
         Close();
 }
 
+bool TKeyForm::ClaimsKey(int) const
+{
+    for (const ui::Shape* box : {&ShapeL, &ShapeR, &ShapeU, &ShapeD, &ShapeL1, &ShapeR1, &ShapeU1,
+                                 &ShapeD1, &ShapeL2, &ShapeR2, &ShapeU2, &ShapeD2})
+        if (box->Pen().color == kSelected)
+            return true;
+    return false;
+}
+
 void TKeyForm::Select(ui::Shape& box, ui::Shape& nameBox)
 {
     BlueBox();

@@ -480,6 +480,29 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     EXPECT_TRUE(game->pKillTimer.Enabled());
 }
 
+// Keys bound to directions of the mode played steer, though F11 and Alt+Enter switch the display
+// elsewhere; without Num Lock the keypad's arrows are the arrows.
+TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDisplay)
+{
+    session->RightKey = ui::vk::F1 + 10;
+    session->UpKey = ui::vk::Return;
+    ShowStill();
+    StartGame(0);
+    Press(SDLK_F11);
+    Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
+    EXPECT_EQ(game->Player.queued, engine::kUp);
+    Press(SDLK_KP_2, KMOD_NONE);
+    EXPECT_EQ(game->Player.queued, engine::kDown);
+    EXPECT_EQ(game->Player.direction, engine::kRight);
+    EXPECT_TRUE(app.Fullscreen());
+    session->DeathMatch = true; // the single game's keys are not the death match's
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
+    session->UpKey2 = ui::vk::F1 + 10;
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
+}
+
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
