@@ -23,7 +23,8 @@ cleanup() {
         done
         kill -KILL "$GAME_PID" 2>/dev/null || true
     fi
-    if [[ -n "$PULSE_PID" ]] && kill "$PULSE_PID" 2>/dev/null; then
+    # Nothing of the sound server is kept, so it need not shut down in order.
+    if [[ -n "$PULSE_PID" ]] && kill -KILL "$PULSE_PID" 2>/dev/null; then
         wait "$PULSE_PID" 2>/dev/null || true
     fi
     # The server is waited for: one still shutting down removes its socket after the next
