@@ -5,7 +5,8 @@
 // device that is let go when silent to have gone. A tick is as late as the time between its start
 // and the start of the one before, less the interval (each tick waits for the previous one's
 // handler to return). Prints the figures of the ticks that follow an eat and of all other ticks.
-// Usage: bench_eat_latency [eats, default 10] [milliseconds between eats, default 7000]
+// Usage: bench_eat_latency [eats, default 10, at most 13: then the worm fills its square]
+//                          [milliseconds between eats, default 7000]
 #include "engine/Board.h"
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
