@@ -10,6 +10,7 @@
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
 #include "ui/Application.h"
+#include "widgets/Audio.h"
 
 #include <algorithm>
 #include <charconv>
@@ -249,6 +250,9 @@ void TGameForm::ShowDeathMatch()
 void TGameForm::FormShow()
 {
     App().SetCursorVisible(false);
+    // The device opens now, if it was let go at the menus, rather than for the first target
+    // eaten, and stays open: opening it through a sound server would hold up that tick.
+    HoldAudio(true);
     phase_ = GamePhase::Waiting;
     WaitTimer.SetEnabled(true);
 }
@@ -262,6 +266,7 @@ void TGameForm::FormHide()
     phase_ = GamePhase::Idle;
     Target.SetVisible(false);
     Target2.SetVisible(false);
+    HoldAudio(false);
 }
 
 void TGameForm::StopAllTimers()

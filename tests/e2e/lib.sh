@@ -4,6 +4,7 @@ set -euo pipefail
 WORK=$(mktemp -d)
 XVFB_PID=""
 GAME_PID=""
+PULSE_PID=""
 SCREEN_W=1280
 SCREEN_H=1024
 # Logical pixels are physical ones unless a test sets GAME_ARGS=() and the SCALE the game chooses.
@@ -21,6 +22,10 @@ cleanup() {
             sleep 0.05
         done
         kill -KILL "$GAME_PID" 2>/dev/null || true
+    fi
+    # Nothing of the sound server is kept, so it need not shut down in order.
+    if [[ -n "$PULSE_PID" ]] && kill -KILL "$PULSE_PID" 2>/dev/null; then
+        wait "$PULSE_PID" 2>/dev/null || true
     fi
     # The server is waited for: one still shutting down removes its socket after the next
     # test's server has taken the same display number, and that server is then unreachable.
@@ -102,6 +107,35 @@ start_game() {
     kill -0 "$XVFB_PID" 2>/dev/null || server="gone: $(cat "$WORK/xvfb.txt")"
     fail "no game window for $ZORBEL_BIN on $DISPLAY (X server $server):" \
         "$(xdotool search --name . 2>/dev/null | wc -l) windows; $(cat "$WORK/stderr.txt")"
+}
+
+# A PulseAudio server of the test's own, run as the current user (root included: --system=false)
+# with a home and runtime folder in $WORK, a null sink "zorbel" and no exit when idle; the game,
+# pactl and parec reach it through PULSE_SERVER. A client whose server has gone never starts one
+# of its own.
+start_pulse() {
+    local dir="$WORK/pulse"
+    mkdir -p "$dir/home" "$dir/run"
+    printf 'autospawn = no\n' >"$dir/client.conf"
+    export PULSE_CLIENTCONFIG="$dir/client.conf" PULSE_SERVER="unix:$dir/run/native"
+    (cd "$dir" && HOME="$dir/home" XDG_RUNTIME_DIR="$dir/run" DBUS_SESSION_BUS_ADDRESS=disabled: \
+        exec pulseaudio --daemonize=no --system=false -n --exit-idle-time=-1 --use-pid-file=no \
+        --load="module-null-sink sink_name=zorbel rate=44100" \
+        --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/run/native" \
+        --log-target=stderr 2>"$WORK/pulse.txt") &
+    PULSE_PID=$!
+    for _ in $(seq 400); do
+        pactl info >/dev/null 2>&1 && break
+        kill -0 "$PULSE_PID" 2>/dev/null || fail "pulseaudio did not start: $(cat "$WORK/pulse.txt")"
+        sleep 0.05
+    done
+    pactl info >/dev/null 2>&1 || fail "pulseaudio does not answer: $(cat "$WORK/pulse.txt")"
+    export SDL_AUDIODRIVER=pulseaudio
+}
+
+# The number of streams playing into the sound server: a client that holds its device open has one.
+sink_inputs() {
+    pactl list short sink-inputs 2>/dev/null | wc -l
 }
 
 key() {

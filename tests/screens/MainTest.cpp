@@ -337,6 +337,7 @@ TEST_F(MainTest, EscapeEndsTheProgram)
     app.Run(menu);
     EXPECT_TRUE(app.Terminated());
     EXPECT_FALSE(stillRunning);
+    EXPECT_TRUE(played.empty()) << "Esc ends the program without a click";
 }
 
 TEST_F(MainTest, ExitItemEndsTheProgram)
@@ -357,6 +358,7 @@ TEST_F(MainTest, ExitItemEndsTheProgram)
         });
     app.Run(menu);
     EXPECT_FALSE(stillRunning);
+    EXPECT_EQ(played, screentest::Sounds{&session->Pop});
 }
 
 } // namespace

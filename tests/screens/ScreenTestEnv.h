@@ -8,6 +8,7 @@
 #include "support/TempConfig.h"
 #include "ui/Application.h"
 #include "ui/Paths.h"
+#include "widgets/Wave.h"
 
 #include <SDL.h>
 
@@ -52,7 +53,9 @@ protected:
         {
             errors.push_back(message);
         };
+        SetWavePlayWatch([this](const TCustomWave& wave) { played.push_back(&wave); });
     }
+    ~ScreenTest() override { SetWavePlayWatch(nullptr); }
     void TearDown() override { EXPECT_TRUE(errors.empty()) << errors.front(); }
 
     // Key codes for a text of upper-case letters, digits and spaces.
@@ -83,6 +86,10 @@ protected:
     // Made again by a test that prepares the settings file or the program directory first.
     std::unique_ptr<Session> session = std::make_unique<Session>();
     std::vector<std::string> errors;
+    // Every sound asked to play, in order (heard or not: the tests have no audio device).
+    std::vector<const TCustomWave*> played;
 };
+
+using Sounds = std::vector<const TCustomWave*>;
 
 } // namespace screentest
