@@ -23,6 +23,9 @@ Application::Application(Options options)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SDL would keep the screen awake for as long as the program runs; only a running game
+    // holds it off.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // Every picture is drawn in software and only the changed rectangles are presented, which
     // the window system's own shared-memory framebuffer does cheaply. Through OpenGL each present
     // becomes a texture upload, and on a machine without a GPU that runs in a software
@@ -66,8 +69,11 @@ Application::Application(Options options)
         windowWidth_ = desktopWidth_ * 3 / 4;
         windowHeight_ = desktopHeight_ * 3 / 4;
     }
-    windowWidth_ = std::min(windowWidth_, desktopWidth_);
-    windowHeight_ = std::min(windowHeight_, desktopHeight_);
+    // A window smaller than the largest panel at scale 1 would cut a screen off.
+    minimumWidth_ = std::min(options.minimumWidth, desktopWidth_);
+    minimumHeight_ = std::min(options.minimumHeight, desktopHeight_);
+    windowWidth_ = std::clamp(windowWidth_, minimumWidth_, desktopWidth_);
+    windowHeight_ = std::clamp(windowHeight_, minimumHeight_, desktopHeight_);
     if (!options.headless)
     {
         // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
@@ -81,6 +87,8 @@ Application::Application(Options options)
                                            windowHeight_, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
         if (window_ == nullptr)
             throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
+        if (minimumWidth_ > 0 && minimumHeight_ > 0)
+            SDL_SetWindowMinimumSize(window_.get(), minimumWidth_, minimumHeight_);
         SDL_GetWindowSize(window_.get(), &physicalWidth_, &physicalHeight_);
         SDL_StopTextInput();
     }
@@ -112,16 +120,18 @@ Application::~Application()
     SetExceptionHandler(nullptr);
     if (!cursorVisible_)
         SDL_ShowCursor(SDL_ENABLE);
+    SetScreenSaverAllowed(true);
     // The window goes before SDL itself.
     window_.reset();
     SDL_Quit();
 }
 
-double Application::ChooseScale(int physicalWidth, int physicalHeight)
+double Application::ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth,
+                                int logicalHeight)
 {
     double scale = 1.0;
     for (double s = 1.25; s <= 8.0; s += 0.25)
-        if (physicalWidth / s >= 800.0 && physicalHeight / s >= 600.0)
+        if (physicalWidth / s >= logicalWidth && physicalHeight / s >= logicalHeight)
             scale = s;
     return scale;
 }
@@ -174,7 +184,22 @@ void Application::BindScreen()
 
 void Application::LayOut()
 {
-    scale_ = requestedScale_ > 0 ? requestedScale_ : ChooseScale(physicalWidth_, physicalHeight_);
+    if (requestedScale_ > 0)
+    {
+        const double fits =
+            ChooseScale(physicalWidth_, physicalHeight_, minimumWidth_, minimumHeight_);
+        scale_ = std::min(requestedScale_, fits);
+        if (scale_ < requestedScale_ && reportedScale_ != requestedScale_)
+        {
+            reportedScale_ = requestedScale_;
+            std::fprintf(stderr, "%s: scale %g does not fit the screen, %g is used\n",
+                         title_.c_str(), requestedScale_, scale_);
+        }
+    }
+    else
+    {
+        scale_ = ChooseScale(physicalWidth_, physicalHeight_);
+    }
     // Rounded up, so that the forms cover the last physical column and row too.
     width_ = static_cast<int>(std::ceil(physicalWidth_ / scale_));
     height_ = static_cast<int>(std::ceil(physicalHeight_ / scale_));
@@ -413,6 +438,9 @@ void Application::Handle(const SDL_Event& event)
         else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                  event.window.event == SDL_WINDOWEVENT_SHOWN)
             Present({screen_.BoundsRect()});
+        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                 event.window.event == SDL_WINDOWEVENT_MINIMIZED)
+            Deactivate();
         break;
     default:
         if (event.type == wakeEvent_)
@@ -443,6 +471,12 @@ void Application::KeyDown(int key)
         c = static_cast<char>(key);
     if (c != 0 && form->IsShown() && form->OnKeyPress)
         Guard([&] { form->OnKeyPress(*form, c); });
+}
+
+void Application::Deactivate()
+{
+    if (Form* form = TopForm(); form != nullptr && form->OnDeactivate)
+        Guard([&] { form->OnDeactivate(*form); });
 }
 
 Control* Application::ControlAt(Point p, Point& local) const
@@ -621,6 +655,19 @@ void Application::SetCursorVisible(bool visible)
     cursorVisible_ = visible;
     if (window_ != nullptr)
         SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void Application::SetScreenSaverAllowed(bool allowed)
+{
+    if (allowed == screenSaverAllowed_)
+        return;
+    screenSaverAllowed_ = allowed;
+    if (window_ == nullptr)
+        return;
+    if (allowed)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
 }
 
 void Application::InvalidateFormRect(const Form& form, Rect r)

@@ -39,11 +39,16 @@ public:
         // The window's size when not full screen; 0 for three quarters of the desktop.
         int windowWidth = 0;
         int windowHeight = 0;
+        // The logical screen the largest panel needs: no window is smaller at scale 1, and a
+        // scale asked for is lowered until the screen holds it.
+        int minimumWidth = 0;
+        int minimumHeight = 0;
     };
 
-    // The largest scale in quarter steps (1 to 8) at which the logical screen is still at least
-    // 800 x 600.
-    static double ChooseScale(int physicalWidth, int physicalHeight);
+    // The largest scale in quarter steps (1 to 8) at which the logical screen still holds
+    // logicalWidth x logicalHeight (1 when none does).
+    static double ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth = 800,
+                              int logicalHeight = 600);
 
     explicit Application(Options options);
     Application(const Application&) = delete;
@@ -120,6 +125,10 @@ public:
 
     void SetCursorVisible(bool visible);
     bool CursorVisible() const { return cursorVisible_; }
+    // Whether the screensaver and the display's power saving may start; they may unless held
+    // off, and they may again once the application ends.
+    void SetScreenSaverAllowed(bool allowed);
+    bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
 
     void InvalidateFormRect(const Form& form, Rect r);
     void InvalidateAll();
@@ -150,6 +159,8 @@ public:
 
 private:
     void Handle(const SDL_Event& event);
+    // The window lost the keyboard focus or was minimised: the top form's OnDeactivate.
+    void Deactivate();
     void Present(const std::vector<Rect>& rects);
     void AddDirty(Rect physical);
     void BindScreen();
@@ -171,6 +182,11 @@ private:
     bool fullscreen_ = true;
     int windowWidth_ = 0;
     int windowHeight_ = 0;
+    int minimumWidth_ = 0;
+    int minimumHeight_ = 0;
+    // The scale asked for that was last reported as lowered to fit.
+    double reportedScale_ = 0.0;
+    bool screenSaverAllowed_ = true;
     // The screen image is the window's own framebuffer when its format allows.
     bool direct_ = false;
     // The window system clears the window to black by itself, and nothing was presented yet.
