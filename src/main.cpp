@@ -93,6 +93,7 @@ int main(int argc, char** argv)
         options.windowHeight = display->height;
         options.minimumWidth = TGameForm::kPanelWidth;
         options.minimumHeight = TGameForm::kPanelHeight;
+        options.appId = "io.github.zorbel2.Zorbel2";
         app.emplace(options);
         app->SetTitle("Zorbel2");
         if (const auto icon = assets::Find("icon.bmp"); !icon.empty())

@@ -6,6 +6,7 @@
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
+#include "ui/Presenter.h"
 #include "ui/WindowSystem.h"
 
 #include <SDL.h>
@@ -31,6 +32,12 @@ Application::Application(Options options)
     // becomes a texture upload, and on a machine without a GPU that runs in a software
     // rasteriser costing a third of a core and some 100 MB. The environment can still ask for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL reads the window's class and app id from its environment when it starts.
+    if (!options.appId.empty())
+    {
+        SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", options.appId.c_str(), 0);
+        SDL_setenv("SDL_VIDEO_X11_WMCLASS", options.appId.c_str(), 0);
+    }
     // No SDL_INIT_TIMER: the game's timers are its own, and SDL's would add an idle thread.
     const Uint32 systems = SDL_INIT_EVENTS | (options.headless ? 0 : SDL_INIT_VIDEO);
     if (SDL_Init(systems) != 0)
@@ -76,20 +83,40 @@ Application::Application(Options options)
     windowHeight_ = std::clamp(windowHeight_, minimumHeight_, desktopHeight_);
     if (!options.headless)
     {
+        fullscreenState_ = std::string_view(driver != nullptr ? driver : "") == "wayland";
+        // On an output with a scale factor the window draws at its physical pixels.
+        const Uint32 highDpi = SDL_WINDOW_ALLOW_HIGHDPI;
         // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
         // flag alone leaves it small under an X server without a window manager.
         if (fullscreen_)
-            window_.reset(SDL_CreateWindow(title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
-                                           SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN));
+            window_.reset(SDL_CreateWindow(
+                title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
+                highDpi | SDL_WINDOW_SHOWN |
+                    (fullscreenState_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_BORDERLESS)));
         else
             window_.reset(SDL_CreateWindow(title_.c_str(), (desktopWidth_ - windowWidth_) / 2,
                                            (desktopHeight_ - windowHeight_) / 2, windowWidth_,
-                                           windowHeight_, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
+                                           windowHeight_,
+                                           highDpi | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
         if (window_ == nullptr)
             throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
         if (minimumWidth_ > 0 && minimumHeight_ > 0)
             SDL_SetWindowMinimumSize(window_.get(), minimumWidth_, minimumHeight_);
-        SDL_GetWindowSize(window_.get(), &physicalWidth_, &physicalHeight_);
+        // A window without a framebuffer of its own is presented through the renderer; with
+        // neither, nothing could ever be seen.
+        if (SDL_GetWindowSurface(window_.get()) == nullptr)
+        {
+            presenter_ = RendererPresenter::Create(window_.get());
+            if (presenter_ == nullptr)
+            {
+                window_.reset();
+                SDL_Quit();
+                throw std::runtime_error("Cannot open the display");
+            }
+        }
+        const Point size = DrawableSize();
+        physicalWidth_ = size.x;
+        physicalHeight_ = size.y;
         SDL_StopTextInput();
     }
     BindScreen();
@@ -121,7 +148,8 @@ Application::~Application()
     if (!cursorVisible_)
         SDL_ShowCursor(SDL_ENABLE);
     SetScreenSaverAllowed(true);
-    // The window goes before SDL itself.
+    // The renderer and the window go before SDL itself.
+    presenter_.reset();
     window_.reset();
     SDL_Quit();
 }
@@ -158,7 +186,13 @@ void Application::ResizeScreen(int physicalWidth, int physicalHeight)
 
 void Application::BindScreen()
 {
-    if (window_ != nullptr)
+    if (presenter_ != nullptr)
+    {
+        const Point size = DrawableSize();
+        physicalWidth_ = size.x;
+        physicalHeight_ = size.y;
+    }
+    else if (window_ != nullptr)
     {
         SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
         surface_ = surface;
@@ -180,6 +214,30 @@ void Application::BindScreen()
     if (direct_ || screen_.Width() != physicalWidth_ || screen_.Height() != physicalHeight_)
         screen_.Resize(physicalWidth_, physicalHeight_, clBlack);
     direct_ = false;
+}
+
+Point Application::DrawableSize() const
+{
+    Point size;
+    if (presenter_ != nullptr)
+        size = presenter_->OutputSize();
+    else if (window_ != nullptr)
+        SDL_GetWindowSize(window_.get(), &size.x, &size.y);
+    return size;
+}
+
+Point Application::FromWindow(int x, int y) const
+{
+    // Window points are physical pixels unless the window is high-DPI on a scaled output.
+    int w = 0;
+    int h = 0;
+    if (presenter_ == nullptr || window_ == nullptr)
+        return {x, y};
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (w <= 0 || h <= 0 || (w == physicalWidth_ && h == physicalHeight_))
+        return {x, y};
+    return {static_cast<int>(static_cast<long long>(x) * physicalWidth_ / w),
+            static_cast<int>(static_cast<long long>(y) * physicalHeight_ / h)};
 }
 
 void Application::LayOut()
@@ -243,7 +301,13 @@ void Application::SetFullscreen(bool fullscreen)
 
 void Application::ApplyWindowMode()
 {
-    if (fullscreen_)
+    if (fullscreenState_)
+    {
+        SDL_SetWindowFullscreen(window_.get(), fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (!fullscreen_)
+            SDL_SetWindowSize(window_.get(), windowWidth_, windowHeight_);
+    }
+    else if (fullscreen_)
     {
         SDL_SetWindowResizable(window_.get(), SDL_FALSE);
         SDL_SetWindowBordered(window_.get(), SDL_FALSE);
@@ -261,10 +325,8 @@ void Application::ApplyWindowMode()
     SDL_RaiseWindow(window_.get());
     // SDL drops the window's framebuffer with the size change; the screen image must move to
     // the new one before anything is presented again.
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(window_.get(), &w, &h);
-    ResizeScreen(w, h);
+    const Point size = DrawableSize();
+    ResizeScreen(size.x, size.y);
 }
 
 void Application::SetIcon(const Bitmap& icon, Color transparent)
@@ -408,7 +470,7 @@ void Application::Handle(const SDL_Event& event)
             button = MouseButton::Right;
         else if (event.button.button == SDL_BUTTON_MIDDLE)
             button = MouseButton::Middle;
-        const Point p = ToLogical({event.button.x, event.button.y});
+        const Point p = ToLogical(FromWindow(event.button.x, event.button.y));
         if (event.type == SDL_MOUSEBUTTONDOWN)
             MouseDown(button, p.x, p.y);
         else
@@ -417,14 +479,15 @@ void Application::Handle(const SDL_Event& event)
     }
     case SDL_MOUSEMOTION:
     {
-        const Point p = ToLogical({event.motion.x, event.motion.y});
+        const Point p = ToLogical(FromWindow(event.motion.x, event.motion.y));
         MouseMove(p.x, p.y);
         break;
     }
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
         {
-            ResizeScreen(event.window.data1, event.window.data2);
+            const Point size = DrawableSize();
+            ResizeScreen(size.x, size.y);
             if (!fullscreen_ &&
                 (event.window.data1 != windowWidth_ || event.window.data2 != windowHeight_))
             {
@@ -743,6 +806,11 @@ void Application::Render()
 void Application::Present(const std::vector<Rect>& rects)
 {
     ++frames_;
+    if (presenter_ != nullptr)
+    {
+        presenter_->Present(screen_, rects);
+        return;
+    }
     // The framebuffer bound to the screen image, never a fresh one: SDL_GetWindowSurface after a
     // size change would free the pixels the screen image points at.
     SDL_Surface* surface = surface_;

@@ -22,6 +22,7 @@ namespace ui
 
 class Control;
 class Form;
+class RendererPresenter;
 
 class Application
 {
@@ -43,6 +44,8 @@ public:
         // scale asked for is lowered until the screen holds it.
         int minimumWidth = 0;
         int minimumHeight = 0;
+        // The desktop entry's id, which the window system matches the window with.
+        std::string appId = {};
     };
 
     // The largest scale in quarter steps (1 to 8) at which the logical screen still holds
@@ -162,6 +165,9 @@ private:
     // The window lost the keyboard focus or was minimised: the top form's OnDeactivate.
     void Deactivate();
     void Present(const std::vector<Rect>& rects);
+    // The window's drawable in physical pixels, and a point of the window's in them.
+    Point DrawableSize() const;
+    Point FromWindow(int x, int y) const;
     void AddDirty(Rect physical);
     void BindScreen();
     void LayOut();
@@ -194,6 +200,11 @@ private:
     bool firstPresent_ = true;
     // The window's own framebuffer, which the window owns.
     SDL_Surface* surface_ = nullptr;
+    // Where the window has no framebuffer (Wayland), the renderer presents the screen image.
+    std::unique_ptr<RendererPresenter> presenter_;
+    // Full screen is the window system's fullscreen state, not a borderless window at the
+    // origin: where the compositor places every window itself.
+    bool fullscreenState_ = false;
     std::vector<Form*> allForms_;
     std::uint32_t wakeEvent_ = 0;
     bool terminated_ = false;
