@@ -305,7 +305,10 @@ void Application::ApplyWindowMode()
     {
         SDL_SetWindowFullscreen(window_.get(), fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         if (!fullscreen_)
+        {
+            SDL_SetWindowResizable(window_.get(), SDL_TRUE);
             SDL_SetWindowSize(window_.get(), windowWidth_, windowHeight_);
+        }
     }
     else if (fullscreen_)
     {
