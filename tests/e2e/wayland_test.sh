@@ -11,9 +11,7 @@ SOCKET=zorbel-wayland
 WESTON_PID=""
 
 stop_weston() {
-    if [[ -n "$WESTON_PID" ]] && kill "$WESTON_PID" 2>/dev/null; then
-        wait "$WESTON_PID" 2>/dev/null || true
-    fi
+    [[ -z "$WESTON_PID" ]] || { kill "$WESTON_PID" && wait "$WESTON_PID"; } 2>/dev/null || true
     WESTON_PID=""
 }
 trap 'stop_weston; cleanup' EXIT
@@ -47,12 +45,9 @@ start_wayland_game() {
         fail "no menu on Wayland (exit: $(wait_exit 1)): $(cat "$WORK/stderr.txt")"
 }
 
-# The game ends with status 0; what the graphics stack says on standard error is shown only.
+# Status 0; the graphics stack may say things on standard error (libdecor without plugins).
 expect_exit() {
-    local rc
-    rc=$(wait_exit 100)
-    [[ "$rc" == "0" ]] || fail "exit status $rc: $(cat "$WORK/stderr.txt")"
-    [[ ! -s "$WORK/stderr.txt" ]] || echo "the game said: $(cat "$WORK/stderr.txt")"
+    [[ "$(wait_exit 100)" == "0" ]] || fail "the game did not end well: $(cat "$WORK/stderr.txt")"
 }
 
 start_x
