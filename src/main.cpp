@@ -104,6 +104,9 @@ int main(int argc, char** argv)
         options.fullscreen = display->fullscreen;
         options.windowWidth = display->width;
         options.windowHeight = display->height;
+        options.minimumWidth = TGameForm::kPanelWidth;
+        options.minimumHeight = TGameForm::kPanelHeight;
+        options.appId = "io.github.zorbel2.Zorbel2";
         app.emplace(options);
         app->SetTitle("Zorbel2");
         if (const auto icon = assets::Find("icon.bmp"); !icon.empty())

@@ -76,9 +76,9 @@ TGameForm::TGameForm(Screens& screens, Session& session)
     : Screen(screens, session), Panel1(this), Image1(&Panel1), Label1(&Panel1), ScoreLabel(&Panel1),
       Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1), HiScoreLabel(&Panel1),
       AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1), PaintBox1(&Panel2),
-      Image2(&Panel2), Target(&Panel2), Target2(&Panel2), zNWBlendPaint2(&Panel1), Label6(&Panel1),
-      GL(&Panel1), Label7(&Panel1), EL(&Panel1), Label8(&Panel1), AL(&Panel1), Label9(&Panel1),
-      HL(&Panel1), LLL(&Panel1)
+      Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
+      zNWBlendPaint2(&Panel1), Label6(&Panel1), GL(&Panel1), Label7(&Panel1), EL(&Panel1),
+      Label8(&Panel1), AL(&Panel1), Label9(&Panel1), HL(&Panel1), LLL(&Panel1)
 {
     Enter(&Screens::GameForm, this);
     BuildLayout();
@@ -96,7 +96,7 @@ TGameForm::~TGameForm()
 
 void TGameForm::BuildLayout()
 {
-    Panel1.SetBounds(0, 0, 641, 577);
+    Panel1.SetBounds(0, 0, kPanelWidth, kPanelHeight);
 
     Image1.SetBounds(8, 13, 16, 16);
     Image1.SetPicture(ui::Bitmap::Embedded("ball_yellow.bmp"));
@@ -149,6 +149,12 @@ void TGameForm::BuildLayout()
         target->SetVisible(false);
         target->Loaded();
     }
+
+    // Above the board and the targets, shown only while paused: once hidden, the board's own
+    // picture shows through again, with nothing of the caption left on it.
+    PauseLabel.SetColor(ui::clBlack);
+    SetupLabel(PauseLabel, 0, 0, "Paused: press Pause to go on", 16, ui::clYellow, true);
+    PauseLabel.SetVisible(false);
 
     zNWBlendPaint2.SetBounds(544, 64, 80, 465);
     zNWBlendPaint2.SetFillType(widgets::gradType::gHorz);
@@ -253,6 +259,7 @@ void TGameForm::FormShow()
     // The device opens now, if it was let go at the menus, rather than for the first target
     // eaten, and stays open: opening it through a sound server would hold up that tick.
     HoldAudio(true);
+    App().SetScreenSaverAllowed(false);
     phase_ = GamePhase::Waiting;
     WaitTimer.SetEnabled(true);
 }
@@ -260,6 +267,8 @@ void TGameForm::FormShow()
 void TGameForm::FormHide()
 {
     App().SetCursorVisible(true);
+    App().SetScreenSaverAllowed(true);
+    ShowPauseCaption(false);
     // Every timer of the screen stops, so that no game, death sequence or wait goes on behind
     // the menu; a game cut short here is never recorded.
     StopAllTimers();
@@ -444,19 +453,7 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
     if (key == ui::vk::Escape)
         Hide();
     if (key == ui::vk::Pause)
-    {
-        widgets::TzcTimer& tick = session_.DeathMatch ? TimerDM : Timer1;
-        if (phase_ == GamePhase::Playing)
-        {
-            tick.SetEnabled(false);
-            phase_ = GamePhase::Paused;
-        }
-        else if (phase_ == GamePhase::Paused)
-        {
-            tick.SetEnabled(true);
-            phase_ = GamePhase::Playing;
-        }
-    }
+        TogglePause();
     if (session_.DeathMatch)
     {
         // Both players' bindings are compared and none ends the search: with the default keys
@@ -487,6 +484,48 @@ bool TGameForm::ClaimsKey(int key) const
                         s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2};
     return s.DeathMatch ? std::ranges::find(duel, key) != std::end(duel)
                         : std::ranges::find(single, key) != std::end(single);
+}
+
+void TGameForm::TogglePause()
+{
+    widgets::TzcTimer& tick = session_.DeathMatch ? TimerDM : Timer1;
+    if (phase_ == GamePhase::Playing)
+    {
+        tick.SetEnabled(false);
+        phase_ = GamePhase::Paused;
+    }
+    else if (phase_ == GamePhase::Paused)
+    {
+        tick.SetEnabled(true);
+        phase_ = GamePhase::Playing;
+    }
+    else
+    {
+        return;
+    }
+    const bool paused = phase_ == GamePhase::Paused;
+    ShowPauseCaption(paused);
+    App().SetScreenSaverAllowed(paused);
+}
+
+void TGameForm::ShowPauseCaption(bool shown)
+{
+    if (shown)
+    {
+        // Centred on the board at the scale in force: the caption's width follows the text's.
+        const ui::Rect board = PaintBox1.BoundsRect();
+        PauseLabel.SetLeft(board.left + (board.Width() - PauseLabel.Width()) / 2);
+        PauseLabel.SetTop(board.top + (board.Height() - PauseLabel.Height()) / 2);
+    }
+    PauseLabel.SetVisible(shown);
+}
+
+void TGameForm::FormDeactivate()
+{
+    // A player who switched away must not find the worm dead; only a game in play pauses, so
+    // that a paused game stays paused and a death sequence runs to its end.
+    if (phase_ == GamePhase::Playing)
+        TogglePause();
 }
 
 void TGameForm::CheckPlayerWormEvents()
@@ -577,7 +616,12 @@ void TGameForm::CheckHiScore()
     session_.UserSlot = outcome.slot;
     // The next game waits until the player has seen the table the game changed.
     if (outcome.orderChanged && screens_.Form2 != nullptr)
+    {
+        // The table is a screen like the menus: the display may sleep over it.
+        App().SetScreenSaverAllowed(true);
         screens_.Form2->ShowModal();
+        App().SetScreenSaverAllowed(phase_ == GamePhase::Idle);
+    }
 }
 
 void TGameForm::UpdateHiScoreLabel()

@@ -55,6 +55,8 @@ public:
     std::function<void(Form& sender, int player, Turn turn)> OnPlayerTurn;
     // A controller was bound to a player or unbound.
     FormEvent OnControllersChanged;
+    // The window lost the keyboard focus or was minimised while this form was on top.
+    FormEvent OnDeactivate;
 
 private:
     Application& app_;

@@ -70,13 +70,14 @@ start_x() {
     fail "Xvfb did not start"
 }
 
-# Starts the game and waits until its window is mapped. A watcher beside it keeps the game's exit
-# status in $WORK/game.rc: only the game's parent can wait for it, and wait_exit runs in a
-# command substitution's subshell, which is not that parent.
-start_game() {
+# Starts the game in the background, its environment changed as env(1) takes it from the
+# arguments. A watcher beside it keeps the game's exit status in $WORK/game.rc: only the game's
+# parent can wait for it, and wait_exit runs in a command substitution's subshell, which is not
+# that parent.
+launch_game() {
     rm -f "$WORK/game.pid" "$WORK/game.rc"
     (
-        "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
+        env "$@" "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
         echo $! >"$WORK/game.pid"
         rc=0
         wait $! || rc=$?
@@ -87,6 +88,11 @@ start_game() {
         sleep 0.02
     done
     GAME_PID=$(cat "$WORK/game.pid")
+}
+
+# Starts the game and waits until its window is mapped.
+start_game() {
+    launch_game
     for _ in $(seq 200); do
         if xdotool search --name '^Zorbel2$' >/dev/null 2>&1; then
             # The window is there well before its first screen (or a message box) is drawn, and

@@ -1,6 +1,7 @@
 // The death match with scripted targets: both worms standing, every tie the tick's order settles,
 // targets that feed one player and kill the other, the end of a bout, the removal and the next
-// bout, the keys both players share, Pause, hiding, the screen's setup and the settings file.
+// bout, the keys both players share, Pause and switching away, hiding, the screen's setup and the
+// settings file.
 #include "GameUnitFixture.h"
 
 #include "settings/IniFile.h"
@@ -399,11 +400,20 @@ TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
     game->FormKeyDown(*game, pause);
     EXPECT_EQ(game->Phase(), GamePhase::Playing);
     EXPECT_TRUE(game->TimerDM.Enabled());
+    // Switching away pauses the bout as Pause does, and only Pause resumes it.
+    SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    EXPECT_FALSE(game->TimerDM.Enabled());
+    SwitchAway();
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    game->FormKeyDown(*game, pause);
+    EXPECT_EQ(game->Phase(), GamePhase::Playing);
 
     Lay(game->Player1, {{1, 15}}, engine::kLeft);
     Tick();
     ASSERT_EQ(game->Phase(), GamePhase::RemovingBout);
     game->FormKeyDown(*game, pause);
+    SwitchAway();
     EXPECT_EQ(game->Phase(), GamePhase::RemovingBout) << "Pause changes nothing in the removal";
     EXPECT_FALSE(game->TimerDM.Enabled());
     EXPECT_TRUE(game->DMKiller.Enabled());

@@ -503,6 +503,85 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     EXPECT_FALSE(app.Fullscreen());
 }
 
+TEST_F(GameScreenTest, SwitchingAwayPausesOnlyAGameInPlayAndTheScreenMaySleepOutsideOne)
+{
+    form1->Show();
+    SwitchAway();
+    EXPECT_TRUE(app.ScreenSaverAllowed()) << "at the menu";
+
+    ShowStill();
+    EXPECT_FALSE(app.ScreenSaverAllowed()) << "the game screen";
+    SwitchAway();
+    EXPECT_EQ(game->Phase(), GamePhase::Waiting) << "nothing to pause before the game";
+
+    StartGame(0);
+    SwitchAway();
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    EXPECT_FALSE(game->Timer1.Enabled());
+    EXPECT_TRUE(game->PauseLabel.Showing());
+    EXPECT_TRUE(app.ScreenSaverAllowed()) << "paused";
+    SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(game->Phase(), GamePhase::Paused) << "a paused game stays paused";
+    Key(ui::vk::Pause);
+    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+    EXPECT_FALSE(app.ScreenSaverAllowed());
+    SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(game->Phase(), GamePhase::Paused) << "minimised";
+    Key(ui::vk::Pause);
+
+    game->Dead();
+    SwitchAway();
+    EXPECT_EQ(game->Phase(), GamePhase::RemovingPlayer) << "the death sequence runs on";
+    EXPECT_TRUE(game->pKillTimer.Enabled());
+
+    Key(ui::vk::Escape);
+    EXPECT_TRUE(app.ScreenSaverAllowed()) << "back at the menu";
+}
+
+TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
+{
+    ShowStill();
+    StartGame(3, 20, 15);
+    KeepAll(3);
+    Tick();
+    const ui::Rect board = ui::Bounds(kBoardLeft, kBoardTop, 436, 436);
+    const auto pixels = [&]
+    {
+        app.Render();
+        std::vector<ui::Color> out;
+        for (int y = board.top; y < board.bottom; ++y)
+            for (int x = board.left; x < board.right; ++x)
+                out.push_back(app.Screen().Pixel(x, y));
+        return out;
+    };
+    const std::vector<ui::Color> before = pixels();
+
+    Key(ui::vk::Pause);
+    const std::vector<ui::Color> paused = pixels();
+    std::size_t yellow = 0;
+    ui::Rect where;
+    for (std::size_t i = 0; i < paused.size(); ++i)
+    {
+        if (paused[i] == before[i])
+            continue;
+        const ui::Color c = paused[i];
+        yellow += c.r >= 200 && c.g >= 200 && c.b <= 60 ? 1 : 0;
+        const int x = board.left + static_cast<int>(i % 436);
+        const int y = board.top + static_cast<int>(i / 436);
+        where = where.Union(ui::Bounds(x, y, 1, 1));
+    }
+    EXPECT_GT(yellow, 300u) << "the caption in the title's yellow";
+    // Only the caption's own box changed, in the middle of the board.
+    const ui::Rect caption = game->PauseLabel.BoundsRect().Offset(kBoardLeft - 8, kBoardTop - 16);
+    EXPECT_EQ(where.Intersect(caption), where);
+    EXPECT_NEAR(caption.left + caption.Width() / 2.0, board.left + 218, 1.0);
+    EXPECT_NEAR(caption.top + caption.Height() / 2.0, board.top + 218, 1.0);
+    EXPECT_LT(caption.Width(), 436);
+
+    Key(ui::vk::Pause);
+    EXPECT_TRUE(pixels() == before) << "the board as it was, with nothing of the caption left";
+}
+
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
