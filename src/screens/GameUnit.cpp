@@ -10,6 +10,7 @@
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
 #include "ui/Application.h"
+#include "widgets/Audio.h"
 
 #include <algorithm>
 #include <charconv>
@@ -32,12 +33,6 @@ constexpr std::uint8_t kCustomLevel = 5;
 constexpr ui::Point CellOrigin(engine::Cell c)
 {
     return {kCellPitch * c.x - kCellSize, kCellPitch * c.y - kCellSize};
-}
-
-ui::Bitmap LoadAsset(std::string_view name)
-{
-    const auto bytes = assets::Find(name);
-    return bytes.empty() ? ui::Bitmap() : ui::Bitmap::FromBmp(bytes);
 }
 
 void SetSoundAsset(TWave& wave, std::string_view name)
@@ -81,9 +76,9 @@ TGameForm::TGameForm(Screens& screens, Session& session)
     : Screen(screens, session), Panel1(this), Image1(&Panel1), Label1(&Panel1), ScoreLabel(&Panel1),
       Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1), HiScoreLabel(&Panel1),
       AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1), PaintBox1(&Panel2),
-      Image2(&Panel2), Target(&Panel2), Target2(&Panel2), zNWBlendPaint2(&Panel1), Label6(&Panel1),
-      GL(&Panel1), Label7(&Panel1), EL(&Panel1), Label8(&Panel1), AL(&Panel1), Label9(&Panel1),
-      HL(&Panel1), LLL(&Panel1)
+      Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
+      zNWBlendPaint2(&Panel1), Label6(&Panel1), GL(&Panel1), Label7(&Panel1), EL(&Panel1),
+      Label8(&Panel1), AL(&Panel1), Label9(&Panel1), HL(&Panel1), LLL(&Panel1)
 {
     Enter(&Screens::GameForm, this);
     BuildLayout();
@@ -101,11 +96,13 @@ TGameForm::~TGameForm()
 
 void TGameForm::BuildLayout()
 {
-    Panel1.SetBounds(0, 0, 641, 577);
+    Panel1.SetBounds(0, 0, kPanelWidth, kPanelHeight);
 
     Image1.SetBounds(8, 13, 16, 16);
-    Image1.SetPicture(LoadAsset("ball_yellow.bmp"));
+    Image1.SetPicture(ui::Bitmap::Embedded("ball_yellow.bmp"));
     SetupLabel(Label1, 32, 8, "Player 1", 19, ui::clWhite);
+    // The player's name ends where the title's box begins.
+    Label1.SetMaxWidth(208 - 32);
     SetupLabel(ScoreLabel, 32, 32, "000", 19, ui::clWhite);
     Label5.SetAutoSize(false);
     Label5.SetBounds(208, 8, 217, 41);
@@ -115,13 +112,13 @@ void TGameForm::BuildLayout()
     SetupLabel(Label3, 272, 42, "Death Match", 13, ui::clRed);
     SetupLabel(Label2, 536, 8, "Player 2", 19, ui::clWhite);
     Image3.SetBounds(614, 13, 16, 16);
-    Image3.SetPicture(LoadAsset("ball_cyan.bmp"));
+    Image3.SetPicture(ui::Bitmap::Embedded("ball_cyan.bmp"));
     SetupLabel(HiScoreLabel, 572, 32, "000", 19, ui::clWhite);
 
     AnimatedImage1.BeginLoad();
     AnimatedImage1.SetBounds(96, 80, 14, 14);
     AnimatedImage1.SetActive(true);
-    AnimatedImage1.SetGlyph(LoadAsset("strip3.bmp"));
+    AnimatedImage1.SetGlyph(ui::Bitmap::Embedded("strip3.bmp"));
     AnimatedImage1.SetGlyphNum(2);
     AnimatedImage1.SetInterval(50);
     AnimatedImage1.SetTransparentColor(ui::clBlack);
@@ -136,7 +133,7 @@ void TGameForm::BuildLayout()
     Panel2.SetBounds(88, 64, 457, 465);
     PaintBox1.SetBounds(8, 16, 436, 436);
     Image2.SetBounds(8, 16, 436, 436);
-    Image2.SetPicture(LoadAsset("grid.bmp"));
+    Image2.SetPicture(ui::Bitmap::Embedded("grid.bmp"));
     Image2.SetTransparentColor(ui::clWhite);
     Image2.SetTransparent(true);
     // Line art: the grid lines must land exactly where the cells' fills end.
@@ -146,11 +143,18 @@ void TGameForm::BuildLayout()
         target->BeginLoad();
         target->SetBounds(0, 0, 13, 13);
         target->SetActive(true);
-        target->SetGlyph(LoadAsset(target == &Target ? "target_yellow.bmp" : "target_cyan.bmp"));
+        target->SetGlyph(
+            ui::Bitmap::Embedded(target == &Target ? "target_yellow.bmp" : "target_cyan.bmp"));
         target->SetTransparentColor(kBoardColour);
         target->SetVisible(false);
         target->Loaded();
     }
+
+    // Above the board and the targets, shown only while paused: once hidden, the board's own
+    // picture shows through again, with nothing of the caption left on it.
+    PauseLabel.SetColor(ui::clBlack);
+    SetupLabel(PauseLabel, 0, 0, "Paused: press Pause to go on", 16, ui::clYellow, true);
+    PauseLabel.SetVisible(false);
 
     zNWBlendPaint2.SetBounds(544, 64, 80, 465);
     zNWBlendPaint2.SetFillType(widgets::gradType::gHorz);
@@ -204,7 +208,7 @@ void TGameForm::FormCreate()
         try
         {
             picture =
-                ui::Bitmap::LoadFromFile(session_.ProgramDir + "b" + std::to_string(n) + ".bmp");
+                ui::Bitmap::LoadPicture(session_.ProgramDir + "b" + std::to_string(n) + ".bmp");
         }
         catch (const std::exception& e)
         {
@@ -252,6 +256,10 @@ void TGameForm::ShowDeathMatch()
 void TGameForm::FormShow()
 {
     App().SetCursorVisible(false);
+    // The device opens now, if it was let go at the menus, rather than for the first target
+    // eaten, and stays open: opening it through a sound server would hold up that tick.
+    HoldAudio(true);
+    App().SetScreenSaverAllowed(false);
     phase_ = GamePhase::Waiting;
     WaitTimer.SetEnabled(true);
 }
@@ -259,12 +267,15 @@ void TGameForm::FormShow()
 void TGameForm::FormHide()
 {
     App().SetCursorVisible(true);
+    App().SetScreenSaverAllowed(true);
+    ShowPauseCaption(false);
     // Every timer of the screen stops, so that no game, death sequence or wait goes on behind
     // the menu; a game cut short here is never recorded.
     StopAllTimers();
     phase_ = GamePhase::Idle;
     Target.SetVisible(false);
     Target2.SetVisible(false);
+    HoldAudio(false);
 }
 
 void TGameForm::StopAllTimers()
@@ -361,7 +372,7 @@ void TGameForm::DrawSection(const ui::Bitmap& picture, engine::Cell cell)
     if (picture.Empty())
         return;
     const ui::Point p = CellOrigin(cell);
-    PaintBox1.Canvas().Draw(p.x, p.y, picture);
+    PaintBox1.DrawPicture(p.x, p.y, picture);
     PaintBox1.InvalidateRect(ui::Bounds(p.x, p.y, picture.Width(), picture.Height()));
 }
 
@@ -369,7 +380,7 @@ void TGameForm::DeleteSection(engine::Cell cell)
 {
     const ui::Point p = CellOrigin(cell);
     const ui::Rect square = ui::Bounds(p.x, p.y, kCellSize, kCellSize);
-    PaintBox1.Canvas().FillRect(square, kBoardColour);
+    PaintBox1.FillRect(square, kBoardColour);
     PaintBox1.InvalidateRect(square);
 }
 
@@ -442,19 +453,7 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
     if (key == ui::vk::Escape)
         Hide();
     if (key == ui::vk::Pause)
-    {
-        widgets::TzcTimer& tick = session_.DeathMatch ? TimerDM : Timer1;
-        if (phase_ == GamePhase::Playing)
-        {
-            tick.SetEnabled(false);
-            phase_ = GamePhase::Paused;
-        }
-        else if (phase_ == GamePhase::Paused)
-        {
-            tick.SetEnabled(true);
-            phase_ = GamePhase::Playing;
-        }
-    }
+        TogglePause();
     if (session_.DeathMatch)
     {
         // Both players' bindings are compared and none ends the search: with the default keys
@@ -475,6 +474,58 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         if (bindings[d] == key)
             dirs[bound++] = d;
     Model.PlayerKey(std::span(dirs.data(), bound));
+}
+
+bool TGameForm::ClaimsKey(int key) const
+{
+    const Session& s = session_;
+    const int single[] = {s.LeftKey, s.RightKey, s.UpKey, s.DownKey};
+    const int duel[] = {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1,
+                        s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2};
+    return s.DeathMatch ? std::ranges::find(duel, key) != std::end(duel)
+                        : std::ranges::find(single, key) != std::end(single);
+}
+
+void TGameForm::TogglePause()
+{
+    widgets::TzcTimer& tick = session_.DeathMatch ? TimerDM : Timer1;
+    if (phase_ == GamePhase::Playing)
+    {
+        tick.SetEnabled(false);
+        phase_ = GamePhase::Paused;
+    }
+    else if (phase_ == GamePhase::Paused)
+    {
+        tick.SetEnabled(true);
+        phase_ = GamePhase::Playing;
+    }
+    else
+    {
+        return;
+    }
+    const bool paused = phase_ == GamePhase::Paused;
+    ShowPauseCaption(paused);
+    App().SetScreenSaverAllowed(paused);
+}
+
+void TGameForm::ShowPauseCaption(bool shown)
+{
+    if (shown)
+    {
+        // Centred on the board at the scale in force: the caption's width follows the text's.
+        const ui::Rect board = PaintBox1.BoundsRect();
+        PauseLabel.SetLeft(board.left + (board.Width() - PauseLabel.Width()) / 2);
+        PauseLabel.SetTop(board.top + (board.Height() - PauseLabel.Height()) / 2);
+    }
+    PauseLabel.SetVisible(shown);
+}
+
+void TGameForm::FormDeactivate()
+{
+    // A player who switched away must not find the worm dead; only a game in play pauses, so
+    // that a paused game stays paused and a death sequence runs to its end.
+    if (phase_ == GamePhase::Playing)
+        TogglePause();
 }
 
 void TGameForm::CheckPlayerWormEvents()
@@ -565,7 +616,12 @@ void TGameForm::CheckHiScore()
     session_.UserSlot = outcome.slot;
     // The next game waits until the player has seen the table the game changed.
     if (outcome.orderChanged && screens_.Form2 != nullptr)
+    {
+        // The table is a screen like the menus: the display may sleep over it.
+        App().SetScreenSaverAllowed(true);
         screens_.Form2->ShowModal();
+        App().SetScreenSaverAllowed(phase_ == GamePhase::Idle);
+    }
 }
 
 void TGameForm::UpdateHiScoreLabel()

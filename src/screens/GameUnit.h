@@ -33,6 +33,10 @@ enum class GamePhase
 class TGameForm final : public Screen
 {
 public:
+    // The board's panel, the largest of all the screens'.
+    static constexpr int kPanelWidth = 641;
+    static constexpr int kPanelHeight = 577;
+
     TGameForm(Screens& screens, Session& session);
     ~TGameForm() override;
 
@@ -63,6 +67,10 @@ public:
     void PutNewTarget();
 
     void FormKeyDown(ui::Form& sender, int& key) override;
+    // A key bound to a direction of the mode being played steers, even F11 or Enter.
+    bool ClaimsKey(int key) const override;
+    // The window lost the focus or was minimised: a game in play pauses as Pause would.
+    void FormDeactivate() override;
     // Player 1 or 2's controller turned the worm: the same handling as that player's key.
     void PlayerTurn(int player, std::uint8_t dir);
     // Death test and eating for the cell under the player's new head.
@@ -152,6 +160,7 @@ public:
     ui::Image Image2; // the grid over the board
     widgets::TAnimatedImage Target;
     widgets::TAnimatedImage Target2;
+    ui::Label PauseLabel; // over the board while a game is paused
     widgets::TzNWBlendPaint zNWBlendPaint2;
     ui::Label Label6;
     ui::Label GL;
@@ -174,6 +183,9 @@ public:
 private:
     void BuildLayout();
     void StopAllTimers();
+    // Pause: holds a game or bout in play, or resumes a paused one; ignored in other phases.
+    void TogglePause();
+    void ShowPauseCaption(bool shown);
     // Paints, sounds and times everything the model reported, in order, and forgets it.
     void ApplyEvents();
     void ShowTarget(std::uint8_t which, engine::Cell cell);

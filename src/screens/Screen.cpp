@@ -23,6 +23,10 @@ Screen::Screen(Screens& screens, Session& session)
     {
         FormKeyPress(key);
     };
+    OnDeactivate = [this](ui::Form&)
+    {
+        FormDeactivate();
+    };
 }
 
 Screen::~Screen()

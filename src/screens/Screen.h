@@ -20,6 +20,7 @@ public:
     // plays the click after its FormHide.
     virtual void FormShow() {}
     virtual void FormHide() {}
+    virtual void FormDeactivate() {}
     virtual void FormKeyDown(ui::Form& sender, int& key);
     virtual void FormKeyPress(char& key);
 

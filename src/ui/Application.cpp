@@ -6,6 +6,7 @@
 #include "ui/Dispatch.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
+#include "ui/Presenter.h"
 #include "ui/WindowSystem.h"
 
 #include <SDL.h>
@@ -23,11 +24,20 @@ Application::Application(Options options)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SDL would keep the screen awake for as long as the program runs; only a running game
+    // holds it off.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // Every picture is drawn in software and only the changed rectangles are presented, which
     // the window system's own shared-memory framebuffer does cheaply. Through OpenGL each present
     // becomes a texture upload, and on a machine without a GPU that runs in a software
     // rasteriser costing a third of a core and some 100 MB. The environment can still ask for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL reads the window's class and app id from its environment when it starts.
+    if (!options.appId.empty())
+    {
+        SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", options.appId.c_str(), 0);
+        SDL_setenv("SDL_VIDEO_X11_WMCLASS", options.appId.c_str(), 0);
+    }
     // No SDL_INIT_TIMER: the game's timers are its own, and SDL's would add an idle thread.
     const Uint32 systems = SDL_INIT_EVENTS | (options.headless ? 0 : SDL_INIT_VIDEO);
     if (SDL_Init(systems) != 0)
@@ -66,22 +76,47 @@ Application::Application(Options options)
         windowWidth_ = desktopWidth_ * 3 / 4;
         windowHeight_ = desktopHeight_ * 3 / 4;
     }
-    windowWidth_ = std::min(windowWidth_, desktopWidth_);
-    windowHeight_ = std::min(windowHeight_, desktopHeight_);
+    // A window smaller than the largest panel at scale 1 would cut a screen off.
+    minimumWidth_ = std::min(options.minimumWidth, desktopWidth_);
+    minimumHeight_ = std::min(options.minimumHeight, desktopHeight_);
+    windowWidth_ = std::clamp(windowWidth_, minimumWidth_, desktopWidth_);
+    windowHeight_ = std::clamp(windowHeight_, minimumHeight_, desktopHeight_);
     if (!options.headless)
     {
+        fullscreenState_ = std::string_view(driver != nullptr ? driver : "") == "wayland";
+        // On an output with a scale factor the window draws at its physical pixels.
+        const Uint32 highDpi = SDL_WINDOW_ALLOW_HIGHDPI;
         // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
         // flag alone leaves it small under an X server without a window manager.
         if (fullscreen_)
-            window_.reset(SDL_CreateWindow(title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
-                                           SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN));
+            window_.reset(SDL_CreateWindow(
+                title_.c_str(), 0, 0, desktopWidth_, desktopHeight_,
+                highDpi | SDL_WINDOW_SHOWN |
+                    (fullscreenState_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_BORDERLESS)));
         else
             window_.reset(SDL_CreateWindow(title_.c_str(), (desktopWidth_ - windowWidth_) / 2,
                                            (desktopHeight_ - windowHeight_) / 2, windowWidth_,
-                                           windowHeight_, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
+                                           windowHeight_,
+                                           highDpi | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
         if (window_ == nullptr)
             throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
-        SDL_GetWindowSize(window_.get(), &physicalWidth_, &physicalHeight_);
+        if (minimumWidth_ > 0 && minimumHeight_ > 0)
+            SDL_SetWindowMinimumSize(window_.get(), minimumWidth_, minimumHeight_);
+        // A window without a framebuffer of its own is presented through the renderer; with
+        // neither, nothing could ever be seen.
+        if (SDL_GetWindowSurface(window_.get()) == nullptr)
+        {
+            presenter_ = RendererPresenter::Create(window_.get());
+            if (presenter_ == nullptr)
+            {
+                window_.reset();
+                SDL_Quit();
+                throw std::runtime_error("Cannot open the display");
+            }
+        }
+        const Point size = DrawableSize();
+        physicalWidth_ = size.x;
+        physicalHeight_ = size.y;
         SDL_StopTextInput();
     }
     BindScreen();
@@ -112,16 +147,19 @@ Application::~Application()
     SetExceptionHandler(nullptr);
     if (!cursorVisible_)
         SDL_ShowCursor(SDL_ENABLE);
-    // The window goes before SDL itself.
+    SetScreenSaverAllowed(true);
+    // The renderer and the window go before SDL itself.
+    presenter_.reset();
     window_.reset();
     SDL_Quit();
 }
 
-double Application::ChooseScale(int physicalWidth, int physicalHeight)
+double Application::ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth,
+                                int logicalHeight)
 {
     double scale = 1.0;
     for (double s = 1.25; s <= 8.0; s += 0.25)
-        if (physicalWidth / s >= 800.0 && physicalHeight / s >= 600.0)
+        if (physicalWidth / s >= logicalWidth && physicalHeight / s >= logicalHeight)
             scale = s;
     return scale;
 }
@@ -148,7 +186,13 @@ void Application::ResizeScreen(int physicalWidth, int physicalHeight)
 
 void Application::BindScreen()
 {
-    if (window_ != nullptr)
+    if (presenter_ != nullptr)
+    {
+        const Point size = DrawableSize();
+        physicalWidth_ = size.x;
+        physicalHeight_ = size.y;
+    }
+    else if (window_ != nullptr)
     {
         SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
         surface_ = surface;
@@ -172,9 +216,48 @@ void Application::BindScreen()
     direct_ = false;
 }
 
+Point Application::DrawableSize() const
+{
+    Point size;
+    if (presenter_ != nullptr)
+        size = presenter_->OutputSize();
+    else if (window_ != nullptr)
+        SDL_GetWindowSize(window_.get(), &size.x, &size.y);
+    return size;
+}
+
+Point Application::FromWindow(int x, int y) const
+{
+    // Window points are physical pixels unless the window is high-DPI on a scaled output.
+    int w = 0;
+    int h = 0;
+    if (presenter_ == nullptr || window_ == nullptr)
+        return {x, y};
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (w <= 0 || h <= 0 || (w == physicalWidth_ && h == physicalHeight_))
+        return {x, y};
+    return {static_cast<int>(static_cast<long long>(x) * physicalWidth_ / w),
+            static_cast<int>(static_cast<long long>(y) * physicalHeight_ / h)};
+}
+
 void Application::LayOut()
 {
-    scale_ = requestedScale_ > 0 ? requestedScale_ : ChooseScale(physicalWidth_, physicalHeight_);
+    if (requestedScale_ > 0)
+    {
+        const double fits =
+            ChooseScale(physicalWidth_, physicalHeight_, minimumWidth_, minimumHeight_);
+        scale_ = std::min(requestedScale_, fits);
+        if (scale_ < requestedScale_ && reportedScale_ != requestedScale_)
+        {
+            reportedScale_ = requestedScale_;
+            std::fprintf(stderr, "%s: scale %g does not fit the screen, %g is used\n",
+                         title_.c_str(), requestedScale_, scale_);
+        }
+    }
+    else
+    {
+        scale_ = ChooseScale(physicalWidth_, physicalHeight_);
+    }
     // Rounded up, so that the forms cover the last physical column and row too.
     width_ = static_cast<int>(std::ceil(physicalWidth_ / scale_));
     height_ = static_cast<int>(std::ceil(physicalHeight_ / scale_));
@@ -218,7 +301,16 @@ void Application::SetFullscreen(bool fullscreen)
 
 void Application::ApplyWindowMode()
 {
-    if (fullscreen_)
+    if (fullscreenState_)
+    {
+        SDL_SetWindowFullscreen(window_.get(), fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (!fullscreen_)
+        {
+            SDL_SetWindowResizable(window_.get(), SDL_TRUE);
+            SDL_SetWindowSize(window_.get(), windowWidth_, windowHeight_);
+        }
+    }
+    else if (fullscreen_)
     {
         SDL_SetWindowResizable(window_.get(), SDL_FALSE);
         SDL_SetWindowBordered(window_.get(), SDL_FALSE);
@@ -236,10 +328,8 @@ void Application::ApplyWindowMode()
     SDL_RaiseWindow(window_.get());
     // SDL drops the window's framebuffer with the size change; the screen image must move to
     // the new one before anything is presented again.
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(window_.get(), &w, &h);
-    ResizeScreen(w, h);
+    const Point size = DrawableSize();
+    ResizeScreen(size.x, size.y);
 }
 
 void Application::SetIcon(const Bitmap& icon, Color transparent)
@@ -363,16 +453,20 @@ void Application::Handle(const SDL_Event& event)
         break;
     case SDL_KEYDOWN:
     {
-        const SDL_Keycode sym = event.key.keysym.sym;
+        const SDL_Keysym& keysym = event.key.keysym;
+        const int key = VirtualKeyFromSdl(keysym.sym, (keysym.mod & KMOD_NUM) != 0);
         const bool altEnter =
-            (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT);
-        if (sym == SDLK_F11 || altEnter)
+            (keysym.sym == SDLK_RETURN || keysym.sym == SDLK_KP_ENTER) && (keysym.mod & KMOD_ALT);
+        // The toggle's keys are also keys a player can bind: the form on top says when it
+        // needs them.
+        const Form* top = TopForm();
+        if ((keysym.sym == SDLK_F11 || altEnter) && (top == nullptr || !top->ClaimsKey(key)))
         {
             if (event.key.repeat == 0)
                 SetFullscreen(!fullscreen_);
             break;
         }
-        KeyDown(VirtualKeyFromSdl(sym));
+        KeyDown(key);
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -383,7 +477,7 @@ void Application::Handle(const SDL_Event& event)
             button = MouseButton::Right;
         else if (event.button.button == SDL_BUTTON_MIDDLE)
             button = MouseButton::Middle;
-        const Point p = ToLogical({event.button.x, event.button.y});
+        const Point p = ToLogical(FromWindow(event.button.x, event.button.y));
         if (event.type == SDL_MOUSEBUTTONDOWN)
             MouseDown(button, p.x, p.y);
         else
@@ -392,14 +486,15 @@ void Application::Handle(const SDL_Event& event)
     }
     case SDL_MOUSEMOTION:
     {
-        const Point p = ToLogical({event.motion.x, event.motion.y});
+        const Point p = ToLogical(FromWindow(event.motion.x, event.motion.y));
         MouseMove(p.x, p.y);
         break;
     }
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
         {
-            ResizeScreen(event.window.data1, event.window.data2);
+            const Point size = DrawableSize();
+            ResizeScreen(size.x, size.y);
             if (!fullscreen_ &&
                 (event.window.data1 != windowWidth_ || event.window.data2 != windowHeight_))
             {
@@ -413,6 +508,9 @@ void Application::Handle(const SDL_Event& event)
         else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                  event.window.event == SDL_WINDOWEVENT_SHOWN)
             Present({screen_.BoundsRect()});
+        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                 event.window.event == SDL_WINDOWEVENT_MINIMIZED)
+            Deactivate();
         break;
     default:
         if (event.type == wakeEvent_)
@@ -443,6 +541,12 @@ void Application::KeyDown(int key)
         c = static_cast<char>(key);
     if (c != 0 && form->IsShown() && form->OnKeyPress)
         Guard([&] { form->OnKeyPress(*form, c); });
+}
+
+void Application::Deactivate()
+{
+    if (Form* form = TopForm(); form != nullptr && form->OnDeactivate)
+        Guard([&] { form->OnDeactivate(*form); });
 }
 
 Control* Application::ControlAt(Point p, Point& local) const
@@ -623,6 +727,19 @@ void Application::SetCursorVisible(bool visible)
         SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
+void Application::SetScreenSaverAllowed(bool allowed)
+{
+    if (allowed == screenSaverAllowed_)
+        return;
+    screenSaverAllowed_ = allowed;
+    if (window_ == nullptr)
+        return;
+    if (allowed)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
+}
+
 void Application::InvalidateFormRect(const Form& form, Rect r)
 {
     if (TopForm() == &form)
@@ -696,6 +813,11 @@ void Application::Render()
 void Application::Present(const std::vector<Rect>& rects)
 {
     ++frames_;
+    if (presenter_ != nullptr)
+    {
+        presenter_->Present(screen_, rects);
+        return;
+    }
     // The framebuffer bound to the screen image, never a fresh one: SDL_GetWindowSurface after a
     // size change would free the pixels the screen image points at.
     SDL_Surface* surface = surface_;
@@ -754,8 +876,38 @@ void Application::ShowMessage(const std::string& message)
     MessageDialog(*this, message).Run();
 }
 
-int VirtualKeyFromSdl(int sdlKey)
+int VirtualKeyFromSdl(int sdlKey, bool numLock)
 {
+    // SDL reports the keypad's keys as keypad keys whatever Num Lock says; the system's meaning
+    // of them without it is the navigation keys printed beneath the digits.
+    if (!numLock)
+    {
+        switch (sdlKey)
+        {
+        case SDLK_KP_8:
+            return vk::Up;
+        case SDLK_KP_4:
+            return vk::Left;
+        case SDLK_KP_6:
+            return vk::Right;
+        case SDLK_KP_2:
+            return vk::Down;
+        case SDLK_KP_7:
+            return vk::Home;
+        case SDLK_KP_1:
+            return vk::End;
+        case SDLK_KP_9:
+            return vk::Prior;
+        case SDLK_KP_3:
+            return vk::Next;
+        case SDLK_KP_0:
+            return vk::Insert;
+        case SDLK_KP_PERIOD:
+            return vk::Delete;
+        default:
+            break;
+        }
+    }
     if (sdlKey >= SDLK_a && sdlKey <= SDLK_z)
         return 'A' + (sdlKey - SDLK_a);
     if (sdlKey >= SDLK_0 && sdlKey <= SDLK_9)

@@ -22,6 +22,7 @@ namespace ui
 
 class Control;
 class Form;
+class RendererPresenter;
 
 class Application
 {
@@ -39,11 +40,18 @@ public:
         // The window's size when not full screen; 0 for three quarters of the desktop.
         int windowWidth = 0;
         int windowHeight = 0;
+        // The logical screen the largest panel needs: no window is smaller at scale 1, and a
+        // scale asked for is lowered until the screen holds it.
+        int minimumWidth = 0;
+        int minimumHeight = 0;
+        // The desktop entry's id, which the window system matches the window with.
+        std::string appId = {};
     };
 
-    // The largest scale in quarter steps (1 to 8) at which the logical screen is still at least
-    // 800 x 600.
-    static double ChooseScale(int physicalWidth, int physicalHeight);
+    // The largest scale in quarter steps (1 to 8) at which the logical screen still holds
+    // logicalWidth x logicalHeight (1 when none does).
+    static double ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth = 800,
+                              int logicalHeight = 600);
 
     explicit Application(Options options);
     Application(const Application&) = delete;
@@ -97,6 +105,10 @@ public:
     void PostCall(std::function<void()> call);
     void PostKey(int key);
 
+    // One event as the loop gets it from SDL: a key becomes its code for the top form unless it
+    // switches the display, clicks and moves go to the control under the mouse. Public so that
+    // tests feed it the events the system would.
+    void Handle(const SDL_Event& event);
     // Input as the loop delivers it; public so that tests drive the screens directly.
     void KeyDown(int key);
     void MouseDown(MouseButton button, int x, int y);
@@ -120,6 +132,10 @@ public:
 
     void SetCursorVisible(bool visible);
     bool CursorVisible() const { return cursorVisible_; }
+    // Whether the screensaver and the display's power saving may start; they may unless held
+    // off, and they may again once the application ends.
+    void SetScreenSaverAllowed(bool allowed);
+    bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
 
     void InvalidateFormRect(const Form& form, Rect r);
     void InvalidateAll();
@@ -149,8 +165,12 @@ public:
     }
 
 private:
-    void Handle(const SDL_Event& event);
+    // The window lost the keyboard focus or was minimised: the top form's OnDeactivate.
+    void Deactivate();
     void Present(const std::vector<Rect>& rects);
+    // The window's drawable in physical pixels, and a point of the window's in them.
+    Point DrawableSize() const;
+    Point FromWindow(int x, int y) const;
     void AddDirty(Rect physical);
     void BindScreen();
     void LayOut();
@@ -171,6 +191,11 @@ private:
     bool fullscreen_ = true;
     int windowWidth_ = 0;
     int windowHeight_ = 0;
+    int minimumWidth_ = 0;
+    int minimumHeight_ = 0;
+    // The scale asked for that was last reported as lowered to fit.
+    double reportedScale_ = 0.0;
+    bool screenSaverAllowed_ = true;
     // The screen image is the window's own framebuffer when its format allows.
     bool direct_ = false;
     // The window system clears the window to black by itself, and nothing was presented yet.
@@ -178,6 +203,11 @@ private:
     bool firstPresent_ = true;
     // The window's own framebuffer, which the window owns.
     SDL_Surface* surface_ = nullptr;
+    // Where the window has no framebuffer (Wayland), the renderer presents the screen image.
+    std::unique_ptr<RendererPresenter> presenter_;
+    // Full screen is the window system's fullscreen state, not a borderless window at the
+    // origin: where the compositor places every window itself.
+    bool fullscreenState_ = false;
     std::vector<Form*> allForms_;
     std::uint32_t wakeEvent_ = 0;
     bool terminated_ = false;
@@ -197,7 +227,8 @@ private:
 };
 
 // Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that
-// have none.
-int VirtualKeyFromSdl(int sdlKey);
+// have none. Without Num Lock the keypad's digits and decimal key are the arrows, Home, End,
+// PgUp, PgDn, Ins and Del.
+int VirtualKeyFromSdl(int sdlKey, bool numLock);
 
 } // namespace ui

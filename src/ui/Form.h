@@ -43,6 +43,10 @@ public:
 
     void Paint(Canvas& canvas) override;
 
+    // Whether the form needs a key that the window toggle (F11, Alt+Enter) would otherwise take
+    // before any form sees it; key is the code KeyDown would get.
+    virtual bool ClaimsKey(int key) const;
+
     FormEvent OnShow;
     FormEvent OnHide;
     KeyEvent OnKeyDown;
@@ -51,6 +55,8 @@ public:
     std::function<void(Form& sender, int player, Turn turn)> OnPlayerTurn;
     // A controller was bound to a player or unbound.
     FormEvent OnControllersChanged;
+    // The window lost the keyboard focus or was minimised while this form was on top.
+    FormEvent OnDeactivate;
 
 private:
     Application& app_;

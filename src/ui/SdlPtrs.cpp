@@ -18,6 +18,16 @@ void WindowDeleter::operator()(SDL_Window* window) const
     SDL_DestroyWindow(window);
 }
 
+void RendererDeleter::operator()(SDL_Renderer* renderer) const
+{
+    SDL_DestroyRenderer(renderer);
+}
+
+void TextureDeleter::operator()(SDL_Texture* texture) const
+{
+    SDL_DestroyTexture(texture);
+}
+
 void RWopsDeleter::operator()(SDL_RWops* rw) const
 {
     SDL_RWclose(rw);

@@ -6,6 +6,8 @@
 
 struct SDL_Surface;
 struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
 struct SDL_RWops;
 struct _SDL_GameController;
 struct _TTF_Font;
@@ -22,6 +24,14 @@ struct SurfaceDeleter
 struct WindowDeleter
 {
     void operator()(SDL_Window* window) const;
+};
+struct RendererDeleter
+{
+    void operator()(SDL_Renderer* renderer) const;
+};
+struct TextureDeleter
+{
+    void operator()(SDL_Texture* texture) const;
 };
 struct RWopsDeleter
 {
@@ -48,6 +58,8 @@ struct MusicDeleter
 
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using WindowPtr = std::unique_ptr<SDL_Window, WindowDeleter>;
+using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDeleter>;
+using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
 using RWopsPtr = std::unique_ptr<SDL_RWops, RWopsDeleter>;
 using GameControllerPtr = std::unique_ptr<_SDL_GameController, GameControllerDeleter>;
 using FontPtr = std::unique_ptr<_TTF_Font, FontDeleter>;

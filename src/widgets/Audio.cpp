@@ -40,6 +40,8 @@ void (*musicCloser)() = nullptr;
 bool (*musicInPlay)() = nullptr;
 // The device was let go for silence, and the next sound opens it again.
 bool released = false;
+// A game shows: the device is not let go for silence.
+bool held = false;
 // Counts the silence after the last sound; it exists only once main asked for the release.
 std::unique_ptr<widgets::TzcTimer> idleWait;
 
@@ -150,6 +152,7 @@ void CloseAudio()
     idleWait.reset();
     ui::Cancel(&idleWait);
     released = false;
+    held = false;
     CloseDevice();
 }
 
@@ -207,8 +210,9 @@ void ReleaseAudioWhenIdle(int idleMilliseconds)
             [](widgets::TzcTimer& wait)
             {
                 wait.SetEnabled(false);
-                // Whatever still plays keeps the device, and its end starts the count again.
-                if (deviceOpen && Silent())
+                // Whatever still plays keeps the device, and its end starts the count again; a
+                // hold's end starts it as well.
+                if (deviceOpen && !held && Silent())
                 {
                     CloseDevice();
                     released = true;
@@ -228,9 +232,22 @@ void SoundStopped()
     }
 }
 
+void HoldAudio(bool hold)
+{
+    if (hold == held)
+        return;
+    held = hold;
+    if (hold && released)
+        OpenAudio();
+    else if (!hold)
+        SoundStopped();
+}
+
 bool WakeAudio()
 {
-    if (released)
+    // While held, only the hold opens the device: a sound server that refused it then is not
+    // asked again on every sound of the game.
+    if (released && !held)
         OpenAudio();
     return deviceOpen;
 }

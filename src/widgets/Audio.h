@@ -45,6 +45,10 @@ bool AudioAvailable();
 void ReleaseAudioWhenIdle(int idleMilliseconds);
 // A sound or the music stopped: the device goes once nothing has played for the idle time.
 void SoundStopped();
+// Holds the device open, silent or not, until let go again (false); a device let go for silence
+// opens at once. While a game shows, so that no tick waits the tenth of a second a sound server
+// may take to open it for a sound. Main thread.
+void HoldAudio(bool hold);
 // Opens the device again when it was let go while idle; true when sound can be heard.
 bool WakeAudio();
 // Registers how to ask whether music that the mixer does not know of as its music is in play, so

@@ -8,12 +8,15 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace
 {
 
 constexpr std::size_t kChunkHeader = 8; // four-character id, 32-bit size
 constexpr std::size_t kRiffHeader = 12; // chunk header and form type
+
+std::function<void(const TCustomWave&)> playWatch;
 
 std::uint32_t ReadLe32(const std::uint8_t* p)
 {
@@ -185,7 +188,14 @@ void TWave::SetSound(std::span<const std::uint8_t> riff)
     sound_.LoadFromMemory(riff);
 }
 
+void SetWavePlayWatch(std::function<void(const TCustomWave& wave)> watch)
+{
+    playWatch = std::move(watch);
+}
+
 bool TWave::Play()
 {
+    if (playWatch)
+        playWatch(*this);
     return PlayBytes();
 }

@@ -99,6 +99,10 @@ private:
     std::uint64_t chunkSession_ = 0;
 };
 
+// Told of every sound asked to play, before it plays and whether or not a device hears it; an
+// empty function: no one is.
+void SetWavePlayWatch(std::function<void(const TCustomWave& wave)> watch);
+
 class TWave final : public TCustomWave
 {
 public:

@@ -4,6 +4,7 @@ set -euo pipefail
 WORK=$(mktemp -d)
 XVFB_PID=""
 GAME_PID=""
+PULSE_PID=""
 SCREEN_W=1280
 SCREEN_H=1024
 # Logical pixels are physical ones unless a test sets GAME_ARGS=() and the SCALE the game chooses.
@@ -21,6 +22,10 @@ cleanup() {
             sleep 0.05
         done
         kill -KILL "$GAME_PID" 2>/dev/null || true
+    fi
+    # Nothing of the sound server is kept, so it need not shut down in order.
+    if [[ -n "$PULSE_PID" ]] && kill -KILL "$PULSE_PID" 2>/dev/null; then
+        wait "$PULSE_PID" 2>/dev/null || true
     fi
     # The server is waited for: one still shutting down removes its socket after the next
     # test's server has taken the same display number, and that server is then unreachable.
@@ -65,13 +70,14 @@ start_x() {
     fail "Xvfb did not start"
 }
 
-# Starts the game and waits until its window is mapped. A watcher beside it keeps the game's exit
-# status in $WORK/game.rc: only the game's parent can wait for it, and wait_exit runs in a
-# command substitution's subshell, which is not that parent.
-start_game() {
+# Starts the game in the background, its environment changed as env(1) takes it from the
+# arguments. A watcher beside it keeps the game's exit status in $WORK/game.rc: only the game's
+# parent can wait for it, and wait_exit runs in a command substitution's subshell, which is not
+# that parent.
+launch_game() {
     rm -f "$WORK/game.pid" "$WORK/game.rc"
     (
-        "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
+        env "$@" "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
         echo $! >"$WORK/game.pid"
         rc=0
         wait $! || rc=$?
@@ -82,6 +88,11 @@ start_game() {
         sleep 0.02
     done
     GAME_PID=$(cat "$WORK/game.pid")
+}
+
+# Starts the game and waits until its window is mapped.
+start_game() {
+    launch_game
     for _ in $(seq 200); do
         if xdotool search --name '^Zorbel2$' >/dev/null 2>&1; then
             # The window is there well before its first screen (or a message box) is drawn, and
@@ -102,6 +113,35 @@ start_game() {
     kill -0 "$XVFB_PID" 2>/dev/null || server="gone: $(cat "$WORK/xvfb.txt")"
     fail "no game window for $ZORBEL_BIN on $DISPLAY (X server $server):" \
         "$(xdotool search --name . 2>/dev/null | wc -l) windows; $(cat "$WORK/stderr.txt")"
+}
+
+# A PulseAudio server of the test's own, run as the current user (root included: --system=false)
+# with a home and runtime folder in $WORK, a null sink "zorbel" and no exit when idle; the game,
+# pactl and parec reach it through PULSE_SERVER. A client whose server has gone never starts one
+# of its own.
+start_pulse() {
+    local dir="$WORK/pulse"
+    mkdir -p "$dir/home" "$dir/run"
+    printf 'autospawn = no\n' >"$dir/client.conf"
+    export PULSE_CLIENTCONFIG="$dir/client.conf" PULSE_SERVER="unix:$dir/run/native"
+    (cd "$dir" && HOME="$dir/home" XDG_RUNTIME_DIR="$dir/run" DBUS_SESSION_BUS_ADDRESS=disabled: \
+        exec pulseaudio --daemonize=no --system=false -n --exit-idle-time=-1 --use-pid-file=no \
+        --load="module-null-sink sink_name=zorbel rate=44100" \
+        --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/run/native" \
+        --log-target=stderr 2>"$WORK/pulse.txt") &
+    PULSE_PID=$!
+    for _ in $(seq 400); do
+        pactl info >/dev/null 2>&1 && break
+        kill -0 "$PULSE_PID" 2>/dev/null || fail "pulseaudio did not start: $(cat "$WORK/pulse.txt")"
+        sleep 0.05
+    done
+    pactl info >/dev/null 2>&1 || fail "pulseaudio does not answer: $(cat "$WORK/pulse.txt")"
+    export SDL_AUDIODRIVER=pulseaudio
+}
+
+# The number of streams playing into the sound server: a client that holds its device open has one.
+sink_inputs() {
+    pactl list short sink-inputs 2>/dev/null | wc -l
 }
 
 key() {

@@ -1,6 +1,7 @@
 // The death match with scripted targets: both worms standing, every tie the tick's order settles,
 // targets that feed one player and kill the other, the end of a bout, the removal and the next
-// bout, the keys both players share, Pause, hiding, the screen's setup and the settings file.
+// bout, the keys both players share, Pause and switching away, hiding, the screen's setup and the
+// settings file.
 #include "GameUnitFixture.h"
 
 #include "settings/IniFile.h"
@@ -192,7 +193,9 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
         SCOPED_TRACE("both heads entering one empty cell: player 2 dies");
         Lay(game->Player1, {{14, 15}, {13, 15}}, engine::kRight);
         Lay(game->Player2, {{16, 15}, {17, 15}}, engine::kLeft);
+        played.clear();
         Tick();
+        EXPECT_EQ(played, screentest::Sounds{&game->DeadSound});
         EXPECT_FALSE(game->Player1.dead);
         EXPECT_TRUE(game->Player2.dead);
         EXPECT_EQ(game->Score1, 1);
@@ -204,7 +207,9 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
         SCOPED_TRACE("heads side by side moving at each other: both die");
         Lay(game->Player1, {{14, 15}, {13, 15}}, engine::kRight, 15);
         Lay(game->Player2, {{15, 15}, {16, 15}}, engine::kLeft);
+        played.clear();
         Tick();
+        EXPECT_EQ(played, screentest::Sounds{&game->DeadSound}) << "one sound for both";
         EXPECT_TRUE(game->Player1.dead);
         EXPECT_TRUE(game->Player2.dead);
         EXPECT_EQ(game->WhoDied, 3);
@@ -222,7 +227,9 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
         SCOPED_TRACE("player 2 takes the cell player 1's tail left in the same tick");
         LayRightward(game->Player1, 12, 5);
         Lay(game->Player2, {{3, 6}, {3, 7}, {3, 8}}, engine::kUp);
+        played.clear();
         Tick();
+        EXPECT_TRUE(played.empty());
         EXPECT_FALSE(game->Player1.dead);
         EXPECT_FALSE(game->Player2.dead);
         EXPECT_EQ(game->Phase(), GamePhase::Playing);
@@ -235,7 +242,9 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
         SCOPED_TRACE("player 1 enters the cell player 2's tail is about to leave");
         LayRightward(game->Player2, 12, 5);
         Lay(game->Player1, {{3, 6}, {3, 7}, {3, 8}}, engine::kUp);
+        played.clear();
         Tick();
+        EXPECT_EQ(played, screentest::Sounds{&game->DeadSound});
         EXPECT_TRUE(game->Player1.dead);
         EXPECT_FALSE(game->Player2.dead);
         EXPECT_EQ(game->Score2, 1);
@@ -391,11 +400,20 @@ TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
     game->FormKeyDown(*game, pause);
     EXPECT_EQ(game->Phase(), GamePhase::Playing);
     EXPECT_TRUE(game->TimerDM.Enabled());
+    // Switching away pauses the bout as Pause does, and only Pause resumes it.
+    SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    EXPECT_FALSE(game->TimerDM.Enabled());
+    SwitchAway();
+    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    game->FormKeyDown(*game, pause);
+    EXPECT_EQ(game->Phase(), GamePhase::Playing);
 
     Lay(game->Player1, {{1, 15}}, engine::kLeft);
     Tick();
     ASSERT_EQ(game->Phase(), GamePhase::RemovingBout);
     game->FormKeyDown(*game, pause);
+    SwitchAway();
     EXPECT_EQ(game->Phase(), GamePhase::RemovingBout) << "Pause changes nothing in the removal";
     EXPECT_FALSE(game->TimerDM.Enabled());
     EXPECT_TRUE(game->DMKiller.Enabled());

@@ -7,6 +7,7 @@
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -66,6 +67,16 @@ protected:
             script.Push(1);
     }
     void Tick() { game->Timer1Timer(game->Timer1); }
+    // The window lost the keyboard focus (or was minimised), as the window system reports it
+    // through the message loop.
+    void SwitchAway(SDL_WindowEventID what = SDL_WINDOWEVENT_FOCUS_LOST)
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = static_cast<std::uint8_t>(what);
+        SDL_PushEvent(&e);
+        app.ProcessMessages();
+    }
     void Key(int key) { game->FormKeyDown(*game, key); }
 
     engine::Cell Head() const { return game->Player.sections[1]; }

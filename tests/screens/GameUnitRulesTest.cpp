@@ -183,6 +183,7 @@ TEST_F(GameTest, PlayerDiesOnAComputerTailThatLeavesLaterInTheSameTick)
     script.Push(1);
     Tick();
     EXPECT_EQ(game->Phase(), GamePhase::RemovingPlayer);
+    EXPECT_EQ(played, screentest::Sounds{&game->DeadSound});
     EXPECT_FALSE(game->Timer1.Enabled());
     EXPECT_TRUE(game->pKillTimer.Enabled());
     // The tick ran to its end: the worm took its step and its tail left the cell.
@@ -303,10 +304,12 @@ TEST_F(GameTest, EatingScoresGrowsByFiveStackedSectionsAndPlacesTheNextTarget)
         Tick();
     EXPECT_EQ(Head(), (Cell{25, 15}));
     EXPECT_EQ(game->ScoreLabel.Caption(), "000");
+    EXPECT_TRUE(played.empty()) << "moving is silent";
 
     script.Push(0); // the next target on (1, 1)
     script.Push(0);
     Tick();
+    EXPECT_EQ(played, screentest::Sounds{&game->Hrum});
     EXPECT_EQ(game->Score, 1);
     EXPECT_EQ(game->ScoreLabel.Caption(), "001");
     EXPECT_EQ(game->LLL.Caption(), "+1,00");

@@ -8,6 +8,9 @@
 #include "support/TempConfig.h"
 #include "ui/Application.h"
 #include "ui/Paths.h"
+#include "widgets/Wave.h"
+
+#include <SDL.h>
 
 #include <cstdlib>
 #include <memory>
@@ -50,7 +53,9 @@ protected:
         {
             errors.push_back(message);
         };
+        SetWavePlayWatch([this](const TCustomWave& wave) { played.push_back(&wave); });
     }
+    ~ScreenTest() override { SetWavePlayWatch(nullptr); }
     void TearDown() override { EXPECT_TRUE(errors.empty()) << errors.front(); }
 
     // Key codes for a text of upper-case letters, digits and spaces.
@@ -58,6 +63,15 @@ protected:
     {
         for (const char c : text)
             app.KeyDown(static_cast<unsigned char>(c));
+    }
+    // A key as SDL hands it to the loop, where the display toggle may take it first.
+    void Press(SDL_Keycode key, Uint16 modifiers = KMOD_NUM)
+    {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        event.key.keysym.mod = modifiers;
+        app.Handle(event);
     }
     void PostType(const std::string& text)
     {
@@ -72,6 +86,10 @@ protected:
     // Made again by a test that prepares the settings file or the program directory first.
     std::unique_ptr<Session> session = std::make_unique<Session>();
     std::vector<std::string> errors;
+    // Every sound asked to play, in order (heard or not: the tests have no audio device).
+    std::vector<const TCustomWave*> played;
 };
+
+using Sounds = std::vector<const TCustomWave*>;
 
 } // namespace screentest

@@ -67,6 +67,8 @@ protected:
 TEST_F(SkillFormTest, OpensOnProfessionalWithDefaultCustomValuesWithoutASettingsFile)
 {
     Open();
+    // The menu's click, then the row of the level in force.
+    EXPECT_EQ(played, (screentest::Sounds{&session->Pop, &session->Pop}));
     EXPECT_EQ(skill.Label1.Caption(), "1/6");
     EXPECT_EQ(skill.Label2.Caption(), "100");
     EXPECT_EQ(skill.Label3.Caption(), "4");
@@ -240,8 +242,10 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
     EXPECT_EQ(session->SkillLevel, 4);
     // Choosing alone changes nothing of the game yet.
     EXPECT_EQ(session->TimerInterval, 100);
+    played.clear();
     app.KeyDown(ui::vk::Escape);
 
+    EXPECT_EQ(played, screentest::Sounds{&session->Pop}) << "closing clicks once";
     EXPECT_FALSE(skill.IsShown());
     EXPECT_EQ(app.TopForm(), nullptr);
     EXPECT_EQ(Stored("MAin", "Skill"), 4);
@@ -295,8 +299,10 @@ TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
     fs::create_directories(ConfigFilePath());
     Open();
     Click(skill.ELabel);
+    played.clear();
     app.KeyDown(ui::vk::Escape);
 
+    EXPECT_TRUE(played.empty()) << "a close that failed makes no click";
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Unable to write to Zorbel2.ini");
     errors.clear();

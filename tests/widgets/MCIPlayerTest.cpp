@@ -308,6 +308,13 @@ TEST_F(MCIPlayerTest, ASilentDeviceIsLetGoAndTheNextSoundOpensItAgain)
     EXPECT_TRUE(click.Play());
     EXPECT_TRUE(AudioAvailable());
     ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); })) << "let go again after the click";
+    // A game screen holds it: open at once, kept through silence, let go once the hold ends.
+    HoldAudio(true);
+    EXPECT_TRUE(AudioAvailable());
+    PumpFor(400ms);
+    EXPECT_TRUE(AudioAvailable()) << "let go while held";
+    HoldAudio(false);
+    ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); })) << "kept after the hold";
     ASSERT_TRUE(music.Open()) << music.ErrorMessage();
     EXPECT_TRUE(music.Play());
     EXPECT_TRUE(AudioAvailable());

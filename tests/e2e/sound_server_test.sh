@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# What reaches a real sound server: a PulseAudio server of the test's own with a null sink, whose
+# monitor parec records. Each sound is found in the recording by its loudness and its length (the
+# click Pop lasts 0.55 s but is loud for only its first tenth of a second, Hrum about 3.1 s, the
+# death's DeadSound about 5.9 s). The music plays from start-up. Without the music file the silent
+# device is let go at the menu and taken again by the next click; a target eaten and a death are
+# heard; and a server killed in the middle of a game leaves a silent game that goes on.
+source "$(dirname "$0")/lib.sh"
+
+prog=$(dirname "$ZORBEL_BIN")
+RATE=44100
+# A slow tick of the Custom level, no computer worms: the test has time to steer.
+mkdir -p "$(dirname "$INI")"
+printf '[Main]\nSkill=5\n[Custom]\nprob=6\ntimer=700\nworms=0\n' >"$INI"
+
+start_x
+start_pulse
+parec -d zorbel.monitor --raw --format=s16le --rate=$RATE --channels=1 --latency-msec=20 \
+    >"$WORK/sink.raw" 2>"$WORK/parec.txt" &
+PAREC_PID=$!
+trap 'kill "$PAREC_PID" 2>/dev/null || true; cleanup' EXIT
+
+# Seconds recorded so far.
+recorded() { awk -v b="$(stat -c %s "$WORK/sink.raw")" -v r=$RATE 'BEGIN { printf "%.2f", b / 2 / r }'; }
+
+# One line "start length kind" for each sound in the recording from second $1 on: runs of 10 ms
+# windows louder than 1/32 of full scale, with gaps of up to 0.2 s inside one sound; a run still
+# going at the end of the recording is left out unless it is longer than any sound already. Kind
+# by length: pop, hrum, dead, or long (the music, or sounds that follow each other closely).
+sounds() {
+    local skip=$((${1%.*} * RATE * 2))
+    od -An -v -t d2 -w2 -j "$skip" "$WORK/sink.raw" | awk -v base="${1%.*}" -v r=$RATE '
+        { a = $1 < 0 ? -$1 : $1; if (a > peak) peak = a }
+        NR % 441 == 0 { w = NR / 441 - 1; loud[w] = peak > 1024; peak = 0; n = w + 1 }
+        END {
+            start = -1
+            for (w = 0; w < n; ++w) {
+                if (!loud[w]) continue
+                if (start >= 0 && w - last > 20) { emit(start, last); start = -1 }
+                if (start < 0) start = w
+                last = w
+            }
+            if (start >= 0 && (n - last > 20 || last - start >= 700)) emit(start, last)
+        }
+        function emit(s, e,   len, kind) {
+            len = (e - s + 1) / 100
+            kind = len < 0.5 ? "pop" : len >= 2.6 && len <= 3.3 ? "hrum" : len >= 5.1 && len <= 6.1 ? "dead" : "long"
+            printf "%.2f %.2f %s\n", base + s / 100, len, kind
+        }'
+}
+
+# Waits (at most $2 seconds) until a sound of kind $1 is in the recording after second $3.
+wait_sound() {
+    local end=$((SECONDS + $2))
+    while ((SECONDS < end)); do
+        sounds "$3" | grep -q " $1\$" && return 0
+        sleep 0.3
+    done
+    fail "no $1 after ${3}s; sounds: $(sounds "$3" | tr '\n' ';')"
+}
+
+# --- The music, from start-up on: seven seconds of it without a pause, longer than any sound.
+start_game
+wait_sound long 40 0
+key Escape
+[[ "$(wait_exit 50)" == "0" ]] || fail "exit with music: $(cat "$WORK/stderr.txt")"
+
+# --- Without the music file.
+mkdir "$WORK/quiet"
+cp "$ZORBEL_BIN" "$prog"/b?.bmp "$WORK/quiet/"
+ZORBEL_BIN="$WORK/quiet/$(basename "$ZORBEL_BIN")"
+start_game
+register_anna
+# The clicks end, and a few seconds later the device is let go.
+for _ in $(seq 200); do
+    (($(sink_inputs) == 0)) && break
+    sleep 0.1
+done
+(($(sink_inputs) == 0)) || fail "the silent device was not let go at the menu"
+# New Game's click takes it again, and is heard.
+since=$(recorded)
+key Return
+wait_sound pop 10 "$since"
+(($(sink_inputs) == 1)) || fail "the click did not take the device again"
+
+load_worm_colours
+player_cells() { cells_of "$1" "$player" | tr '\n' ';'; }
+has_bead() { cells_of "$3" "$player" | grep -qx "$1 $2"; }
+at_start() { [[ "$(player_cells "$1")" == "15 15;" ]] && [[ -n "$(target_cells "$1")" ]]; }
+
+# Whether anything louder than 1/32 of full scale was recorded after second $1.
+heard_since() {
+    od -An -v -t d2 -w2 -j $((${1%.*} * RATE * 2)) "$WORK/sink.raw" |
+        awk '{ a = $1 < 0 ? -$1 : $1 } a > 1024 { found = 1 } END { exit !found }'
+}
+
+# A game whose target lies straight ahead of the worm's start cell, with two cells or more behind
+# it: other games are left with Esc for a new one, so that no turn has to be timed to the cell.
+# Once the eating is heard the worm turns aside, which leaves it 14 cells to run, and Hrum plays
+# out before the wall ends the game.
+games=0
+while :; do
+    games=$((games + 1))
+    ((games <= 150)) || fail "no target in line with the worm in 150 games"
+    poll_shot board 20 at_start || fail "no game began: player at '$(player_cells board)'"
+    read -r tx ty < <(target_cells board | head -n1)
+    dx=$((tx - 15))
+    dy=$((ty - 15))
+    if ((dx == 0 && dy != 0 && dy * dy <= 144)) || ((dy == 0 && dx != 0 && dx * dx <= 144)); then
+        break
+    fi
+    key Escape
+    key Return
+done
+since=$(recorded)
+if ((dx > 0)); then key Right; elif ((dx < 0)); then key Left; elif ((dy > 0)); then key Down; else key Up; fi
+end=$((SECONDS + 30))
+until heard_since "$since"; do
+    ((SECONDS < end)) || fail "nothing heard as the worm ran onto the target"
+    sleep 0.1
+done
+if ((dx != 0)); then key Up; else key Left; fi
+# It eats, runs on into the wall and dies: Hrum is heard, then DeadSound.
+wait_sound dead 60 "$since"
+[[ "$(sounds "$since" | awk '{print $3}' | tr '\n' ' ')" == "hrum dead " ]] ||
+    fail "the eating and the death: $(sounds "$since" | tr '\n' ';')"
+[[ -z "$(message_boxes)" ]] || fail "a message box with the sound server up"
+
+# --- The server goes away in the middle of a game: the game goes on, silent, without a word.
+poll_shot board 20 at_start || fail "no game after the death"
+kill -KILL "$PULSE_PID"
+wait "$PULSE_PID" 2>/dev/null || true
+PULSE_PID=""
+key Right
+poll_shot run 30 has_bead 20 15 || fail "the worm did not move after the server went: $(player_cells run)"
+# It reaches the wall, dies and the next game begins, as with sound.
+poll_shot wall 30 has_bead 29 15 || fail "the worm stopped on its way: $(player_cells wall)"
+poll_shot board 30 at_start || fail "no next game without the server: $(player_cells board)"
+[[ -z "$(message_boxes)" ]] || fail "a message box after the server went"
+key Escape
+key Escape
+expect_clean_exit
+echo "sound server: ok (a target in line in game $games)"
