@@ -10,6 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine.sh"
 wine_prefix "$build/wine"
 
+# The test executables find the libraries' DLLs and MinGW's threads DLL where they were built.
+WINEPATH="$(winepath -w "$prefix/bin");$(winepath -w /usr/x86_64-w64-mingw32/lib)"
+export WINEPATH
 passed=0
 failed=0
 failures=()
@@ -17,7 +20,7 @@ for exe in "$build"/tests/test_*.exe; do
     name=$(basename "$exe" .exe)
     log="$build/tests/$name.log"
     rc=0
-    WINEPATH="$(winepath -w "$prefix/bin")" wine "$exe" --gtest_color=no >"$log" 2>&1 || rc=$?
+    wine "$exe" --gtest_color=no >"$log" 2>&1 || rc=$?
     ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' "$log" | tail -1)
     bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:$/\1/p' "$log" | tail -1)
     ok=${ok:-0}
