@@ -106,6 +106,8 @@ void TGameForm::BuildLayout()
     Image1.SetBounds(8, 13, 16, 16);
     Image1.SetPicture(LoadAsset("ball_yellow.bmp"));
     SetupLabel(Label1, 32, 8, "Player 1", 19, ui::clWhite);
+    // The player's name ends where the title's box begins.
+    Label1.SetMaxWidth(208 - 32);
     SetupLabel(ScoreLabel, 32, 32, "000", 19, ui::clWhite);
     Label5.SetAutoSize(false);
     Label5.SetBounds(208, 8, 217, 41);

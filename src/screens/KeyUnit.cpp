@@ -59,15 +59,16 @@ void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::S
     }
 
     SetupBox(nameBox, left, style.nameTop, style.boxWidth, style.nameHeight, true);
-    // Over the name box, without a background of its own so that the box's outline shows.
+    // Inside the name box's outline, without a background of its own so that the outline shows,
+    // and so that a name too long for the box is cut before it reaches the outline.
     const ui::Font font{"Comic Sans MS", style.fontHeight, false, ui::clWhite};
     const int lineHeight = ui::LineHeight(font);
     label.SetAutoSize(false);
     label.SetAlignment(ui::Alignment::Center);
     label.SetTransparent(true);
     label.SetFont(font);
-    label.SetBounds(left, style.nameTop + (style.nameHeight - lineHeight) / 2, style.boxWidth,
-                    lineHeight);
+    label.SetBounds(left + 1, style.nameTop + (style.nameHeight - lineHeight) / 2,
+                    style.boxWidth - 2, lineHeight);
 }
 
 } // namespace

@@ -133,13 +133,19 @@ public:
     void SetAlignment(ui::Alignment alignment);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool autoSize);
+    // The widest an auto-sized label grows (0: no limit): a longer caption is cut at this edge,
+    // so that a long name never covers what lies beside its box.
+    void SetMaxWidth(int maxWidth);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool wordWrap);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool transparent);
 
-    // The caption broken into the lines it is painted in.
+    // The caption broken into the lines it is painted in, at the scale it is shown at.
     std::vector<std::string> Lines() const;
+    // The lines of the font that the box's height holds (at least one): a wrapped caption that
+    // needs more has lines that stand beside the wrong neighbours or are cut off.
+    int LinesHeld() const;
     void Paint(Canvas& canvas) override;
 
 protected:
@@ -153,6 +159,7 @@ private:
     ui::Font font_;
     ui::Alignment alignment_ = ui::Alignment::Left;
     bool autoSize_ = true;
+    int maxWidth_ = 0;
     bool wordWrap_ = false;
     bool transparent_ = false;
 };
