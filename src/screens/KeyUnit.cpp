@@ -2,7 +2,6 @@
 // saving or cancelling the twelve bindings.
 #include "screens/KeyUnit.h"
 
-#include "assets/Assets.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 #include "ui/Application.h"
@@ -44,10 +43,8 @@ void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::S
     SetupBox(box, left, kBoxTop, style.boxWidth, style.boxHeight, false);
 
     const std::string file = std::string("worm_") + direction + style.pictureSuffix + ".bmp";
-    const auto bytes = assets::Find(file);
-    if (!bytes.empty())
+    if (ui::Bitmap bitmap = ui::Bitmap::Embedded(file); !bitmap.Empty())
     {
-        ui::Bitmap bitmap = ui::Bitmap::FromBmp(bytes);
         picture.SetBounds(left + (style.boxWidth - bitmap.Width()) / 2,
                           kBoxTop + (style.boxHeight - bitmap.Height()) / 2, bitmap.Width(),
                           bitmap.Height());
@@ -277,6 +274,15 @@ void TKeyForm::FormKeyDown(ui::Form&, int& key)
     BlueBox();
     if (key == ui::vk::Escape)
         Close();
+}
+
+bool TKeyForm::ClaimsKey(int) const
+{
+    for (const ui::Shape* box : {&ShapeL, &ShapeR, &ShapeU, &ShapeD, &ShapeL1, &ShapeR1, &ShapeU1,
+                                 &ShapeD1, &ShapeL2, &ShapeR2, &ShapeU2, &ShapeD2})
+        if (box->Pen().color == kSelected)
+            return true;
+    return false;
 }
 
 void TKeyForm::Select(ui::Shape& box, ui::Shape& nameBox)

@@ -510,11 +510,48 @@ PaintBox::PaintBox(Control* parent) : Control(parent) {}
 void PaintBox::BoundsChanged()
 {
     bitmap_.Resize(Width(), Height(), GetColor());
+    placed_.clear();
+}
+
+void PaintBox::Uncover(Rect area)
+{
+    std::erase_if(placed_, [&](const Placed& p) { return !p.area.Intersect(area).Empty(); });
+}
+
+void PaintBox::DrawPicture(int x, int y, const Bitmap& picture)
+{
+    if (picture.Empty())
+        return;
+    const Rect area = Bounds(x, y, picture.Width(), picture.Height());
+    ui::Canvas(bitmap_).Draw(x, y, picture);
+    Uncover(area);
+    placed_.push_back({area, picture});
+}
+
+void PaintBox::FillRect(Rect r, Color c)
+{
+    ui::Canvas(bitmap_).FillRect(r, c);
+    Uncover(r);
+}
+
+ui::Canvas PaintBox::Canvas()
+{
+    placed_.clear();
+    return ui::Canvas(bitmap_);
 }
 
 void PaintBox::Paint(ui::Canvas& canvas)
 {
     canvas.Draw(0, 0, bitmap_);
+    // Unscaled, the surface holds the pictures pixel for pixel.
+    if (canvas.Scale() == 1.0)
+        return;
+    const Rect clip = canvas.LocalClip();
+    for (const Placed& p : placed_)
+    {
+        if (!p.area.Intersect(clip).Empty())
+            canvas.DrawPart(p.area, p.picture, p.picture.BoundsRect());
+    }
 }
 
 namespace
