@@ -2,11 +2,12 @@
 #include "settings/IniFile.h"
 
 #include "settings/Keys.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempConfig.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,8 +65,11 @@ protected:
         {
             names.push_back(entry.path().filename().string());
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
+    // The settings file and the writers' lock file beside it, and nothing else.
+    const std::vector<std::string> kFileAndLock{"Zorbel2.ini", "Zorbel2.ini.lock"};
 
     testsupport::TempConfig config_;
     const fs::path& root_ = config_.Root();
@@ -295,26 +298,19 @@ TEST_F(IniFileTest, FailedWriteThrowsTheMessageAndLeavesTheFileIntact)
     TIniFile ini(path_);
     ini.WriteInteger("Main", "Skill", 2);
     const std::string before = FileText();
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ::setrlimit(RLIMIT_FSIZE, &small);
     bool threw = false;
     try
     {
+        const testsupport::FileSizeLimit full(64);
         ini.WriteString("User_Names", "name1", std::string(500, 'N'));
     }
     catch (const EIniFileException& e)
     {
         threw = std::string(e.what()) == "Unable to write to Zorbel2.ini";
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(threw);
     EXPECT_EQ(FileText(), before);
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    EXPECT_EQ(DirEntries(), kFileAndLock);
 }
 
 TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryFile)
@@ -333,7 +329,9 @@ TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryF
     ini.WriteInteger("Main", "Skill", 5);
     ASSERT_EQ(::stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    ASSERT_EQ(::stat((path_ + ".lock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(DirEntries(), kFileAndLock);
 }
 
 TEST_F(IniFileTest, AReaderNeverSeesAHalfWrittenFile)
