@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The display at 1920 x 1080 with the scale the game chooses there (1.75): the menu answers the
 # mouse where it is drawn, a game started by mouse fills most of the screen's height and is
-# steered, and F11 turns the full screen into a window and back while the game runs on.
+# steered, and F11 turns the full screen into a window and back while the game runs on. A window
+# destroyed by another program does not end the game.
 source "$(dirname "$0")/lib.sh"
 SCREEN_W=1920
 SCREEN_H=1080
@@ -66,4 +67,16 @@ poll_shot display_back 15 on || fail "the game did not run on: top $(player_top 
 key Escape
 key Escape
 expect_clean_exit
+
+# Another program destroys the game's window: what the window system then refuses about it is
+# reported on stderr, and the game runs on instead of ending.
+start_game
+xdotool search --name '^Zorbel2$' windowclose
+for _ in $(seq 100); do
+    grep -q "^Zorbel2: window system error BadWindow" "$WORK/stderr.txt" && break
+    sleep 0.1
+done
+grep -q "^Zorbel2: window system error BadWindow" "$WORK/stderr.txt" ||
+    fail "window destroyed: $(cat "$WORK/stderr.txt")"
+[[ "$(wait_exit 10)" == running ]] || fail "window destroyed: the game ended: $(cat "$WORK/stderr.txt")"
 echo "display: ok"
