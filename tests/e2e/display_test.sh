@@ -34,7 +34,8 @@ poll_shot display_menu 10 title_shown || fail "no menu at the scaled place"
 click_at 32 214 28 27 545 297
 poll_shot display_login 10 eval '! title_shown' || fail "the Login ball did not answer the mouse"
 key a n n a Return 1 2 Return
-poll_shot display_menu_user 10 new_game_shown || fail "no New Game after the login"
+# A registration hashes its password first: on a busy machine that alone can take seconds.
+poll_shot display_menu_user 20 new_game_shown || fail "no New Game after the login"
 click_at 32 24 28 27 545 297
 poll_shot display_board 10 worms_out || fail "no game began"
 
@@ -76,7 +77,6 @@ for _ in $(seq 100); do
     grep -q "^Zorbel2: window system error BadWindow" "$WORK/stderr.txt" && break
     sleep 0.1
 done
-grep -q "^Zorbel2: window system error BadWindow" "$WORK/stderr.txt" ||
+[[ "$(wait_exit 10)" == running ]] && grep -q "^Zorbel2: window system error" "$WORK/stderr.txt" ||
     fail "window destroyed: $(cat "$WORK/stderr.txt")"
-[[ "$(wait_exit 10)" == running ]] || fail "window destroyed: the game ended: $(cat "$WORK/stderr.txt")"
 echo "display: ok"
