@@ -27,21 +27,33 @@
 namespace
 {
 
-// The display as the settings file and the command line choose it; empty after a usage error,
-// which it reports.
-std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* const> arguments)
+// The display as the settings file and the command line choose it; empty when the program
+// ends at once with exitCode: after --help or --version (0) or a usage error (2).
+std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* const> arguments,
+                                           int& exitCode)
 {
     try
     {
         DisplayChoice display = ReadDisplayChoice(ini);
-        ApplyCommandLine(display, arguments);
-        return display;
+        switch (ApplyCommandLine(display, arguments))
+        {
+        case CommandLineRequest::Play:
+            return display;
+        case CommandLineRequest::Help:
+            std::fputs(kCommandLineUsage, stdout);
+            break;
+        case CommandLineRequest::Version:
+            std::puts("zorbel2 " ZORBEL_VERSION);
+            break;
+        }
+        exitCode = 0;
     }
     catch (const std::invalid_argument& e)
     {
-        std::fprintf(stderr, "%s\n", e.what());
-        return std::nullopt;
+        std::fprintf(stderr, "zorbel2: %s\n%s", e.what(), kCommandLineUsage);
+        exitCode = 2;
     }
+    return std::nullopt;
 }
 
 // What escaped the program: on stderr, and in the window while there is one to show it in.
@@ -77,10 +89,11 @@ int main(int argc, char** argv)
     try
     {
         TIniFile displayIni(ConfigFilePath());
-        const std::optional<DisplayChoice> display =
-            ChooseDisplay(displayIni, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0));
+        int exitCode = 0;
+        const std::optional<DisplayChoice> display = ChooseDisplay(
+            displayIni, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0), exitCode);
         if (!display)
-            return 2;
+            return exitCode;
         fonts.emplace();
         // The typeface is looked up and read while SDL connects to the display. The sound
         // libraries are not loaded beside it: a thread in dlopen holds the dynamic loader's lock,

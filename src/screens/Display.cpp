@@ -44,26 +44,39 @@ DisplayChoice ReadDisplayChoice(const TIniFile& ini)
     return choice;
 }
 
-void ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args)
+const char* const kCommandLineUsage =
+    "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen] [--help] [--version]\n"
+    "  --scale N     draw at scale N (1 to 8 in quarter steps), or auto to fit the screen\n"
+    "  --window      start in a window\n"
+    "  --fullscreen  start full screen\n"
+    "  --help        print this help and exit\n"
+    "  --version     print the version and exit\n";
+
+CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args)
 {
-    const std::string usage = "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen]";
     for (std::size_t i = 0; i < args.size(); ++i)
     {
         const std::string_view arg = args[i];
+        if (arg == "--help")
+            return CommandLineRequest::Help;
+        if (arg == "--version")
+            return CommandLineRequest::Version;
         if (arg == "--window")
             choice.fullscreen = false;
         else if (arg == "--fullscreen")
             choice.fullscreen = true;
-        else if (arg == "--scale" && i + 1 < args.size())
+        else if (arg == "--scale")
         {
             bool ok = false;
-            choice.scale = ParseScale(args[++i], ok);
+            if (i + 1 < args.size())
+                choice.scale = ParseScale(args[++i], ok);
             if (!ok)
-                throw std::invalid_argument(usage);
+                throw std::invalid_argument("--scale takes auto or a number from 1 to 8");
         }
         else
-            throw std::invalid_argument(usage);
+            throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
     }
+    return CommandLineRequest::Play;
 }
 
 void SaveDisplayChoice(TIniFile& ini, const ui::Application& app)

@@ -26,9 +26,21 @@ double ParseScale(std::string_view text, bool& ok);
 
 // The [Display] section; values that are missing or malformed keep their defaults.
 DisplayChoice ReadDisplayChoice(const TIniFile& ini);
-// --scale N, --window and --fullscreen override the file. Throws std::invalid_argument with a
-// usage message for anything else.
-void ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args);
+// What the command line asks for besides the display.
+enum class CommandLineRequest
+{
+    Play,
+    Help,    // print the usage and end
+    Version, // print the version and end
+};
+
+// The synopsis and every option with one line each, as --help prints them.
+extern const char* const kCommandLineUsage;
+
+// --scale N, --window and --fullscreen override the file; --help and --version ask for their
+// text instead of the game. Throws std::invalid_argument saying what is wrong (not the usage)
+// for anything else.
+CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args);
 
 // Remembers full screen or not and the window's size under [Display]; the settings file is
 // touched only when one of them differs from what it holds, and a file that cannot be written

@@ -34,12 +34,6 @@ constexpr ui::Point CellOrigin(engine::Cell c)
     return {kCellPitch * c.x - kCellSize, kCellPitch * c.y - kCellSize};
 }
 
-ui::Bitmap LoadAsset(std::string_view name)
-{
-    const auto bytes = assets::Find(name);
-    return bytes.empty() ? ui::Bitmap() : ui::Bitmap::FromBmp(bytes);
-}
-
 void SetSoundAsset(TWave& wave, std::string_view name)
 {
     const auto bytes = assets::Find(name);
@@ -104,8 +98,10 @@ void TGameForm::BuildLayout()
     Panel1.SetBounds(0, 0, 641, 577);
 
     Image1.SetBounds(8, 13, 16, 16);
-    Image1.SetPicture(LoadAsset("ball_yellow.bmp"));
+    Image1.SetPicture(ui::Bitmap::Embedded("ball_yellow.bmp"));
     SetupLabel(Label1, 32, 8, "Player 1", 19, ui::clWhite);
+    // The player's name ends where the title's box begins.
+    Label1.SetMaxWidth(208 - 32);
     SetupLabel(ScoreLabel, 32, 32, "000", 19, ui::clWhite);
     Label5.SetAutoSize(false);
     Label5.SetBounds(208, 8, 217, 41);
@@ -115,13 +111,13 @@ void TGameForm::BuildLayout()
     SetupLabel(Label3, 272, 42, "Death Match", 13, ui::clRed);
     SetupLabel(Label2, 536, 8, "Player 2", 19, ui::clWhite);
     Image3.SetBounds(614, 13, 16, 16);
-    Image3.SetPicture(LoadAsset("ball_cyan.bmp"));
+    Image3.SetPicture(ui::Bitmap::Embedded("ball_cyan.bmp"));
     SetupLabel(HiScoreLabel, 572, 32, "000", 19, ui::clWhite);
 
     AnimatedImage1.BeginLoad();
     AnimatedImage1.SetBounds(96, 80, 14, 14);
     AnimatedImage1.SetActive(true);
-    AnimatedImage1.SetGlyph(LoadAsset("strip3.bmp"));
+    AnimatedImage1.SetGlyph(ui::Bitmap::Embedded("strip3.bmp"));
     AnimatedImage1.SetGlyphNum(2);
     AnimatedImage1.SetInterval(50);
     AnimatedImage1.SetTransparentColor(ui::clBlack);
@@ -136,7 +132,7 @@ void TGameForm::BuildLayout()
     Panel2.SetBounds(88, 64, 457, 465);
     PaintBox1.SetBounds(8, 16, 436, 436);
     Image2.SetBounds(8, 16, 436, 436);
-    Image2.SetPicture(LoadAsset("grid.bmp"));
+    Image2.SetPicture(ui::Bitmap::Embedded("grid.bmp"));
     Image2.SetTransparentColor(ui::clWhite);
     Image2.SetTransparent(true);
     // Line art: the grid lines must land exactly where the cells' fills end.
@@ -146,7 +142,8 @@ void TGameForm::BuildLayout()
         target->BeginLoad();
         target->SetBounds(0, 0, 13, 13);
         target->SetActive(true);
-        target->SetGlyph(LoadAsset(target == &Target ? "target_yellow.bmp" : "target_cyan.bmp"));
+        target->SetGlyph(
+            ui::Bitmap::Embedded(target == &Target ? "target_yellow.bmp" : "target_cyan.bmp"));
         target->SetTransparentColor(kBoardColour);
         target->SetVisible(false);
         target->Loaded();
@@ -204,7 +201,7 @@ void TGameForm::FormCreate()
         try
         {
             picture =
-                ui::Bitmap::LoadFromFile(session_.ProgramDir + "b" + std::to_string(n) + ".bmp");
+                ui::Bitmap::LoadPicture(session_.ProgramDir + "b" + std::to_string(n) + ".bmp");
         }
         catch (const std::exception& e)
         {
@@ -361,7 +358,7 @@ void TGameForm::DrawSection(const ui::Bitmap& picture, engine::Cell cell)
     if (picture.Empty())
         return;
     const ui::Point p = CellOrigin(cell);
-    PaintBox1.Canvas().Draw(p.x, p.y, picture);
+    PaintBox1.DrawPicture(p.x, p.y, picture);
     PaintBox1.InvalidateRect(ui::Bounds(p.x, p.y, picture.Width(), picture.Height()));
 }
 
@@ -369,7 +366,7 @@ void TGameForm::DeleteSection(engine::Cell cell)
 {
     const ui::Point p = CellOrigin(cell);
     const ui::Rect square = ui::Bounds(p.x, p.y, kCellSize, kCellSize);
-    PaintBox1.Canvas().FillRect(square, kBoardColour);
+    PaintBox1.FillRect(square, kBoardColour);
     PaintBox1.InvalidateRect(square);
 }
 
@@ -475,6 +472,16 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         if (bindings[d] == key)
             dirs[bound++] = d;
     Model.PlayerKey(std::span(dirs.data(), bound));
+}
+
+bool TGameForm::ClaimsKey(int key) const
+{
+    const Session& s = session_;
+    const int single[] = {s.LeftKey, s.RightKey, s.UpKey, s.DownKey};
+    const int duel[] = {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1,
+                        s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2};
+    return s.DeathMatch ? std::ranges::find(duel, key) != std::end(duel)
+                        : std::ranges::find(single, key) != std::end(single);
 }
 
 void TGameForm::CheckPlayerWormEvents()

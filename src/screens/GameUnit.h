@@ -63,6 +63,8 @@ public:
     void PutNewTarget();
 
     void FormKeyDown(ui::Form& sender, int& key) override;
+    // A key bound to a direction of the mode being played steers, even F11 or Enter.
+    bool ClaimsKey(int key) const override;
     // Player 1 or 2's controller turned the worm: the same handling as that player's key.
     void PlayerTurn(int player, std::uint8_t dir);
     // Death test and eating for the cell under the player's new head.

@@ -2,7 +2,6 @@
 // saving or cancelling the twelve bindings.
 #include "screens/KeyUnit.h"
 
-#include "assets/Assets.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 #include "ui/Application.h"
@@ -44,10 +43,8 @@ void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::S
     SetupBox(box, left, kBoxTop, style.boxWidth, style.boxHeight, false);
 
     const std::string file = std::string("worm_") + direction + style.pictureSuffix + ".bmp";
-    const auto bytes = assets::Find(file);
-    if (!bytes.empty())
+    if (ui::Bitmap bitmap = ui::Bitmap::Embedded(file); !bitmap.Empty())
     {
-        ui::Bitmap bitmap = ui::Bitmap::FromBmp(bytes);
         picture.SetBounds(left + (style.boxWidth - bitmap.Width()) / 2,
                           kBoxTop + (style.boxHeight - bitmap.Height()) / 2, bitmap.Width(),
                           bitmap.Height());
@@ -59,15 +56,16 @@ void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::S
     }
 
     SetupBox(nameBox, left, style.nameTop, style.boxWidth, style.nameHeight, true);
-    // Over the name box, without a background of its own so that the box's outline shows.
+    // Inside the name box's outline, without a background of its own so that the outline shows,
+    // and so that a name too long for the box is cut before it reaches the outline.
     const ui::Font font{"Comic Sans MS", style.fontHeight, false, ui::clWhite};
     const int lineHeight = ui::LineHeight(font);
     label.SetAutoSize(false);
     label.SetAlignment(ui::Alignment::Center);
     label.SetTransparent(true);
     label.SetFont(font);
-    label.SetBounds(left, style.nameTop + (style.nameHeight - lineHeight) / 2, style.boxWidth,
-                    lineHeight);
+    label.SetBounds(left + 1, style.nameTop + (style.nameHeight - lineHeight) / 2,
+                    style.boxWidth - 2, lineHeight);
 }
 
 } // namespace
@@ -276,6 +274,15 @@ void TKeyForm::FormKeyDown(ui::Form&, int& key)
     BlueBox();
     if (key == ui::vk::Escape)
         Close();
+}
+
+bool TKeyForm::ClaimsKey(int) const
+{
+    for (const ui::Shape* box : {&ShapeL, &ShapeR, &ShapeU, &ShapeD, &ShapeL1, &ShapeR1, &ShapeU1,
+                                 &ShapeD1, &ShapeL2, &ShapeR2, &ShapeU2, &ShapeD2})
+        if (box->Pen().color == kSelected)
+            return true;
+    return false;
 }
 
 void TKeyForm::Select(ui::Shape& box, ui::Shape& nameBox)

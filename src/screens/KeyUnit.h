@@ -44,6 +44,8 @@ public:
     void FormCreate();
     void FormShow() override;
     void FormKeyDown(ui::Form& sender, int& key) override;
+    // While a direction waits for its key, every key is the game's, F11 and Enter too.
+    bool ClaimsKey(int key) const override;
     void ShowControllerNames();
     void ShapeLMouseDown();
     void ShapeUMouseDown();

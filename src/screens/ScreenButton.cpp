@@ -1,7 +1,7 @@
 // The screen-button pattern and the labels every screen's form data is made of.
 #include "screens/ScreenButton.h"
 
-#include "assets/Assets.h"
+#include "ui/Bitmap.h"
 
 namespace
 {
@@ -10,9 +10,7 @@ constexpr int kPressShift = 3;
 
 void SetupScreenButton(ui::Image& image, int left, int top, std::function<void()> click)
 {
-    const auto bytes = assets::Find("button.bmp");
-    if (!bytes.empty())
-        image.SetPicture(ui::Bitmap::FromBmp(bytes));
+    image.SetPicture(ui::Bitmap::Embedded("button.bmp"));
     image.SetBounds(left, top, 28, 27);
     image.SetTransparent(true);
     if (!click)

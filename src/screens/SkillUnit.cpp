@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -29,22 +30,32 @@ void SetupText(ui::Label& label, int left, int top, const std::string& caption)
                kTextFont.bold);
 }
 
-// The widest of the items, each alone on a line.
-int WidestItem(std::initializer_list<const char*> items)
+// A block of items, one per line, as high as its lines. It is wrapped halfway between its widest
+// item and the narrowest item followed by the next one's first word: the face rasterised at a
+// scale is a few pixels wider or narrower than at design size, and so neither breaks an item in
+// two (a fourth line would put every value beside the wrong caption) nor joins two.
+void SetupBlock(ui::Label& label, int left, int top, std::initializer_list<const char*> items)
 {
     int widest = 0;
+    int narrowestPair = std::numeric_limits<int>::max();
+    std::string caption;
+    std::string previous;
     for (const char* item : items)
-        widest = std::max(widest, ui::TextExtent(kTextFont, item).width);
-    return widest;
-}
-
-// A block of items, one per line: wrapped at the width of its widest item, so that no two fit
-// side by side whatever the metrics of the face that stands in for the typeface.
-void SetupBlock(ui::Label& label, int left, int top, int width, const std::string& caption)
-{
+    {
+        const std::string text(item);
+        widest = std::max(widest, ui::TextExtent(kTextFont, text).width);
+        if (!previous.empty())
+        {
+            const std::string pair = previous + " " + text.substr(0, text.find(' '));
+            narrowestPair = std::min(narrowestPair, ui::TextExtent(kTextFont, pair).width);
+        }
+        caption += (caption.empty() ? "" : " ") + text;
+        previous = text;
+    }
+    const int width = items.size() > 1 ? (widest + narrowestPair) / 2 : widest;
     label.SetAutoSize(false);
     label.SetWordWrap(true);
-    label.SetBounds(left, top, width, 62);
+    label.SetBounds(left, top, width, ui::LineHeight(kTextFont) * static_cast<int>(items.size()));
     SetupText(label, left, top, caption);
 }
 
@@ -82,18 +93,16 @@ TSkillForm::TSkillForm(Screens& screens, Session& session)
     SetupLabel(PLabel, 56, 266, "Professional", 35, ui::clYellow);
     SetupLabel(ELabel, 137, 338, "Master", 35, ui::clYellow);
     SetupLabel(CLabel, 136, 410, "Custom", 35, ui::clYellow);
-    const int descriptionWidth = WidestItem({"Turn probability:", "Timer interval:", "CPU worms:"});
-    const std::string description = "Turn probability: Timer interval: CPU worms:";
-    SetupBlock(Label6, 296, 115, descriptionWidth, description);
-    SetupBlock(Label7, 296, 187, descriptionWidth, description);
-    SetupBlock(Label8, 296, 259, descriptionWidth, description);
-    SetupBlock(Label10, 296, 331, descriptionWidth, description);
-    SetupBlock(Label9, 296, 403, descriptionWidth, description);
-    const int valuesWidth = WidestItem({"1/10", "120", "1/8", "110", "1/6", "100", "80"});
-    SetupBlock(Label60, 424, 115, valuesWidth, "1/10 120 2");
-    SetupBlock(Label70, 424, 187, valuesWidth, "1/8 110 3");
-    SetupBlock(Label80, 424, 259, valuesWidth, "1/6 100 4");
-    SetupBlock(Label100, 424, 331, valuesWidth, "1/6 80 8");
+    const auto descriptions = {"Turn probability:", "Timer interval:", "CPU worms:"};
+    SetupBlock(Label6, 296, 115, descriptions);
+    SetupBlock(Label7, 296, 187, descriptions);
+    SetupBlock(Label8, 296, 259, descriptions);
+    SetupBlock(Label10, 296, 331, descriptions);
+    SetupBlock(Label9, 296, 403, descriptions);
+    SetupBlock(Label60, 424, 115, {"1/10", "120", "2"});
+    SetupBlock(Label70, 424, 187, {"1/8", "110", "3"});
+    SetupBlock(Label80, 424, 259, {"1/6", "100", "4"});
+    SetupBlock(Label100, 424, 331, {"1/6", "80", "8"});
     SetupText(Label1, 432, 403, "1/99");
     SetupText(Label2, 431, 423, "999");
     SetupText(Label3, 433, 442, "3");

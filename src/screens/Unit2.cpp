@@ -18,6 +18,7 @@ constexpr int kFirstRowTop = 88;
 constexpr int kRowPitch = 32;
 constexpr int kFirstDataTop = 124;
 constexpr int kCaptionTop = 356;
+constexpr int kGamesColumnLeft = 224;
 
 void SetupNumberLabel(ui::Label& label, int left, int top)
 {
@@ -65,7 +66,8 @@ TForm2::TForm2(Screens& screens, Session& session)
         int left;
         int width;
     };
-    const Column columns[] = {{Shape9, 224, 81}, {Shape10, 304, 81}, {Shape11, 384, 97}};
+    const Column columns[] = {
+        {Shape9, kGamesColumnLeft, 81}, {Shape10, 304, 81}, {Shape11, 384, 97}};
     for (const Column& column : columns)
     {
         column.shape.SetBounds(column.left, kFirstRowTop, column.width, 257);
@@ -83,6 +85,8 @@ TForm2::TForm2(Screens& screens, Session& session)
     {
         const int top = kFirstDataTop + kRowPitch * k;
         SetupLabel(*names_[k], 24, top, "", 16, ui::clWhite);
+        // A name ends before the line between the name and games columns.
+        names_[k]->SetMaxWidth(kGamesColumnLeft - 24);
         SetupNumberLabel(*games_[k], 232, top);
         SetupNumberLabel(*eaten_[k], 312, top);
         SetupNumberLabel(*averages_[k], 408, top);

@@ -391,16 +391,20 @@ void Application::Handle(const SDL_Event& event)
         break;
     case SDL_KEYDOWN:
     {
-        const SDL_Keycode sym = event.key.keysym.sym;
+        const SDL_Keysym& keysym = event.key.keysym;
+        const int key = VirtualKeyFromSdl(keysym.sym, (keysym.mod & KMOD_NUM) != 0);
         const bool altEnter =
-            (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT);
-        if (sym == SDLK_F11 || altEnter)
+            (keysym.sym == SDLK_RETURN || keysym.sym == SDLK_KP_ENTER) && (keysym.mod & KMOD_ALT);
+        // The toggle's keys are also keys a player can bind: the form on top says when it
+        // needs them.
+        const Form* top = TopForm();
+        if ((keysym.sym == SDLK_F11 || altEnter) && (top == nullptr || !top->ClaimsKey(key)))
         {
             if (event.key.repeat == 0)
                 SetFullscreen(!fullscreen_);
             break;
         }
-        KeyDown(VirtualKeyFromSdl(sym));
+        KeyDown(key);
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -782,8 +786,38 @@ void Application::ShowMessage(const std::string& message)
     MessageDialog(*this, message).Run();
 }
 
-int VirtualKeyFromSdl(int sdlKey)
+int VirtualKeyFromSdl(int sdlKey, bool numLock)
 {
+    // SDL reports the keypad's keys as keypad keys whatever Num Lock says; the system's meaning
+    // of them without it is the navigation keys printed beneath the digits.
+    if (!numLock)
+    {
+        switch (sdlKey)
+        {
+        case SDLK_KP_8:
+            return vk::Up;
+        case SDLK_KP_4:
+            return vk::Left;
+        case SDLK_KP_6:
+            return vk::Right;
+        case SDLK_KP_2:
+            return vk::Down;
+        case SDLK_KP_7:
+            return vk::Home;
+        case SDLK_KP_1:
+            return vk::End;
+        case SDLK_KP_9:
+            return vk::Prior;
+        case SDLK_KP_3:
+            return vk::Next;
+        case SDLK_KP_0:
+            return vk::Insert;
+        case SDLK_KP_PERIOD:
+            return vk::Delete;
+        default:
+            break;
+        }
+    }
     if (sdlKey >= SDLK_a && sdlKey <= SDLK_z)
         return 'A' + (sdlKey - SDLK_a);
     if (sdlKey >= SDLK_0 && sdlKey <= SDLK_9)

@@ -97,6 +97,10 @@ public:
     void PostCall(std::function<void()> call);
     void PostKey(int key);
 
+    // One event as the loop gets it from SDL: a key becomes its code for the top form unless it
+    // switches the display, clicks and moves go to the control under the mouse. Public so that
+    // tests feed it the events the system would.
+    void Handle(const SDL_Event& event);
     // Input as the loop delivers it; public so that tests drive the screens directly.
     void KeyDown(int key);
     void MouseDown(MouseButton button, int x, int y);
@@ -149,7 +153,6 @@ public:
     }
 
 private:
-    void Handle(const SDL_Event& event);
     void Present(const std::vector<Rect>& rects);
     void AddDirty(Rect physical);
     void BindScreen();
@@ -197,7 +200,8 @@ private:
 };
 
 // Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that
-// have none.
-int VirtualKeyFromSdl(int sdlKey);
+// have none. Without Num Lock the keypad's digits and decimal key are the arrows, Home, End,
+// PgUp, PgDn, Ins and Del.
+int VirtualKeyFromSdl(int sdlKey, bool numLock);
 
 } // namespace ui

@@ -1,6 +1,7 @@
 // Decoding BMP images through SDL and keeping them as plain 32-bit pixels.
 #include "ui/Bitmap.h"
 
+#include "assets/Assets.h"
 #include "ui/SdlPtrs.h"
 
 #include <SDL.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -35,7 +37,53 @@ Bitmap FromSurface(SDL_Surface* loaded)
     return result;
 }
 
+// How far a finer drawing, each block of it averaged, may lie from the picture: the mean
+// difference per channel. Our drawings of one picture differ by less than one step of 255 (where
+// edges and highlights fall between pixels); a picture of another colour or shape by tens.
+constexpr int kMostMeanDifference = 3;
+
+bool SamePicture(const Bitmap& picture, const Bitmap& finer, int factor)
+{
+    long long difference = 0;
+    const int block = factor * factor;
+    for (int y = 0; y < picture.Height(); ++y)
+    {
+        for (int x = 0; x < picture.Width(); ++x)
+        {
+            int sum[3] = {};
+            for (int j = 0; j < factor; ++j)
+            {
+                for (int i = 0; i < factor; ++i)
+                {
+                    const Color c = finer.Pixel(x * factor + i, y * factor + j);
+                    sum[0] += c.r;
+                    sum[1] += c.g;
+                    sum[2] += c.b;
+                }
+            }
+            const Color c = picture.Pixel(x, y);
+            difference += std::abs((sum[0] + block / 2) / block - c.r) +
+                          std::abs((sum[1] + block / 2) / block - c.g) +
+                          std::abs((sum[2] + block / 2) / block - c.b);
+        }
+    }
+    const long long channels = 3LL * picture.Width() * picture.Height();
+    return difference <= kMostMeanDifference * channels;
+}
+
 } // namespace
+
+std::string FinerName(std::string_view name, int factor)
+{
+    const std::size_t dot = name.rfind('.');
+    const std::size_t slash = name.find_last_of("/\\");
+    const std::size_t stem =
+        dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)
+            ? name.size()
+            : dot;
+    return std::string(name.substr(0, stem)) + "@" + std::to_string(factor) + "x" +
+           std::string(name.substr(stem));
+}
 
 Bitmap::Bitmap(int width, int height, Color fill)
 {
@@ -55,6 +103,7 @@ Bitmap Bitmap::View(std::uint32_t* pixels, int width, int height, int stride)
 void Bitmap::Resize(int width, int height, Color fill)
 {
     external_ = nullptr;
+    finer_.reset();
     width_ = std::max(0, width);
     height_ = std::max(0, height);
     stride_ = width_;
@@ -93,6 +142,59 @@ Bitmap Bitmap::LoadFromFile(const std::string& path)
         throw std::runtime_error("Bitmap image is not valid: " + path);
     }
     return FromSurface(loaded.get());
+}
+
+Bitmap Bitmap::LoadPicture(const std::string& path)
+{
+    Bitmap picture = LoadFromFile(path);
+    for (const int factor : kFinerFactors)
+    {
+        const std::string name = FinerName(path, factor);
+        if (SurfacePtr finer{SDL_LoadBMP(name.c_str())})
+            picture.AddFiner(FromSurface(finer.get()));
+    }
+    return picture;
+}
+
+Bitmap Bitmap::Embedded(std::string_view name)
+{
+    const auto bytes = assets::Find(name);
+    if (bytes.empty())
+        return {};
+    Bitmap picture = FromBmp(bytes);
+    for (const int factor : kFinerFactors)
+    {
+        if (const auto finer = assets::Find(FinerName(name, factor)); !finer.empty())
+            picture.AddFiner(FromBmp(finer));
+    }
+    return picture;
+}
+
+std::span<const Bitmap> Bitmap::Finer() const
+{
+    if (!finer_)
+        return {};
+    return *finer_;
+}
+
+bool Bitmap::AddFiner(Bitmap finer)
+{
+    if (Empty())
+        return false;
+    const int factor = finer.Width() / width_;
+    if (std::find(kFinerFactors.begin(), kFinerFactors.end(), factor) == kFinerFactors.end() ||
+        finer.Width() != width_ * factor || finer.Height() != height_ * factor ||
+        !SamePicture(*this, finer, factor))
+        return false;
+    finer.finer_.reset();
+    auto drawings = finer_ ? std::make_shared<std::vector<Bitmap>>(*finer_)
+                           : std::make_shared<std::vector<Bitmap>>();
+    std::erase_if(*drawings, [&](const Bitmap& b) { return b.Width() == finer.Width(); });
+    const auto at = std::find_if(drawings->begin(), drawings->end(),
+                                 [&](const Bitmap& b) { return b.Width() > finer.Width(); });
+    drawings->insert(at, std::move(finer));
+    finer_ = std::move(drawings);
+    return true;
 }
 
 void Bitmap::SaveToFile(const std::string& path) const

@@ -3,13 +3,21 @@
 
 #include "ui/Types.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ui
 {
+
+// The multiples of its size at which a picture may come drawn anew besides ("b0@2x.bmp").
+inline constexpr std::array<int, 2> kFinerFactors{2, 4};
+// The name of a picture's finer drawing: "b0.bmp" and 2 give "b0@2x.bmp".
+std::string FinerName(std::string_view name, int factor);
 
 class Bitmap
 {
@@ -24,6 +32,19 @@ public:
     static Bitmap FromBmp(std::span<const std::uint8_t> bytes);
     // Loads a BMP file; throws std::runtime_error carrying the file name when it cannot.
     static Bitmap LoadFromFile(const std::string& path);
+    // LoadFromFile, with the finer drawings found beside the file (AddFiner decides which).
+    static Bitmap LoadPicture(const std::string& path);
+    // A picture compiled into the program, with its finer drawings; empty when there is none.
+    static Bitmap Embedded(std::string_view name);
+
+    // Finer drawings of this picture at whole multiples of its size, smallest first. A scaled
+    // copy reduces the smallest one at least as large as it needs, which stays sharp where
+    // magnifying this one would blur. Drawing into a bitmap changes only its own pixels.
+    std::span<const Bitmap> Finer() const;
+    // Keeps `finer` as a finer drawing if it is one of this picture: a multiple of kFinerFactors
+    // of its size that, reduced to it, matches it closely. A file left beside a picture that a
+    // player has replaced is not. Returns whether it was kept.
+    bool AddFiner(Bitmap finer);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -58,6 +79,7 @@ private:
     int stride_ = 0;
     std::vector<std::uint32_t> pixels_; // 0x00RRGGBB
     std::uint32_t* external_ = nullptr;
+    std::shared_ptr<const std::vector<Bitmap>> finer_; // shared by copies; never changed in place
 };
 
 } // namespace ui

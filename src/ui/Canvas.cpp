@@ -424,14 +424,123 @@ void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<C
     }
 }
 
-void Canvas::DrawResampled(Rect dst, const Bitmap& src, Rect srcRect,
+namespace
+{
+
+// The picture pixels that physical pixels [from, to) of a run of `physical` pixels average when
+// the run shows `pixels` picture pixels: for the j-th, the pixels from first[j] on, with the
+// weights weights[start[j]] .. weights[start[j + 1] - 1] (whole 1/256ths of a pixel's share of
+// it, adding up to 256, so that a plain area comes out exactly its own colour).
+struct Footprints
+{
+    std::vector<int> first;
+    std::vector<int> start;
+    std::vector<int> weights;
+};
+
+Footprints FootprintsOf(int physical, int pixels, int from, int to)
+{
+    Footprints f;
+    const double ratio = static_cast<double>(pixels) / physical;
+    for (int j = from; j < to; ++j)
+    {
+        const double a = j * ratio;
+        const double b = std::min((j + 1) * ratio, static_cast<double>(pixels));
+        const auto share = [&](double x)
+        {
+            return static_cast<int>(std::lround(256.0 * (x - a) / ratio));
+        };
+        const int first = static_cast<int>(a);
+        f.first.push_back(first);
+        f.start.push_back(static_cast<int>(f.weights.size()));
+        for (int i = first; i < b && i < pixels; ++i)
+            f.weights.push_back(share(std::min(i + 1.0, b)) - share(std::max<double>(i, a)));
+    }
+    f.start.push_back(static_cast<int>(f.weights.size()));
+    return f;
+}
+
+} // namespace
+
+void Canvas::DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
+                         std::optional<Color> transparent)
+{
+    // Each physical pixel averages the part of the picture it covers, each picture pixel
+    // weighted by how much of it lies inside; key-coloured pixels carry only transparency, as
+    // in the bilinear case.
+    const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;
+    const Footprints columns =
+        FootprintsOf(d.Width(), srcRect.Width(), t.left - d.left, t.right - d.left);
+    const Footprints rows =
+        FootprintsOf(d.Height(), srcRect.Height(), t.top - d.top, t.bottom - d.top);
+    for (int ty = t.top; ty < t.bottom; ++ty)
+    {
+        const auto ry = static_cast<std::size_t>(ty - t.top);
+        for (int tx = t.left; tx < t.right; ++tx)
+        {
+            const auto cx = static_cast<std::size_t>(tx - t.left);
+            int a = 0;
+            int r = 0;
+            int g = 0;
+            int b = 0;
+            for (int m = rows.start[ry]; m < rows.start[ry + 1]; ++m)
+            {
+                const std::uint32_t* srow =
+                    src.Row(srcRect.top + rows.first[ry] + m - rows.start[ry]) + srcRect.left;
+                const int wy = rows.weights[static_cast<std::size_t>(m)];
+                for (int n = columns.start[cx]; n < columns.start[cx + 1]; ++n)
+                {
+                    const std::uint32_t p = srow[columns.first[cx] + n - columns.start[cx]];
+                    const int w = wy * columns.weights[static_cast<std::size_t>(n)];
+                    if (p == key || w == 0)
+                        continue;
+                    a += w;
+                    r += w * static_cast<int>((p >> 16) & 0xFF);
+                    g += w * static_cast<int>((p >> 8) & 0xFF);
+                    b += w * static_cast<int>(p & 0xFF);
+                }
+            }
+            if (a == 0)
+                continue;
+            const Color mixed{static_cast<std::uint8_t>((r + a / 2) / a),
+                              static_cast<std::uint8_t>((g + a / 2) / a),
+                              static_cast<std::uint8_t>((b + a / 2) / a)};
+            Blend(tx, ty, mixed, static_cast<unsigned>((a * 255 + 32768) >> 16));
+        }
+    }
+}
+
+void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
                            std::optional<Color> transparent)
 {
-    srcRect = srcRect.Intersect(src.BoundsRect());
+    pictureRect = pictureRect.Intersect(picture.BoundsRect());
     const Rect d = ToPhysical(dst);
     const Rect t = d.Intersect(clip_);
-    if (srcRect.Empty() || t.Empty())
+    if (pictureRect.Empty() || t.Empty())
         return;
+    // The smallest drawing of the picture at least as large as the area it lands on (else the
+    // largest): reducing it keeps the edges sharp that magnifying a smaller one would blur.
+    const Bitmap* source = &picture;
+    Rect srcRect = pictureRect;
+    if (srcRect.Width() < d.Width() || srcRect.Height() < d.Height())
+    {
+        for (const Bitmap& finer : picture.Finer())
+        {
+            const int k = finer.Width() / picture.Width();
+            source = &finer;
+            srcRect = {pictureRect.left * k, pictureRect.top * k, pictureRect.right * k,
+                       pictureRect.bottom * k};
+            if (srcRect.Width() >= d.Width() && srcRect.Height() >= d.Height())
+                break;
+        }
+    }
+    const Bitmap& src = *source;
+    if (srcRect.Width() >= d.Width() && srcRect.Height() >= d.Height() &&
+        (srcRect.Width() > d.Width() || srcRect.Height() > d.Height()))
+    {
+        DrawReduced(d, t, src, srcRect, transparent);
+        return;
+    }
     // Bilinear: each physical pixel's centre is sampled between the four nearest picture
     // pixels. Key-coloured pixels carry no colour, only transparency, so an outline keeps its
     // own colour and fades into whatever lies beneath instead of into the key.

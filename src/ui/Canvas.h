@@ -78,7 +78,9 @@ public:
     void DrawPart(Rect dst, const Bitmap& src, Rect srcRect,
                   std::optional<Color> transparent = std::nullopt,
                   Resample resample = Resample::Smooth);
-    // Bilinear resampling of srcRect onto dst at any size, keyed pixels left out.
+    // Smooth resampling of srcRect onto dst at any size, keyed pixels left out: from the
+    // smallest of the picture's drawings (Bitmap::Finer) at least as large as the physical area,
+    // reduced by averaging, or magnified bilinearly when none is that large.
     void DrawResampled(Rect dst, const Bitmap& src, Rect srcRect,
                        std::optional<Color> transparent = std::nullopt);
     // Repeats an 8 x 8 (or any) tile over r, aligned to the local origin.
@@ -98,6 +100,9 @@ private:
     void Put(int x, int y, Color c);                   // one physical pixel, clipped
     void Square(int x, int y, int w, Color c);         // a w x w pen dot around a physical point
     void Blend(int x, int y, Color c, unsigned alpha); // alpha 0..255
+    // srcRect averaged onto the physical rectangle d (at most its size), within t.
+    void DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
+                     std::optional<Color> transparent);
 
     Bitmap* target_;
     double scale_ = 1.0;

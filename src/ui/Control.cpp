@@ -5,6 +5,9 @@
 #include "ui/Form.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <vector>
 
 namespace ui
 {
@@ -200,6 +203,37 @@ void Panel::Paint(Canvas& canvas)
     canvas.FillRect(ClientRect(), GetColor());
 }
 
+namespace
+{
+
+// The beginning of a text that reaches past `room` logical pixels when drawn at a scale, with a
+// glyph's width to spare for kerning and overhangs: the rest lies beyond the box's edge, and a
+// name of a thousand characters would otherwise be rasterised whole at every paint.
+std::string_view ReachingPast(std::string_view text, const Font& font, int room, double scale)
+{
+    Font physical = font;
+    physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale + 0.5)));
+    const int limit = static_cast<int>(std::ceil(room * scale)) + physical.height;
+    std::vector<std::size_t> ends; // where each character ends, in bytes
+    for (std::size_t i = 1; i <= text.size(); ++i)
+        if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ends.push_back(i);
+    // The fewest characters wider than the limit, or all of them.
+    std::size_t lo = 0;
+    std::size_t hi = ends.size();
+    while (lo < hi)
+    {
+        const std::size_t mid = (lo + hi) / 2;
+        if (TextExtent(physical, text.substr(0, ends[mid])).width > limit)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo < ends.size() ? text.substr(0, ends[lo]) : text;
+}
+
+} // namespace
+
 Label::Label(Control* parent) : Control(parent)
 {
     font_.color = clWhite;
@@ -244,6 +278,15 @@ void Label::SetAutoSize(bool autoSize)
         return;
     autoSize_ = autoSize;
     AdjustBounds();
+}
+
+void Label::SetMaxWidth(int maxWidth)
+{
+    if (maxWidth == maxWidth_)
+        return;
+    maxWidth_ = maxWidth;
+    AdjustBounds();
+    Invalidate();
 }
 
 void Label::SetWordWrap(bool wordWrap)
@@ -298,6 +341,11 @@ std::vector<std::string> Label::Lines() const
     return lines;
 }
 
+int Label::LinesHeld() const
+{
+    return std::max(1, Height() / std::max(1, LineHeight(font_)));
+}
+
 void Label::AdjustBounds()
 {
     if (!autoSize_)
@@ -308,7 +356,8 @@ void Label::AdjustBounds()
     else
     {
         const TextSize size = Extent(caption_);
-        SetBounds(Left(), Top(), size.width, size.height);
+        const int width = maxWidth_ > 0 ? std::min(size.width, maxWidth_) : size.width;
+        SetBounds(Left(), Top(), width, size.height);
     }
 }
 
@@ -332,12 +381,15 @@ void Label::Paint(Canvas& canvas)
     for (const std::string& line : Lines())
     {
         int x = 0;
-        if (alignment_ != ui::Alignment::Left)
-        {
-            const int w = Extent(line).width;
+        const int w = Extent(line).width;
+        // A line wider than the box shows its beginning and is cut at the far edge, whatever
+        // the alignment: a centred name keeps its first character.
+        if (alignment_ != ui::Alignment::Left && w <= Width())
             x = alignment_ == ui::Alignment::Right ? Width() - w : (Width() - w) / 2;
-        }
-        canvas.TextOut(x, y, line, font_);
+        const std::string_view shown = w <= Width()
+                                           ? std::string_view(line)
+                                           : ReachingPast(line, font_, Width(), canvas.Scale());
+        canvas.TextOut(x, y, shown, font_);
         y += lineHeight;
     }
 }
@@ -458,11 +510,48 @@ PaintBox::PaintBox(Control* parent) : Control(parent) {}
 void PaintBox::BoundsChanged()
 {
     bitmap_.Resize(Width(), Height(), GetColor());
+    placed_.clear();
+}
+
+void PaintBox::Uncover(Rect area)
+{
+    std::erase_if(placed_, [&](const Placed& p) { return !p.area.Intersect(area).Empty(); });
+}
+
+void PaintBox::DrawPicture(int x, int y, const Bitmap& picture)
+{
+    if (picture.Empty())
+        return;
+    const Rect area = Bounds(x, y, picture.Width(), picture.Height());
+    ui::Canvas(bitmap_).Draw(x, y, picture);
+    Uncover(area);
+    placed_.push_back({area, picture});
+}
+
+void PaintBox::FillRect(Rect r, Color c)
+{
+    ui::Canvas(bitmap_).FillRect(r, c);
+    Uncover(r);
+}
+
+ui::Canvas PaintBox::Canvas()
+{
+    placed_.clear();
+    return ui::Canvas(bitmap_);
 }
 
 void PaintBox::Paint(ui::Canvas& canvas)
 {
     canvas.Draw(0, 0, bitmap_);
+    // Unscaled, the surface holds the pictures pixel for pixel.
+    if (canvas.Scale() == 1.0)
+        return;
+    const Rect clip = canvas.LocalClip();
+    for (const Placed& p : placed_)
+    {
+        if (!p.area.Intersect(clip).Empty())
+            canvas.DrawPart(p.area, p.picture, p.picture.BoundsRect());
+    }
 }
 
 namespace

@@ -133,13 +133,19 @@ public:
     void SetAlignment(ui::Alignment alignment);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool autoSize);
+    // The widest an auto-sized label grows (0: no limit): a longer caption is cut at this edge,
+    // so that a long name never covers what lies beside its box.
+    void SetMaxWidth(int maxWidth);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool wordWrap);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool transparent);
 
-    // The caption broken into the lines it is painted in.
+    // The caption broken into the lines it is painted in, at the scale it is shown at.
     std::vector<std::string> Lines() const;
+    // The lines of the font that the box's height holds (at least one): a wrapped caption that
+    // needs more has lines that stand beside the wrong neighbours or are cut off.
+    int LinesHeld() const;
     void Paint(Canvas& canvas) override;
 
 protected:
@@ -153,6 +159,7 @@ private:
     ui::Font font_;
     ui::Alignment alignment_ = ui::Alignment::Left;
     bool autoSize_ = true;
+    int maxWidth_ = 0;
     bool wordWrap_ = false;
     bool transparent_ = false;
 };
@@ -213,14 +220,20 @@ private:
 // A drawing surface that keeps what is drawn on it: repaints show its own bitmap. The bitmap
 // stays at the logical size, whatever the screen (a few hundred kilobytes for the board rather
 // than a second copy of a large part of the screen), and is resampled smoothly onto the screen
-// when painted; the pictures drawn on it are resampled just so when drawn on their own.
+// when painted. Pictures drawn with DrawPicture are kept beside it as well and painted over it
+// from themselves (their finer drawings where they have them), so that they stay as sharp on a
+// scaled screen as they are on their own, until something is drawn over their place.
 class PaintBox : public Control
 {
 public:
     explicit PaintBox(Control* parent);
 
-    // Draw here, then InvalidateRect the area drawn.
-    ui::Canvas Canvas() { return ui::Canvas(bitmap_); }
+    // Draws a picture at its own size with its top-left corner at (x, y).
+    void DrawPicture(int x, int y, const Bitmap& picture);
+    void FillRect(Rect r, Color c);
+    // Draw anything else here (the pictures drawn so far are then shown as the surface holds
+    // them). After any drawing, InvalidateRect the area drawn.
+    ui::Canvas Canvas();
     const Bitmap& Surface() const { return bitmap_; }
 
     void Paint(ui::Canvas& canvas) override;
@@ -230,7 +243,16 @@ protected:
     void BoundsChanged() override;
 
 private:
+    // Forgets the pictures that `area` overlaps: the surface holds what is there now.
+    void Uncover(Rect area);
+
+    struct Placed
+    {
+        Rect area;
+        Bitmap picture;
+    };
     Bitmap bitmap_;
+    std::vector<Placed> placed_;
 };
 
 // Paints a control and its visible children onto a canvas that is placed at the control.

@@ -80,4 +80,9 @@ void Form::Paint(Canvas& canvas)
     canvas.FillRect(ClientRect(), GetColor());
 }
 
+bool Form::ClaimsKey(int) const
+{
+    return false;
+}
+
 } // namespace ui

@@ -43,6 +43,10 @@ public:
 
     void Paint(Canvas& canvas) override;
 
+    // Whether the form needs a key that the window toggle (F11, Alt+Enter) would otherwise take
+    // before any form sees it; key is the code KeyDown would get.
+    virtual bool ClaimsKey(int key) const;
+
     FormEvent OnShow;
     FormEvent OnHide;
     KeyEvent OnKeyDown;

@@ -1,7 +1,6 @@
 // The in-window message box: its layout, the wrapping of its text and the keys that close it.
 #include "ui/MessageDialog.h"
 
-#include "assets/Assets.h"
 #include "ui/Application.h"
 
 #include <algorithm>
@@ -94,8 +93,7 @@ MessageDialog::MessageDialog(Application& app, std::string_view message)
     CenterPanel(box_);
     text_.SetBounds(kMargin, kTextTop, textWidth, textHeight);
 
-    if (const auto bytes = assets::Find("button.bmp"); !bytes.empty())
-        ok_.SetPicture(Bitmap::FromBmp(bytes));
+    ok_.SetPicture(Bitmap::Embedded("button.bmp"));
     ok_.SetTransparent(true);
     okCaption_.SetFont(kButtonFont);
     okCaption_.SetTransparent(true);

@@ -461,18 +461,33 @@ Bytes ReadFile(const std::filesystem::path& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(ProgramDirectory, WormPicturesAreCellSizedAndDistinct)
+TEST(ProgramDirectory, WormPicturesAreCellSizedDistinctBeadsOnTheBoardsGreen)
 {
     std::vector<Rgb> colours;
     for (int n = 0; n <= 8; ++n)
     {
+        // Drawn opaque over a cell, at its size and finer: around the ball, the board's green.
+        for (const std::string k : {"@2x", "@4x", ""})
+        {
+            const auto path = ProgramDir() / ("b" + std::to_string(n) + k + ".bmp");
+            SCOPED_TRACE(path.string());
+            const Picture p = ParseBmp(ReadFile(path));
+            const int side = 14 * (k.empty() ? 1 : k[1] - '0');
+            ASSERT_EQ(p.width, side);
+            ASSERT_EQ(p.height, side);
+            int outside = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x)
+                    if (std::hypot(x + 0.5 - side / 2.0, y + 0.5 - side / 2.0) > side / 2.0 + 0.75)
+                    {
+                        ++outside;
+                        ASSERT_EQ(p.At(x, y), kBoardGreen) << x << "," << y;
+                    }
+            EXPECT_GE(outside, 8);
+        }
         const auto path = ProgramDir() / ("b" + std::to_string(n) + ".bmp");
-        SCOPED_TRACE(path.string());
-        ASSERT_TRUE(std::filesystem::exists(path));
         const Bytes bytes = ReadFile(path);
         const Picture p = ParseBmp(bytes);
-        EXPECT_EQ(p.width, 14);
-        EXPECT_EQ(p.height, 14);
         EXPECT_EQ(p.bitsPerPixel, 24);
         ASSERT_EQ(p.pixels.size(), 196u);
         // Drawn opaque over the board: the middle of the picture is the worm's own colour.

@@ -3,11 +3,17 @@
 APP_ID=io.github.zorbel2.Zorbel2
 ICON_SIZES=(16 32 48 64 128 256)
 
+# The worm pictures and their finer drawings: b0.bmp, b0@2x.bmp, b0@4x.bmp, ... b8@4x.bmp.
+worm_pictures() {
+    local n
+    for n in 0 1 2 3 4 5 6 7 8; do echo "b$n.bmp" "b$n@2x.bmp" "b$n@4x.bmp"; done
+}
+
 # Every file an installation holds, relative to its prefix, sorted.
 expected_files() {
     {
         echo bin/zorbel2
-        for n in 0 1 2 3 4 5 6 7 8; do echo "share/zorbel2/b$n.bmp"; done
+        for f in $(worm_pictures); do echo "share/zorbel2/$f"; done
         echo share/zorbel2/zbmusic.mid
         echo "share/applications/$APP_ID.desktop"
         echo "share/metainfo/$APP_ID.metainfo.xml"
@@ -25,7 +31,7 @@ check_layout() {
     [[ "$found" == "$(expected_files)" ]] ||
         fail "installed files differ from the layout:$(diff <(expected_files) <(echo "$found"))"
     [[ -x "$prefix/bin/zorbel2" ]] || fail "the game is not executable"
-    for f in b0.bmp b1.bmp b2.bmp b3.bmp b4.bmp b5.bmp b6.bmp b7.bmp b8.bmp zbmusic.mid; do
+    for f in $(worm_pictures) zbmusic.mid; do
         cmp -s "$prefix/share/zorbel2/$f" "$build/$f" || fail "share/zorbel2/$f is not the built one"
     done
     for s in "${ICON_SIZES[@]}"; do

@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <locale.h>
 #include <locale>
 #include <set>
@@ -478,6 +480,29 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     EXPECT_TRUE(game->pKillTimer.Enabled());
 }
 
+// Keys bound to directions of the mode played steer, though F11 and Alt+Enter switch the display
+// elsewhere; without Num Lock the keypad's arrows are the arrows.
+TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDisplay)
+{
+    session->RightKey = ui::vk::F1 + 10;
+    session->UpKey = ui::vk::Return;
+    ShowStill();
+    StartGame(0);
+    Press(SDLK_F11);
+    Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
+    EXPECT_EQ(game->Player.queued, engine::kUp);
+    Press(SDLK_KP_2, KMOD_NONE);
+    EXPECT_EQ(game->Player.queued, engine::kDown);
+    EXPECT_EQ(game->Player.direction, engine::kRight);
+    EXPECT_TRUE(app.Fullscreen());
+    session->DeathMatch = true; // the single game's keys are not the death match's
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
+    session->UpKey2 = ui::vk::F1 + 10;
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen());
+}
+
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
@@ -558,9 +583,105 @@ TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsCl
     {
         EXPECT_EQ(picture.Width(), 14);
         EXPECT_EQ(picture.Height(), 14);
+        // With the finer drawings beside them, as with every picture but the grid's lines.
+        ASSERT_EQ(picture.Finer().size(), 2u);
+        EXPECT_EQ(picture.Finer()[1].Width(), 56);
     }
+    for (const char* name : {"button.bmp", "ball_cyan.bmp", "target_yellow.bmp", "strip3.bmp",
+                             "worm_up.bmp", "worm_left_small.bmp"})
+        EXPECT_EQ(ui::Bitmap::Embedded(name).Finer().size(), 2u) << name;
     EXPECT_EQ(game->Player2Picture.Width(), 14);
     EXPECT_EQ(session->SkillLevel, 3);
+}
+
+// The pixels of a rectangle of a bitmap, row by row.
+std::vector<ui::Color> PixelsOf(const ui::Bitmap& b, ui::Rect r)
+{
+    std::vector<ui::Color> pixels;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            pixels.push_back(b.Pixel(x, y));
+    return pixels;
+}
+
+// A picture drawn alone at a physical size, reduced or magnified as the screen does it.
+std::vector<ui::Color> Resampled(const ui::Bitmap& picture, ui::Rect size)
+{
+    ui::Bitmap out(size.Width(), size.Height());
+    ui::Canvas(out).DrawResampled(out.BoundsRect(), picture, picture.BoundsRect());
+    return PixelsOf(out, out.BoundsRect());
+}
+
+class PictureTest : public GameFixture
+{
+protected:
+    // Draws a picture on cell (3, 2) of the shown board and gives where it lands on the screen.
+    ui::Rect DrawnCell(const ui::Bitmap& picture)
+    {
+        game->Show();
+        game->WaitTimer.SetEnabled(false);
+        game->DrawSection(picture, {3, 2});
+        app.Render();
+        const ui::Point o = game->PaintBox1.ToForm({31, 16});
+        return app.ToPhysical(ui::Bounds(o.x, o.y, 14, 14));
+    }
+};
+
+TEST_F(PictureTest, AWormsBeadSitsOnTheBoardsGreenAndIsReducedFromItsFinerDrawing)
+{
+    // b0 from the program folder, and a copy of it alone as a player's own file would be.
+    Create();
+    const ui::Bitmap& head = game->WormPictures[0];
+    ui::Bitmap alone(14, 14);
+    ui::Canvas(alone).Draw(0, 0, head);
+    app.ResizeScreen(3840, 2160);
+    for (const double scale : {1.0, 1.75, 3.5})
+    {
+        SCOPED_TRACE(scale);
+        app.SetScale(scale);
+        const ui::Rect r = DrawnCell(head);
+        const std::vector<ui::Color> cell = PixelsOf(app.Screen(), r);
+        // Beyond the ball's rim and the pixel its edge is smoothed over: the board's green.
+        const double radius = r.Width() / 2.0;
+        int outside = 0;
+        for (int y = 0; y < r.Height(); ++y)
+            for (int x = 0; x < r.Width(); ++x)
+                if (std::hypot(x + 0.5 - radius, y + 0.5 - radius) > radius + 1.5)
+                {
+                    ++outside;
+                    ASSERT_EQ(cell[static_cast<std::size_t>(y * r.Width() + x)], ui::clGreen)
+                        << x << "," << y;
+                }
+        EXPECT_GE(outside, 4 * scale * scale);
+        // The 2x drawing at 1.75 and the 4x at 3.5, not b0 magnified.
+        EXPECT_EQ(cell == Resampled(alone, r), scale == 1.0);
+        EXPECT_EQ(cell == Resampled(head.Finer()[scale < 2 ? 0 : 1], r), scale > 1);
+    }
+}
+
+TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOneItReplaced)
+{
+    // The player's own b0.bmp in a copy of the program folder, ours at 2x and 4x left beside it.
+    const auto dir = config.Root() / "own-pictures";
+    std::filesystem::create_directories(dir);
+    for (const auto& entry : std::filesystem::directory_iterator(ui::ProgramDirectory()))
+        if (entry.path().extension() == ".bmp")
+            std::filesystem::copy_file(entry.path(), dir / entry.path().filename());
+    ui::Bitmap own(14, 14, kMagenta);
+    for (int i = 0; i < 14; ++i)
+        own.SetPixel(i, i, ui::clWhite);
+    own.SaveToFile((dir / "b0.bmp").string());
+    const std::string saved = ui::ProgramDirectory();
+    ui::SetProgramDirectory(dir.string());
+    Create();
+    ui::SetProgramDirectory(saved);
+
+    EXPECT_TRUE(game->WormPictures[0].Finer().empty());
+    EXPECT_EQ(game->WormPictures[1].Finer().size(), 2u);
+    app.ResizeScreen(1920, 1080);
+    app.SetScale(1.75);
+    const ui::Rect r = DrawnCell(game->WormPictures[0]);
+    EXPECT_TRUE(PixelsOf(app.Screen(), r) == Resampled(own, r));
 }
 
 TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)

@@ -255,15 +255,15 @@ TEST_F(KeyFormTest, CancelForgetsTheEdits)
     EXPECT_EQ(keys.LabelU.Caption(), "Up");
 }
 
-TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
+TEST_F(KeyFormTest, KeypadKeyWithNumLockGivesNoneAndIsStoredAsZero)
 {
     Open();
     Click(keys.ShapeD);
-    app.KeyDown(ui::vk::Numpad0 + 8);
+    Press(SDLK_KP_8);
     EXPECT_EQ(keys.LabelD.Caption(), "None");
     // A key the system has no code for (a national letter) ends the selection just the same.
     Click(keys.ShapeU);
-    app.KeyDown(ui::VirtualKeyFromSdl(0xE4));
+    Press(0xE4);
     EXPECT_EQ(keys.LabelU.Caption(), "None");
     EXPECT_EQ(keys.ShapeU.Pen().color, ui::clBlue);
     Click(keys.Image13);
@@ -272,6 +272,28 @@ TEST_F(KeyFormTest, KeypadKeyGivesNoneAndIsStoredAsZero)
 
     Open();
     EXPECT_EQ(keys.LabelD.Caption(), "None");
+}
+
+// While a box waits, the toggle's keys and the keypad without Num Lock name it like any key.
+TEST_F(KeyFormTest, F11EnterAndTheKeypadArrowsWithoutNumLockAreAssignedWhileABoxWaits)
+{
+    Open();
+    Press(SDLK_F11);
+    EXPECT_FALSE(app.Fullscreen()) << "nothing waits: F11 switches";
+    Click(keys.ShapeR);
+    Press(SDLK_F11);
+    Click(keys.ShapeU1);
+    Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
+    Click(keys.ShapeL2);
+    Press(SDLK_KP_9, KMOD_NONE);
+    Click(keys.ShapeD2);
+    Press(SDLK_KP_PERIOD, KMOD_CAPS);
+    Click(keys.Image13);
+    EXPECT_FALSE(app.Fullscreen());
+    EXPECT_EQ(Stored("RightKey"), 122);
+    EXPECT_EQ(Stored("UpKey1"), 13);
+    EXPECT_EQ(Stored("LeftKey2"), 33);
+    EXPECT_EQ(Stored("DownKey2"), 46);
 }
 
 TEST_F(KeyFormTest, BindingOutsideTheTableShowsNoneAndSavesAsZero)

@@ -12,6 +12,8 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace
@@ -27,6 +29,14 @@ void Clickable(ui::Control& c, std::vector<ui::Control*>& out)
         out.push_back(&c);
     for (ui::Control* child : c.Children())
         Clickable(*child, out);
+}
+
+void ForEachLabel(ui::Control& c, const std::function<void(ui::Label&)>& visit)
+{
+    if (auto* label = dynamic_cast<ui::Label*>(&c))
+        visit(*label);
+    for (ui::Control* child : c.Children())
+        ForEachLabel(*child, visit);
 }
 
 // Lengths of the runs of pixels that are not black along a line of the screen.
@@ -143,6 +153,81 @@ TEST_F(MainTest, EveryButtonOfEveryScreenAnswersTheMouseAtAFractionalScale)
         app.RemoveForm(*form);
     }
     EXPECT_GE(buttons, 20);
+}
+
+// A wrapped caption needing a line more than its box holds stands beside the wrong value
+// ("probability: 120" for a timer interval) or loses its last line.
+TEST_F(MainTest, EveryWrappedLabelOfEveryScreenKeepsToItsLinesAtEveryScale)
+{
+    app.ResizeScreen(2800, 2100);
+    for (const double scale : {1.0, 1.5, 1.75, 2.0, 3.5})
+    {
+        app.SetScale(scale);
+        int wrapped = 0;
+        for (ui::Form* form : std::array<ui::Form*, 6>{&menu, &game, &login, &keys, &skill, &stats})
+        {
+            app.PushForm(*form);
+            app.Render();
+            ForEachLabel(*form,
+                         [&](ui::Label& l)
+                         {
+                             EXPECT_TRUE(!l.WordWrap() ||
+                                         (++wrapped, std::ssize(l.Lines()) <= l.LinesHeld()))
+                                 << l.Caption() << " at " << scale << ": " << l.Lines()[0];
+                         });
+            app.RemoveForm(*form);
+        }
+        EXPECT_EQ(wrapped, 11) << "two titles and the settings' nine blocks";
+    }
+}
+
+// A name of up to 1023 characters is cut where its box ends: outside the box every pixel is as
+// with a short name (title, grid lines, neighbouring cells), and inside it the name shows from
+// its first character (the menu's "#") to the box's far edge.
+TEST_F(MainTest, ALongNameIsCutAtItsBoxAndLeavesEverythingAroundItAlone)
+{
+    const std::pair<ui::Form*, ui::Label*> shown[] = {
+        {&menu, &menu.Label11}, {&game, &game.Label1}, {&stats, &stats.NL1}};
+    const auto frame = [&](const std::string& name, ui::Form& form)
+    {
+        session->UserName = name;
+        session->Ini.WriteString("HiNames", "name31", name);
+        menu.ShowLoggedInUser();
+        game.ShowSingleGame();
+        game.Hide();
+        stats.Show();
+        stats.Hide();
+        app.PushForm(form);
+        app.Render();
+        app.RemoveForm(form);
+        return app.Screen();
+    };
+    app.ResizeScreen(1920, 1080);
+    for (const double scale : {1.0, 1.75})
+        for (const auto& [form, label] : shown)
+        {
+            app.SetScale(scale);
+            const ui::Bitmap before = frame("ANNA", *form);
+            const ui::Bitmap after = frame(std::string(70, 'M'), *form);
+            const ui::Point o = label->ToForm({0, 0});
+            const ui::Rect box =
+                app.ToPhysical(ui::Bounds(o.x, o.y, label->Width(), label->Height()));
+            const int tenth = box.Width() / 10;
+            int changed = 0;
+            int first = 0; // pixels of the name in the first and the last tenth of its box
+            int last = 0;
+            for (int y = 0; y < after.Height(); ++y)
+                for (int x = 0; x < after.Width(); ++x)
+                {
+                    const bool ink = after.Pixel(x, y) != ui::clBlack;
+                    if (!box.Contains({x, y}))
+                        changed += after.Pixel(x, y) != before.Pixel(x, y);
+                    first += ink && box.Contains({x, y}) && x < box.left + tenth;
+                    last += ink && box.Contains({x, y}) && x >= box.right - tenth;
+                }
+            EXPECT_EQ(changed, 0) << label->Caption().substr(0, 4) << " at " << scale;
+            EXPECT_TRUE(first > 0 && last > 0) << label->Caption().substr(0, 4) << " at " << scale;
+        }
 }
 
 TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)

@@ -9,6 +9,8 @@
 #include "ui/Application.h"
 #include "ui/Paths.h"
 
+#include <SDL.h>
+
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -58,6 +60,15 @@ protected:
     {
         for (const char c : text)
             app.KeyDown(static_cast<unsigned char>(c));
+    }
+    // A key as SDL hands it to the loop, where the display toggle may take it first.
+    void Press(SDL_Keycode key, Uint16 modifiers = KMOD_NUM)
+    {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        event.key.keysym.mod = modifiers;
+        app.Handle(event);
     }
     void PostType(const std::string& text)
     {

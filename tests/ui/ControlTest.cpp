@@ -287,20 +287,20 @@ TEST_F(PlatformTest, PaintBoxKeepsWhatWasDrawnOnIt)
 
 TEST(VirtualKeys, KeypadKeysHaveCodesOfTheirOwn)
 {
-    EXPECT_EQ(ui::VirtualKeyFromSdl('a'), 65);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('z'), 90);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('7'), 55);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('`'), 192);
-    EXPECT_EQ(ui::VirtualKeyFromSdl(8), 8);           // Backspace
-    EXPECT_EQ(ui::VirtualKeyFromSdl(127), 46);        // Delete
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059), 97); // keypad 1
-    EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059), '1');
+    EXPECT_EQ(ui::VirtualKeyFromSdl('a', true), 65);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('z', true), 90);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('7', true), 55);
+    EXPECT_EQ(ui::VirtualKeyFromSdl('`', true), 192);
+    EXPECT_EQ(ui::VirtualKeyFromSdl(8, true), 8);           // Backspace
+    EXPECT_EQ(ui::VirtualKeyFromSdl(127, true), 46);        // Delete
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059, true), 97); // keypad 1
+    EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059, true), '1');
     // Keys without a code of the table still arrive, with codes no binding uses.
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x400000E3), 91);       // left Super
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000068), 124);      // F13
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0xE4), ui::vk::NoCode); // a national letter
-    EXPECT_EQ(ui::VirtualKeyFromSdl('<'), ui::vk::NoCode);  // the key left of Z
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0), ui::vk::NoCode);
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x400000E3, true), 91);       // left Super
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000068, true), 124);      // F13
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0xE4, true), ui::vk::NoCode); // a national letter
+    EXPECT_EQ(ui::VirtualKeyFromSdl('<', true), ui::vk::NoCode);  // the key left of Z
+    EXPECT_EQ(ui::VirtualKeyFromSdl(0, true), ui::vk::NoCode);
 }
 
 // The message box: drawn over the screen beneath, which stays as painted and gets no input, and

@@ -40,39 +40,49 @@ struct Output
     std::function<Bytes()> make;
 };
 
+// A picture under its name ("b0.bmp") and its finer drawings ("b0@2x.bmp", "b0@4x.bmp").
+void AddPicture(std::vector<Output>& outputs, const std::string& name, Place place,
+                const std::function<Bytes(int)>& draw)
+{
+    outputs.push_back({name, place,
+                       [draw]
+                       {
+                           return draw(1);
+                       }});
+    const std::string stem = name.substr(0, name.rfind('.'));
+    const std::string extension = name.substr(stem.size());
+    for (const int factor : assetgen::kFinerFactors)
+    {
+        outputs.push_back({stem + "@" + std::to_string(factor) + "x" + extension, place,
+                           [draw, factor]
+                           {
+                               return draw(factor);
+                           }});
+    }
+}
+
 std::vector<Output> Outputs()
 {
     using assetgen::BallColour;
     std::vector<Output> outputs{
-        {"button.bmp", Place::FormData, assetgen::ButtonPicture},
         {"grid.bmp", Place::FormData, assetgen::GridPicture},
-        {"target_yellow.bmp", Place::FormData,
-         []
-         {
-             return assetgen::TargetStrip(BallColour::Yellow);
-         }},
-        {"target_cyan.bmp", Place::FormData,
-         []
-         {
-             return assetgen::TargetStrip(BallColour::Cyan);
-         }},
-        {"ball_yellow.bmp", Place::FormData,
-         []
-         {
-             return assetgen::CornerBall(BallColour::Yellow);
-         }},
-        {"ball_cyan.bmp", Place::FormData,
-         []
-         {
-             return assetgen::CornerBall(BallColour::Cyan);
-         }},
-        {"strip3.bmp", Place::FormData, assetgen::PulseStrip},
         {"icon.bmp", Place::FormData, assetgen::WindowIcon},
         {"pop.wav", Place::FormData, assetgen::PopSound},
         {"hrum.wav", Place::FormData, assetgen::HrumSound},
         {"deadsound.wav", Place::FormData, assetgen::DeadSound},
         {"zbmusic.mid", Place::ProgramDir, assetgen::MusicFile},
     };
+    AddPicture(outputs, "button.bmp", Place::FormData, assetgen::ButtonPicture);
+    for (const auto& [word, colour] :
+         {std::pair{"yellow", BallColour::Yellow}, std::pair{"cyan", BallColour::Cyan}})
+    {
+        const BallColour c = colour;
+        AddPicture(outputs, std::string("target_") + word + ".bmp", Place::FormData,
+                   [c](int factor) { return assetgen::TargetStrip(c, factor); });
+        AddPicture(outputs, std::string("ball_") + word + ".bmp", Place::FormData,
+                   [c](int factor) { return assetgen::CornerBall(c, factor); });
+    }
+    AddPicture(outputs, "strip3.bmp", Place::FormData, assetgen::PulseStrip);
     const std::pair<const char*, Direction> directions[] = {{"left", Direction::Left},
                                                             {"right", Direction::Right},
                                                             {"up", Direction::Up},
@@ -80,24 +90,15 @@ std::vector<Output> Outputs()
     for (const auto& [word, direction] : directions)
     {
         const Direction d = direction;
-        outputs.push_back({std::string("worm_") + word + ".bmp", Place::FormData,
-                           [d]
-                           {
-                               return assetgen::ControlsWorm(d, false);
-                           }});
-        outputs.push_back({std::string("worm_") + word + "_small.bmp", Place::FormData,
-                           [d]
-                           {
-                               return assetgen::ControlsWorm(d, true);
-                           }});
+        AddPicture(outputs, std::string("worm_") + word + ".bmp", Place::FormData,
+                   [d](int factor) { return assetgen::ControlsWorm(d, false, factor); });
+        AddPicture(outputs, std::string("worm_") + word + "_small.bmp", Place::FormData,
+                   [d](int factor) { return assetgen::ControlsWorm(d, true, factor); });
     }
     for (int n = 0; n < assetgen::kWormPictures; ++n)
     {
-        outputs.push_back({"b" + std::to_string(n) + ".bmp", Place::ProgramDir,
-                           [n]
-                           {
-                               return assetgen::WormHeadPicture(n);
-                           }});
+        AddPicture(outputs, "b" + std::to_string(n) + ".bmp", Place::ProgramDir,
+                   [n](int factor) { return assetgen::WormHeadPicture(n, factor); });
     }
     for (const int size : assetgen::kIconSizes)
     {

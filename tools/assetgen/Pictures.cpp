@@ -27,9 +27,9 @@ constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBoardGreen{0, 128, 0};
 
 // The worms' colours. The player's yellow-green stands apart from every computer worm, and b2,
-// which also serves as the second death-match player, is a clear blue beside it. The corners of
-// a head are a deep board green, so a worm reads as a row of beads on the board.
-constexpr Rgb kHeadCorner{0, 72, 0};
+// which also serves as the second death-match player, is a clear blue beside it. A head is drawn
+// opaque over its cell, so its corners are the board's own green: a worm reads as a row of beads
+// on the board, with no darker square around them at any scale.
 constexpr std::array<Rgb, kWormPictures> kWormColours{{
     {172, 232, 40},  // b0 player: yellow-green
     {232, 48, 40},   // b1 red
@@ -42,36 +42,50 @@ constexpr std::array<Rgb, kWormPictures> kWormColours{{
     {170, 108, 52},  // b8 brown
 }};
 
-BallStyle StyleFor(Rgb colour, double darkness = 0.36)
+// The styles take the drawing's factor: a finer drawing keeps the rim as wide, relative to the
+// ball, as the picture at its own size.
+BallStyle StyleFor(Rgb colour, double darkness = 0.36, int factor = 1)
 {
     BallStyle s;
     s.base = ToColour(colour);
     s.outline = Scale(s.base, darkness);
     s.ambient = 0.42;
+    s.outlineWidth = factor;
     return s;
 }
 
-BallStyle YellowBall()
+BallStyle YellowBall(int factor = 1)
 {
     BallStyle s;
     s.base = {255, 222, 24};
     s.outline = {150, 84, 0};
     s.ambient = 0.42;
+    s.outlineWidth = factor;
     return s;
 }
 
-BallStyle CyanBall()
+BallStyle CyanBall(int factor)
 {
     BallStyle s;
     s.base = {20, 220, 240};
     s.outline = {0, 76, 112};
     s.ambient = 0.42;
+    s.outlineWidth = factor;
     return s;
 }
 
-BallStyle BallOf(BallColour colour)
+BallStyle BallOf(BallColour colour, int factor)
 {
-    return colour == BallColour::Yellow ? YellowBall() : CyanBall();
+    return colour == BallColour::Yellow ? YellowBall(factor) : CyanBall(factor);
+}
+
+void CheckFactor(int factor)
+{
+    if (factor != 1 &&
+        std::find(kFinerFactors.begin(), kFinerFactors.end(), factor) == kFinerFactors.end())
+    {
+        throw std::out_of_range("picture factor");
+    }
 }
 
 // Replaces every pixel by the nearest palette colour. Pixels of exactly `keep` stay as they are
@@ -322,23 +336,27 @@ Bytes WindowIcon()
     return WriteBmp24(overKey);
 }
 
-Bytes WormHeadPicture(int number)
+Bytes WormHeadPicture(int number, int factor)
 {
     if (number < 0 || number >= kWormPictures)
     {
         throw std::out_of_range("worm picture number");
     }
-    Canvas canvas(14, 14, kHeadCorner);
-    DrawBall(canvas, 7.0, 7.0, 7.0, StyleFor(kWormColours[number]));
+    CheckFactor(factor);
+    const double k = factor;
+    Canvas canvas(14 * factor, 14 * factor, kBoardGreen);
+    DrawBall(canvas, 7.0 * k, 7.0 * k, 7.0 * k, StyleFor(kWormColours[number], 0.36, factor));
     return WriteBmp24(canvas);
 }
 
-Bytes ButtonPicture()
+Bytes ButtonPicture(int factor)
 {
-    Canvas canvas(28, 27, kBlack);
+    CheckFactor(factor);
+    const double k = factor;
+    Canvas canvas(28 * factor, 27 * factor, kBlack);
     BallStyle red = StyleFor({228, 28, 24}, 0.4);
-    red.outlineWidth = 1.6;
-    DrawBall(canvas, 14.0, 13.5, 12.5, red);
+    red.outlineWidth = 1.6 * k;
+    DrawBall(canvas, 14.0 * k, 13.5 * k, 12.5 * k, red);
     return WriteBmp24(canvas);
 }
 
@@ -359,25 +377,28 @@ Bytes GridPicture()
     return WriteBmp8(canvas, palette);
 }
 
-Bytes TargetStrip(BallColour colour)
+Bytes TargetStrip(BallColour colour, int factor)
 {
-    constexpr int kFrame = 13;
+    CheckFactor(factor);
+    const double k = factor;
+    const int frame = 13 * factor;
     constexpr std::array<double, 5> kRadii{6.3, 5.4, 4.5, 3.6, 2.7};
-    Canvas canvas(kFrame * int(kRadii.size()), kFrame, kBoardGreen);
-    const BallStyle style = BallOf(colour);
+    Canvas canvas(frame * int(kRadii.size()), frame, kBoardGreen);
+    const BallStyle style = BallOf(colour, factor);
     for (std::size_t f = 0; f < kRadii.size(); ++f)
     {
-        const double cx = kFrame * double(f) + kFrame / 2.0;
-        const double cy = kFrame / 2.0;
-        DrawBall(canvas, cx, cy, kRadii[f], style);
+        const double cx = frame * double(f) + frame / 2.0;
+        const double cy = frame / 2.0;
+        const double radius = kRadii[f] * k;
+        DrawBall(canvas, cx, cy, radius, style);
         // The board green is the strip's transparent colour: a ball pixel that happened to come
         // out exactly that green would punch a hole, so move it one step away.
-        for (int y = 0; y < kFrame; ++y)
+        for (int y = 0; y < frame; ++y)
         {
-            for (int x = kFrame * int(f); x < kFrame * int(f + 1); ++x)
+            for (int x = frame * int(f); x < frame * int(f + 1); ++x)
             {
                 const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-                if (d < kRadii[f] + 0.5 && canvas.At(x, y) == kBoardGreen)
+                if (d < radius + 0.5 && canvas.At(x, y) == kBoardGreen)
                 {
                     canvas.Set(x, y, {0, 129, 0});
                 }
@@ -387,35 +408,42 @@ Bytes TargetStrip(BallColour colour)
     return WriteBmp24(canvas);
 }
 
-Bytes CornerBall(BallColour colour)
+Bytes CornerBall(BallColour colour, int factor)
 {
-    Canvas canvas(16, 16, kBlack);
-    DrawBall(canvas, 8.0, 8.0, 7.5, BallOf(colour));
+    CheckFactor(factor);
+    const double k = factor;
+    Canvas canvas(16 * factor, 16 * factor, kBlack);
+    DrawBall(canvas, 8.0 * k, 8.0 * k, 7.5 * k, BallOf(colour, factor));
     return WriteBmp24(canvas);
 }
 
-Bytes PulseStrip()
+Bytes PulseStrip(int factor)
 {
-    constexpr int kFrame = 14;
+    CheckFactor(factor);
+    const double k = factor;
+    const int frame = 14 * factor;
     constexpr std::array<double, 3> kRadii{2.5, 4.0, 5.5};
     const Colour glow{90, 235, 120};
-    Canvas canvas(kFrame * int(kRadii.size()), kFrame, kBlack);
+    Canvas canvas(frame * int(kRadii.size()), frame, kBlack);
     BallStyle style;
     style.base = glow;
     style.outline = Scale(glow, 0.4);
+    style.outlineWidth = k;
     for (std::size_t f = 0; f < kRadii.size(); ++f)
     {
-        DrawBall(canvas, kFrame * double(f) + kFrame / 2.0, kFrame / 2.0, kRadii[f], style);
+        DrawBall(canvas, frame * double(f) + frame / 2.0, frame / 2.0, kRadii[f] * k, style);
     }
     const std::vector<Rgb> palette = RampPalette(glow);
     return WriteBmp8(SnapToPalette(canvas, palette, kBlack), palette);
 }
 
-Bytes ControlsWorm(Direction direction, bool small)
+Bytes ControlsWorm(Direction direction, bool small, int factor)
 {
+    CheckFactor(factor);
+    const double k = factor;
     // The small pictures fit the death-match key boxes (48 x 41).
-    return small ? DrawControlsWorm(direction, 32.0 / kDesignWidth, 32, 24)
-                 : DrawControlsWorm(direction, 1.0, 46, 35);
+    return small ? DrawControlsWorm(direction, k * 32.0 / kDesignWidth, 32 * factor, 24 * factor)
+                 : DrawControlsWorm(direction, k, 46 * factor, 35 * factor);
 }
 
 } // namespace assetgen

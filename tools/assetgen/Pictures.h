@@ -13,6 +13,11 @@ namespace assetgen
 
 constexpr int kWormPictures = 9; // b0 the player, b1 .. b8 the computer worms
 
+// Besides its own size, each picture shown on a screen is drawn anew at these multiples of it
+// ("b0@2x.bmp", "b0@4x.bmp"), so that a large scale reduces a finer drawing instead of
+// magnifying the small one. Every drawing function takes the factor (1 for the picture itself).
+constexpr std::array<int, 2> kFinerFactors{2, 4};
+
 enum class Direction
 {
     Left,
@@ -27,13 +32,13 @@ enum class BallColour
     Cyan,
 };
 
-Bytes WormHeadPicture(int number);
-Bytes ButtonPicture();
+Bytes WormHeadPicture(int number, int factor = 1);
+Bytes ButtonPicture(int factor = 1);
 Bytes GridPicture();
-Bytes TargetStrip(BallColour colour);
-Bytes CornerBall(BallColour colour);
-Bytes PulseStrip();
-Bytes ControlsWorm(Direction direction, bool small);
+Bytes TargetStrip(BallColour colour, int factor = 1);
+Bytes CornerBall(BallColour colour, int factor = 1);
+Bytes PulseStrip(int factor = 1);
+Bytes ControlsWorm(Direction direction, bool small, int factor = 1);
 
 // The sizes of the desktop icon, in pixels per side.
 constexpr std::array<int, 6> kIconSizes{16, 32, 48, 64, 128, 256};
