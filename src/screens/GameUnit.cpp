@@ -611,8 +611,19 @@ int TGameForm::Get_User_ID()
 
 void TGameForm::CheckHiScore()
 {
-    const HiScoreOutcome outcome =
-        RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Score);
+    HiScoreOutcome outcome;
+    try
+    {
+        outcome = RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Score);
+    }
+    catch (const EIniFileException& e)
+    {
+        // Caught here rather than left to the loop's handler, which would end the death sequence
+        // before the wait for the next game: once the message is closed, play goes on, with the
+        // table on disk as it was.
+        App().ShowMessage(e.what());
+        return;
+    }
     session_.UserSlot = outcome.slot;
     // The next game waits until the player has seen the table the game changed.
     if (outcome.orderChanged && screens_.Form2 != nullptr)

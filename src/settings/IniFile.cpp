@@ -1,5 +1,7 @@
 #include "settings/IniFile.h"
 
+#include "settings/FileLock.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -15,7 +17,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -209,8 +210,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 }
 
 // Temporary files of writes that never reached their rename because the process died: the same
-// name pattern as mkstemp gives ours. Called only while holding the folder's write lock, when no
-// live writer can own one.
+// name pattern as mkstemp gives ours. Called only while holding the writers' lock, when no live
+// writer can own one.
 void RemoveStaleTemporaries(int dirFd, const std::string& prefix)
 {
     const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -466,11 +467,24 @@ TIniFile::Document TIniFile::Load() const
     return Document(ReadWholeFile(path_));
 }
 
+std::unique_ptr<FileLock> TIniFile::LockForChange() const
+{
+    // The lock file lives beside the settings file, so the folder is made first; where it cannot
+    // be, the write that follows fails anyway.
 #ifdef _WIN32
-void TIniFile::Store(const Document& doc) const
+    winfiles::MakeParentFolders(path_);
+#else
+    const std::filesystem::path path(path_);
+    MakeDirectories(path.has_parent_path() ? path.parent_path() : ".");
+#endif
+    return std::make_unique<FileLock>(path_ + ".lock");
+}
+
+#ifdef _WIN32
+void TIniFile::Store(const Document& doc, const FileLock& lock) const
 {
     // Replacing a file that could not be read would throw away everything in it.
-    if (!doc.readable || !winfiles::ReplaceWholeFile(path_, doc.Text()))
+    if (!doc.readable || !winfiles::ReplaceWholeFile(path_, doc.Text(), lock.Held()))
     {
         const std::size_t slash = path_.find_last_of("\\/");
         throw EIniFileException("Unable to write to " +
@@ -478,7 +492,7 @@ void TIniFile::Store(const Document& doc) const
     }
 }
 #else
-void TIniFile::Store(const Document& doc) const
+void TIniFile::Store(const Document& doc, const FileLock& lock) const
 {
     const std::filesystem::path path(path_);
     const auto fail = [&]
@@ -498,16 +512,11 @@ void TIniFile::Store(const Document& doc) const
         fail();
     }
 
-    // Writers of this file take turns on the folder's lock (released by the kernel when a writer
-    // dies), so the temporary files found while holding it are leftovers of killed writes. Where
-    // the folder cannot be locked the write goes on without the clean-up.
+    // While the writers' lock is held, the temporary files found are leftovers of killed writes.
+    // Where it could not be had the write goes on without the clean-up.
     const std::string tempPrefix = "." + path.filename().string() + ".";
     const FileDescriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    int locked = -1;
-    while (dirFd.Get() >= 0 && (locked = ::flock(dirFd.Get(), LOCK_EX)) != 0 && errno == EINTR)
-    {
-    }
-    if (locked == 0)
+    if (lock.Held() && dirFd.Get() >= 0)
     {
         RemoveStaleTemporaries(dirFd.Get(), tempPrefix);
     }
@@ -578,9 +587,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         batch_->Set(section, key, value);
         return;
     }
+    // Read under the lock, so that no other writer's change lands between the read and the rename.
+    const std::unique_ptr<FileLock> lock = LockForChange();
     Document doc = Load();
     doc.Set(section, key, value);
-    Store(doc);
+    Store(doc, *lock);
 }
 
 int TIniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const
@@ -599,7 +610,16 @@ TIniFile::Batch::Batch(TIniFile& ini) : ini_(&ini)
     {
         throw std::logic_error("TIniFile batches do not nest");
     }
-    ini.batch_ = std::make_unique<Document>(ini.Load());
+    ini.batchLock_ = ini.LockForChange();
+    try
+    {
+        ini.batch_ = std::make_unique<Document>(ini.Load());
+    }
+    catch (...)
+    {
+        ini.batchLock_.reset();
+        throw;
+    }
 }
 
 TIniFile::Batch::~Batch()
@@ -607,6 +627,7 @@ TIniFile::Batch::~Batch()
     if (ini_ != nullptr)
     {
         ini_->batch_.reset();
+        ini_->batchLock_.reset();
     }
 }
 
@@ -619,9 +640,10 @@ void TIniFile::Batch::Commit()
     // Closed before storing, so a failed store leaves no batch open behind the exception.
     TIniFile& ini = *ini_;
     ini_ = nullptr;
+    const std::unique_ptr<FileLock> lock = std::move(ini.batchLock_);
     const std::unique_ptr<Document> doc = std::move(ini.batch_);
     if (doc->changed)
     {
-        ini.Store(*doc);
+        ini.Store(*doc, *lock);
     }
 }

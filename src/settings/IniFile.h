@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+class FileLock;
+
 // Raised by every failed write; what() is "Unable to write to <bare file name>".
 class EIniFileException final : public std::runtime_error
 {
@@ -34,8 +36,9 @@ public:
     // section or key gives defaultValue. Reads never fail.
     [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
                                          std::string_view defaultValue) const;
-    // Replaces the whole file at once (or, in a batch, the batch's copy). A value that begins or
-    // ends with a space, or is enclosed in quotes, is stored in double quotes so that it reads
+    // Replaces the whole file at once (or, in a batch, the batch's copy), reading it afresh under
+    // the writers' lock, so that a write by another copy of the game is kept. A value that begins
+    // or ends with a space, or is enclosed in quotes, is stored in double quotes so that it reads
     // back exactly. A new section or key
     // keeps the letter case of this call; an existing one keeps its own. A value stops at its
     // first line break. Throws EIniFileException, leaving the previous file as it was. Like an
@@ -52,16 +55,20 @@ private:
     class Document;
 
     [[nodiscard]] Document Load() const;
-    void Store(const Document& doc) const;
+    // Taken before the file is read for a change and held until its replacement is in place.
+    [[nodiscard]] std::unique_ptr<FileLock> LockForChange() const;
+    void Store(const Document& doc, const FileLock& lock) const;
 
     std::string path_;
     std::unique_ptr<Document> batch_;
+    std::unique_ptr<FileLock> batchLock_;
 };
 
 // Several writes reaching the file as one atomic replacement. While a batch is open, reads and
 // writes of its file object use a copy loaded when the batch opened; Commit() replaces the file
 // once. A batch left without Commit() (an exception on the way) writes nothing. Batches do not
-// nest.
+// nest. An open batch holds the writers' lock, so other writers of the file, in this process or
+// another, wait until it closes: keep it short.
 class TIniFile::Batch final
 {
 public:

@@ -24,11 +24,15 @@ std::string LocalDataFolder();
 // as a file (a folder, no permission, an I/O error).
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// Creates the folder of the file at `path` and its missing parents; false where it cannot.
+bool MakeParentFolders(const std::string& path);
+
 // Replaces the file at `path` with `text` so that a reader sees the old file or the new one,
 // never a part: the text goes to a temporary file in the same folder, reaches the disk, and is
 // moved over the old one. Creates the folder and its missing parents. False on any failure,
-// with the old file as it was.
-bool ReplaceWholeFile(const std::string& path, std::string_view text);
+// with the old file as it was. With the writers' lock held, the temporary files of killed
+// writes are removed first.
+bool ReplaceWholeFile(const std::string& path, std::string_view text, bool writersLockHeld);
 
 } // namespace winfiles
 

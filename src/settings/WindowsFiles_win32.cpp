@@ -78,6 +78,14 @@ std::wstring NameOf(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// The path as the system takes it: UTF-16, with backslashes.
+std::wstring SystemPath(const std::string& path)
+{
+    std::wstring wide = Wide(path);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return wide;
+}
+
 bool IsFolder(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -108,37 +116,6 @@ bool WriteAll(HANDLE file, std::string_view data)
     }
     return true;
 }
-
-// Writers of one settings file take turns on a lock of a file beside it, released by the system
-// when a writer dies; the temporary files found while holding it are leftovers of killed writes.
-class WriterLock
-{
-public:
-    explicit WriterLock(const std::wstring& path)
-        : file_(::CreateFileW((path + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr))
-    {
-        OVERLAPPED whole{};
-        held_ = file_.Valid() &&
-                ::LockFileEx(file_.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
-    }
-    ~WriterLock()
-    {
-        if (held_)
-        {
-            OVERLAPPED whole{};
-            ::UnlockFileEx(file_.Get(), 0, MAXDWORD, MAXDWORD, &whole);
-        }
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-    [[nodiscard]] bool Held() const { return held_; }
-
-private:
-    Handle file_;
-    bool held_ = false;
-};
 
 // The temporary name pattern: ".<name>." and six letters.
 std::wstring TemporaryPrefix(const std::wstring& path)
@@ -255,17 +232,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
     }
 }
 
-bool ReplaceWholeFile(const std::string& path, std::string_view text)
+bool MakeParentFolders(const std::string& path)
 {
-    std::wstring target = Wide(path);
-    for (wchar_t& c : target)
-        if (c == L'/')
-            c = L'\\';
+    return MakeDirectories(ParentOf(SystemPath(path)));
+}
+
+bool ReplaceWholeFile(const std::string& path, std::string_view text, bool writersLockHeld)
+{
+    const std::wstring target = SystemPath(path);
     if (!MakeDirectories(ParentOf(target)))
         return false;
-    // Where the lock file cannot be made the write goes on without the clean-up.
-    const WriterLock lock(target);
-    if (lock.Held())
+    // While the writers' lock is held, the temporary files found are leftovers of killed writes.
+    if (writersLockHeld)
         RemoveStaleTemporaries(target);
 
     std::wstring temporary;

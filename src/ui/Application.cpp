@@ -20,6 +20,18 @@
 namespace ui
 {
 
+namespace
+{
+
+// SDL shows its windows somewhere: its video driver is not the one it falls back to last.
+bool OnDisplay()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::string_view(driver) != "offscreen";
+}
+
+} // namespace
+
 Application::Application(Options options)
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
@@ -38,19 +50,35 @@ Application::Application(Options options)
         SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", options.appId.c_str(), 0);
         SDL_setenv("SDL_VIDEO_X11_WMCLASS", options.appId.c_str(), 0);
     }
+    if (!options.headless)
+        ReportWindowSystemErrors();
     // No SDL_INIT_TIMER: the game's timers are its own, and SDL's would add an idle thread.
     const Uint32 systems = SDL_INIT_EVENTS | (options.headless ? 0 : SDL_INIT_VIDEO);
     if (SDL_Init(systems) != 0)
         throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
     // Without a display SDL falls back to a video driver that shows nothing: the game would run
     // on unseen and never end. Only a caller who asked for such a driver gets it.
-    const char* driver = SDL_GetCurrentVideoDriver();
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    if (!options.headless && driver != nullptr && std::string_view(driver) == "offscreen" &&
-        (asked == nullptr || *asked == '\0'))
+    if (!options.headless && (asked == nullptr || *asked == '\0') && !OnDisplay())
     {
-        SDL_Quit();
-        throw std::runtime_error("Cannot open the display");
+        // An X server whose last client has just left resets, and drops the connections that
+        // were still being set up meanwhile. Such a server is asked again, by itself, for a
+        // moment before the game gives up.
+        const char* display = SDL_getenv("DISPLAY");
+        for (int attempt = 0; attempt < 4 && display != nullptr && *display != '\0' && !OnDisplay();
+             ++attempt)
+        {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            SDL_Delay(50u << attempt);
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+            SDL_InitSubSystem(SDL_INIT_VIDEO);
+            SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        }
+        if (!OnDisplay())
+        {
+            SDL_Quit();
+            throw std::runtime_error("Cannot open the display");
+        }
     }
     wakeEvent_ = SDL_RegisterEvents(1);
 
@@ -83,6 +111,7 @@ Application::Application(Options options)
     windowHeight_ = std::clamp(windowHeight_, minimumHeight_, desktopHeight_);
     if (!options.headless)
     {
+        const char* driver = SDL_GetCurrentVideoDriver();
         fullscreenState_ = std::string_view(driver != nullptr ? driver : "") == "wayland";
         // On an output with a scale factor the window draws at its physical pixels.
         const Uint32 highDpi = SDL_WINDOW_ALLOW_HIGHDPI;

@@ -60,6 +60,10 @@ struct State
     std::deque<Entry> queue;
     std::uint64_t nextNumber = 0;
     bool shutDown = false;
+    // The wake-up is called under a lock of its own, so that once SetWakeup has replaced it no
+    // thread is still inside the old one. That one reaches the window system, and a wake-up the
+    // server sees after the window has gone is an error there.
+    std::mutex wakeMutex;
     std::function<void()> wake;
     std::function<void(std::exception_ptr)> onException = PrintException;
 };
@@ -74,7 +78,6 @@ std::atomic<std::thread::id> mainThread;
 
 bool Enqueue(State& s, std::function<void()>&& call, const void* owner, Waiter* waiter)
 {
-    std::function<void()> wake;
     {
         std::lock_guard lock(s.mutex);
         if (s.shutDown)
@@ -82,12 +85,12 @@ bool Enqueue(State& s, std::function<void()>&& call, const void* owner, Waiter* 
             return false;
         }
         s.queue.push_back({std::move(call), owner, s.nextNumber++, waiter});
-        wake = s.wake;
     }
     s.queued.notify_all();
-    if (wake)
+    std::lock_guard wakeLock(s.wakeMutex);
+    if (s.wake)
     {
-        wake();
+        s.wake();
     }
     return true;
 }
@@ -249,7 +252,7 @@ bool WaitPending(std::chrono::milliseconds timeout)
 void SetWakeup(std::function<void()> wake)
 {
     State& s = Shared();
-    std::lock_guard lock(s.mutex);
+    std::lock_guard lock(s.wakeMutex);
     s.wake = std::move(wake);
 }
 

@@ -34,6 +34,7 @@ void RunPending();
 bool WaitPending(std::chrono::milliseconds timeout);
 
 // Called on the queuing thread each time a call is queued, so that a sleeping main loop wakes up.
+// Returns once no thread is inside the previous one any more.
 void SetWakeup(std::function<void()> wake);
 
 // Receives what a handed-over call throws; the default (also restored by an empty handler) prints

@@ -6,10 +6,39 @@
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(ZORBEL_X11)
 #include <X11/Xlib.h>
+
+#include <cstdio>
 #endif
 
 namespace ui
 {
+
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(ZORBEL_X11)
+namespace
+{
+
+// Every error reaches here after the request that caused it is long gone, so the game can only
+// say what happened and go on: what failed was a window operation that no longer matters. Not
+// chained to the handler it replaces, which is Xlib's own and ends the process.
+int ReportError(Display* display, XErrorEvent* error)
+{
+    char text[160] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "Zorbel2: window system error %s (request %u.%u, resource 0x%lx)\n", text,
+                 static_cast<unsigned>(error->request_code),
+                 static_cast<unsigned>(error->minor_code), error->resourceid);
+    return 0;
+}
+
+} // namespace
+#endif
+
+void ReportWindowSystemErrors()
+{
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(ZORBEL_X11)
+    XSetErrorHandler(ReportError);
+#endif
+}
 
 bool ClearWindowToBlack(SDL_Window* window)
 {

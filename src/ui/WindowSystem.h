@@ -12,4 +12,10 @@ namespace ui
 // does (an X11 window); elsewhere the game presents its black itself.
 bool ClearWindowToBlack(SDL_Window* window);
 
+// Makes a request the window system refuses (one about a window another program has just
+// destroyed, say) a line on stderr instead of the end of the process, which is what Xlib does by
+// default. Called before SDL connects: SDL's own handler, which restores the screen's video mode
+// first, then hands such errors on to this one, and its passing handlers put it back after them.
+void ReportWindowSystemErrors();
+
 } // namespace ui

@@ -45,8 +45,11 @@ start_x() {
     local attempt
     for attempt in 1 2 3; do
         rm -f "$WORK/display"
-        Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$WORK/display" \
-            2>"$WORK/xvfb.txt" &
+        # -noreset: a server whose last client leaves resets, and drops whoever is connecting
+        # meanwhile; between two programs (or a game and the polls for its window) that was a
+        # game that found no display.
+        Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
+            3>"$WORK/display" 2>"$WORK/xvfb.txt" &
         XVFB_PID=$!
         for _ in $(seq 200); do
             [[ -s "$WORK/display" ]] && break

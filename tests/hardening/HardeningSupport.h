@@ -2,9 +2,10 @@
 #pragma once
 
 #include "settings/IniFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempConfig.h"
 
-#include <csignal>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,31 +24,7 @@ namespace hardening
 
 namespace fs = std::filesystem;
 
-// A disk that is full beyond limit bytes for this process: a file may grow to limit bytes and a
-// write past it fails (SIGXFSZ ignored, so write(2) reports EFBIG instead of killing us).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
+using testsupport::FileSizeLimit;
 
 inline std::string ReadText(const fs::path& path)
 {
@@ -82,13 +58,21 @@ protected:
         return ::lstat(path_.c_str(), &st) == 0 ? st.st_ino : 0;
     }
 
+    // The writers' lock file beside the settings file; it stays once made.
+    std::string LockPath() const { return path_ + ".lock"; }
+
+    // The folder's entries but the lock file, sorted.
     std::vector<std::string> DirEntries() const
     {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(Dir()))
         {
-            names.push_back(entry.path().filename().string());
+            if (entry.path() != LockPath())
+            {
+                names.push_back(entry.path().filename().string());
+            }
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 

@@ -5,6 +5,7 @@
 
 #include "assets/Assets.h"
 #include "settings/IniFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <chrono>
 #include <clocale>
@@ -763,7 +764,7 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
     EXPECT_TRUE(PixelsOf(app.Screen(), r) == Resampled(own, r));
 }
 
-TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)
+TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughRecordsFail)
 {
     Create();
     game->SetRandomSource(nullptr);
@@ -777,19 +778,36 @@ TEST_F(GameFixture, TimersPlayAGameToItsDeathAndStartTheNextUntilEsc)
             app.Step(false);
         return done();
     };
-    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Playing; }));
+    const auto playing = [&]
+    {
+        return game->Phase() == GamePhase::Playing;
+    };
+    ASSERT_TRUE(pumpUntil(playing));
     EXPECT_FALSE(game->WaitTimer.Enabled());
     app.KeyDown(ui::vk::Up);
     ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::RemovingPlayer; }));
     EXPECT_EQ(Head(), (Cell{15, 0}));
     ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Waiting; }));
-    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Playing; }));
+    ASSERT_TRUE(pumpUntil(playing));
     EXPECT_EQ(Head(), (Cell{15, 15}));
     EXPECT_EQ(game->Player.direction, engine::kNone);
+
+    // On a full disk the records update of the next game's end fails: its message shows, and the
+    // game after it starts all the same, with the table on disk as it was.
+    const std::string before = testsupport::TempConfig::FileText();
+    {
+        const testsupport::FileSizeLimit full(1);
+        app.KeyDown(ui::vk::Up);
+        ASSERT_TRUE(pumpUntil([&] { return !errors.empty(); }));
+        EXPECT_TRUE(pumpUntil(playing)) << "no next game after the message";
+    }
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to Zorbel2.ini"});
+    errors.clear();
+    EXPECT_EQ(testsupport::TempConfig::FileText(), before);
+
     app.KeyDown(ui::vk::Escape);
     EXPECT_FALSE(game->IsShown());
     EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_TRUE(errors.empty());
 }
 
 } // namespace

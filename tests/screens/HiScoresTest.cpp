@@ -2,12 +2,10 @@
 // save, checked in the settings file.
 #include "screens/HiScores.h"
 
+#include "support/FileSizeLimit.h"
 #include "support/TempConfig.h"
 
-#include <csignal>
 #include <string>
-
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -192,23 +190,16 @@ TEST_F(HiScoresTest, AFailedSaveLeavesThePreviousTableWhole)
     const std::string before = TempConfig::FileText();
 
     // The new table is longer than the file on disk, so the file-size limit fails its write.
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = before.size();
-    ::setrlimit(RLIMIT_FSIZE, &small);
     bool threw = false;
     try
     {
+        const testsupport::FileSizeLimit full(before.size());
         RecordGame(ini, 3, "BOB", 20);
     }
     catch (const EIniFileException& e)
     {
         threw = std::string(e.what()) == "Unable to write to Zorbel2.ini";
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_TRUE(threw);
     EXPECT_EQ(TempConfig::FileText(), before);

@@ -362,3 +362,115 @@ TEST_F(MainTest, ExitItemEndsTheProgram)
 }
 
 } // namespace
+
+// The whole settings file after a first session: a registration, a game at Professional, Expert
+// chosen, player 2's Up set to W. Section and key names, their letter case and their order are
+// what other programs and older files meet, so the text is compared byte for byte. The password
+// hash is salted afresh each time: it is checked against the password and then masked.
+TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
+{
+    menu.Show();
+    PostType("ANNA");
+    app.PostKey(Return);
+    PostType("12");
+    app.PostKey(Return);
+    app.KeyDown(Space);
+    ASSERT_EQ(session->UserName, "ANNA");
+
+    app.KeyDown(Return);
+    ASSERT_TRUE(game.IsShown());
+    game.WaitTimer.SetEnabled(false);
+    game.NewGame();
+    game.Score = 7;
+    game.Dead();
+    while (game.Phase() == GamePhase::RemovingPlayer)
+        game.pKillTimerTimer(game.pKillTimer);
+    while (game.Phase() == GamePhase::RemovingComputers)
+        game.cKillTimerTimer(game.cKillTimer);
+    app.KeyDown(Escape);
+    ASSERT_EQ(app.TopForm(), &menu);
+
+    menu.Image6Click();
+    skill.ELabelClick();
+    app.KeyDown(Escape);
+    menu.Image4Click();
+    keys.ShapeU2MouseDown();
+    app.KeyDown('W');
+    keys.Image13Click();
+    ASSERT_EQ(app.TopForm(), &menu);
+
+    std::string text = TempConfig::FileText();
+    const std::size_t hashAt = text.find("pass1=") + 6;
+    const std::string hash = text.substr(hashAt, text.find('\n', hashAt) - hashAt);
+    EXPECT_TRUE(IsPasswordHash(hash) && PasswordMatches(hash, "12")) << text;
+    text.replace(hashAt, hash.size(), "<hash of 12>");
+
+    // [Main] came first with the registration, so the skill goes there though the skill screen
+    // names it "MAin"; the level's seven slots follow the game, free ones empty and zero.
+    const std::string expected = R"([Main]
+Usr_Num=1
+Skill=4
+[User_Names]
+name1=ANNA
+[User_Pass]
+pass1=<hash of 12>
+[HiNames]
+name31=ANNA
+name32=
+name33=
+name34=
+name35=
+name36=
+name37=
+[HiScores]
+score31=7
+score32=0
+score33=0
+score34=0
+score35=0
+score36=0
+score37=0
+[HiGames]
+games31=1
+games32=0
+games33=0
+games34=0
+games35=0
+games36=0
+games37=0
+[HiEaten]
+eaten31=7
+eaten32=0
+eaten33=0
+eaten34=0
+eaten35=0
+eaten36=0
+eaten37=0
+[HiAverage]
+average31=7,00
+average32=0,00
+average33=0,00
+average34=0,00
+average35=0,00
+average36=0,00
+average37=0,00
+[Custom]
+prob=6
+timer=100
+worms=4
+[Keys]
+LeftKey=37
+RightKey=39
+UpKey=38
+DownKey=40
+LeftKey1=37
+RightKey1=39
+UpKey1=38
+DownKey1=40
+LeftKey2=37
+RightKey2=39
+UpKey2=87
+DownKey2=40
+)";
+    EXPECT_EQ(text, expected);
+}

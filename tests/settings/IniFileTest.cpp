@@ -4,9 +4,9 @@
 #include "settings/Keys.h"
 #include "support/TempConfig.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,10 +18,9 @@
 
 #ifdef _WIN32
 #include "settings/WindowsFiles.h"
-#include <algorithm>
 #include <windows.h>
 #else
-#include <sys/resource.h>
+#include "support/FileSizeLimit.h"
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -89,22 +88,11 @@ protected:
         {
             names.push_back(entry.path().filename().string());
         }
-#ifdef _WIN32
         std::sort(names.begin(), names.end());
-#endif
         return names;
     }
-
-    // What the settings folder holds after writes: the file, and on Windows the file its
-    // writers take turns on.
-    static std::vector<std::string> SettingsFolder()
-    {
-#ifdef _WIN32
-        return {"Zorbel2.ini", "Zorbel2.ini.lock"};
-#else
-        return {"Zorbel2.ini"};
-#endif
-    }
+    // The settings file and the writers' lock file beside it, and nothing else.
+    const std::vector<std::string> kFileAndLock{"Zorbel2.ini", "Zorbel2.ini.lock"};
 
     testsupport::TempConfig config_;
     const fs::path& root_ = config_.Root();
@@ -360,26 +348,19 @@ TEST_F(IniFileTest, FailedWriteThrowsTheMessageAndLeavesTheFileIntact)
     TIniFile ini(path_);
     ini.WriteInteger("Main", "Skill", 2);
     const std::string before = FileText();
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ::setrlimit(RLIMIT_FSIZE, &small);
     bool threw = false;
     try
     {
+        const testsupport::FileSizeLimit full(64);
         ini.WriteString("User_Names", "name1", std::string(500, 'N'));
     }
     catch (const EIniFileException& e)
     {
         threw = std::string(e.what()) == "Unable to write to Zorbel2.ini";
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(threw);
     EXPECT_EQ(FileText(), before);
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    EXPECT_EQ(DirEntries(), kFileAndLock);
 #endif
 }
 
@@ -391,7 +372,7 @@ TEST_F(IniFileTest, WritesLeaveNoTemporaryFileAndClearThoseOfKilledWrites)
     // What a writer killed between its write and its move leaves behind.
     std::ofstream(Dir() / ".Zorbel2.ini.k1ll3d") << "[Main]\nSkill=1\n";
     ini.WriteInteger("Main", "Skill", 5);
-    EXPECT_EQ(DirEntries(), SettingsFolder());
+    EXPECT_EQ(DirEntries(), kFileAndLock);
     EXPECT_EQ(FileText(), "[Main]\nSkill=5\n");
 }
 #else
@@ -411,7 +392,9 @@ TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryF
     ini.WriteInteger("Main", "Skill", 5);
     ASSERT_EQ(::stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    ASSERT_EQ(::stat((path_ + ".lock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(DirEntries(), kFileAndLock);
 }
 #endif
 
