@@ -5,6 +5,7 @@
 #include "ui/Paths.h"
 #include "widgets/Audio.h"
 #include "widgets/MidiRender.h"
+#include "widgets/SystemMidi.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -464,6 +465,18 @@ bool TMCIFilePlayer::Load()
     }
     if (!music_)
         return false;
+#ifdef _WIN32
+    // The mixer hands a MIDI file to the system's MIDI output, and reports a start it could not
+    // make there as a play that ended at once, which a repeating player would retry in a loop
+    // (and under Wine the second failed stream open crashes in winmm). Without an output device
+    // the tune is not loaded, as where there is no sound device at all.
+    if (Mix_GetMusicType(music_.get()) == MUS_MID && !widgets::HasSystemMidiOutput())
+    {
+        music_.reset();
+        SDL_SetError("No MIDI output device");
+        return false;
+    }
+#endif
     musicSession_ = AudioSession();
     if (Mix_GetMusicType(music_.get()) == MUS_MID && lengthMicroseconds_ == 0)
         lengthMicroseconds_ = MidiLengthMicroseconds(ReadFile(fileName_));
