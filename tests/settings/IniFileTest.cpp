@@ -1,11 +1,13 @@
 // The settings file object against the private-profile rules and its crash-safe writes.
 #include "settings/IniFile.h"
 
+#include "settings/FileLock.h"
 #include "settings/Keys.h"
 #include "support/TempConfig.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -397,6 +399,32 @@ TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryF
     EXPECT_EQ(DirEntries(), kFileAndLock);
 }
 #endif
+
+// Another writer (here a holder in this same process, which must be kept out as another process
+// is) holds the lock: a write waits for it, and then lands on what that writer left.
+TEST_F(IniFileTest, AWriteWaitsWhileAnotherWriterHoldsTheLock)
+{
+    TIniFile(path_).WriteInteger("Main", "Skill", 1);
+    std::atomic<bool> written{false};
+    std::thread writer;
+    {
+        const FileLock other(path_ + ".lock");
+        ASSERT_TRUE(other.Held());
+        writer = std::thread(
+            [&]
+            {
+                TIniFile(path_).WriteInteger("Main", "Usr_Num", 2);
+                written = true;
+            });
+        // Time enough for an unguarded write to finish; a busy machine only hides a fault.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_FALSE(written.load());
+        // The holder's own change, which the waiting write must read and keep.
+        std::ofstream(path_, std::ios::binary | std::ios::trunc) << "[Main]\nSkill=3\n";
+    }
+    writer.join();
+    EXPECT_EQ(FileText(), "[Main]\nSkill=3\nUsr_Num=2\n");
+}
 
 TEST_F(IniFileTest, AReaderNeverSeesAHalfWrittenFile)
 {
