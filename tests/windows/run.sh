@@ -21,8 +21,9 @@ for exe in "$build"/tests/test_*.exe; do
     log="$build/tests/$name.log"
     rc=0
     wine "$exe" --gtest_color=no >"$log" 2>&1 || rc=$?
-    ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' "$log" | tail -1)
-    bad=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:$/\1/p' "$log" | tail -1)
+    # Wine's console ends lines with CR LF.
+    ok=$(tr -d '\r' <"$log" | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' | tail -1)
+    bad=$(tr -d '\r' <"$log" | sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:$/\1/p' | tail -1)
     ok=${ok:-0}
     bad=${bad:-0}
     if [[ $rc -ne 0 && $bad -eq 0 ]]; then
