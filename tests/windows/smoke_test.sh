@@ -9,7 +9,19 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e/lib.sh"
 source "$here/wine.sh"
 wine_prefix "$build/wine"
+# A Wine session still running in the prefix (the test executables' own, for a few seconds after
+# they end) keeps the display it started with, and a window opened in it fails: the game gets a
+# session of its own, started on this test's display.
+wineserver -k 2>/dev/null || true
+wineserver -w
 trap 'cleanup; wineserver -k 2>/dev/null || true' EXIT
+# A failure keeps the screen and the program's output in the build folder, where CI can find them.
+fail() {
+    echo "FAIL: $*" >&2
+    import -window root "$build/smoke-failure.png" 2>/dev/null || true
+    cp "$WORK/stderr.txt" "$build/smoke-failure.txt" 2>/dev/null || true
+    exit 1
+}
 
 zip=$(ls "$build"/zorbel2-*-windows-x64.zip | head -n1)
 [[ -f "$zip" ]] || fail "no release zip in $build"
