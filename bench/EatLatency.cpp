@@ -7,6 +7,7 @@
 // handler to return). Prints the figures of the ticks that follow an eat and of all other ticks.
 // Usage: bench_eat_latency [eats, default 10, at most 13: then the worm fills its square]
 //                          [milliseconds between eats, default 7000]
+#include "BenchEnvironment.h"
 #include "engine/Board.h"
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
@@ -36,28 +37,6 @@ using namespace std::chrono_literals;
 constexpr int kLow = 5;
 constexpr int kHigh = 24;
 constexpr engine::Cell kParking{2, 2};
-
-struct Environment
-{
-    Environment()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zorbel-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-        {
-            root = pattern;
-            ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
-        }
-        const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
-        ui::SetProgramDirectory(dir != nullptr ? dir : ZORBEL_PROGRAM_DIR);
-    }
-    ~Environment()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-    std::filesystem::path root;
-};
 
 // Round the square clockwise, starting upwards from the start cell.
 std::uint8_t Way(engine::Cell head, std::uint8_t dir)
@@ -109,7 +88,7 @@ int main(int argc, char** argv)
 {
     const int eats = argc > 1 ? std::atoi(argv[1]) : 10;
     const auto gap = std::chrono::milliseconds(argc > 2 ? std::atoi(argv[2]) : 7000);
-    Environment env;
+    bench::Environment env;
     ui::FontSystem fonts;
     ui::Application app{ui::Application::Options{.headless = true}};
     app.ErrorHandler = [](const std::string& message)

@@ -1,6 +1,7 @@
 // Cost of one game tick (Timer1Timer) with eight computer worms and an 800-section player worm,
 // painting into the board's surface included; a second figure adds presenting the changed area,
 // a third is the game model's tick without the screen.
+#include "BenchEnvironment.h"
 #include "engine/Game.h"
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
@@ -19,29 +20,6 @@
 
 namespace
 {
-
-// A private settings folder and the build's program directory for the whole run.
-struct Environment
-{
-    Environment()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zorbel-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-        {
-            root = pattern;
-            ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
-        }
-        const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
-        ui::SetProgramDirectory(dir != nullptr ? dir : ZORBEL_PROGRAM_DIR);
-    }
-    ~Environment()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-    std::filesystem::path root;
-};
 
 struct Game
 {
@@ -63,7 +41,7 @@ struct Game
         game->Player.sections.fill(engine::kPlayerStart);
     }
 
-    Environment env;
+    bench::Environment env;
     ui::FontSystem fonts;
     ui::Application app{ui::Application::Options{.headless = true}};
     Screens screens{app};
