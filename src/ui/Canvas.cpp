@@ -438,6 +438,33 @@ struct Footprints
     std::vector<int> weights;
 };
 
+// Weighted sum of picture pixels in 16.16 weights; key-coloured pixels add nothing, so they
+// only make the mix more transparent and never tint an edge.
+struct Mix
+{
+    int a = 0;
+    int r = 0;
+    int g = 0;
+    int b = 0;
+
+    void Add(std::uint32_t p, int w, std::uint32_t key)
+    {
+        if (p == key || w == 0)
+            return;
+        a += w;
+        r += w * static_cast<int>((p >> 16) & 0xFF);
+        g += w * static_cast<int>((p >> 8) & 0xFF);
+        b += w * static_cast<int>(p & 0xFF);
+    }
+    Color Average() const
+    {
+        return {static_cast<std::uint8_t>((r + a / 2) / a),
+                static_cast<std::uint8_t>((g + a / 2) / a),
+                static_cast<std::uint8_t>((b + a / 2) / a)};
+    }
+    unsigned Alpha() const { return static_cast<unsigned>((a * 255 + 32768) >> 16); }
+};
+
 Footprints FootprintsOf(int physical, int pixels, int from, int to)
 {
     Footprints f;
@@ -479,10 +506,7 @@ void Canvas::DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
         for (int tx = t.left; tx < t.right; ++tx)
         {
             const auto cx = static_cast<std::size_t>(tx - t.left);
-            int a = 0;
-            int r = 0;
-            int g = 0;
-            int b = 0;
+            Mix mix;
             for (int m = rows.start[ry]; m < rows.start[ry + 1]; ++m)
             {
                 const std::uint32_t* srow =
@@ -490,22 +514,12 @@ void Canvas::DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
                 const int wy = rows.weights[static_cast<std::size_t>(m)];
                 for (int n = columns.start[cx]; n < columns.start[cx + 1]; ++n)
                 {
-                    const std::uint32_t p = srow[columns.first[cx] + n - columns.start[cx]];
-                    const int w = wy * columns.weights[static_cast<std::size_t>(n)];
-                    if (p == key || w == 0)
-                        continue;
-                    a += w;
-                    r += w * static_cast<int>((p >> 16) & 0xFF);
-                    g += w * static_cast<int>((p >> 8) & 0xFF);
-                    b += w * static_cast<int>(p & 0xFF);
+                    mix.Add(srow[columns.first[cx] + n - columns.start[cx]],
+                            wy * columns.weights[static_cast<std::size_t>(n)], key);
                 }
             }
-            if (a == 0)
-                continue;
-            const Color mixed{static_cast<std::uint8_t>((r + a / 2) / a),
-                              static_cast<std::uint8_t>((g + a / 2) / a),
-                              static_cast<std::uint8_t>((b + a / 2) / a)};
-            Blend(tx, ty, mixed, static_cast<unsigned>((a * 255 + 32768) >> 16));
+            if (mix.a != 0)
+                Blend(tx, ty, mix.Average(), mix.Alpha());
         }
     }
 }
@@ -585,25 +599,11 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
             }
             const int w[4] = {(256 - c.w1) * (256 - wy), c.w1 * (256 - wy), (256 - c.w1) * wy,
                               c.w1 * wy};
-            int a = 0;
-            int r = 0;
-            int g = 0;
-            int b = 0;
+            Mix mix;
             for (int k = 0; k < 4; ++k)
-            {
-                if (px[k] == key || w[k] == 0)
-                    continue;
-                a += w[k];
-                r += w[k] * static_cast<int>((px[k] >> 16) & 0xFF);
-                g += w[k] * static_cast<int>((px[k] >> 8) & 0xFF);
-                b += w[k] * static_cast<int>(px[k] & 0xFF);
-            }
-            if (a == 0)
-                continue;
-            const Color mixed{static_cast<std::uint8_t>((r + a / 2) / a),
-                              static_cast<std::uint8_t>((g + a / 2) / a),
-                              static_cast<std::uint8_t>((b + a / 2) / a)};
-            Blend(tx, ty, mixed, static_cast<unsigned>((a * 255 + 32768) >> 16));
+                mix.Add(px[k], w[k], key);
+            if (mix.a != 0)
+                Blend(tx, ty, mix.Average(), mix.Alpha());
         }
     }
 }
