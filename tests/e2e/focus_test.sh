@@ -12,6 +12,9 @@ game_window=$(xdotool search --name '^Zorbel2$' | head -n1)
 caption_shown() { (($(count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0") > 400)); }
 caption_gone() { (($(count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0") < 200)); }
 head_at() { [[ "$(pixel "$1" $((bx + 15 * $2 - 7)) $((by + 15 * $3 - 7)))" != "0,128,0" ]]; }
+# A worm's own bead on a cell: a target may lie beside a start cell, and must not pass for one.
+load_worm_colours
+bead_at() { cells_of "$1" "$4" | grep -qx "$2 $3"; }
 # The worms stand on their start cells until their players move: the bout is in play meanwhile.
 bout_on() { head_at "$1" 10 10 && head_at "$1" 20 20; }
 
@@ -35,11 +38,12 @@ kill "$other"
 xdotool windowfocus --sync "$game_window"
 key Left
 shot focus_still 0.5
-! head_at focus_still 9 10 && ! head_at focus_still 19 20 || fail "a worm moved while paused"
+! bead_at focus_still 9 10 "$player" && ! bead_at focus_still 19 20 "${worm[2]}" ||
+    fail "a worm moved while paused"
 caption_shown focus_still || fail "the caption went before Pause"
 
 key Pause
-moved() { caption_gone "$1" && head_at "$1" 9 10; }
+moved() { caption_gone "$1" && bead_at "$1" 9 10 "$player"; }
 poll_shot focus_resumed 10 moved || fail "Pause did not resume the bout"
 
 key Escape
