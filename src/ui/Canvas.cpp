@@ -492,7 +492,7 @@ Footprints FootprintsOf(int physical, int pixels, int from, int to)
 void Canvas::DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
                          std::optional<Color> transparent)
 {
-    // Each physical pixel averages the part of the picture it covers, each picture pixel
+    // Each physical pixel averages the stretch of the picture it covers, each picture pixel
     // weighted by how much of it lies inside; key-coloured pixels carry only transparency, as
     // in the bilinear case.
     const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;

@@ -286,11 +286,7 @@ TEST_F(MainTest, EnterAndSpaceOpenTheLoginModallyWhileNobodyIsLoggedIn)
 TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
 {
     menu.Show();
-    PostType("ANNA");
-    app.PostKey(Return);
-    PostType("12");
-    app.PostKey(Return);
-    app.KeyDown(Space);
+    LoginFromMenu("ANNA", "12");
     EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
     EXPECT_TRUE(menu.Image1.Visible());
@@ -370,11 +366,7 @@ TEST_F(MainTest, ExitItemEndsTheProgram)
 TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
 {
     menu.Show();
-    PostType("ANNA");
-    app.PostKey(Return);
-    PostType("12");
-    app.PostKey(Return);
-    app.KeyDown(Space);
+    LoginFromMenu("ANNA", "12");
     ASSERT_EQ(session->UserName, "ANNA");
 
     app.KeyDown(Return);

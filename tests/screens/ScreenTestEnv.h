@@ -78,6 +78,16 @@ protected:
         for (const char c : text)
             app.PostKey(static_cast<unsigned char>(c));
     }
+    // A name and a password typed into the login screen, queued for the modal loop that the
+    // menu's Space opens and then opened.
+    void LoginFromMenu(const std::string& name, const std::string& password)
+    {
+        PostType(name);
+        app.PostKey(ui::vk::Return);
+        PostType(password);
+        app.PostKey(ui::vk::Return);
+        app.KeyDown(ui::vk::Space);
+    }
 
     TempConfig config;
     ProgramDirForTest programDir;
