@@ -108,8 +108,8 @@ public:
         pos_ += size;
         return true;
     }
-    // False with overlong set for a number of more than five bytes or 35 bits, which no
-    // writer makes; false alone at the end of the input.
+    // False with overlong set for a number no writer makes (more than five bytes or 35 bits, or
+    // padded with a zero byte); false alone at the end of the input.
     bool Varint(std::uint64_t& value, bool& overlong)
     {
         value = 0;
@@ -121,7 +121,8 @@ public:
             value |= (b & 0x7F) << (7 * i);
             if ((b & 0x80) == 0)
             {
-                overlong = value > kMaxTurnValue;
+                // A zero last byte after the first would be a second spelling of a number.
+                overlong = value > kMaxTurnValue || (b == 0 && i > 0);
                 return !overlong;
             }
         }

@@ -91,7 +91,8 @@ struct ReplayDecoding
 // The file form of a replay. The replay is taken as it is: names longer than the bound are cut
 // at a character's end, and a turn count beyond it is written as it is and refused on reading.
 std::vector<std::byte> Encode(const Replay& replay);
-// Reads a replay from exactly the bytes given, never past them; every refusal says why.
+// Reads a replay from exactly the bytes given, never past them; every refusal says why. Each
+// replay has one spelling: what is accepted is what Encode writes for the replay read.
 ReplayDecoding Decode(std::span<const std::byte> bytes);
 
 } // namespace engine
