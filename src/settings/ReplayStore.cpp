@@ -2,7 +2,6 @@
 #include "settings/ReplayStore.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
@@ -259,10 +258,11 @@ std::string ReplayStore::FileNameOf(std::string_view user)
     if (name.size() <= kLongestFileName)
         return name;
     // '~' is escaped everywhere else, so a cut name cannot equal a whole one.
-    std::array<char, 16> digits{};
-    const auto [end, ec] =
-        std::to_chars(digits.data(), digits.data() + digits.size(), NameHash(user), 16);
-    return name.substr(0, cut) + "~" + std::string(digits.data(), end);
+    std::string hash(16, '0');
+    std::uint64_t h = NameHash(user);
+    for (std::size_t i = hash.size(); i-- > 0; h >>= 4)
+        hash[i] = "0123456789abcdef"[h & 0xF];
+    return name.substr(0, cut) + "~" + hash;
 }
 
 std::string ReplayStore::PathOf(std::string_view fileName) const
