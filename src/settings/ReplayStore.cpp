@@ -152,19 +152,24 @@ Written WriteWholeFile(const std::string& folder, const std::string& path, std::
         return Written::Failed;
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     Written result = Written::Failed;
+    bool renamed = false;
     if (::close(fd) == 0 && written)
     {
         if (replace)
-            result = ::rename(temp.c_str(), path.c_str()) == 0 ? Written::Yes : Written::Failed;
+            renamed = ::rename(temp.c_str(), path.c_str()) == 0;
         else if (::link(temp.c_str(), path.c_str()) == 0)
             result = Written::Yes;
         else if (errno == EEXIST)
             result = Written::Exists;
         else if (std::error_code ec; !fs::exists(path, ec) && !ec)
             // A file system without hard links.
-            result = ::rename(temp.c_str(), path.c_str()) == 0 ? Written::Yes : Written::Failed;
+            renamed = ::rename(temp.c_str(), path.c_str()) == 0;
     }
-    ::unlink(temp.c_str());
+    // Once renamed, the temporary name may already be another write's.
+    if (renamed)
+        result = Written::Yes;
+    else
+        ::unlink(temp.c_str());
     if (result == Written::Yes)
     {
         // Makes the new name itself durable; the file is in place either way.
