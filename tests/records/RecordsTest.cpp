@@ -127,7 +127,7 @@ TEST(Records, RowsNamedUnknownAreFreeAndAveragesAreCutToTwoDecimals)
     EXPECT_EQ(t[2].averageText, "1,40");
 }
 
-TEST(Records, CustomAndDeathMatchLevelsAreNotRecorded)
+TEST(Records, OnlyBeginnerToMasterAreRecorded)
 {
     for (int level = 1; level <= 4; ++level)
         EXPECT_TRUE(records::CountsForRecords(level)) << level;
