@@ -323,6 +323,33 @@ TEST_F(MCIPlayerTest, ASilentDeviceIsLetGoAndTheNextSoundOpensItAgain)
     std::filesystem::remove_all(cache);
 }
 
+// The silence is counted on the service's clock from the end of the last sound, however long the
+// device has stood silent before it.
+TEST_F(MCIPlayerTest, TheSilenceIsCountedOnTheServicesClockFromTheLastSound)
+{
+    std::chrono::steady_clock::time_point now{};
+    AudioDevice device("dummy", {.idleRelease = 40ms,
+                                 .clock = [&now]
+                                 {
+                                     return now;
+                                 }});
+    ASSERT_TRUE(device.Opened());
+    PumpFor(200ms);
+    EXPECT_TRUE(device.Opened()) << "let go before the clock moved";
+
+    now += 30ms;
+    TWave click{device.Audio()};
+    click.SetSound(audiotest::MakeWav(audiotest::Tone(0.05, 40)));
+    ASSERT_TRUE(click.Play());
+    ASSERT_TRUE(PumpUntil([&] { return !device.Audio().WavePlaying(); }));
+    PumpFor(100ms);
+    now += 30ms;
+    PumpFor(100ms);
+    EXPECT_TRUE(device.Opened()) << "counted from before the click";
+    now += 10ms;
+    EXPECT_TRUE(PumpUntil([&] { return !device.Opened(); }));
+}
+
 TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
 {
     using audiotest::ScopedEnv;
