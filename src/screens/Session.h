@@ -16,6 +16,7 @@ public:
     // the file, which is not written. The screens' sounds play through `audio`.
     explicit Session(audio::Service& audio);
 
+    // The program's audio, which the screens' sounds and music play through.
     audio::Service& Audio;
     std::string ProgramDir;
     TIniFile Ini;
