@@ -8,6 +8,7 @@
 // Usage: bench_eat_latency [eats, default 10, at most 13: then the worm fills its square]
 //                          [milliseconds between eats, default 7000]
 #include "BenchEnvironment.h"
+#include "audio/Audio.h"
 #include "engine/Board.h"
 #include "screens/GameUnit.h"
 #include "screens/Main.h"
@@ -17,7 +18,6 @@
 #include "ui/Dispatch.h"
 #include "ui/Fonts.h"
 #include "ui/Paths.h"
-#include "widgets/Audio.h"
 
 #include <algorithm>
 #include <chrono>
@@ -96,9 +96,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "error: %s\n", message.c_str());
     };
     // As the game does: the device opens once the menu is up, and silence lets it go.
-    widgets::AudioSystem audio(/*openNow=*/false);
+    audio::Service audio({.idleRelease = std::chrono::seconds(3)});
     Screens screens{app};
-    Session session;
+    Session session{audio};
     TForm1 form1(screens, session);
     if (!audio.Open())
     {
@@ -106,7 +106,6 @@ int main(int argc, char** argv)
                      std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "");
         return 1;
     }
-    ReleaseAudioWhenIdle(3000);
     TGameForm game(screens, session);
     session.WormCount = 0;
 

@@ -44,8 +44,9 @@ struct Game
     bench::Environment env;
     ui::FontSystem fonts;
     ui::Application app{ui::Application::Options{.headless = true}};
+    audio::Service audio;
     Screens screens{app};
-    Session session;
+    Session session{audio};
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TGameForm> game;
 };

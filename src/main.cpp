@@ -2,6 +2,7 @@
 // message loop.
 #include "screens/Main.h"
 #include "assets/Assets.h"
+#include "audio/Audio.h"
 #include "screens/Display.h"
 #include "screens/GameUnit.h"
 #include "screens/KeyUnit.h"
@@ -13,13 +14,13 @@
 #include "settings/IniFile.h"
 #include "ui/Application.h"
 #include "ui/Fonts.h"
-#include "widgets/Audio.h"
 
 #ifdef _WIN32
 // SDL's WinMain starts the program and calls this main under the name SDL_main.
 #include <SDL_main.h>
 #endif
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -129,10 +130,12 @@ int main(int argc, char** argv)
         // After the application, whose end quits SDL, and before the screens, whose sounds,
         // music and music-rendering thread must be gone before the mixer closes. The device
         // itself (a sound server's connection can take a tenth of a second) and the music wait
-        // until the menu is on screen.
-        widgets::AudioSystem audio(/*openNow=*/false);
+        // until the menu is on screen. Silence for a few seconds then lets the device go: its
+        // audio thread would otherwise wake for every buffer while the game sits at a menu
+        // without music.
+        audio::Service audio({.idleRelease = std::chrono::seconds(3)});
         Screens screens{*app};
-        Session session;
+        Session session(audio);
         session.ReplayFile = std::move(replayFile);
         // Created in this order: each creation handler may use the screens created before it.
         TForm1 form1(screens, session);
@@ -141,9 +144,6 @@ int main(int argc, char** argv)
         form1.Show();
         app->Render();
         audio.Open();
-        // Silence for a few seconds lets the device go: its audio thread would otherwise wake
-        // for every buffer while the game sits at a menu without music.
-        ReleaseAudioWhenIdle(3000);
         form1.StartMusic();
         TGameForm gameForm(screens, session);
         TNameForm nameForm(screens, session);
@@ -156,7 +156,7 @@ int main(int argc, char** argv)
                 .string());
         app->Run(form1);
         // Let the last click finish rather than cut it off.
-        FinishSound(1000);
+        audio.FinishWave(std::chrono::seconds(1));
         return 0;
     }
     catch (const std::exception& e)

@@ -10,7 +10,6 @@
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
 #include "ui/Application.h"
-#include "widgets/Audio.h"
 
 #include <algorithm>
 #include <span>
@@ -248,7 +247,7 @@ void TGameForm::FormShow()
     App().SetCursorVisible(false);
     // The device opens now, if it was let go at the menus, rather than for the first target
     // eaten, and stays open: opening it through a sound server would hold up that tick.
-    HoldAudio(true);
+    session_.Audio.Hold(true);
     App().SetScreenSaverAllowed(false);
     phase_ = GamePhase::Waiting;
     WaitTimer.SetEnabled(true);
@@ -265,7 +264,7 @@ void TGameForm::FormHide()
     phase_ = GamePhase::Idle;
     Target.SetVisible(false);
     Target2.SetVisible(false);
-    HoldAudio(false);
+    session_.Audio.Hold(false);
 }
 
 void TGameForm::StopAllTimers()

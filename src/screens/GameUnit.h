@@ -180,8 +180,8 @@ public:
     widgets::TzcTimer cKillTimer;
     widgets::TzcTimer WaitTimer;
     widgets::TzcTimer DMKiller;
-    TWave Hrum;
-    TWave DeadSound;
+    TWave Hrum{session_.Audio};
+    TWave DeadSound{session_.Audio};
 
 private:
     void BuildLayout();

@@ -11,7 +11,7 @@ public:
     TForm1(Screens& screens, Session& session);
     ~TForm1() override;
 
-    TMCIFilePlayer Music;
+    TMCIFilePlayer Music{session_.Audio};
 
     void StartNewGame();
     void StartDeathMatch();

@@ -25,7 +25,8 @@ const std::array<int Session::*, 12> Session::kBindingFields{
     &Session::LeftKey1, &Session::RightKey1, &Session::UpKey1, &Session::DownKey1,
     &Session::LeftKey2, &Session::RightKey2, &Session::UpKey2, &Session::DownKey2};
 
-Session::Session() : ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
+Session::Session(audio::Service& audio)
+    : Audio(audio), ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
 {
     Pop.SetSound(assets::Find("pop.wav"));
     InitKeys();

@@ -13,9 +13,11 @@ class Session final
 {
 public:
     // The program directory and the settings file of this user; the key bindings are read from
-    // the file, which is not written.
-    Session();
+    // the file, which is not written. The screens' sounds play through `audio`.
+    explicit Session(audio::Service& audio);
 
+    // The program's audio, which the screens' sounds and music play through.
+    audio::Service& Audio;
     std::string ProgramDir;
     TIniFile Ini;
     std::string UserName;
@@ -27,7 +29,7 @@ public:
     int LeftKey1 = 37, RightKey1 = 39, UpKey1 = 38, DownKey1 = 40;
     int LeftKey2 = 37, RightKey2 = 39, UpKey2 = 38, DownKey2 = 40;
     bool DeathMatch = false;
-    TWave Pop;
+    TWave Pop{Audio};
     // The replay file named on the command line, as typed; empty when there is none.
     std::string ReplayFile;
 

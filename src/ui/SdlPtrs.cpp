@@ -1,5 +1,5 @@
 // The release functions behind the owning SDL pointers; the mixer's two are defined where the
-// mixer is loaded (widgets/AudioLibraries.cpp), so that the platform layer links no mixer.
+// mixer is loaded (audio/MixerLibraries.cpp), so that the platform layer links no mixer.
 #include "ui/SdlPtrs.h"
 
 #include <SDL.h>

@@ -2,19 +2,12 @@
 // notice delivered on the main thread and an automatic repeat.
 #pragma once
 
-#include "ui/SdlPtrs.h"
+#include "audio/Music.h"
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
-#include <thread>
-
-namespace widgets
-{
-struct RenderedTune;
-}
 
 class EMCIDeviceError final : public std::runtime_error
 {
@@ -60,10 +53,11 @@ enum TMPModes
     mpOpen
 };
 
-class TMCIFilePlayer final
+// Plays through the audio service it is given, which outlives it.
+class TMCIFilePlayer final : private audio::MusicListener
 {
 public:
-    TMCIFilePlayer() = default;
+    explicit TMCIFilePlayer(audio::Service& audio) : music_(audio, *this) {}
     TMCIFilePlayer(const TMCIFilePlayer&) = delete;
     TMCIFilePlayer& operator=(const TMCIFilePlayer&) = delete;
     // Closes the device; notices not yet delivered are dropped.
@@ -109,34 +103,27 @@ public:
     // break: its notice comes as it begins again.
     std::function<void(TMCIFilePlayer& sender, TMPNotifyValues value)> OnNotify;
 
-    // Whether the MIDI file plays from its rendering (kept in memory) rather than through the
-    // synthesiser: at once when a rendering was kept from an earlier run, else from the first
-    // play after the rendering that Open started has finished.
-    [[nodiscard]] bool PlaysRendering() const { return rendered_ != nullptr; }
+    // Whether the MIDI file plays from its rendering rather than through the synthesiser: at
+    // once when a rendering was kept from an earlier run, else from the first play after the
+    // rendering that Open started has finished.
+    [[nodiscard]] bool PlaysRendering() const { return music_.PlaysRendering(); }
     // Main thread, for tests: waits until no rendering is under way, handling the loop's calls.
-    void WaitForRendering();
+    void WaitForRendering() { music_.WaitForRendering(); }
 
 private:
-    friend struct MusicStream;
-
+    void MusicEnded(bool atEnd) override;
+    // A looping rendering's end as it goes on with its repeat.
+    void MusicRepeated() override;
     void Notify(TMPNotifyValues value);
-    // The notice of a rendered tune's end as it goes on with its repeat.
-    void NotifyRepeat();
     bool Fail(const std::string& message);
     bool NotOpen();
-    bool Load();
-    // A MIDI tune plays from its kept rendering when there is one; otherwise one is made on a
-    // worker thread while the synthesiser plays.
-    bool LoadRendering(int frequency);
-    bool PlayRendering();
-    // Halts the stream when it holds this player's music; the pending notice becomes aborted.
-    void HaltOwnMusic();
 
     bool autoRepeat_ = false;
     bool repeatPending_ = false;
     bool open_ = false;
     bool atEnd_ = false;
     std::uint16_t deviceId_ = 0;
+    std::uint16_t lastDeviceId_ = 0;
     TMPDeviceTypes deviceType_ = dtAutoSelect;
     std::uint32_t error_ = 0;
     std::string errorMessage_;
@@ -148,10 +135,5 @@ private:
     bool raiseExceptions_ = false;
     bool shareable_ = false;
 
-    ui::MusicPtr music_;
-    std::uint64_t musicSession_ = 0;
-    // The length of a MIDI file by its own timing; 0 when unknown.
-    std::uint64_t lengthMicroseconds_ = 0;
-    std::shared_ptr<const widgets::RenderedTune> rendered_;
-    std::jthread renderer_; // last: stopped and joined before anything it hands over goes
+    audio::Music music_; // last: its notices stop before the rest goes
 };

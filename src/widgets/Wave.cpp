@@ -1,13 +1,9 @@
 // In-memory wave sounds over the mixer's one wave channel.
 #include "widgets/Wave.h"
 
-#include "widgets/Audio.h"
-
-#include <SDL.h>
-#include <SDL_mixer.h>
-
+#include <chrono>
 #include <cstring>
-#include <limits>
+#include <thread>
 #include <utility>
 
 namespace
@@ -15,8 +11,6 @@ namespace
 
 constexpr std::size_t kChunkHeader = 8; // four-character id, 32-bit size
 constexpr std::size_t kRiffHeader = 12; // chunk header and form type
-
-std::function<void(const TCustomWave&)> playWatch;
 
 std::uint32_t ReadLe32(const std::uint8_t* p)
 {
@@ -113,8 +107,7 @@ TCustomWave::~TCustomWave() = default;
 
 void TCustomWave::Stop()
 {
-    if (AudioAvailable())
-        Mix_HaltChannel(kWaveChannel);
+    audio_.StopWave();
 }
 
 void TCustomWave::SetPlayOption(TPlayOption option)
@@ -127,41 +120,23 @@ void TCustomWave::SetPlayOption(TPlayOption option)
 
 bool TCustomWave::PlayBytes()
 {
-    if (toPlay_ == nullptr || toPlaySize_ == 0 ||
-        toPlaySize_ > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return false;
-    if (!WakeAudio())
-        return false;
-    if (!chunk_ || chunkSession_ != AudioSession())
-    {
-        chunk_.reset();
-        // The loader closes the memory stream whether or not it succeeds.
-        chunk_.reset(Mix_LoadWAV_RW(SDL_RWFromConstMem(toPlay_, static_cast<int>(toPlaySize_)), 1));
-        chunkSession_ = AudioSession();
-        if (!chunk_)
-        {
-            // A request for a new sound ends the old one even when the new one cannot play.
-            Stop();
-            return false;
-        }
-    }
-    const int loops = playOption_ == poLoop ? -1 : 0;
-    if (Mix_PlayChannel(kWaveChannel, chunk_.get(), loops) < 0)
+    const std::span<const std::uint8_t> bytes(toPlay_, toPlay_ != nullptr ? toPlaySize_ : 0);
+    if (!audio_.PlayWave(this, bytes, decoded_, playOption_ == poLoop))
         return false;
     if (playOption_ == poSync)
     {
-        while (Mix_Playing(kWaveChannel) != 0 && Mix_GetChunk(kWaveChannel) == chunk_.get())
-            SDL_Delay(5);
+        while (audio_.WavePlaying(decoded_.chunk.get()))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
 }
 
 void TCustomWave::BytesChanged()
 {
-    chunk_.reset();
+    decoded_.chunk.reset();
 }
 
-TWave::TWave()
+TWave::TWave(audio::Service& audio) : TCustomWave(audio)
 {
     sound_.OnChanging = [this](TPersistentMemory& sound)
     {
@@ -188,14 +163,7 @@ void TWave::SetSound(std::span<const std::uint8_t> riff)
     sound_.LoadFromMemory(riff);
 }
 
-void SetWavePlayWatch(std::function<void(const TCustomWave& wave)> watch)
-{
-    playWatch = std::move(watch);
-}
-
 bool TWave::Play()
 {
-    if (playWatch)
-        playWatch(*this);
     return PlayBytes();
 }

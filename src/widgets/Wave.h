@@ -2,7 +2,7 @@
 // one sound at a time for the whole process.
 #pragma once
 
-#include "ui/SdlPtrs.h"
+#include "audio/Audio.h"
 
 #include <cstdint>
 #include <functional>
@@ -63,10 +63,11 @@ enum TPlayOption
     poLoop
 };
 
+// Plays through the audio service it is given, which outlives it.
 class TCustomWave
 {
 public:
-    TCustomWave() = default;
+    explicit TCustomWave(audio::Service& audio) : audio_(audio) {}
     TCustomWave(const TCustomWave&) = delete;
     TCustomWave& operator=(const TCustomWave&) = delete;
     // Halts this component's sound if it is the one playing.
@@ -93,20 +94,15 @@ protected:
     std::size_t toPlaySize_ = 0;
 
 private:
+    audio::Service& audio_;
     TPlayOption playOption_ = poAsync;
-    // The bytes decoded for the mixer, kept until they change or the audio device is reopened.
-    ui::ChunkPtr chunk_;
-    std::uint64_t chunkSession_ = 0;
+    audio::DecodedWave decoded_;
 };
-
-// Told of every sound asked to play, before it plays and whether or not a device hears it; an
-// empty function: no one is.
-void SetWavePlayWatch(std::function<void(const TCustomWave& wave)> watch);
 
 class TWave final : public TCustomWave
 {
 public:
-    TWave();
+    explicit TWave(audio::Service& audio);
     ~TWave() override;
 
     TWaveImage& Sound() { return sound_; }

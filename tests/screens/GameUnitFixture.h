@@ -38,7 +38,7 @@ protected:
     {
         if (prepare)
             prepare(config);
-        session = std::make_unique<Session>();
+        session = std::make_unique<Session>(audio);
         form1 = std::make_unique<TForm1>(screens, *session);
         game = std::make_unique<TGameForm>(screens, *session);
         game->SetRandomSource(&script);

@@ -34,9 +34,7 @@ protected:
         {
             errors.push_back(message);
         };
-        SetWavePlayWatch([this](const TCustomWave& wave) { played.push_back(&wave); });
     }
-    ~ScreenTest() override { SetWavePlayWatch(nullptr); }
     void TearDown() override { EXPECT_TRUE(errors.empty()) << errors.front(); }
 
     // Key codes for a text of upper-case letters, digits and spaces.
@@ -73,14 +71,18 @@ protected:
     TempConfig config;
     testsupport::ProgramFolderGuard programDir;
     ui::Application app{ui::Application::Options{.headless = true}};
+    // Never opened: every sound asked to play is only noted, in order.
+    audio::Service audio{{.watch = [this](const void* sound)
+                          {
+                              played.push_back(sound);
+                          }}};
     Screens screens{app};
     // Made again by a test that prepares the settings file or the program directory first.
-    std::unique_ptr<Session> session = std::make_unique<Session>();
+    std::unique_ptr<Session> session = std::make_unique<Session>(audio);
     std::vector<std::string> errors;
-    // Every sound asked to play, in order (heard or not: the tests have no audio device).
-    std::vector<const TCustomWave*> played;
+    std::vector<const void*> played;
 };
 
-using Sounds = std::vector<const TCustomWave*>;
+using Sounds = std::vector<const void*>;
 
 } // namespace screentest

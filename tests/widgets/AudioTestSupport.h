@@ -2,8 +2,8 @@
 // made on the spot, and the samples that SDL's disk driver wrote.
 #pragma once
 
+#include "audio/Audio.h"
 #include "support/Environment.h"
-#include "widgets/Audio.h"
 
 #include <gtest/gtest.h>
 
@@ -32,37 +32,44 @@ inline std::filesystem::path TempPath(const std::string& name)
            ("zorbel-" + std::to_string(getpid()) + "-" + name);
 }
 
-// The audio device for one test, through the named SDL driver; closed and the variables restored
-// at the end. With the disk driver the output lands in File().
+// An audio service for one test, opened through the named SDL driver and closed at the end.
+// With the disk driver the output lands in File().
 class AudioDevice
 {
 public:
-    explicit AudioDevice(const std::string& driver)
-        : file_(TempPath("audio.raw")), driver_("SDL_AUDIODRIVER", driver),
-          diskFile_("SDL_DISKAUDIOFILE", file_.string())
+    explicit AudioDevice(const std::string& driver, audio::Service::Options options = {})
+        : file_(TempPath("audio.raw")), diskFile_("SDL_DISKAUDIOFILE", file_.string()),
+          audio_(WithDriver(driver, std::move(options)))
     {
         std::filesystem::remove(file_);
-        audio_.emplace();
+        audio_.Open();
     }
     ~AudioDevice()
     {
-        audio_.reset();
+        audio_.Close();
         std::filesystem::remove(file_);
     }
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
 
-    bool Opened() const { return audio_ && audio_->Opened(); }
+    audio::Service& Audio() { return audio_; }
+    bool Opened() const { return audio_.Opened(); }
     const std::filesystem::path& File() const { return file_; }
 
     // Closes the device so that everything it wrote is in the file.
-    void Finish() { audio_.reset(); }
+    void Finish() { audio_.Close(); }
 
 private:
+    static audio::Service::Options WithDriver(const std::string& driver,
+                                              audio::Service::Options options)
+    {
+        options.driver = driver;
+        return options;
+    }
+
     std::filesystem::path file_;
-    ScopedEnv driver_;
     ScopedEnv diskFile_;
-    std::optional<widgets::AudioSystem> audio_;
+    audio::Service audio_;
 };
 
 // Peak level of each 10 ms of the disk driver's output (44.1 kHz, 16-bit, stereo).

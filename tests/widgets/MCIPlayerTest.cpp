@@ -109,7 +109,8 @@ protected:
 
 TEST_F(MCIPlayerTest, FailuresAreQuietUnlessExceptionsAreAsked)
 {
-    TMCIFilePlayer player;
+    audio::Service silent;
+    TMCIFilePlayer player{silent};
     EXPECT_TRUE(player.AutoRewind());
     EXPECT_FALSE(player.AutoOpen());
 
@@ -151,7 +152,7 @@ TEST_F(MCIPlayerTest, WithoutADeviceThereIsNoMusicAndNoMessage)
 {
     AudioDevice device("no-such-driver");
     ASSERT_FALSE(device.Opened());
-    TMCIFilePlayer player;
+    TMCIFilePlayer player{device.Audio()};
     Prepare(player);
     player.SetAutoOpen(true);
     player.Loaded();
@@ -165,7 +166,7 @@ TEST_F(MCIPlayerTest, TheMusicStartsAgainFromItsBeginningAfterItsEnd)
 {
     AudioDevice device("disk");
     ASSERT_TRUE(device.Opened()) << "SDL's disk audio driver did not open";
-    TMCIFilePlayer player;
+    TMCIFilePlayer player{device.Audio()};
     Prepare(player);
     ASSERT_TRUE(player.Open()) << player.ErrorMessage();
     EXPECT_NE(player.DeviceID(), 0);
@@ -208,14 +209,14 @@ TEST_F(MCIPlayerTest, RewindStopsTheLoopAndPlayingAgainSupersedes)
     AudioDevice device("dummy");
     ASSERT_TRUE(device.Opened());
     // A missing file is no music, quietly, or the mixer's own text.
-    TMCIFilePlayer missing;
+    TMCIFilePlayer missing{device.Audio()};
     missing.SetFileName(audiotest::TempPath("missing.mid").string());
     EXPECT_FALSE(missing.Open());
     EXPECT_FALSE(missing.Play());
     missing.SetRaiseExceptions(true);
     EXPECT_NE(ErrorOf([&] { missing.Open(); }).find("missing.mid"), std::string::npos);
 
-    TMCIFilePlayer player;
+    TMCIFilePlayer player{device.Audio()};
     Prepare(player);
     ASSERT_TRUE(player.Open()) << player.ErrorMessage();
 
@@ -260,7 +261,7 @@ TEST_F(MCIPlayerTest, DestroyingAPlayingPlayerLeavesNothingBehind)
     AudioDevice device("dummy");
     ASSERT_TRUE(device.Opened());
     {
-        TMCIFilePlayer player;
+        TMCIFilePlayer player{device.Audio()};
         Prepare(player);
         ASSERT_TRUE(player.Open());
         ASSERT_TRUE(player.Play());
@@ -270,7 +271,7 @@ TEST_F(MCIPlayerTest, DestroyingAPlayingPlayerLeavesNothingBehind)
     EXPECT_TRUE(notices_.empty());
 
     // A later player gets its own notices as before.
-    TMCIFilePlayer next;
+    TMCIFilePlayer next{device.Audio()};
     Prepare(next);
     ASSERT_TRUE(next.Open());
     ASSERT_TRUE(next.Play());
@@ -290,37 +291,63 @@ TEST_F(MCIPlayerTest, ASilentDeviceIsLetGoAndTheNextSoundOpensItAgain)
     // A rendering of its own, so that the tune's cache is left as the other tests expect it.
     const auto cache = audiotest::TempPath("idle-cache");
     audiotest::ScopedEnv cacheHome("XDG_CACHE_HOME", cache.string());
-    AudioDevice device("dummy");
+    AudioDevice device("dummy", {.idleRelease = 100ms});
     ASSERT_TRUE(device.Opened());
-    ReleaseAudioWhenIdle(100);
-    TMCIFilePlayer music;
+    TMCIFilePlayer music{device.Audio()};
     Prepare(music);
     ASSERT_TRUE(music.Open()) << music.ErrorMessage();
     ASSERT_TRUE(music.Play());
     // The looping tune keeps the device through several idle times and its own repeats.
     PumpFor(700ms);
-    EXPECT_TRUE(AudioAvailable());
+    EXPECT_TRUE(device.Opened());
     music.Close();
-    ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !device.Opened(); }));
 
-    TWave click;
+    TWave click{device.Audio()};
     click.SetSound(audiotest::MakeWav(audiotest::Tone(0.05, 40)));
     EXPECT_TRUE(click.Play());
-    EXPECT_TRUE(AudioAvailable());
-    ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); })) << "let go again after the click";
+    EXPECT_TRUE(device.Opened());
+    ASSERT_TRUE(PumpUntil([&] { return !device.Opened(); })) << "let go again after the click";
     // A game screen holds it: open at once, kept through silence, let go once the hold ends.
-    HoldAudio(true);
-    EXPECT_TRUE(AudioAvailable());
+    device.Audio().Hold(true);
+    EXPECT_TRUE(device.Opened());
     PumpFor(400ms);
-    EXPECT_TRUE(AudioAvailable()) << "let go while held";
-    HoldAudio(false);
-    ASSERT_TRUE(PumpUntil([] { return !AudioAvailable(); })) << "kept after the hold";
+    EXPECT_TRUE(device.Opened()) << "let go while held";
+    device.Audio().Hold(false);
+    ASSERT_TRUE(PumpUntil([&] { return !device.Opened(); })) << "kept after the hold";
     ASSERT_TRUE(music.Open()) << music.ErrorMessage();
     EXPECT_TRUE(music.Play());
-    EXPECT_TRUE(AudioAvailable());
+    EXPECT_TRUE(device.Opened());
     music.Close();
     music.WaitForRendering();
     std::filesystem::remove_all(cache);
+}
+
+// The silence is counted on the service's clock from the end of the last sound, however long the
+// device has stood silent before it.
+TEST_F(MCIPlayerTest, TheSilenceIsCountedOnTheServicesClockFromTheLastSound)
+{
+    std::chrono::steady_clock::time_point now{};
+    AudioDevice device("dummy", {.idleRelease = 40ms,
+                                 .clock = [&now]
+                                 {
+                                     return now;
+                                 }});
+    ASSERT_TRUE(device.Opened());
+    PumpFor(200ms);
+    EXPECT_TRUE(device.Opened()) << "let go before the clock moved";
+
+    now += 30ms;
+    TWave click{device.Audio()};
+    click.SetSound(audiotest::MakeWav(audiotest::Tone(0.05, 40)));
+    ASSERT_TRUE(click.Play());
+    ASSERT_TRUE(PumpUntil([&] { return !device.Audio().WavePlaying(); }));
+    PumpFor(100ms);
+    now += 30ms;
+    PumpFor(100ms);
+    EXPECT_TRUE(device.Opened()) << "counted from before the click";
+    now += 10ms;
+    EXPECT_TRUE(PumpUntil([&] { return !device.Opened(); }));
 }
 
 TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
@@ -333,7 +360,7 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
     {
         AudioDevice device("dummy");
         ASSERT_TRUE(device.Opened());
-        TMCIFilePlayer first;
+        TMCIFilePlayer first{device.Audio()};
         Prepare(first);
         ASSERT_TRUE(first.Open()) << first.ErrorMessage();
         EXPECT_FALSE(first.PlaysRendering()) << "nothing kept yet: the synthesiser plays";
@@ -349,7 +376,7 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
         ScopedEnv noBank("SDL_SOUNDFONTS", "/nonexistent/bank.sf2");
         AudioDevice device("disk");
         ASSERT_TRUE(device.Opened());
-        TMCIFilePlayer kept;
+        TMCIFilePlayer kept{device.Audio()};
         Prepare(kept);
         ASSERT_TRUE(kept.Open()) << kept.ErrorMessage();
         EXPECT_TRUE(kept.PlaysRendering());
@@ -383,7 +410,7 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
     std::ofstream(blocked) << "x";
     ScopedEnv noCache("XDG_CACHE_HOME", blocked.string());
     AudioDevice device("dummy");
-    TMCIFilePlayer changed;
+    TMCIFilePlayer changed{device.Audio()};
     Prepare(changed);
     ASSERT_TRUE(changed.Open());
     EXPECT_FALSE(changed.PlaysRendering());
@@ -403,7 +430,7 @@ TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
         GTEST_SKIP() << "zbmusic.mid has not been generated";
     AudioDevice device("disk");
     ASSERT_TRUE(device.Opened());
-    TMCIFilePlayer Music;
+    TMCIFilePlayer Music{device.Audio()};
     Music.SetAutoOpen(true);
     Music.SetAutoRepeat(true);
     Music.Loaded();

@@ -6,7 +6,6 @@
 #include "assets/Assets.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <gtest/gtest.h>
 
@@ -23,16 +22,11 @@ using audiotest::Levels;
 using audiotest::MakeWav;
 using audiotest::Tone;
 
-bool Sounding()
-{
-    return Mix_Playing(kWaveChannel) != 0;
-}
-
 // Waits until the channel falls silent; generous, since the device plays in real time.
-void WaitForEnd()
+void WaitForEnd(AudioDevice& device)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (Sounding() && std::chrono::steady_clock::now() < deadline)
+    while (device.Audio().WavePlaying() && std::chrono::steady_clock::now() < deadline)
         SDL_Delay(10);
 }
 
@@ -64,10 +58,10 @@ TEST(WaveAudioTest, TheClickSoundIsReallyHeard)
     AudioDevice device("disk");
     ASSERT_TRUE(device.Opened()) << SDL_GetError();
 
-    TWave Pop;
+    TWave Pop{device.Audio()};
     Pop.SetSound(pop);
     ASSERT_TRUE(Pop.Play());
-    WaitForEnd();
+    WaitForEnd(device);
     device.Finish();
 
     const auto levels = Levels(device.File());
@@ -84,7 +78,7 @@ TEST(WaveAudioTest, TheGeneratedSoundsPlayOnAnOpenDevice)
     ASSERT_TRUE(device.Opened());
     for (const char* name : {"pop.wav", "hrum.wav", "deadsound.wav"})
     {
-        TWave wave;
+        TWave wave{device.Audio()};
         wave.SetSound(assets::Find(name));
         EXPECT_TRUE(wave.Play()) << name;
         wave.Stop();
@@ -100,8 +94,8 @@ TEST(WaveAudioTest, ASecondSoundReplacesTheFirstAtOnce)
     ASSERT_TRUE(device.Opened()) << SDL_GetError();
     constexpr int kQuiet = 12000; // the quiet tone peaks near 16 * 256, the loud near 96 * 256
 
-    TWave Hrum;
-    TWave DeadSound;
+    TWave Hrum{device.Audio()};
+    TWave DeadSound{device.Audio()};
     Hrum.SetSound(MakeWav(Tone(3.0, 16)));
     DeadSound.SetSound(MakeWav(Tone(0.5, 96)));
 
@@ -109,9 +103,9 @@ TEST(WaveAudioTest, ASecondSoundReplacesTheFirstAtOnce)
     ASSERT_TRUE(WaitForOutput(device, kSilence)) << "the first sound was never written";
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_TRUE(DeadSound.Play());
-    WaitForEnd();
+    WaitForEnd(device);
     // Play on an empty component afterwards changes nothing.
-    TWave empty;
+    TWave empty{device.Audio()};
     EXPECT_FALSE(empty.Play());
     device.Finish();
 
@@ -140,9 +134,8 @@ TEST(WaveAudioTest, WithoutADeviceEverythingIsSilentAndHarmless)
 {
     AudioDevice device("no-such-driver");
     EXPECT_FALSE(device.Opened());
-    EXPECT_FALSE(AudioAvailable());
 
-    TWave wave;
+    TWave wave{device.Audio()};
     wave.SetSound(MakeWav(Tone(0.1, 40)));
     EXPECT_FALSE(wave.Play());
     wave.Stop();
@@ -152,27 +145,24 @@ TEST(WaveAudioTest, WithoutADeviceEverythingIsSilentAndHarmless)
     EXPECT_FALSE(wave.Play());
 }
 
-// However the scope of an audio system ends, the device closes with it; while it exists no second
+// However the scope of an audio service ends, the device closes with it; while it exists no second
 // one may open the device again.
-TEST(WaveAudioTest, TheDeviceIsOpenExactlyWhileItsAudioSystemExists)
+TEST(WaveAudioTest, TheDeviceIsOpenExactlyWhileItsServiceExists)
 {
-    audiotest::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     try
     {
-        widgets::AudioSystem audio;
-        ASSERT_TRUE(audio.Opened());
-        EXPECT_TRUE(AudioAvailable());
-        EXPECT_THROW(widgets::AudioSystem{}, std::logic_error);
-        EXPECT_TRUE(AudioAvailable());
+        audio::Service audio({.driver = "dummy"});
+        ASSERT_TRUE(audio.Open());
+        audio::Service second({.driver = "dummy"});
+        EXPECT_THROW(second.Open(), std::logic_error);
+        EXPECT_TRUE(audio.Opened());
         throw std::runtime_error("escaped");
     }
     catch (const std::runtime_error&)
     {
     }
-    EXPECT_FALSE(AudioAvailable());
-    EXPECT_EQ(AudioSession(), 0u);
-    const widgets::AudioSystem again;
-    EXPECT_TRUE(again.Opened());
+    audio::Service again({.driver = "dummy"});
+    EXPECT_TRUE(again.Open());
 }
 
 // On this machine's own choice of driver (usually no sound card at all) opening says nothing.
@@ -181,24 +171,24 @@ TEST(WaveAudioTest, OpeningTheDefaultDeviceWritesNoMessage)
     audiotest::ScopedEnv driver("SDL_AUDIODRIVER", std::nullopt);
     testing::internal::CaptureStderr();
     {
-        const widgets::AudioSystem audio;
+        audio::Service audio;
+        audio.Open();
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
+// The sound decoded for the first opening of the device is decoded again for the next.
 TEST(WaveAudioTest, ASoundPreparedBeforeTheDeviceReopensStillPlays)
 {
-    TWave wave;
-    wave.SetSound(MakeWav(Tone(0.05, 40)));
-    {
-        AudioDevice device("dummy");
-        ASSERT_TRUE(device.Opened());
-        EXPECT_TRUE(wave.Play());
-    }
     AudioDevice device("disk");
     ASSERT_TRUE(device.Opened());
+    TWave wave{device.Audio()};
+    wave.SetSound(MakeWav(Tone(0.05, 40)));
     EXPECT_TRUE(wave.Play());
-    WaitForEnd();
+    device.Finish();
+    ASSERT_TRUE(device.Audio().Open());
+    EXPECT_TRUE(wave.Play());
+    WaitForEnd(device);
     device.Finish();
     const auto levels = Levels(device.File());
     EXPECT_GT(CountIf(levels, kSilence, 1 << 16), 2);

@@ -5,10 +5,10 @@
 #include "AudioTestSupport.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -54,12 +54,13 @@ std::string RefusalOf(TWave& wave, const Bytes& bytes)
 
 TEST(WaveImageTest, RefusesWhatIsNoRiffWave)
 {
+    audio::Service silent; // never opened: nothing here is heard
     // Form type AVI: a RIFF file, but no wave.
     Bytes avi = Text("RIFF");
     avi.insert(avi.end(), {4, 0, 0, 0});
     avi.insert(avi.end(), {'A', 'V', 'I', ' '});
 
-    TWave empty;
+    TWave empty{silent};
     EXPECT_EQ(RefusalOf(empty, avi), "Wave image is not a valid wave file format");
     EXPECT_TRUE(empty.Sound().Empty());
     EXPECT_FALSE(empty.Sound().Modified()) << "a refused block starts no change";
@@ -72,7 +73,7 @@ TEST(WaveImageTest, RefusesWhatIsNoRiffWave)
     EXPECT_EQ(RefusalOf(empty, Text("RIFF\4\0\0\0WAV")), "Error reading wave data");
 
     // A component that holds a sound keeps it.
-    TWave held;
+    TWave held{silent};
     const Bytes good = MakeWav(Tone(0.01, 50));
     held.SetSound(good);
     EXPECT_EQ(RefusalOf(held, avi), "Wave image is not a valid wave file format");
@@ -83,7 +84,8 @@ TEST(WaveImageTest, RefusesWhatIsNoRiffWave)
 
 TEST(WaveImageTest, AcceptsAWaveFileFoundAmongTheTopChunks)
 {
-    TWave wave;
+    audio::Service silent; // never opened: nothing here is heard
+    TWave wave{silent};
     const Bytes good = MakeWav(Tone(0.01, 50));
     EXPECT_EQ(RefusalOf(wave, good), "accepted");
     EXPECT_EQ(Content(wave.Sound()), good);
@@ -107,13 +109,14 @@ TEST(WaveImageTest, AcceptsAWaveFileFoundAmongTheTopChunks)
 
 TEST(PersistentMemoryTest, StoredFormRoundTripAndClearing)
 {
-    TWave source;
+    audio::Service silent; // never opened: nothing here is heard
+    TWave source{silent};
     const Bytes good = MakeWav(Tone(0.02, 40));
     source.SetSound(good);
     const Bytes stored = source.Sound().WriteData();
     EXPECT_EQ(stored, Stored(good)) << "N as 32-bit little-endian, then the file byte for byte";
 
-    TWave copy;
+    TWave copy{silent};
     copy.Sound().ReadData(stored);
     EXPECT_EQ(Content(copy.Sound()), good);
     EXPECT_TRUE(copy.Sound().Modified());
@@ -167,16 +170,16 @@ protected:
         other_.SetSound(MakeWav(Tone(0.05, 40)));
     }
 
-    static bool Sounding() { return Mix_Playing(kWaveChannel) != 0; }
+    bool Sounding() { return device_.Audio().WavePlaying(); }
 
     audiotest::AudioDevice device_{"dummy"};
-    TWave long_;
-    TWave other_;
+    TWave long_{device_.Audio()};
+    TWave other_{device_.Audio()};
 };
 
 TEST_F(WavePlayingTest, PlayOnAnEmptySoundLeavesThePlayingOneAlone)
 {
-    TWave empty;
+    TWave empty{device_.Audio()};
     ASSERT_TRUE(long_.Play());
     EXPECT_FALSE(empty.Play());
     EXPECT_TRUE(Sounding());
@@ -208,12 +211,12 @@ TEST_F(WavePlayingTest, ChangesStopTheSoundBeforeTheBytesChange)
 
     // An empty component has nothing playing from its bytes and stops nothing.
     ASSERT_TRUE(long_.Play());
-    TWave empty;
+    TWave empty{device_.Audio()};
     empty.SetSound(MakeWav(Tone(0.05, 40)));
     EXPECT_TRUE(Sounding());
 
     // Neither does a synchronous one, whose sound has always ended when Play returns.
-    TWave sync;
+    TWave sync{device_.Audio()};
     sync.SetPlayOption(poSync);
     sync.SetSound(MakeWav(Tone(0.05, 40)));
     ASSERT_TRUE(long_.Play());
@@ -250,16 +253,16 @@ TEST_F(WavePlayingTest, PlayOptionChangeStopsAndTheOptionsPlayAsNamed)
     // At the end of the program a sound may finish; a looping one is cut off after the wait.
     other_.SetPlayOption(poAsync);
     ASSERT_TRUE(other_.Play());
-    FinishSound(20000);
+    device_.Audio().FinishWave(std::chrono::seconds(20));
     EXPECT_FALSE(Sounding());
     other_.SetPlayOption(poLoop);
     ASSERT_TRUE(other_.Play());
-    FinishSound(100);
+    device_.Audio().FinishWave(std::chrono::milliseconds(100));
     EXPECT_TRUE(Sounding());
     ASSERT_TRUE(long_.Play());
 
     // Stop stops whatever plays, not only the component's own sound.
-    TWave empty;
+    TWave empty{device_.Audio()};
     empty.Stop();
     EXPECT_FALSE(Sounding());
 }
@@ -267,7 +270,7 @@ TEST_F(WavePlayingTest, PlayOptionChangeStopsAndTheOptionsPlayAsNamed)
 TEST_F(WavePlayingTest, DestroyingTheComponentThatPlaysHaltsItsSound)
 {
     {
-        TWave local;
+        TWave local{device_.Audio()};
         local.SetSound(MakeWav(Tone(3.0, 40)));
         ASSERT_TRUE(local.Play());
         EXPECT_TRUE(Sounding());
@@ -275,7 +278,7 @@ TEST_F(WavePlayingTest, DestroyingTheComponentThatPlaysHaltsItsSound)
     EXPECT_FALSE(Sounding());
 
     // Bytes the mixer cannot decode: refused at play time, quietly.
-    TWave broken;
+    TWave broken{device_.Audio()};
     broken.SetSound(Text("RIFF\4\0\0\0WAVEno format chunk follows"));
     EXPECT_FALSE(broken.Play());
 }

@@ -1,10 +1,10 @@
-#include "widgets/SystemMidi.h"
+#include "audio/SystemMidi.h"
 
 #include <windows.h>
 
 #include <mmsystem.h>
 
-namespace widgets
+namespace audio
 {
 
 bool HasSystemMidiOutput()
@@ -12,4 +12,4 @@ bool HasSystemMidiOutput()
     return ::midiOutGetNumDevs() > 0;
 }
 
-} // namespace widgets
+} // namespace audio

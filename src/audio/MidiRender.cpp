@@ -1,5 +1,5 @@
 // Rendering a MIDI tune to PCM with FluidSynth, and the cache of renderings.
-#include "widgets/MidiRender.h"
+#include "audio/MidiRender.h"
 
 #include <fluidsynth.h>
 
@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace widgets
+namespace audio
 {
 namespace
 {
@@ -265,4 +265,4 @@ std::optional<RenderedTune> RenderTune(std::span<const std::uint8_t> tune,
     return RenderedTune(frequency, loopFrames, std::move(samples));
 }
 
-} // namespace widgets
+} // namespace audio

@@ -2,10 +2,10 @@
 // synthesiser of its own (Windows).
 #pragma once
 
-namespace widgets
+namespace audio
 {
 
 // True when the system has a MIDI output device to play through.
 bool HasSystemMidiOutput();
 
-} // namespace widgets
+} // namespace audio

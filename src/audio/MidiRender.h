@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace widgets
+namespace audio
 {
 
 // Interleaved stereo, signed 16-bit samples: loopFrames frames of the tune, then what still
@@ -66,4 +66,4 @@ std::optional<RenderedTune> RenderTune(std::span<const std::uint8_t> tune,
                                        const std::string& soundFont, int frequency,
                                        std::stop_token stop = {});
 
-} // namespace widgets
+} // namespace audio

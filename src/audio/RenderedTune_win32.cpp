@@ -1,10 +1,10 @@
 // Windows builds have no synthesiser of their own (the system's MIDI output plays the tune), so a
 // rendering is only ever held in memory here: no cache file is read or written.
-#include "widgets/MidiRender.h"
+#include "audio/MidiRender.h"
 
 #include <cstring>
 
-namespace widgets
+namespace audio
 {
 
 RenderedTune::RenderedTune(int frequency, std::size_t loopFrames, std::vector<std::int16_t> samples)
@@ -29,4 +29,4 @@ bool RenderedTune::Read(std::size_t first, std::size_t count, std::int16_t* out)
     return true;
 }
 
-} // namespace widgets
+} // namespace audio

@@ -125,13 +125,6 @@ Mix_Music* Mix_LoadMUS(const char* file)
     return real != nullptr ? real(file) : MissingAs<Mix_Music>();
 }
 
-Mix_Music* Mix_LoadMUSType_RW(SDL_RWops* src, Mix_MusicType type, int freesrc)
-{
-    static const auto real =
-        Resolve<decltype(&::Mix_LoadMUSType_RW)>(Mixer(), "Mix_LoadMUSType_RW");
-    return real != nullptr ? real(src, type, freesrc) : MissingWithSource<Mix_Music>(src, freesrc);
-}
-
 void Mix_FreeChunk(Mix_Chunk* chunk)
 {
     static const auto real = Resolve<decltype(&::Mix_FreeChunk)>(Mixer(), "Mix_FreeChunk");
@@ -166,22 +159,6 @@ void Mix_HookMusic(void(SDLCALL* mixFunc)(void*, Uint8*, int), void* arg)
         real(mixFunc, arg);
 }
 
-void Mix_HookMusicFinished(void(SDLCALL* musicFinished)())
-{
-    static const auto real =
-        Resolve<decltype(&::Mix_HookMusicFinished)>(Mixer(), "Mix_HookMusicFinished");
-    if (real != nullptr)
-        real(musicFinished);
-}
-
-void Mix_ChannelFinished(void(SDLCALL* channelFinished)(int))
-{
-    static const auto real =
-        Resolve<decltype(&::Mix_ChannelFinished)>(Mixer(), "Mix_ChannelFinished");
-    if (real != nullptr)
-        real(channelFinished);
-}
-
 int Mix_PlayChannel(int channel, Mix_Chunk* chunk, int loops)
 {
     static const auto real = Resolve<decltype(&::Mix_PlayChannel)>(Mixer(), "Mix_PlayChannel");
@@ -203,12 +180,6 @@ int Mix_HaltChannel(int channel)
 int Mix_HaltMusic(void)
 {
     static const auto real = Resolve<decltype(&::Mix_HaltMusic)>(Mixer(), "Mix_HaltMusic");
-    return real != nullptr ? real() : 0;
-}
-
-int Mix_PausedMusic(void)
-{
-    static const auto real = Resolve<decltype(&::Mix_PausedMusic)>(Mixer(), "Mix_PausedMusic");
     return real != nullptr ? real() : 0;
 }
 
