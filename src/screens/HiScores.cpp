@@ -1,6 +1,7 @@
 // The records tables: load, find, update, climb and save of one level's seven slots.
 #include "screens/HiScores.h"
 
+#include "engine/Game.h"
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
 
@@ -57,7 +58,7 @@ int GetUserId(const TIniFile& ini, int level, const std::string& user)
 
 HiScoreOutcome RecordGame(TIniFile& ini, int level, const std::string& user, int score)
 {
-    if (level < 1 || level > 4)
+    if (!engine::LevelHasRecords(level))
         return {};
 
     // Reads and writes go through one copy of the file, replaced once at the end.
