@@ -105,7 +105,13 @@ void Game::TurnWorm(PlayerWorm& worm, PlayerTurn turn)
     if (turn.direction >= kNone || worm.direction == Opposite(turn.direction))
         return;
     Turn(worm, turn.direction);
-    turns_.push_back({steps_, turn});
+    Keep(turn);
+}
+
+void Game::Keep(PlayerTurn turn)
+{
+    if (phase_ != Phase::Idle && phase_ != Phase::Waiting)
+        turns_.push_back({steps_, turn});
 }
 
 void Game::Key(std::span<const PlayerTurn> turns)
@@ -116,11 +122,15 @@ void Game::Key(std::span<const PlayerTurn> turns)
             TurnWorm(turn.player == 2 ? player2 : player1, turn);
         return;
     }
+    // Player 2's keys and controller are nothing to the single game.
+    if (!turns.empty() &&
+        std::none_of(turns.begin(), turns.end(), [](PlayerTurn t) { return t.player == 1; }))
+        return;
     // Of several accepted keys within one tick only the last after the first can stay queued.
     if (player.queued != kNone)
     {
         player.queued = kNone;
-        turns_.push_back({steps_, {1, kNone}});
+        Keep({1, kNone});
     }
     for (const PlayerTurn turn : turns)
         if (turn.player == 1)

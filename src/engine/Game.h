@@ -163,7 +163,9 @@ public:
     bool PauseInPlay();
     // A direction key or controller event: the turns it stands for, in order. In the single
     // game any key first cancels a queued turn and only player 1's turns count; in the death
-    // match each turn goes to its player's worm. Accepted turns are kept (AcceptedTurns).
+    // match each turn goes to its player's worm. Accepted turns are kept (AcceptedTurns) from
+    // the start until the game ends; one after that lives on only in the next game's
+    // GameStart::turned.
     void Key(std::span<const PlayerTurn> turns);
     // The single game that just ended goes into the records: a game of a level with a records
     // table, played until its removal ended.
@@ -255,6 +257,7 @@ private:
                                std::uint8_t deadlyTarget);
     void EndBout(std::uint8_t who, int removalSteps);
     void TurnWorm(PlayerWorm& worm, PlayerTurn turn);
+    void Keep(PlayerTurn turn);
 
     RandomSource* random_ = &generator;
     Mode mode_ = Mode::Single;

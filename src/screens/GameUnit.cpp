@@ -359,6 +359,9 @@ std::uint64_t ClockSeed()
 
 void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
 {
+    // A wait handed over after the screen was left starts nothing behind the menu.
+    if (Model.GamePhase() != engine::Phase::Waiting)
+        return;
     if (Model.GameMode() == engine::Mode::DeathMatch)
         NewDeathMatch();
     else
