@@ -991,7 +991,7 @@ void PlayBackEqual(const engine::GameStart& start, int steps)
               played.score + played.score1 + played.score2);
 }
 
-TEST(ReplayTest, TheSameStartAndTurnsAtTheSameStepsGiveTheSameBoardEveryStep)
+TEST(PlaybackTest, TheSameStartAndTurnsAtTheSameStepsGiveTheSameBoardEveryStep)
 {
     // A Master game with its first key queued by a key pressed before it began.
     PlayBackEqual({engine::Mode::Single, 4242, *engine::LevelSkill(4), {true, false}}, 3000);
