@@ -58,12 +58,12 @@ std::uint8_t Way(engine::Cell head, std::uint8_t dir)
 
 void MoveTarget(TGameForm& game, engine::Cell to)
 {
-    if (game.TargetCell == to)
+    if (game.Model.targetCell == to)
         return;
-    if (game.Board.At(game.TargetCell) == engine::kTarget)
-        game.Board.At(game.TargetCell) = engine::kEmpty;
-    game.Board.At(to) = engine::kTarget;
-    game.TargetCell = to;
+    if (game.Model.board.At(game.Model.targetCell) == engine::kTarget)
+        game.Model.board.At(game.Model.targetCell) = engine::kEmpty;
+    game.Model.board.At(to) = engine::kTarget;
+    game.Model.targetCell = to;
 }
 
 void Report(const char* what, std::vector<double> late)
@@ -129,19 +129,20 @@ int main(int argc, char** argv)
                 (lastAte ? afterEat : others).push_back(late);
             }
             lastStart = start;
-            const std::uint8_t dir = Way(game.Player.sections[1], game.Player.direction);
+            const std::uint8_t dir =
+                Way(game.Model.player.sections[1], game.Model.player.direction);
             game.PlayerTurn(1, dir);
             const bool eat = start >= nextEat;
-            MoveTarget(game, eat ? engine::Step(game.Player.sections[1], dir) : kParking);
-            const int score = game.Score;
+            MoveTarget(game, eat ? engine::Step(game.Model.player.sections[1], dir) : kParking);
+            const int score = game.Model.score;
             tick(timer);
-            lastAte = game.Score > score;
+            lastAte = game.Model.score > score;
             if (lastAte)
             {
                 ++eaten;
                 nextEat = Clock::now() + gap;
             }
-            died = game.Phase() != GamePhase::Playing;
+            died = game.Model.GamePhase() != engine::Phase::Playing;
         });
     game.Show();
 

@@ -29,16 +29,15 @@ struct Game
         };
         form1 = std::make_unique<TForm1>(screens, session);
         game = std::make_unique<TGameForm>(screens, session);
-        game->Generator.Seed(12345);
         session.WormCount = 8;
         game->Show();
         game->WaitTimer.SetEnabled(false);
-        game->NewGame();
+        game->NewGame(12345);
         game->Timer1.SetEnabled(false);
         // The longest worm the board keeps, standing on its start cell: the shift of all 800
         // sections is the tick's largest cost, and a standing worm never dies.
-        game->Player.length = engine::kMaxLength;
-        game->Player.sections.fill(engine::kPlayerStart);
+        game->Model.player.length = engine::kMaxLength;
+        game->Model.player.sections.fill(engine::kPlayerStart);
     }
 
     bench::Environment env;
@@ -56,8 +55,8 @@ void BM_Timer1Timer(benchmark::State& state)
     Game g;
     for (auto _ : state)
         g.game->Timer1Timer(g.game->Timer1);
-    benchmark::DoNotOptimize(g.game->Board);
-    state.counters["phase_playing"] = g.game->Phase() == GamePhase::Playing ? 1 : 0;
+    benchmark::DoNotOptimize(g.game->Model.board);
+    state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1Timer)->Unit(benchmark::kMicrosecond);
 
@@ -69,7 +68,7 @@ void BM_Timer1TimerAndRender(benchmark::State& state)
         g.game->Timer1Timer(g.game->Timer1);
         g.app.Render();
     }
-    state.counters["phase_playing"] = g.game->Phase() == GamePhase::Playing ? 1 : 0;
+    state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1TimerAndRender)->Unit(benchmark::kMicrosecond);
 
@@ -77,8 +76,7 @@ BENCHMARK(BM_Timer1TimerAndRender)->Unit(benchmark::kMicrosecond);
 void BM_GameTick(benchmark::State& state)
 {
     engine::Game game;
-    game.generator.Seed(12345);
-    game.NewGame(8, 6);
+    game.NewGame(12345, {3, 6, 100, 8});
     game.player.length = engine::kMaxLength;
     game.player.sections.fill(engine::kPlayerStart);
     for (auto _ : state)

@@ -27,6 +27,17 @@ int Board::EmptyInnerCells() const
     return count;
 }
 
+std::uint64_t Board::Hash() const
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const std::uint8_t code : codes_)
+    {
+        hash ^= code;
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
 std::string Board::ToText() const
 {
     static constexpr char kGlyphs[] = ".*cP#+";

@@ -86,6 +86,8 @@ public:
     void Reset();
     // Number of inner cells holding code 0.
     int EmptyInnerCells() const;
+    // FNV-1a (64-bit) over every cell code, walls included: equal boards, equal hashes.
+    std::uint64_t Hash() const;
 
     // The inner cells as 29 lines of 29 characters, row by row from the top: '.' empty, '*'
     // target, 'c' computer worm, 'P' player worm, '#' wall, '+' player 2's target.

@@ -7,15 +7,18 @@
 namespace engine
 {
 
-void Game::NewDeathMatch()
+void Game::NewDeathMatch(std::uint64_t seed, int interval)
 {
+    Begin(Mode::DeathMatch, seed, {0, 1, interval, 0});
     score1 = 0;
     score2 = 0;
-    NewBout();
+    NewDeath();
 }
 
-void Game::NewBout()
+void Game::NewDeath()
 {
+    phase_ = Phase::Playing;
+    interval_ = start_.skill.interval;
     Clear();
     // The worms are not drawn here: the first tick draws each head on its start cell.
     PlaceStandingWorm(player1, kPlayer1Start);
@@ -69,7 +72,7 @@ void Game::CheckDeathMatchEvents(DeathMatchWorm& worm, std::uint8_t ownTarget,
     if (code != ownTarget)
         return;
     const bool first = ownTarget == kTarget;
-    events.push_back({EventKind::Eaten, head, static_cast<std::uint8_t>(first ? 1 : 2)});
+    events.push_back({EventKind::Eaten, head, first ? kFirstPlayer : kSecondPlayer});
     // The head cell still holds the eaten target's code and the tail's cell a section, so the
     // new target lands on neither.
     if (first)
@@ -92,12 +95,12 @@ void Game::RedrawPlayer2Worm()
 
 void Game::PutNewTarget1()
 {
-    PlaceTarget(kTarget, targetCell, 1);
+    PlaceTarget(kTarget, targetCell, kFirstPlayer);
 }
 
 void Game::PutNewTarget2()
 {
-    PlaceTarget(kTarget2, target2Cell, 2);
+    PlaceTarget(kTarget2, target2Cell, kSecondPlayer);
 }
 
 void Game::Dead1()
@@ -121,6 +124,9 @@ void Game::EndBout(std::uint8_t who, int removalSteps)
 {
     whoDied = who;
     removalCounter = removalSteps;
+    phase_ = Phase::RemovingBout;
+    // About kRemovalTime for the removal whatever the length.
+    interval_ = kRemovalTime / std::max(removalSteps, 1);
     events.push_back({EventKind::BoutOver, {}, who});
 }
 

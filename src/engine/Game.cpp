@@ -1,4 +1,5 @@
-// The game model's shared steps and the single game: start, tick, eating, death and removal.
+// The game model's flow (phases, pause, keys, the skill table, the start from a seed) and the
+// single game: start, tick, eating, death and removal.
 #include "engine/Game.h"
 
 #include <algorithm>
@@ -12,9 +13,161 @@ double AverageChange(const Statistics& statistics, int score)
            statistics.average;
 }
 
+std::optional<Skill> LevelSkill(int level)
+{
+    // Beginner, Amateur, Professional, Master.
+    static constexpr Skill kLevels[4] = {
+        {1, 10, 120, 2}, {2, 8, 110, 3}, {3, 6, 100, 4}, {4, 6, 80, 8}};
+    if (level < 1 || level > 4)
+        return std::nullopt;
+    return kLevels[level - 1];
+}
+
 void Game::SetRandomSource(RandomSource* source)
 {
     random_ = source != nullptr ? source : &generator;
+}
+
+void Game::Enter(Mode mode)
+{
+    mode_ = mode;
+    phase_ = Phase::Waiting;
+    interval_ = kWaitInterval;
+    finished_ = false;
+}
+
+void Game::Leave()
+{
+    phase_ = Phase::Idle;
+    finished_ = false;
+}
+
+void Game::Step()
+{
+    switch (phase_)
+    {
+    case Phase::Playing:
+        ++ticks_;
+        ++steps_;
+        if (mode_ == Mode::Single)
+            Tick();
+        else
+            DeathMatchTick();
+        break;
+    case Phase::RemovingPlayer:
+        ++steps_;
+        if (RemovePlayerStep())
+        {
+            phase_ = Phase::RemovingComputers;
+            interval_ = kRemovalInterval;
+        }
+        break;
+    case Phase::RemovingComputers:
+        ++steps_;
+        if (RemoveComputersStep())
+        {
+            phase_ = Phase::Waiting;
+            interval_ = kWaitInterval;
+            finished_ = true;
+        }
+        break;
+    case Phase::RemovingBout:
+        ++steps_;
+        if (BoutRemovalStep())
+            NewDeath();
+        break;
+    case Phase::Idle:
+    case Phase::Waiting:
+    case Phase::Paused:
+        break;
+    }
+}
+
+bool Game::TogglePause()
+{
+    if (phase_ == Phase::Playing)
+        phase_ = Phase::Paused;
+    else if (phase_ == Phase::Paused)
+        phase_ = Phase::Playing;
+    else
+        return false;
+    return true;
+}
+
+bool Game::PauseInPlay()
+{
+    return phase_ == Phase::Playing && TogglePause();
+}
+
+void Game::TurnWorm(PlayerWorm& worm, PlayerTurn turn)
+{
+    // A turn against the current way changes nothing and is not kept.
+    if (turn.direction >= kNone || worm.direction == Opposite(turn.direction))
+        return;
+    Turn(worm, turn.direction);
+    Keep(turn);
+}
+
+void Game::Keep(PlayerTurn turn)
+{
+    if (phase_ != Phase::Idle && phase_ != Phase::Waiting)
+        turns_.push_back({steps_, turn});
+}
+
+void Game::Key(std::span<const PlayerTurn> turns)
+{
+    if (mode_ == Mode::DeathMatch)
+    {
+        for (const PlayerTurn turn : turns)
+            TurnWorm(turn.player == 2 ? player2 : player1, turn);
+        return;
+    }
+    // Player 2's keys and controller are nothing to the single game.
+    if (!turns.empty() &&
+        std::none_of(turns.begin(), turns.end(), [](PlayerTurn t) { return t.player == 1; }))
+        return;
+    // Of several accepted keys within one tick only the last after the first can stay queued.
+    if (player.queued != kNone)
+    {
+        player.queued = kNone;
+        Keep({1, kNone});
+    }
+    for (const PlayerTurn turn : turns)
+        if (turn.player == 1)
+            TurnWorm(player, turn);
+}
+
+bool Game::CountsForRecords() const
+{
+    return mode_ == Mode::Single && finished_ && LevelHasRecords(start_.skill.level);
+}
+
+void Game::Start(const GameStart& start)
+{
+    if (start.mode == Mode::Single)
+    {
+        player.turned = start.turned[0];
+        NewGame(start.seed, start.skill);
+        return;
+    }
+    player1.turned = start.turned[0];
+    player2.turned = start.turned[1];
+    NewDeathMatch(start.seed, start.skill.interval);
+}
+
+void Game::Begin(Mode mode, std::uint64_t seed, const Skill& skill)
+{
+    mode_ = mode;
+    generator.Seed(seed);
+    start_ = {mode, seed, skill, {}};
+    start_.turned = mode == Mode::Single ? std::array<bool, 2>{player.turned, false}
+                                         : std::array<bool, 2>{player1.turned, player2.turned};
+    ticks_ = 0;
+    steps_ = 0;
+    turns_.clear();
+    finished_ = false;
+    phase_ = Phase::Playing;
+    interval_ = skill.interval;
 }
 
 void Game::Clear()
@@ -35,25 +188,27 @@ void Game::Redraw(std::span<const Cell> sections, int length, std::uint8_t code,
     board.At(sections[1]) = code;
 }
 
-void Game::PlaceTarget(std::uint8_t code, Cell& where, std::uint8_t which)
+void Game::PlaceTarget(std::uint8_t code, Cell& where, std::uint8_t who)
 {
     const auto cell = FindTargetCell(board, *random_);
     if (!cell)
     {
-        events.push_back({EventKind::TargetHidden, {}, which});
+        events.push_back({EventKind::TargetHidden, {}, who});
         return;
     }
     where = *cell;
     board.At(*cell) = code;
-    events.push_back({EventKind::TargetPlaced, *cell, which});
+    events.push_back({EventKind::TargetPlaced, *cell, who});
 }
 
-void Game::NewGame(int count, int probability)
+void Game::NewGame(std::uint64_t seed, const Skill& skill)
 {
+    Skill played = skill;
+    played.worms = std::clamp(skill.worms, 0, kComputerWorms);
+    played.probability = std::max(skill.probability, 1);
+    Begin(Mode::Single, seed, played);
     Clear();
-    wormCount = std::clamp(count, 0, kComputerWorms);
-    prob = std::max(probability, 1);
-    StartLayout(board, worms, wormCount, player);
+    StartLayout(board, worms, played.worms, player);
     score = 0;
     PutNewTarget();
 }
@@ -68,7 +223,7 @@ void Game::Tick()
     TakeQueuedTurn(player);
     // In number order, each seeing the codes the player and the lower-numbered worms have
     // already written in this tick; a death does not stop them.
-    for (int n = 1; n <= wormCount; ++n)
+    for (int n = 1; n <= start_.skill.worms; ++n)
         MoveComputerWorm(n);
 }
 
@@ -77,7 +232,10 @@ void Game::CheckPlayerWormEvents()
     const Cell head = player.sections[1];
     const std::uint8_t code = board.At(head);
     if (HeadDies(player, code, kComputer, false))
+    {
         events.push_back({EventKind::Died, head});
+        Dead();
+    }
     if (code != kTarget)
         return;
     ++score;
@@ -102,7 +260,8 @@ void Game::MoveComputerWorm(int n)
     DetectMainDir(worm);
     const Cell head = worm.sections[1];
     CrawlStep(worm.sections, kComputerLength, kNone);
-    worm.sections[1] = Step(head, ChooseDirection(worm, prob, *random_));
+    worm.sections[1] =
+        engine::Step(head, ChooseDirection(worm, start_.skill.probability, *random_));
     RedrawWorm(n);
 }
 
@@ -114,20 +273,20 @@ void Game::RedrawWorm(int n)
 
 void Game::PutNewTarget()
 {
-    PlaceTarget(kTarget, targetCell, 1);
+    PlaceTarget(kTarget, targetCell, kFirstPlayer);
 }
 
-void Game::PlayerKey(std::span<const std::uint8_t> dirs)
+void Game::Dead()
 {
-    // Of several accepted keys within one tick only the last after the first can stay queued.
-    player.queued = kNone;
-    for (const std::uint8_t dir : dirs)
-        Turn(player, dir);
-}
-
-void Game::StartPlayerRemoval()
-{
+    // The tick that found the death still runs to its end; no tick follows.
+    phase_ = Phase::RemovingPlayer;
     removalCounter = player.length;
+    KillPlayerWorm();
+}
+
+void Game::KillPlayerWorm()
+{
+    interval_ = kRemovalTime / std::max(player.length, 1);
 }
 
 bool Game::RemovePlayerStep()

@@ -10,14 +10,17 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace engine
 {
 
-// Whose picture a Draw event asks for: 0 the single game's player or death-match player 1,
-// 1..kComputerWorms a computer worm, kSecondPlayer death-match player 2.
+// One numbering for the worm an event is about: 0 the single game's player or death-match
+// player 1, 1..kComputerWorms a computer worm, kSecondPlayer death-match player 2. A target
+// belongs to the worm that eats it: kFirstPlayer's (the single game's or player 1's) or
+// kSecondPlayer's.
 inline constexpr std::uint8_t kFirstPlayer = 0;
 inline constexpr std::uint8_t kSecondPlayer = kComputerWorms + 1;
 
@@ -34,11 +37,10 @@ enum class EventKind : std::uint8_t
     Cleared,      // every inner cell is empty again: a new game or bout
     Draw,         // a section of worm who appears on cell
     Erase,        // cell shows the empty board again
-    Eaten,        // who ate its target on cell: 0 the single game's player (the score counted),
-                  // 1 or 2 a death-match player
+    Eaten,        // worm who ate its target on cell (the single game's score already counted)
     Died,         // the single game's player died on cell; the tick goes on for the computers
-    TargetPlaced, // target who (1: the single game's or player 1's, 2: player 2's) is on cell
-    TargetHidden, // no empty cell was left for target who
+    TargetPlaced, // the target of worm who is on cell
+    TargetHidden, // no empty cell was left for the target of worm who
     BoutOver,     // a bout ended; who as in whoDied, the scores already settled
 };
 
@@ -59,6 +61,77 @@ struct Statistics
 // How the average would change if the game under way ended now with score.
 double AverageChange(const Statistics& statistics, int score);
 
+enum class Mode : std::uint8_t
+{
+    Single,
+    DeathMatch,
+};
+
+// Where a game stands. Only Playing lets the tick run; Pause moves between Playing and Paused
+// and is ignored in every other phase.
+enum class Phase : std::uint8_t
+{
+    Idle,              // nothing started, or the game was left
+    Waiting,           // the short wait before a game (the caller starts it)
+    Playing,           // the tick runs
+    Paused,            // the tick is held by Pause
+    RemovingPlayer,    // after the player's death its worm is erased
+    RemovingComputers, // then the computer worms
+    RemovingBout,      // a death match's dead worm (or both) is erased before the next bout
+};
+
+// The levels Beginner (1) to Master (4) have fixed parameters; Custom's come from the settings.
+inline constexpr int kCustomLevel = 5;
+struct Skill
+{
+    int level = 3;
+    int probability = 6; // computer worms reconsider their way with chance 1 in probability
+    int interval = 100;  // ms between ticks
+    int worms = 4;       // computer worms, 0..8
+};
+// The fixed parameters of levels 1 to 4; nullopt for any other level.
+std::optional<Skill> LevelSkill(int level);
+// Whether games of level go into a records table (Beginner to Master; not Custom).
+constexpr bool LevelHasRecords(int level)
+{
+    return level >= 1 && level < kCustomLevel;
+}
+
+// Milliseconds between the steps of the phases other than play.
+inline constexpr int kWaitInterval = 200;
+inline constexpr int kRemovalInterval = 20;
+// A dying worm is erased in about this long whatever its length.
+inline constexpr int kRemovalTime = 1100;
+
+// A direction for one player's worm: player 1 (the single game's, or death-match player 1) or 2.
+struct PlayerTurn
+{
+    std::uint8_t player = 1;
+    std::uint8_t direction = kNone;
+    constexpr bool operator==(const PlayerTurn&) const = default;
+};
+
+// A turn that changed a worm, stamped with the number of steps (play ticks and removal steps,
+// see Game::Steps) taken before it. kNone is a single-game key that only cancelled the queued
+// turn. Fed back through Game::Key before the same step, the turns give the same game.
+struct AcceptedTurn
+{
+    std::uint32_t step = 0;
+    PlayerTurn turn;
+    constexpr bool operator==(const AcceptedTurn&) const = default;
+};
+
+// What a game or death match starts from: enough to play it again with the same turns.
+struct GameStart
+{
+    Mode mode = Mode::Single;
+    std::uint64_t seed = 0;
+    Skill skill;
+    // The players' turned flags as the start found them: a key pressed after the last tick of
+    // what came before still has the first key of the new game queued.
+    std::array<bool, 2> turned{};
+};
+
 class Game
 {
 public:
@@ -70,9 +143,53 @@ public:
     void SetRandomSource(RandomSource* source);
     RandomSource& Random() { return *random_; }
 
-    // The single game.
-    // A new game of count computer worms (0..8) that reconsider their way with chance 1 in prob.
-    void NewGame(int count, int probability);
+    // The flow. A screen enters a mode and waits; when the wait is over it starts a game from a
+    // seed of its choosing; Step then does what the phase wants, every Interval() ms.
+    void Enter(Mode mode);
+    // Whatever was under way stops; a finished game is not counted any more.
+    void Leave();
+    Mode GameMode() const { return mode_; }
+    Phase GamePhase() const { return phase_; }
+    // The milliseconds the current phase wants between steps.
+    int Interval() const { return interval_; }
+    // One step of the phase: a tick in play, a removal step (at its end the next bout, or the
+    // wait for the next game); nothing while idle, waiting or paused.
+    void Step();
+    // Holds a game or bout in play, or resumes a paused one; false (nothing done) in any other
+    // phase.
+    bool TogglePause();
+    // A game in play pauses when its player switched away; a paused game stays paused and a
+    // removal runs to its end. True when it paused.
+    bool PauseInPlay();
+    // A direction key or controller event: the turns it stands for, in order. In the single
+    // game any key first cancels a queued turn and only player 1's turns count; in the death
+    // match each turn goes to its player's worm. Accepted turns are kept (AcceptedTurns) from
+    // the start until the game ends; one after that lives on only in the next game's
+    // GameStart::turned.
+    void Key(std::span<const PlayerTurn> turns);
+    // The single game that just ended goes into the records: a game of a level with a records
+    // table, played until its removal ended.
+    bool CountsForRecords() const;
+
+    // Starting. NewGame and NewDeathMatch keep the players' turned flags; Start sets them first,
+    // as a replay does.
+    void Start(const GameStart& start);
+    // A new single game from seed with skill's computer worms and probability.
+    void NewGame(std::uint64_t seed, const Skill& skill);
+    // Scores to 0 to 0 and the first bout; interval is the death match's tick.
+    void NewDeathMatch(std::uint64_t seed, int interval);
+    // What the current game started from.
+    const GameStart& Started() const { return start_; }
+    std::uint64_t Seed() const { return start_.seed; }
+    // Play ticks since the start, pauses and removals left out.
+    std::uint32_t Ticks() const { return ticks_; }
+    // Steps since the start: play ticks and removal steps. Accepted turns are stamped with it.
+    std::uint32_t Steps() const { return steps_; }
+    const std::vector<AcceptedTurn>& AcceptedTurns() const { return turns_; }
+    // FNV-1a over the board's cells.
+    std::uint64_t StateHash() const { return board.Hash(); }
+
+    // The single game's steps.
     // One tick: the player moved, tested and drawn, then computer worms 1 to count in order.
     void Tick();
     // Death test and eating for the cell under the player's new head.
@@ -82,20 +199,17 @@ public:
     void MoveComputerWorm(int n);
     void RedrawWorm(int n);
     void PutNewTarget();
-    // A key event of the single game: any key cancels a queued turn, then the worm turns to
-    // each direction bound to the key, in order (none for a key bound to nothing).
-    void PlayerKey(std::span<const std::uint8_t> dirs);
-    // The removal after a death: the player's sections from the tail, then section by section
-    // of all eight computer records. Each step returns true when its part is done.
-    void StartPlayerRemoval();
+    // The player died: the removal begins, its sections from the tail at kRemovalTime / length
+    // ms a step, then section by section of all eight computer records.
+    void Dead();
+    void KillPlayerWorm();
+    // Each removal step returns true when its part is done.
     bool RemovePlayerStep();
     bool RemoveComputersStep();
 
-    // The death match.
-    // Scores to 0 to 0 and the first bout.
-    void NewDeathMatch();
+    // The death match's steps.
     // Both worms standing on their start cells, the targets placed; scores are kept.
-    void NewBout();
+    void NewDeath();
     // Player 1 moved, tested and drawn before player 2 moves, which settles every tie between
     // them; then the bout's outcome (BoutOver when a worm died).
     void DeathMatchTick();
@@ -124,8 +238,6 @@ public:
     Cell targetCell;
     int score = 0;
     int removalCounter = 0;
-    int wormCount = 0;
-    int prob = 6;
     // The death match; targetCell is player 1's target.
     DeathMatchWorm player1;
     DeathMatchWorm player2;
@@ -135,16 +247,27 @@ public:
     std::uint8_t whoDied = 0;
 
 private:
+    void Begin(Mode mode, std::uint64_t seed, const Skill& skill);
     void Clear();
     // The redraw after a crawl step, shared by every worm: the cell the tail left (if it left
     // one) is erased and emptied, the new head drawn and given code.
     void Redraw(std::span<const Cell> sections, int length, std::uint8_t code, std::uint8_t who);
-    void PlaceTarget(std::uint8_t code, Cell& where, std::uint8_t which);
+    void PlaceTarget(std::uint8_t code, Cell& where, std::uint8_t who);
     void CheckDeathMatchEvents(DeathMatchWorm& worm, std::uint8_t ownTarget,
                                std::uint8_t deadlyTarget);
     void EndBout(std::uint8_t who, int removalSteps);
+    void TurnWorm(PlayerWorm& worm, PlayerTurn turn);
+    void Keep(PlayerTurn turn);
 
     RandomSource* random_ = &generator;
+    Mode mode_ = Mode::Single;
+    Phase phase_ = Phase::Idle;
+    int interval_ = 0;
+    bool finished_ = false;
+    GameStart start_;
+    std::uint32_t ticks_ = 0;
+    std::uint32_t steps_ = 0;
+    std::vector<AcceptedTurn> turns_;
 };
 
 } // namespace engine

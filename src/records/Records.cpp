@@ -40,11 +40,6 @@ Row ReadRow(const TIniFile& ini, int level, int slot)
 
 } // namespace
 
-bool CountsForRecords(int level)
-{
-    return level >= 1 && level <= 4;
-}
-
 int FindUser(const Table& table, const std::string& user)
 {
     for (int s = 1; s <= kRows; ++s)

@@ -29,10 +29,6 @@ struct Row
 // A level's table, slot 1 at index 0, best score first.
 using Table = std::array<Row, kRows>;
 
-// Whether a finished single game at this skill level enters its table: Beginner to Master do,
-// Custom (5) does not.
-bool CountsForRecords(int level);
-
 // The slot (1 to 7) whose name is exactly user (letter case matters), or -1.
 int FindUser(const Table& table, const std::string& user);
 

@@ -1,5 +1,5 @@
-// The game screen: form data, the model's events painted and sounded, the single game's timers,
-// keys and death sequence, the start of a game and the scoreboard.
+// The game screen: form data, the engine's events painted and sounded, its phases timed, keys
+// turned into (player, direction), the start of a game and the scoreboard.
 #include "screens/GameUnit.h"
 
 #include "assets/Assets.h"
@@ -12,6 +12,7 @@
 #include "ui/Application.h"
 
 #include <algorithm>
+#include <chrono>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -22,9 +23,6 @@ namespace
 constexpr ui::Color kBoardColour = ui::clGreen;
 constexpr int kCellPitch = 15;
 constexpr int kCellSize = 14;
-constexpr int kWaitInterval = 200;
-constexpr int kRemovalInterval = 20;
-constexpr int kPlayerRemovalTime = 1100; // ms, whatever the worm's length
 
 // The top-left pixel of a cell's square on the drawing surface.
 constexpr ui::Point CellOrigin(engine::Cell c)
@@ -164,30 +162,23 @@ void TGameForm::BuildLayout()
                [this](widgets::TzcTimer& t) { Timer1Timer(t); });
     SetupTimer(TimerDM, TThreadPriority::tpHigher, 100,
                [this](widgets::TzcTimer& t) { TimerDMTimer(t); });
-    SetupTimer(pKillTimer, TThreadPriority::tpNormal, kRemovalInterval,
+    SetupTimer(pKillTimer, TThreadPriority::tpNormal, engine::kRemovalInterval,
                [this](widgets::TzcTimer& t) { pKillTimerTimer(t); });
-    SetupTimer(cKillTimer, TThreadPriority::tpNormal, kRemovalInterval,
+    SetupTimer(cKillTimer, TThreadPriority::tpNormal, engine::kRemovalInterval,
                [this](widgets::TzcTimer& t) { cKillTimerTimer(t); });
-    SetupTimer(WaitTimer, TThreadPriority::tpNormal, kWaitInterval,
+    SetupTimer(WaitTimer, TThreadPriority::tpNormal, engine::kWaitInterval,
                [this](widgets::TzcTimer& t) { WaitTimerTimer(t); });
-    SetupTimer(DMKiller, TThreadPriority::tpNormal, kRemovalInterval,
+    SetupTimer(DMKiller, TThreadPriority::tpNormal, engine::kRemovalInterval,
                [this](widgets::TzcTimer& t) { DMKillerTimer(t); });
 
     SetSoundAsset(Hrum, "hrum.wav");
     SetSoundAsset(DeadSound, "deadsound.wav");
 }
 
-void TGameForm::SetRandomSource(engine::RandomSource* source)
-{
-    Model.SetRandomSource(source);
-}
-
 void TGameForm::FormCreate()
 {
-    Generator.Randomize();
     SetupPanel(Panel1);
     session_.ReadSkill();
-    ApplySkill();
 
     // Every picture is tried, so that one bad file costs only its own worm's drawing; the
     // failures are reported together, after the rest of the set-up has been done.
@@ -209,15 +200,10 @@ void TGameForm::FormCreate()
     load(WormPictures[0], 0);
     load(Player2Picture, 2);
 
-    TimerDM.SetInterval(settings::Read(session_.Ini, settings::kDeathMatchInterval));
+    deathMatchInterval_ = settings::Read(session_.Ini, settings::kDeathMatchInterval);
 
     if (!failures.empty())
         App().HandleException(std::make_exception_ptr(std::runtime_error(failures)));
-}
-
-void TGameForm::ApplySkill()
-{
-    Timer1.SetInterval(session_.TimerInterval);
 }
 
 void TGameForm::ShowSingleGame()
@@ -228,7 +214,7 @@ void TGameForm::ShowSingleGame()
     Label3.SetVisible(false);
     Image3.SetVisible(false);
     Get_User_ID();
-    session_.DeathMatch = false;
+    Model.Enter(engine::Mode::Single);
     Show();
 }
 
@@ -238,7 +224,7 @@ void TGameForm::ShowDeathMatch()
     Label2.SetLeft(536);
     Label3.SetVisible(true);
     Image3.SetVisible(true);
-    session_.DeathMatch = true;
+    Model.Enter(engine::Mode::DeathMatch);
     Show();
 }
 
@@ -249,8 +235,8 @@ void TGameForm::FormShow()
     // eaten, and stays open: opening it through a sound server would hold up that tick.
     session_.Audio.Hold(true);
     App().SetScreenSaverAllowed(false);
-    phase_ = GamePhase::Waiting;
-    WaitTimer.SetEnabled(true);
+    Model.Enter(Model.GameMode());
+    SyncTimers();
 }
 
 void TGameForm::FormHide()
@@ -260,8 +246,8 @@ void TGameForm::FormHide()
     ShowPauseCaption(false);
     // Every timer of the screen stops, so that no game, death sequence or wait goes on behind
     // the menu; a game cut short here is never recorded.
+    Model.Leave();
     StopAllTimers();
-    phase_ = GamePhase::Idle;
     Target.SetVisible(false);
     Target2.SetVisible(false);
     session_.Audio.Hold(false);
@@ -274,35 +260,136 @@ void TGameForm::StopAllTimers()
         timer->SetEnabled(false);
 }
 
+void TGameForm::SyncTimers()
+{
+    widgets::TzcTimer* wanted = nullptr;
+    switch (Model.GamePhase())
+    {
+    case engine::Phase::Playing:
+        wanted = Model.GameMode() == engine::Mode::Single ? &Timer1 : &TimerDM;
+        break;
+    case engine::Phase::RemovingPlayer:
+        wanted = &pKillTimer;
+        break;
+    case engine::Phase::RemovingComputers:
+        wanted = &cKillTimer;
+        break;
+    case engine::Phase::RemovingBout:
+        wanted = &DMKiller;
+        break;
+    case engine::Phase::Waiting:
+        wanted = &WaitTimer;
+        break;
+    case engine::Phase::Idle:
+    case engine::Phase::Paused:
+        break;
+    }
+    for (widgets::TzcTimer* timer :
+         {&Timer1, &TimerDM, &pKillTimer, &cKillTimer, &WaitTimer, &DMKiller})
+        if (timer != wanted)
+            timer->SetEnabled(false);
+    if (wanted == nullptr)
+        return;
+    wanted->SetInterval(Model.Interval());
+    wanted->SetEnabled(true);
+}
+
+void TGameForm::Advance(engine::Phase phase)
+{
+    if (Model.GamePhase() != phase)
+        return;
+    Model.Step();
+    PaintEvents();
+    if (phase == engine::Phase::RemovingComputers && Model.GamePhase() == engine::Phase::Waiting)
+    {
+        StopAllTimers();
+        if (Model.CountsForRecords())
+            CheckHiScore();
+        // The records may have shown the statistics screen; if the game screen was left
+        // meanwhile, no next game is started behind the menu.
+    }
+    SyncTimers();
+}
+
+void TGameForm::Timer1Timer(widgets::TzcTimer&)
+{
+    Advance(engine::Phase::Playing);
+}
+
+void TGameForm::TimerDMTimer(widgets::TzcTimer&)
+{
+    Advance(engine::Phase::Playing);
+}
+
+void TGameForm::pKillTimerTimer(widgets::TzcTimer&)
+{
+    Advance(engine::Phase::RemovingPlayer);
+}
+
+void TGameForm::cKillTimerTimer(widgets::TzcTimer&)
+{
+    Advance(engine::Phase::RemovingComputers);
+}
+
+void TGameForm::DMKillerTimer(widgets::TzcTimer&)
+{
+    Advance(engine::Phase::RemovingBout);
+}
+
+namespace
+{
+
+std::uint64_t ClockSeed()
+{
+    return static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+}
+
+} // namespace
+
 void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
 {
-    if (session_.DeathMatch)
+    // A wait handed over after the screen was left starts nothing behind the menu.
+    if (Model.GamePhase() != engine::Phase::Waiting)
+        return;
+    if (Model.GameMode() == engine::Mode::DeathMatch)
         NewDeathMatch();
     else
         NewGame();
-    WaitTimer.SetEnabled(false);
 }
 
 void TGameForm::NewGame()
 {
+    NewGame(ClockSeed());
+}
+
+void TGameForm::NewGame(std::uint64_t seed)
+{
     Target2.SetVisible(false);
     Target.SetVisible(true);
-    Model.NewGame(session_.WormCount, session_.Prob);
+    // The skill is read as the game starts, so that a change on the skill screen counts from
+    // the next game on.
+    Model.NewGame(seed,
+                  {session_.SkillLevel, session_.Prob, session_.TimerInterval, session_.WormCount});
     ApplyEvents();
     UpdateScoreLabel();
-    if (records::CountsForRecords(session_.SkillLevel))
+    if (engine::LevelHasRecords(session_.SkillLevel))
         UpdateHiScoreLabel();
     else
         HiScoreLabel.SetCaption("000");
     UpdateLLL();
-    phase_ = GamePhase::Playing;
-    Timer1.SetEnabled(true);
 }
 
 void TGameForm::ApplyEvents()
 {
-    // A handler below may ask the model for more (Dead starts the removal), so the list being
-    // read is not the one the model appends to.
+    PaintEvents();
+    SyncTimers();
+}
+
+void TGameForm::PaintEvents()
+{
+    // A handler below may show a message and let other calls run, so the list being read is
+    // not the one the engine appends to.
     applying_.swap(Model.events);
     for (const engine::Event& event : applying_)
     {
@@ -323,22 +410,23 @@ void TGameForm::ApplyEvents()
             break;
         case engine::EventKind::Eaten:
             Hrum.Play();
-            if (event.who == engine::kFirstPlayer)
+            if (Model.GameMode() == engine::Mode::Single)
             {
                 UpdateScoreLabel();
                 UpdateLLL();
             }
-            (event.who == 2 ? Target2 : Target).SetVisible(false);
+            TargetOf(event.who).SetVisible(false);
             Invalidate();
             break;
         case engine::EventKind::Died:
-            Dead();
+            DeadSound.Play();
+            App().Rumble(1);
             break;
         case engine::EventKind::TargetPlaced:
             ShowTarget(event.who, event.cell);
             break;
         case engine::EventKind::TargetHidden:
-            (event.who == 2 ? Target2 : Target).SetVisible(false);
+            TargetOf(event.who).SetVisible(false);
             break;
         case engine::EventKind::BoutOver:
             EndBout(event.who);
@@ -348,9 +436,14 @@ void TGameForm::ApplyEvents()
     applying_.clear();
 }
 
-void TGameForm::ShowTarget(std::uint8_t which, engine::Cell cell)
+widgets::TAnimatedImage& TGameForm::TargetOf(std::uint8_t who)
 {
-    widgets::TAnimatedImage& target = which == 2 ? Target2 : Target;
+    return who == engine::kSecondPlayer ? Target2 : Target;
+}
+
+void TGameForm::ShowTarget(std::uint8_t who, engine::Cell cell)
+{
+    widgets::TAnimatedImage& target = TargetOf(who);
     target.SetBounds(kCellPitch * cell.x - 6, kCellPitch * cell.y + 2, target.Width(),
                      target.Height());
     target.SetVisible(true);
@@ -373,46 +466,6 @@ void TGameForm::DeleteSection(engine::Cell cell)
     PaintBox1.InvalidateRect(square);
 }
 
-void TGameForm::RedrawWorm(int n)
-{
-    Model.RedrawWorm(n);
-    ApplyEvents();
-}
-
-void TGameForm::RedrawPlayerWorm()
-{
-    Model.RedrawPlayerWorm();
-    ApplyEvents();
-}
-
-void TGameForm::DetectFree(int n)
-{
-    engine::DetectFree(Board, Worms[static_cast<std::size_t>(n)]);
-}
-
-void TGameForm::DetectMainDir(int n)
-{
-    engine::DetectMainDir(Worms[static_cast<std::size_t>(n)]);
-}
-
-std::uint8_t TGameForm::Rand(std::uint8_t a, std::uint8_t b)
-{
-    return engine::Rand(Model.Random(), a, b);
-}
-
-std::uint8_t TGameForm::Rand3(std::uint8_t a, std::uint8_t b, std::uint8_t c)
-{
-    return engine::Rand3(Model.Random(), a, b, c);
-}
-
-void TGameForm::Timer1Timer(widgets::TzcTimer&)
-{
-    if (phase_ != GamePhase::Playing)
-        return;
-    Model.Tick();
-    ApplyEvents();
-}
-
 static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
               static_cast<int>(ui::Turn::Right) == engine::kRight &&
               static_cast<int>(ui::Turn::Up) == engine::kUp &&
@@ -421,20 +474,30 @@ static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
 void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 {
     // A controller's turn is that player's direction key, whatever keys the players share.
-    if (session_.DeathMatch)
-    {
-        engine::Turn(player == 1 ? Player1 : Player2, dir);
-        return;
-    }
-    if (player != 1)
-        return;
-    Model.PlayerKey(std::span(&dir, 1));
+    const engine::PlayerTurn turn{static_cast<std::uint8_t>(player), dir};
+    Model.Key(std::span(&turn, 1));
 }
 
-void TGameForm::PutNewTarget()
+std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const
 {
-    Model.PutNewTarget();
-    ApplyEvents();
+    const Session& s = session_;
+    std::size_t count = 0;
+    const auto match = [&](std::uint8_t player, const int(&bindings)[4])
+    {
+        for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
+            if (bindings[d] == key)
+                turns[count++] = {player, d};
+    };
+    if (Model.GameMode() == engine::Mode::Single)
+    {
+        match(1, {s.LeftKey, s.RightKey, s.UpKey, s.DownKey});
+        return count;
+    }
+    // Both players' bindings are compared and none ends the search: with the default keys
+    // every arrow turns both worms.
+    match(1, {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1});
+    match(2, {s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2});
+    return count;
 }
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
@@ -443,56 +506,27 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         Hide();
     if (key == ui::vk::Pause)
         TogglePause();
-    if (session_.DeathMatch)
-    {
-        // Both players' bindings are compared and none ends the search: with the default keys
-        // every arrow turns both worms. A queued turn stays until the next move.
-        const int bindings[8] = {session_.LeftKey1, session_.RightKey1, session_.UpKey1,
-                                 session_.DownKey1, session_.LeftKey2,  session_.RightKey2,
-                                 session_.UpKey2,   session_.DownKey2};
-        for (int i = 0; i < 8; ++i)
-            if (bindings[i] == key)
-                engine::Turn(i < 4 ? Player1 : Player2, static_cast<std::uint8_t>(i % 4));
-        return;
-    }
-
-    const int bindings[4] = {session_.LeftKey, session_.RightKey, session_.UpKey, session_.DownKey};
-    std::array<std::uint8_t, 4> dirs{};
-    std::size_t bound = 0;
-    for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
-        if (bindings[d] == key)
-            dirs[bound++] = d;
-    Model.PlayerKey(std::span(dirs.data(), bound));
+    std::array<engine::PlayerTurn, 8> turns{};
+    const std::size_t count = TurnsOf(key, turns);
+    Model.Key(std::span(turns.data(), count));
 }
 
 bool TGameForm::ClaimsKey(int key) const
 {
-    const Session& s = session_;
-    const int single[] = {s.LeftKey, s.RightKey, s.UpKey, s.DownKey};
-    const int duel[] = {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1,
-                        s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2};
-    return s.DeathMatch ? std::ranges::find(duel, key) != std::end(duel)
-                        : std::ranges::find(single, key) != std::end(single);
+    std::array<engine::PlayerTurn, 8> turns{};
+    return TurnsOf(key, turns) > 0;
 }
 
 void TGameForm::TogglePause()
 {
-    widgets::TzcTimer& tick = session_.DeathMatch ? TimerDM : Timer1;
-    if (phase_ == GamePhase::Playing)
-    {
-        tick.SetEnabled(false);
-        phase_ = GamePhase::Paused;
-    }
-    else if (phase_ == GamePhase::Paused)
-    {
-        tick.SetEnabled(true);
-        phase_ = GamePhase::Playing;
-    }
-    else
-    {
-        return;
-    }
-    const bool paused = phase_ == GamePhase::Paused;
+    if (Model.TogglePause())
+        ShowPaused();
+}
+
+void TGameForm::ShowPaused()
+{
+    const bool paused = Model.GamePhase() == engine::Phase::Paused;
+    SyncTimers();
     ShowPauseCaption(paused);
     App().SetScreenSaverAllowed(paused);
 }
@@ -511,74 +545,19 @@ void TGameForm::ShowPauseCaption(bool shown)
 
 void TGameForm::FormDeactivate()
 {
-    // A player who switched away must not find the worm dead; only a game in play pauses, so
-    // that a paused game stays paused and a death sequence runs to its end.
-    if (phase_ == GamePhase::Playing)
-        TogglePause();
-}
-
-void TGameForm::CheckPlayerWormEvents()
-{
-    Model.CheckPlayerWormEvents();
-    ApplyEvents();
-}
-
-void TGameForm::Dead()
-{
-    Timer1.SetEnabled(false);
-    DeadSound.Play();
-    App().Rumble(1);
-    Model.StartPlayerRemoval();
-    phase_ = GamePhase::RemovingPlayer;
-    KillPlayerWorm();
-}
-
-void TGameForm::KillPlayerWorm()
-{
-    pKillTimer.SetInterval(kPlayerRemovalTime / Player.length);
-    pKillTimer.SetEnabled(true);
-}
-
-void TGameForm::pKillTimerTimer(widgets::TzcTimer&)
-{
-    if (phase_ != GamePhase::RemovingPlayer)
-        return;
-    const bool done = Model.RemovePlayerStep();
-    ApplyEvents();
-    if (done)
-    {
-        pKillTimer.SetEnabled(false);
-        phase_ = GamePhase::RemovingComputers;
-        cKillTimer.SetEnabled(true);
-    }
-}
-
-void TGameForm::cKillTimerTimer(widgets::TzcTimer&)
-{
-    if (phase_ != GamePhase::RemovingComputers)
-        return;
-    const bool done = Model.RemoveComputersStep();
-    ApplyEvents();
-    if (!done)
-        return;
-    cKillTimer.SetEnabled(false);
-    phase_ = GamePhase::Waiting;
-    if (records::CountsForRecords(session_.SkillLevel))
-        CheckHiScore();
-    // The records may have shown the statistics screen; if the game screen was left meanwhile,
-    // no next game is started behind the menu.
-    if (phase_ == GamePhase::Waiting)
-        WaitTimer.SetEnabled(true);
+    // A player who switched away must not find the worm dead.
+    if (Model.PauseInPlay())
+        ShowPaused();
 }
 
 void TGameForm::UpdateScoreLabel()
 {
-    ScoreLabel.SetCaption(PadLeft(std::to_string(Score), 3));
+    ScoreLabel.SetCaption(PadLeft(std::to_string(Model.score), 3));
 }
 
 void TGameForm::UpdateLLL()
 {
-    const double change = engine::AverageChange(Statistics, Score);
+    const double change = engine::AverageChange(Statistics, Model.score);
     const SignedChangeText text = FormatSignedChange(change);
     LLL.SetCaption("");
     if (text.nonNegative)
@@ -605,7 +584,7 @@ void TGameForm::CheckHiScore()
     records::GameResult result;
     try
     {
-        result = records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Score);
+        result = records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Model.score);
     }
     catch (const EIniFileException& e)
     {
@@ -622,7 +601,7 @@ void TGameForm::CheckHiScore()
         // The table is a screen like the menus: the display may sleep over it.
         App().SetScreenSaverAllowed(true);
         screens_.Form2->ShowGameResult(records_.table);
-        App().SetScreenSaverAllowed(phase_ == GamePhase::Idle);
+        App().SetScreenSaverAllowed(Model.GamePhase() == engine::Phase::Idle);
     }
 }
 

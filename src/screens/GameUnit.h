@@ -1,5 +1,6 @@
-// The game screen: the single game and the death match of the engine's game model, painted,
-// sounded and timed from what the model reports; keys, phases, the scoreboard and the records.
+// The game screen: the engine's single game and death match, timed, painted and sounded from
+// what the engine reports; the bindings turned into (player, direction), the scoreboard and the
+// records.
 #pragma once
 
 #include "engine/Board.h"
@@ -15,21 +16,9 @@
 #include "widgets/Wave.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <vector>
-
-// Where a visit of the screen stands. Only Playing lets the tick run; Pause moves between
-// Playing and Paused and is ignored in every other phase.
-enum class GamePhase
-{
-    Idle,              // hidden, or shown with nothing started
-    Waiting,           // the short wait before a game
-    Playing,           // the tick runs
-    Paused,            // the tick is held by Pause
-    RemovingPlayer,    // the death sequence erases the player's worm
-    RemovingComputers, // then the computer worms
-    RemovingBout,      // a death match's dead worm (or both) is erased before the next bout
-};
 
 class TGameForm final : public Screen
 {
@@ -46,26 +35,24 @@ public:
     void ShowSingleGame();
     // Shows the screen for a death match of two players.
     void ShowDeathMatch();
-    // The session's tick interval for the single game's timer.
-    void ApplySkill();
 
     // Painting on the board; neither changes a cell code.
     void DrawSection(const ui::Bitmap& picture, engine::Cell cell);
     void DeleteSection(engine::Cell cell);
-    // After a crawl step: erase the cell the tail left (if it left one), draw the new head and
-    // bring the two codes up to date.
-    void RedrawWorm(int n);
-    void RedrawPlayerWorm();
 
-    // One tick of the single game: the player first, then computer worms 1 to N.
+    // The timers: each runs the engine's step while the engine is in its phase.
     void Timer1Timer(widgets::TzcTimer& sender);
-    void DetectFree(int n);
-    void DetectMainDir(int n);
-    std::uint8_t Rand(std::uint8_t a, std::uint8_t b);
-    std::uint8_t Rand3(std::uint8_t a, std::uint8_t b, std::uint8_t c);
-    // Puts the target on a random empty inner cell and shows it there; with no empty cell left
-    // the target stays hidden.
-    void PutNewTarget();
+    void TimerDMTimer(widgets::TzcTimer& sender);
+    void pKillTimerTimer(widgets::TzcTimer& sender);
+    void cKillTimerTimer(widgets::TzcTimer& sender);
+    void DMKillerTimer(widgets::TzcTimer& sender);
+    // The wait is over: the next single game or death match, seeded from the clock.
+    void WaitTimerTimer(widgets::TzcTimer& sender);
+    // A single game with the skill in force, or a death match, from the clock or from seed.
+    void NewGame();
+    void NewGame(std::uint64_t seed);
+    void NewDeathMatch();
+    void NewDeathMatch(std::uint64_t seed);
 
     void FormKeyDown(ui::Form& sender, int& key) override;
     // A key bound to a direction of the mode being played steers, even F11 or Enter.
@@ -74,14 +61,6 @@ public:
     void FormDeactivate() override;
     // Player 1 or 2's controller turned the worm: the same handling as that player's key.
     void PlayerTurn(int player, std::uint8_t dir);
-    // Death test and eating for the cell under the player's new head.
-    void CheckPlayerWormEvents();
-    void Dead();
-    void KillPlayerWorm();
-    void pKillTimerTimer(widgets::TzcTimer& sender);
-    void cKillTimerTimer(widgets::TzcTimer& sender);
-    void WaitTimerTimer(widgets::TzcTimer& sender);
-    void NewGame();
 
     void FormCreate();
     void FormShow() override;
@@ -89,6 +68,8 @@ public:
     void UpdateScoreLabel();
     // The average change if the game ended now, from the statistics row and the score.
     void UpdateLLL();
+    void UpdateScore1Label();
+    void UpdateScore2Label();
 
     // Records: the current level's table read and the current user's slot in it (-1 when not
     // in the table), the recording of a finished game, and the record texts shown during play,
@@ -98,47 +79,11 @@ public:
     void UpdateHiScoreLabel();
     const records::Standing& Records() const { return records_; }
 
-    // Death match: bout after bout until Esc, each player with a worm, a target and keys of
-    // their own; nothing of it is recorded.
-    void NewDeathMatch();
-    void NewDeath();
-    // One tick: player 1 moved, checked and drawn before player 2 moves, which settles every
-    // tie between them; then the bout's outcome.
-    void TimerDMTimer(widgets::TzcTimer& sender);
-    void CheckPlayer1WormEvents();
-    void CheckPlayer2WormEvents();
-    void RedrawPlayer1Worm();
-    void RedrawPlayer2Worm();
-    void Dead1();
-    void Dead2();
-    void DMKillerTimer(widgets::TzcTimer& sender);
-    void UpdateScore1Label();
-    void UpdateScore2Label();
-    void PutNewTarget1();
-    void PutNewTarget2();
-
-    GamePhase Phase() const { return phase_; }
-    // Random numbers come from Generator unless a source is set here (null: Generator again).
-    void SetRandomSource(engine::RandomSource* source);
-    int Random(int n) { return Model.Random().Random(n); }
-
-    // The game itself; the screen paints, sounds and times what it reports. The names below
-    // are the model's state under the screen's names.
+    // The game itself: the screen times, paints and sounds what it reports.
     engine::Game Model;
-    engine::Board& Board = Model.board;
-    std::array<engine::ComputerWorm, engine::kComputerWorms + 1>& Worms = Model.worms;
-    engine::PlayerWorm& Player = Model.player;
-    engine::Cell& TargetCell = Model.targetCell;
-    int& Score = Model.score;
-    int& RemovalCounter = Model.removalCounter;
-    // Death match.
-    engine::DeathMatchWorm& Player1 = Model.player1;
-    engine::DeathMatchWorm& Player2 = Model.player2;
-    engine::Cell& Target2Cell = Model.target2Cell;
-    int& Score1 = Model.score1;
-    int& Score2 = Model.score2;
-    std::uint8_t& WhoDied = Model.whoDied; // 1 player 1, 2 player 2, 3 both
-    engine::RandomGenerator& Generator = Model.generator;
+    // Paints and sounds everything the engine reported, in order, forgets it, and runs the
+    // timer the engine's phase wants.
+    void ApplyEvents();
     // The statistics row under the board as numbers, for the average change.
     engine::Statistics Statistics;
 
@@ -186,17 +131,23 @@ public:
 private:
     void BuildLayout();
     void StopAllTimers();
+    // The one timer the engine's phase wants runs, at the engine's interval; the others stop.
+    void SyncTimers();
+    // The step of phase, if the engine is still in it, painted and timed.
+    void Advance(engine::Phase phase);
     // Pause: holds a game or bout in play, or resumes a paused one; ignored in other phases.
     void TogglePause();
+    void ShowPaused();
     void ShowPauseCaption(bool shown);
-    // Paints, sounds and times everything the model reported, in order, and forgets it.
-    void ApplyEvents();
-    void ShowTarget(std::uint8_t which, engine::Cell cell);
-    void StartBout();
+    // The (player, direction) turns key stands for in the mode being played, in binding order.
+    std::size_t TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const;
+    void PaintEvents();
+    widgets::TAnimatedImage& TargetOf(std::uint8_t who);
+    void ShowTarget(std::uint8_t who, engine::Cell cell);
     void EndBout(std::uint8_t whoDied);
 
-    GamePhase phase_ = GamePhase::Idle;
     records::Standing records_;
-    // Events being applied; swapped with the model's list so that both keep their capacity.
+    // Events being applied; swapped with the engine's list so that both keep their capacity.
     std::vector<engine::Event> applying_;
+    int deathMatchInterval_ = 100;
 };

@@ -115,16 +115,16 @@ void TForm1::FormKeyPress(char& key)
 {
     switch (key)
     {
-    case 13:
+    case ui::vk::Return:
         if (!session_.UserName.empty())
             StartNewGame();
         else
             Image3Click();
         break;
-    case 32:
+    case ui::vk::Space:
         Image3Click();
         break;
-    case 27:
+    case ui::vk::Escape:
         Close();
         break;
     default:

@@ -2,7 +2,6 @@
 // the settings file.
 #include "screens/NameUnit.h"
 
-#include "screens/Main.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 
@@ -105,13 +104,6 @@ void TNameForm::FormShow()
     // A message left from an attempt closed with Esc would greet the next person.
     Label1.SetVisible(false);
     SetNameFieldActive(true);
-}
-
-void TNameForm::FormHide()
-{
-    // Also done by the menu once the modal show returns; here it is right for every close.
-    if (screens_.Form1 != nullptr)
-        screens_.Form1->ShowLoggedInUser();
 }
 
 void TNameForm::SetNameFieldActive(bool active)

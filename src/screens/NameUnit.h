@@ -24,7 +24,6 @@ public:
     // Handlers.
     void FormCreate();
     void FormShow() override;
-    void FormHide() override;
     void FormKeyDown(ui::Form& sender, int& key) override;
     // The submit: log in, register, or show "Incorrect Password!!!".
     void Image1Click();

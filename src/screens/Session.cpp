@@ -2,23 +2,9 @@
 #include "screens/Session.h"
 
 #include "assets/Assets.h"
+#include "engine/Game.h"
 #include "settings/Keys.h"
 #include "ui/Paths.h"
-
-namespace
-{
-
-struct SkillRow
-{
-    int prob;
-    int interval;
-    int worms;
-};
-
-// Beginner, Amateur, Professional, Master.
-constexpr SkillRow kSkills[4] = {{10, 120, 2}, {8, 110, 3}, {6, 100, 4}, {6, 80, 8}};
-
-} // namespace
 
 const std::array<int Session::*, 12> Session::kBindingFields{
     &Session::LeftKey,  &Session::RightKey,  &Session::UpKey,  &Session::DownKey,
@@ -40,14 +26,13 @@ void Session::ReadSkill()
 
 void Session::SetSkill()
 {
-    if (SkillLevel >= 1 && SkillLevel <= 4)
+    if (const auto row = engine::LevelSkill(SkillLevel))
     {
-        const SkillRow& row = kSkills[SkillLevel - 1];
-        Prob = row.prob;
-        TimerInterval = row.interval;
-        WormCount = row.worms;
+        Prob = row->probability;
+        TimerInterval = row->interval;
+        WormCount = row->worms;
     }
-    else if (SkillLevel == 5)
+    else if (SkillLevel == engine::kCustomLevel)
     {
         Prob = settings::Read(Ini, settings::kCustomProb);
         TimerInterval = settings::Read(Ini, settings::kCustomTimer);

@@ -1,5 +1,5 @@
 // The state every screen shares: program directory, settings file, the logged-in user, the
-// skill, the key bindings, whether a death match is played, and the click sound.
+// skill, the key bindings and the click sound.
 #pragma once
 
 #include "settings/IniFile.h"
@@ -28,7 +28,6 @@ public:
     int LeftKey = 37, RightKey = 39, UpKey = 38, DownKey = 40;
     int LeftKey1 = 37, RightKey1 = 39, UpKey1 = 38, DownKey1 = 40;
     int LeftKey2 = 37, RightKey2 = 39, UpKey2 = 38, DownKey2 = 40;
-    bool DeathMatch = false;
     TWave Pop{Audio};
     // The replay file named on the command line, as typed; empty when there is none.
     std::string ReplayFile;
@@ -38,8 +37,8 @@ public:
 
     // The skill level from the settings file, then its parameters.
     void ReadSkill();
-    // Prob, TimerInterval and WormCount from the skill level: a fixed row for levels 1 to 4,
-    // the settings file's Custom values for level 5.
+    // Prob, TimerInterval and WormCount from the skill level: the engine's row for levels 1 to
+    // 4, the settings file's Custom values for level 5.
     void SetSkill();
     // The twelve key bindings from the settings file.
     void InitKeys();

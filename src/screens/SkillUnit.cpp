@@ -2,7 +2,6 @@
 // repeat, and storing and applying both when the screen closes.
 #include "screens/SkillUnit.h"
 
-#include "screens/GameUnit.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 #include "ui/Fonts.h"
@@ -194,8 +193,6 @@ void TSkillForm::FormHide()
     settings::Write(ini, settings::kCustomTimer, Get(Value::Timer));
     settings::Write(ini, settings::kCustomWorms, Get(Value::Worms));
     session_.SetSkill();
-    if (screens_.GameForm != nullptr)
-        screens_.GameForm->ApplySkill();
 }
 
 void TSkillForm::FormKeyDown(ui::Form&, int& key)

@@ -24,8 +24,9 @@ using engine::EventKind;
 // A key of the single game bound to dir, or to nothing (kNone).
 void Press(engine::Game& game, std::uint8_t dir)
 {
-    game.PlayerKey(dir == engine::kNone ? std::span<const std::uint8_t>()
-                                        : std::span<const std::uint8_t>(&dir, 1));
+    const engine::PlayerTurn turn{1, dir};
+    game.Key(dir == engine::kNone ? std::span<const engine::PlayerTurn>()
+                                  : std::span<const engine::PlayerTurn>(&turn, 1));
 }
 
 bool Reported(const engine::Game& game, EventKind kind)
@@ -42,8 +43,7 @@ const std::map<int, std::uint8_t> kTurns = {{0, engine::kLeft},   {5, engine::kD
 // Level 3: four computer worms that reconsider their way with chance 1 in 6.
 std::string Play(engine::Game& game, int ticks, bool& died)
 {
-    game.generator.Seed(1999);
-    game.NewGame(4, 6);
+    game.NewGame(1999, *engine::LevelSkill(3));
     died = false;
     for (int tick = 0; tick < ticks; ++tick)
     {
@@ -428,7 +428,7 @@ TEST_F(GameSoakTest, SingleGamesAtEveryLevelPlayToTheirEndsInAgreement)
         // Past its share of ticks a run stops steering, so that the game under way ends.
         while (ticks < ticksPerRun)
         {
-            game.NewGame(level.worms, level.prob);
+            game.NewGame(static_cast<std::uint64_t>(games_), {0, level.prob, 100, level.worms});
             Apply();
             ++games_;
             CheckSingleGame(level.worms, true, false);
@@ -450,13 +450,9 @@ TEST_F(GameSoakTest, SingleGamesAtEveryLevelPlayToTheirEndsInAgreement)
             }
             ASSERT_EQ(eaten, game.score) << "every point was reported eaten";
             // The death sequence erases every worm the game drew.
-            game.StartPlayerRemoval();
-            while (!game.RemovePlayerStep())
-            {
-            }
-            while (!game.RemoveComputersStep())
-            {
-            }
+            ASSERT_EQ(game.GamePhase(), engine::Phase::RemovingPlayer);
+            while (game.GamePhase() != engine::Phase::Waiting)
+                game.Step();
             Apply();
             ASSERT_EQ(std::count(painted_.begin(), painted_.end(), kUnpainted), 31 * 31);
         }
@@ -472,7 +468,7 @@ TEST_F(GameSoakTest, DeathMatchPlaysBoutAfterBoutInAgreement)
     const long ticks = SoakTicks();
     long bouts = 0;
     long bothDied = 0;
-    game.NewDeathMatch();
+    game.NewDeathMatch(20261208, 100);
     Apply();
     // Half the match with every turn taken by both worms (the default keys, which the players
     // share), half with each player steering alone.
@@ -485,13 +481,10 @@ TEST_F(GameSoakTest, DeathMatchPlaysBoutAfterBoutInAgreement)
             {
                 if (dir == engine::kNone)
                     return;
-                if (shared)
-                {
-                    engine::Turn(game.player1, dir);
-                    engine::Turn(game.player2, dir);
-                }
-                else
-                    engine::Turn(worm, dir);
+                const std::uint8_t own = &worm == &game.player1 ? 1 : 2;
+                const engine::PlayerTurn both[2] = {{1, dir}, {2, dir}};
+                game.Key(shared ? std::span<const engine::PlayerTurn>(both)
+                                : std::span<const engine::PlayerTurn>(&both[own - 1], 1));
             };
         };
         for (long done = 0; done < ticks / 2; ++done)
@@ -509,12 +502,9 @@ TEST_F(GameSoakTest, DeathMatchPlaysBoutAfterBoutInAgreement)
             ++bouts;
             bothDied += game.whoDied == engine::kBothDied ? 1 : 0;
             ASSERT_EQ(game.score1 + game.score2 + bothDied, bouts);
-            while (!game.BoutRemovalStep())
-            {
-            }
-            Apply();
-            CheckDeathMatch(false, true);
-            game.NewBout();
+            // The removal's last step starts the next bout.
+            while (game.GamePhase() == engine::Phase::RemovingBout)
+                game.Step();
             Apply();
             CheckDeathMatch(true, false);
             if (::testing::Test::HasFatalFailure())

@@ -127,14 +127,6 @@ TEST(Records, RowsNamedUnknownAreFreeAndAveragesAreCutToTwoDecimals)
     EXPECT_EQ(t[2].averageText, "1,40");
 }
 
-TEST(Records, OnlyBeginnerToMasterAreRecorded)
-{
-    for (int level = 1; level <= 4; ++level)
-        EXPECT_TRUE(records::CountsForRecords(level)) << level;
-    EXPECT_FALSE(records::CountsForRecords(5));
-    EXPECT_FALSE(records::CountsForRecords(0));
-}
-
 class RecordsFileTest : public ::testing::Test
 {
 protected:

@@ -27,11 +27,12 @@ TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
     // The death sequence of a game of score, to the start of the next game.
     const auto endGameAndStartNext = [&](int score)
     {
-        game->Score = score;
-        game->Dead();
-        while (game->Phase() == GamePhase::RemovingPlayer)
+        game->Model.score = score;
+        game->Model.Dead();
+        game->ApplyEvents();
+        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
             game->pKillTimerTimer(game->pKillTimer);
-        while (game->Phase() == GamePhase::RemovingComputers)
+        while (game->Model.GamePhase() == engine::Phase::RemovingComputers)
             game->cKillTimerTimer(game->cKillTimer);
         game->WaitTimer.SetEnabled(false);
         StartGame(0);

@@ -41,7 +41,7 @@ protected:
         session = std::make_unique<Session>(audio);
         form1 = std::make_unique<TForm1>(screens, *session);
         game = std::make_unique<TGameForm>(screens, *session);
-        game->SetRandomSource(&script);
+        game->Model.SetRandomSource(&script);
     }
 
     void UseSolidPictures()
@@ -79,8 +79,8 @@ protected:
     }
     void Key(int key) { game->FormKeyDown(*game, key); }
 
-    engine::Cell Head() const { return game->Player.sections[1]; }
-    std::uint8_t Code(int x, int y) const { return game->Board.At(x, y); }
+    engine::Cell Head() const { return game->Model.player.sections[1]; }
+    std::uint8_t Code(int x, int y) const { return game->Model.board.At(x, y); }
     // The pixel at (px, py) of cell (x, y)'s square on the drawing surface.
     ui::Color CellPixel(int x, int y, int px = 7, int py = 7) const
     {
@@ -91,13 +91,13 @@ protected:
     // section 10), with its codes.
     void PlaceWorm(int n, std::initializer_list<engine::Cell> cells, std::uint8_t direction)
     {
-        engine::ComputerWorm& worm = game->Worms[static_cast<std::size_t>(n)];
+        engine::ComputerWorm& worm = game->Model.worms[static_cast<std::size_t>(n)];
         std::size_t i = 1;
         engine::Cell last{};
         for (const engine::Cell c : cells)
         {
             worm.sections[i++] = c;
-            game->Board.At(c) = engine::kComputer;
+            game->Model.board.At(c) = engine::kComputer;
             last = c;
         }
         for (; i <= 10; ++i)

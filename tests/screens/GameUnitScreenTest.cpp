@@ -56,7 +56,7 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuShowsTheLayoutAndHidesThePointe
     form1->StartNewGame();
     EXPECT_TRUE(game->IsShown());
     EXPECT_FALSE(app.CursorVisible());
-    EXPECT_EQ(game->Phase(), GamePhase::Waiting);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Waiting);
     EXPECT_TRUE(game->WaitTimer.Enabled());
     EXPECT_EQ(game->WaitTimer.Interval(), 200);
     EXPECT_EQ(game->Label1.Caption(), "ANNA");
@@ -147,9 +147,8 @@ TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverP
     // Paint the whole surface first: the reset must cover exactly the 841 squares.
     ui::Canvas(game->PaintBox1.Canvas()).FillRect({0, 0, 436, 436}, kMagenta);
     session->WormCount = 8;
-    game->SetRandomSource(nullptr);
-    game->Generator.Seed(5);
-    game->NewGame();
+    game->Model.SetRandomSource(nullptr);
+    game->NewGame(5);
     for (int i = 0; i < 60; ++i)
         Tick();
     const ui::Bitmap& surface = game->PaintBox1.Surface();
@@ -185,10 +184,11 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     StartGame(0);
     ShowStill();
     game->DrawSection(gametest::Solid(kMagenta), {1, 1});
-    game->Board.At(29, 29) = engine::kEmpty;
+    game->Model.board.At(29, 29) = engine::kEmpty;
     script.Push(0);
     script.Push(0);
-    game->PutNewTarget();
+    game->Model.PutNewTarget();
+    game->ApplyEvents();
     ASSERT_EQ(game->Target.Left(), 9);
     ASSERT_EQ(game->Target.Top(), 17);
     ASSERT_EQ(game->Target.Width(), 13);
@@ -217,10 +217,11 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     EXPECT_NE(frame(), first) << "the next frame of the strip";
 
     // Moved away, the target leaves the board as it was painted.
-    game->Board.At(1, 1) = engine::kEmpty;
+    game->Model.board.At(1, 1) = engine::kEmpty;
     script.Push(4);
     script.Push(4);
-    game->PutNewTarget();
+    game->Model.PutNewTarget();
+    game->ApplyEvents();
     for (const ui::Color c : frame())
         EXPECT_EQ(c, kMagenta);
 }
@@ -235,7 +236,7 @@ TEST_F(GameScreenTest, PaintedBoardIsKeptAndNeverRedrawnFromTheCodes)
     const ui::Point head = CellOnScreen(20, 15);
     const ui::Point body = CellOnScreen(17, 15);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
-    game->Board.Reset();
+    game->Model.board.Reset();
     app.InvalidateAll();
     EXPECT_EQ(ScreenPixel(body.x + 3, body.y + 3), gametest::kPlayerColour);
     game->Hide();
@@ -265,7 +266,7 @@ TEST_F(GameScreenTest, ScoreShowsAtLeastThreeDigits)
     for (const auto& [score, text] :
          std::vector<std::pair<int, std::string>>{{0, "000"}, {7, "007"}, {120, "120"}})
     {
-        game->Score = score;
+        game->Model.score = score;
         game->UpdateScoreLabel();
         EXPECT_EQ(game->ScoreLabel.Caption(), text);
     }
@@ -350,7 +351,7 @@ void CheckAverageChange(TGameForm& game)
     for (const ChangeCase& c : cases)
     {
         game.Statistics = c.statistics;
-        game.Score = c.score;
+        game.Model.score = c.score;
         game.UpdateLLL();
         const engine::Statistics& s = c.statistics;
         EXPECT_EQ(game.LLL.Caption(), c.shown) << s.games << " " << s.eaten << " " << s.average;
@@ -421,7 +422,7 @@ TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
     const auto check = [&](const char* phase)
     {
         game->Hide();
-        EXPECT_EQ(game->Phase(), GamePhase::Idle) << phase;
+        EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Idle) << phase;
         for (const widgets::TzcTimer* t : {&game->Timer1, &game->TimerDM, &game->pKillTimer,
                                            &game->cKillTimer, &game->WaitTimer, &game->DMKiller})
             EXPECT_FALSE(t->Enabled()) << phase;
@@ -443,16 +444,18 @@ TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
 
     game->Show();
     StartGame(0);
-    game->Dead();
+    game->Model.Dead();
+    game->ApplyEvents();
     check("removing the player");
     // A removal step arriving after the hide changes nothing.
     game->pKillTimerTimer(game->pKillTimer);
-    EXPECT_EQ(game->RemovalCounter, 10);
+    EXPECT_EQ(game->Model.removalCounter, 10);
 
     game->Show();
     StartGame(0);
-    game->Dead();
-    while (game->Phase() == GamePhase::RemovingPlayer)
+    game->Model.Dead();
+    game->ApplyEvents();
+    while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
         game->pKillTimerTimer(game->pKillTimer);
     game->cKillTimerTimer(game->cKillTimer);
     check("removing the computer worms");
@@ -470,7 +473,7 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     Key(ui::vk::Right);
     Key(ui::vk::Pause);
     EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
     Tick();
     EXPECT_EQ(Head(), (Cell{15, 15})) << "a paused game does not move";
     Key(ui::vk::Pause);
@@ -478,10 +481,12 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     Tick();
     EXPECT_EQ(Head(), (Cell{16, 15}));
 
-    game->Dead();
+    game->Model.Dead();
+
+    game->ApplyEvents();
     Key(ui::vk::Pause);
     EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_EQ(game->Phase(), GamePhase::RemovingPlayer);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingPlayer);
     EXPECT_TRUE(game->pKillTimer.Enabled());
 }
 
@@ -495,12 +500,12 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     StartGame(0);
     Press(SDLK_F11);
     Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
-    EXPECT_EQ(game->Player.queued, engine::kUp);
+    EXPECT_EQ(game->Model.player.queued, engine::kUp);
     Press(SDLK_KP_2, KMOD_NONE);
-    EXPECT_EQ(game->Player.queued, engine::kDown);
-    EXPECT_EQ(game->Player.direction, engine::kRight);
+    EXPECT_EQ(game->Model.player.queued, engine::kDown);
+    EXPECT_EQ(game->Model.player.direction, engine::kRight);
     EXPECT_TRUE(app.Fullscreen());
-    session->DeathMatch = true; // the single game's keys are not the death match's
+    game->Model.Enter(engine::Mode::DeathMatch); // the single game's keys are not the death match's
     Press(SDLK_F11);
     EXPECT_FALSE(app.Fullscreen());
     session->UpKey2 = ui::vk::F1 + 10;
@@ -517,26 +522,30 @@ TEST_F(GameScreenTest, SwitchingAwayPausesOnlyAGameInPlayAndTheScreenMaySleepOut
     ShowStill();
     EXPECT_FALSE(app.ScreenSaverAllowed()) << "the game screen";
     SwitchAway();
-    EXPECT_EQ(game->Phase(), GamePhase::Waiting) << "nothing to pause before the game";
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Waiting)
+        << "nothing to pause before the game";
 
     StartGame(0);
     SwitchAway();
-    EXPECT_EQ(game->Phase(), GamePhase::Paused);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
     EXPECT_FALSE(game->Timer1.Enabled());
     EXPECT_TRUE(game->PauseLabel.Showing());
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "paused";
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Phase(), GamePhase::Paused) << "a paused game stays paused";
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "a paused game stays paused";
     Key(ui::vk::Pause);
-    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
     EXPECT_FALSE(app.ScreenSaverAllowed());
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Phase(), GamePhase::Paused) << "minimised";
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "minimised";
     Key(ui::vk::Pause);
 
-    game->Dead();
+    game->Model.Dead();
+
+    game->ApplyEvents();
     SwitchAway();
-    EXPECT_EQ(game->Phase(), GamePhase::RemovingPlayer) << "the death sequence runs on";
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingPlayer)
+        << "the death sequence runs on";
     EXPECT_TRUE(game->pKillTimer.Enabled());
 
     Key(ui::vk::Escape);
@@ -590,27 +599,28 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
-    game->Player.length = 798;
-    for (auto& c : game->Player.sections)
+    game->Model.player.length = 798;
+    for (auto& c : game->Model.player.sections)
         c = Cell{15, 15};
     Key(ui::vk::Right);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Player.length, 800);
-    EXPECT_EQ(game->Score, 1);
+    EXPECT_EQ(game->Model.player.length, 800);
+    EXPECT_EQ(game->Model.score, 1);
 
-    game->Board.At(1, 1) = engine::kEmpty;
-    game->Board.At(17, 15) = engine::kTarget;
+    game->Model.board.At(1, 1) = engine::kEmpty;
+    game->Model.board.At(17, 15) = engine::kTarget;
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Player.length, 800);
+    EXPECT_EQ(game->Model.player.length, 800);
     EXPECT_EQ(game->ScoreLabel.Caption(), "002");
-    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
     for (int i = 0; i < 5; ++i)
         Tick();
-    EXPECT_EQ(game->Phase(), GamePhase::Playing) << "stacked sections do not kill the head";
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing)
+        << "stacked sections do not kill the head";
 }
 
 TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
@@ -618,17 +628,20 @@ TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
     StartGame(0);
     for (int x = 1; x <= 29; ++x)
         for (int y = 1; y <= 29; ++y)
-            if (game->Board.At(x, y) == engine::kEmpty)
-                game->Board.At(x, y) = engine::kComputer;
-    game->Board.At(29, 29) = engine::kEmpty;
+            if (game->Model.board.At(x, y) == engine::kEmpty)
+                game->Model.board.At(x, y) = engine::kComputer;
+    game->Model.board.At(29, 29) = engine::kEmpty;
     const std::size_t draws = script.bounds.size();
     script.Push(28);
     script.Push(28);
-    game->PutNewTarget();
-    EXPECT_EQ(game->TargetCell, (Cell{29, 29}));
+    game->Model.PutNewTarget();
+    game->ApplyEvents();
+    EXPECT_EQ(game->Model.targetCell, (Cell{29, 29}));
     EXPECT_TRUE(game->Target.Visible());
 
-    game->PutNewTarget();
+    game->Model.PutNewTarget();
+
+    game->ApplyEvents();
     EXPECT_FALSE(game->Target.Visible());
     EXPECT_EQ(script.bounds.size(), draws + 2) << "no draws when no cell is empty";
 }
@@ -648,21 +661,27 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
     EXPECT_NE(errors[0].find("b0.bmp"), std::string::npos);
     errors.clear();
     EXPECT_TRUE(game->WormPictures[0].Empty());
-    EXPECT_EQ(game->TimerDM.Interval(), 250);
     EXPECT_EQ(session->SkillLevel, 4);
-    EXPECT_EQ(game->Timer1.Interval(), 80);
     EXPECT_EQ(session->WormCount, 8);
     // Drawing with a missing picture draws nothing and the game goes on.
     StartGame(8);
+    EXPECT_EQ(game->Timer1.Interval(), 80);
     KeepAll(8);
     Tick();
-    EXPECT_EQ(game->Phase(), GamePhase::Playing);
+    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    for (const int n : {0, 28, 28, 0})
+        script.Push(n);
+    game->NewDeathMatch();
+    EXPECT_EQ(game->TimerDM.Interval(), 250);
 }
 
 TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsClamped)
 {
     Create([](testsupport::TempConfig& e) { e.WriteIni("[Main]\nDM_interval=5000\n"); });
     EXPECT_TRUE(errors.empty());
+    for (const int n : {0, 28, 28, 0})
+        script.Push(n);
+    game->NewDeathMatch();
     EXPECT_EQ(game->TimerDM.Interval(), 999);
     for (const ui::Bitmap& picture : game->WormPictures)
     {
@@ -772,7 +791,7 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
 TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughRecordsFail)
 {
     Create();
-    game->SetRandomSource(nullptr);
+    game->Model.SetRandomSource(nullptr);
     session->WormCount = 0;
     game->Timer1.SetInterval(5);
     game->Show();
@@ -785,17 +804,18 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
     };
     const auto playing = [&]
     {
-        return game->Phase() == GamePhase::Playing;
+        return game->Model.GamePhase() == engine::Phase::Playing;
     };
     ASSERT_TRUE(pumpUntil(playing));
     EXPECT_FALSE(game->WaitTimer.Enabled());
     app.KeyDown(ui::vk::Up);
-    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::RemovingPlayer; }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::RemovingPlayer; }));
     EXPECT_EQ(Head(), (Cell{15, 0}));
-    ASSERT_TRUE(pumpUntil([&] { return game->Phase() == GamePhase::Waiting; }));
+    ASSERT_TRUE(pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::Waiting; }));
     ASSERT_TRUE(pumpUntil(playing));
     EXPECT_EQ(Head(), (Cell{15, 15}));
-    EXPECT_EQ(game->Player.direction, engine::kNone);
+    EXPECT_EQ(game->Model.player.direction, engine::kNone);
 
     // On a full disk the records update of the next game's end fails: its message shows, and the
     // game after it starts all the same, with the table on disk as it was.
@@ -827,9 +847,10 @@ TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
     {
         ShowStill();
         StartGame(0);
-        game->Score = score;
-        game->Dead();
-        while (game->Phase() == GamePhase::RemovingPlayer)
+        game->Model.score = score;
+        game->Model.Dead();
+        game->ApplyEvents();
+        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
             game->pKillTimerTimer(game->pKillTimer);
         for (int i = 0; i < 10; ++i)
             game->cKillTimerTimer(game->cKillTimer);

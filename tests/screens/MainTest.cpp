@@ -304,7 +304,7 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
     app.KeyDown(Return);
     EXPECT_TRUE(game.IsShown());
     EXPECT_EQ(app.TopForm(), &game);
-    EXPECT_FALSE(session->DeathMatch);
+    EXPECT_EQ(game.Model.GameMode(), engine::Mode::Single);
     EXPECT_EQ(game.Label1.Caption(), "ANNA");
     EXPECT_EQ(game.Label2.Caption(), "High Score");
 }
@@ -316,6 +316,8 @@ TEST_F(MainTest, SettingsClosedFromTheMenuSetTheGamesTick)
     skill.ELabelClick();
     app.KeyDown(Escape);
     EXPECT_EQ(app.TopForm(), &menu);
+    // The next game reads the skill as it starts.
+    game.NewGame();
     EXPECT_EQ(game.Timer1.Interval(), 80);
 }
 
@@ -373,11 +375,12 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
     ASSERT_TRUE(game.IsShown());
     game.WaitTimer.SetEnabled(false);
     game.NewGame();
-    game.Score = 7;
-    game.Dead();
-    while (game.Phase() == GamePhase::RemovingPlayer)
+    game.Model.score = 7;
+    game.Model.Dead();
+    game.ApplyEvents();
+    while (game.Model.GamePhase() == engine::Phase::RemovingPlayer)
         game.pKillTimerTimer(game.pKillTimer);
-    while (game.Phase() == GamePhase::RemovingComputers)
+    while (game.Model.GamePhase() == engine::Phase::RemovingComputers)
         game.cKillTimerTimer(game.cKillTimer);
     app.KeyDown(Escape);
     ASSERT_EQ(app.TopForm(), &menu);

@@ -40,6 +40,9 @@ protected:
         return session->Ini.ReadString(section, key, "<missing>");
     }
 
+    // What the menu does when the login screen it opened has closed.
+    void BackAtMenu() { menu.ShowLoggedInUser(); }
+
     TForm1 menu{screens, *session};
     TGameForm game{screens, *session};
     TNameForm login{screens, *session};
@@ -64,6 +67,7 @@ TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
 
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "ANNA");
+    BackAtMenu();
     EXPECT_TRUE(menu.Image1.Visible());
     EXPECT_TRUE(menu.Label1.Visible());
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
@@ -101,6 +105,7 @@ TEST_F(NameUnitTest, WrongPasswordShowsTheMessageUntilBackspaceAndTheRightOneLog
     app.KeyDown(Return);
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "ANNA");
+    BackAtMenu();
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
     EXPECT_EQ(TempConfig::FileText(), before) << "a login writes nothing";
 }
@@ -117,6 +122,7 @@ TEST_F(NameUnitTest, EscAfterAFailedAttemptKeepsTheUserAndTheNextOpeningHidesThe
     app.KeyDown(Escape);
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "");
+    BackAtMenu();
     EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
     EXPECT_FALSE(menu.Image1.Visible());
     EXPECT_EQ(TempConfig::FileText(), before) << "a failed attempt upgrades nothing";
@@ -173,6 +179,7 @@ TEST_F(NameUnitTest, NamesWithSpacesOrALeadingDigitRegisterAndLogInAgain)
     LogIn("JOHN SMITH", "1");
     EXPECT_EQ(session->UserName, "JOHN SMITH");
     EXPECT_EQ(Stored("Main", "Usr_num"), "2") << "a known name is not registered again";
+    BackAtMenu();
     EXPECT_EQ(menu.Label11.Caption(), "#JOHN SMITH");
 }
 
@@ -247,6 +254,7 @@ TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)
     EXPECT_FALSE(login.IsShown());
     EXPECT_FALSE(TempConfig::FileExists());
     EXPECT_EQ(session->UserName, "");
+    BackAtMenu();
     EXPECT_FALSE(menu.Image1.Visible());
     EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
 
