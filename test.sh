@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: unit, screen and end-to-end
-# tests, then the AddressSanitizer + UndefinedBehaviorSanitizer and ThreadSanitizer runs.
+# tests, then the AddressSanitizer + UndefinedBehaviorSanitizer and ThreadSanitizer runs, the
+# fuzzers, and the Windows build with its tests under Wine (ZORBEL_SKIP_WINDOWS=1 leaves that out).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh --test
@@ -20,4 +21,10 @@ ctest --preset tsan
 
 # Each fuzzer of the settings reader, the number parsers and the wave validation for 60 s.
 ZORBEL_FUZZ_JOBS="$jobs" fuzz/run.sh 60
+
+# The same sources cross-built for Windows, its test executables and a smoke test under Wine. The
+# Windows libraries are built once (about ten minutes on two cores) and reused by later runs.
+if [[ "${ZORBEL_SKIP_WINDOWS:-0}" != 1 ]]; then
+    scripts/windows.sh --test
+fi
 echo "All tests passed."
