@@ -15,6 +15,10 @@ export SDL_AUDIODRIVER=dummy
 INI="$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
 
 cleanup() {
+    if [[ -n "${BURST_PID:-}" ]]; then
+        kill "$BURST_PID" 2>/dev/null || true
+        wait "$BURST_PID" 2>/dev/null || true
+    fi
     # A game held in a message box's loop does not answer SIGTERM.
     if [[ -n "$GAME_PID" ]] && kill "$GAME_PID" 2>/dev/null; then
         for _ in $(seq 20); do
@@ -179,6 +183,43 @@ poll_shot() {
         ((SECONDS < end)) || return 1
         sleep 0.1
     done
+}
+
+# Screenshots of one region, as fast as the machine takes them, in the background: for a change
+# that is over before a poll with its checks comes round on a loaded machine (a worm erased within
+# a second). burst_start <name> <x> <y> <w> <h> until burst_stop <name>; the last 100 frames stay.
+# burst_find <name> <command...> then puts each frame, newest first, back on a black screen as
+# <name>.png and succeeds at the first that the command passes.
+burst_start() {
+    local name=$1 geometry="$4x$5+$2+$3"
+    echo "$2 $3" >"$WORK/$name.origin"
+    (
+        local i=0
+        while [[ -d "$WORK" && ! -e "$WORK/$name.stop" ]]; do
+            import -window root -crop "$geometry" "$WORK/$name-$(printf %06d "$i").ppm" 2>/dev/null || true
+            rm -f "$WORK/$name-$(printf %06d $((i - 100))).ppm"
+            i=$((i + 1))
+        done
+    ) &
+    BURST_PID=$!
+}
+
+burst_stop() {
+    touch "$WORK/$1.stop"
+    wait "$BURST_PID" 2>/dev/null || true
+    BURST_PID=
+}
+
+burst_find() {
+    local name=$1 frame x y
+    shift
+    read -r x y <"$WORK/$name.origin"
+    while read -r frame; do
+        convert -size "${SCREEN_W}x${SCREEN_H}" xc:black "$frame" -geometry "+$x+$y" -composite \
+            "$WORK/$name.png" || continue
+        "$@" "$name" && return 0
+    done < <(ls -r "$WORK/$name"-*.ppm 2>/dev/null)
+    return 1
 }
 
 # "r,g,b" of one pixel of a screenshot.
