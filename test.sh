@@ -19,7 +19,8 @@ cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j"$jobs"
 ctest --preset tsan
 
-# Each fuzzer of the settings reader, the number parsers and the wave validation for 60 s.
+# Each fuzzer of the settings reader, the number parsers, the wave validation and the replay
+# reader for 60 s.
 ZORBEL_FUZZ_JOBS="$jobs" fuzz/run.sh 60
 
 # The same sources cross-built for Windows, its test executables and a smoke test under Wine. The

@@ -11,11 +11,12 @@ shift
 build=${ZORBEL_FUZZ_BUILD:-build-fuzz}
 
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave zorbel_program_files \
+cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave fuzz_replay zorbel_program_files \
     -j"${ZORBEL_FUZZ_JOBS:-2}"
 
 work=$build/fuzz-work
-mkdir -p "$work"/ini "$work"/number "$work"/wave "$work"/wave-seeds "$work"/artifacts
+mkdir -p "$work"/ini "$work"/number "$work"/wave "$work"/wave-seeds "$work"/replay "$work"/replay-seeds \
+    "$work"/artifacts
 
 # Wave seeds, made here so that git holds no binary file: the head of each of the game's sounds
 # (the generator writes them at build time) and RIFF shapes around the one the image accepts.
@@ -31,6 +32,13 @@ printf 'RIFF\xff\xff\xff\xffWAV' >"$seeds/truncated"
 printf 'RIFX\x04\x00\x00\x00WAVE' >"$seeds/big-endian"
 # The stored form: a 32-bit count before the file.
 printf '\x0c\x00\x00\x00RIFF\x04\x00\x00\x00WAVE' >"$seeds/stored"
+
+# Replay seeds: a single game on Master with three turns, and its first half.
+replay='\x5a\x4f\x52\x42\x45\x4c\x32\x52\x01\x00\x00\x04\x06\x00\x50\x00\x08\x01\x88\x77\x66\x55\x44\x33'
+replay+='\x22\x11\x03\x00\x41\x6e\x6e\x03\x00\x00\x00\x1a\x00\xab\x0c\xfa\x00\x00\x00\x02\x00\x00\x00\x14'
+replay+='\x00\x00\x00\x0d\xf0\xfe\xca\xef\xbe\xad\xde\xcc\x19\xc6\xf7'
+printf "$replay" >"$work/replay-seeds/master"
+head -c 31 "$work/replay-seeds/master" >"$work/replay-seeds/half"
 
 # A smaller quarantine than AddressSanitizer's 256 MB keeps millions of runs quick; one run
 # allocates far less than it, so a use after free within a run is still caught.
@@ -48,3 +56,4 @@ extra=("$@")
 run ini 2100 fuzz/corpus/ini
 run number 1100 fuzz/corpus/number
 run wave 4096 "$seeds"
+run replay 4096 "$work/replay-seeds"

@@ -27,20 +27,22 @@
 #include <optional>
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace
 {
 
-// The display as the settings file and the command line choose it; empty when the program
-// ends at once with exitCode: after --help or --version (0) or a usage error (2).
+// The display as the settings file and the command line choose it, and the replay the command
+// line names; empty when the program ends at once with exitCode: after --help or --version (0)
+// or a usage error (2).
 std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* const> arguments,
-                                           int& exitCode)
+                                           std::string& replayFile, int& exitCode)
 {
     try
     {
         DisplayChoice display = ReadDisplayChoice(ini);
-        switch (ApplyCommandLine(display, arguments))
+        switch (ApplyCommandLine(display, replayFile, arguments))
         {
         case CommandLineRequest::Play:
             return display;
@@ -97,8 +99,10 @@ int main(int argc, char** argv)
     {
         TIniFile displayIni(ConfigFilePath());
         int exitCode = 0;
-        const std::optional<DisplayChoice> display = ChooseDisplay(
-            displayIni, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0), exitCode);
+        std::string replayFile;
+        const std::optional<DisplayChoice> display =
+            ChooseDisplay(displayIni, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0),
+                          replayFile, exitCode);
         if (!display)
             return exitCode;
         fonts.emplace();
@@ -129,6 +133,7 @@ int main(int argc, char** argv)
         widgets::AudioSystem audio(/*openNow=*/false);
         Screens screens{*app};
         Session session;
+        session.ReplayFile = std::move(replayFile);
         // Created in this order: each creation handler may use the screens created before it.
         TForm1 form1(screens, session);
         // The menu goes on screen before the other screens are built, which no one can reach

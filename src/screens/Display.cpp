@@ -45,15 +45,26 @@ DisplayChoice ReadDisplayChoice(const TIniFile& ini)
 }
 
 const char* const kCommandLineUsage =
-    "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen] [--help] [--version]\n"
-    "  --scale N     draw at scale N (1 to 8 in quarter steps), or auto to fit the screen\n"
-    "  --window      start in a window\n"
-    "  --fullscreen  start full screen\n"
-    "  --help        print this help and exit\n"
-    "  --version     print the version and exit\n";
+    "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen] [[--replay] FILE]\n"
+    "       zorbel2 --help | --version\n"
+    "  --scale N      draw at scale N (1 to 8 in quarter steps), or auto to fit the screen\n"
+    "  --window       start in a window\n"
+    "  --fullscreen   start full screen\n"
+    "  --replay FILE  watch the replay in FILE (a .zr2 file)\n"
+    "  --help         print this help and exit\n"
+    "  --version      print the version and exit\n";
 
-CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args)
+CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFile,
+                                    std::span<char* const> args)
 {
+    const auto takeReplay = [&](std::string_view file)
+    {
+        if (file.empty())
+            throw std::invalid_argument("--replay takes the name of a replay file");
+        if (!replayFile.empty())
+            throw std::invalid_argument("one replay file at a time");
+        replayFile = file;
+    };
     for (std::size_t i = 0; i < args.size(); ++i)
     {
         const std::string_view arg = args[i];
@@ -73,6 +84,10 @@ CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::span<char* const
             if (!ok)
                 throw std::invalid_argument("--scale takes auto or a number from 1 to 8");
         }
+        else if (arg == "--replay")
+            takeReplay(i + 1 < args.size() ? std::string_view(args[++i]) : std::string_view());
+        else if (!arg.starts_with('-'))
+            takeReplay(arg);
         else
             throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
     }

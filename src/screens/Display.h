@@ -37,10 +37,12 @@ enum class CommandLineRequest
 // The synopsis and every option with one line each, as --help prints them.
 extern const char* const kCommandLineUsage;
 
-// --scale N, --window and --fullscreen override the file; --help and --version ask for their
-// text instead of the game. Throws std::invalid_argument saying what is wrong (not the usage)
-// for anything else.
-CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::span<char* const> args);
+// --scale N, --window and --fullscreen override the file; --replay FILE, or FILE alone as a file
+// manager passes it, names a replay to watch, given back in replayFile as it was typed; --help
+// and --version ask for their text instead of the game. Throws std::invalid_argument saying what
+// is wrong (not the usage) for anything else.
+CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFile,
+                                    std::span<char* const> args);
 
 // Remembers full screen or not and the window's size under [Display]; the settings file is
 // touched only when one of them differs from what it holds, and a file that cannot be written

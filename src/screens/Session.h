@@ -29,6 +29,8 @@ public:
     int LeftKey2 = 37, RightKey2 = 39, UpKey2 = 38, DownKey2 = 40;
     bool DeathMatch = false;
     TWave Pop;
+    // The replay file named on the command line, as typed; empty when there is none.
+    std::string ReplayFile;
 
     // The bindings in the order of settings::kBindings.
     static const std::array<int Session::*, 12> kBindingFields;

@@ -21,6 +21,18 @@ done
 # The software centre's view of the whole tree: metainfo, desktop entry and icons together.
 appstreamcli validate-tree --no-net "$WORK/root" >"$WORK/tree.log" 2>&1 ||
     fail "validate-tree: $(cat "$WORK/tree.log")"
+# The file type as a desktop sees it once the package's trigger has built the database: a replay
+# is known by its extension and, under any name, by its first bytes.
+cp -r "$WORK/root/usr/share" "$WORK/share"
+XDG_DATA_DIRS="$WORK/share" update-mime-database "$WORK/share/mime" ||
+    fail "update-mime-database refused the file type"
+printf 'ZORBEL2R\x01\x00' >"$WORK/game.zr2"
+cp "$WORK/game.zr2" "$WORK/sent-by-a-friend"
+for f in game.zr2 sent-by-a-friend; do
+    type=$(XDG_DATA_HOME="$WORK/none" XDG_DATA_DIRS="$WORK/share" \
+        gio info -a standard::content-type "$WORK/$f" | sed -n 's/^ *standard::content-type: //p')
+    [[ "$type" == application/x-zorbel2-replay ]] || fail "$f is taken for '$type'"
+done
 # The software centre shows the README's pictures: each one named in the metainfo is committed.
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 mapfile -t pictures < <(grep -o 'main/docs/screenshots/[^<]*' \
@@ -33,7 +45,7 @@ done
 # the usage on stderr and 2, all without a window.
 game="$WORK/root/usr/bin/zorbel2"
 help=$(env -u DISPLAY XDG_CONFIG_HOME="$WORK" "$game" --help) &&
-    [[ $(grep -c '^  --' <<<"$help") == 5 ]] || fail "--help: $help"
+    [[ $(grep -c '^  --' <<<"$help") == 6 ]] || fail "--help: $help"
 [[ "$("$game" --version)" == "zorbel2 $ZORBEL_VERSION" ]] || fail "--version: $("$game" --version)"
 status=0 && "$game" --window --bogus 2>"$WORK/err" || status=$?
 ((status == 2)) && grep -qxF -- "$(head -n 1 <<<"$help")" "$WORK/err" || fail "--bogus: $status"

@@ -17,6 +17,7 @@ expected_files() {
         echo share/zorbel2/zbmusic.mid
         echo "share/applications/$APP_ID.desktop"
         echo "share/metainfo/$APP_ID.metainfo.xml"
+        echo "share/mime/packages/$APP_ID.xml"
         for s in "${ICON_SIZES[@]}"; do echo "share/icons/hicolor/${s}x${s}/apps/$APP_ID.png"; done
         echo share/man/man6/zorbel2.6
     } | LC_ALL=C sort
@@ -48,6 +49,13 @@ check_layout() {
     grep -q "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$metainfo" ||
         fail "metainfo does not launch the installed desktop entry"
     grep -q "<binary>zorbel2</binary>" "$metainfo" || fail "metainfo does not provide the binary"
+    # The replay type: defined, opened by the game with the file, announced to software centres.
+    local replay=application/x-zorbel2-replay
+    grep -q "<mime-type type=\"$replay\">" "$prefix/share/mime/packages/$APP_ID.xml" ||
+        fail "the file type is not $replay"
+    [[ "$(sed -n 's/^MimeType=//p' "$desktop")" == "$replay;" ]] || fail "desktop entry opens no replay"
+    [[ "$(sed -n 's/^Exec=//p' "$desktop")" == "zorbel2 %f" ]] || fail "desktop entry passes no file"
+    grep -q "<mediatype>$replay</mediatype>" "$metainfo" || fail "metainfo does not provide $replay"
     local warnings
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/share/man/man6/zorbel2.6" 2>&1 >/dev/null)
     [[ -z "$warnings" ]] || fail "man page warnings: $warnings"

@@ -19,12 +19,24 @@ TEST_F(DisplayTest, TheFileChoosesTheCommandLineOverridesAndOnlyAChangeIsWritten
     DisplayChoice choice = ReadDisplayChoice(ini);
     EXPECT_EQ(choice.scale, 2.0) << "quarter steps";
     EXPECT_FALSE(choice.fullscreen);
-    const char* args[] = {"--fullscreen", "--scale", "auto", "--scale", "9"};
-    ApplyCommandLine(choice, std::span<char* const>(const_cast<char**>(args), 3));
+    // The replay file the arguments name; the display choice is changed on the way.
+    const auto replayOf = [&](std::initializer_list<const char*> args)
+    {
+        std::string replay;
+        ApplyCommandLine(choice, replay,
+                         std::span<char* const>(const_cast<char**>(args.begin()), args.size()));
+        return replay;
+    };
+    EXPECT_EQ(replayOf({"--fullscreen", "--scale", "auto"}), "");
     EXPECT_TRUE(choice.fullscreen);
     EXPECT_EQ(choice.scale, 0.0);
-    EXPECT_THROW(ApplyCommandLine(choice, std::span<char* const>(const_cast<char**>(args) + 3, 2)),
-                 std::invalid_argument);
+    EXPECT_THROW(replayOf({"--scale", "9"}), std::invalid_argument);
+    // A replay by option or, as a file manager opens one, by its name alone; one at most.
+    EXPECT_EQ(replayOf({"--replay", "--window"}), "--window");
+    EXPECT_EQ(replayOf({"--window", "last game.zr2"}), "last game.zr2");
+    EXPECT_THROW(replayOf({"a.zr2", "--replay", "b.zr2"}), std::invalid_argument);
+    EXPECT_THROW(replayOf({"--replay"}), std::invalid_argument);
+    EXPECT_THROW(replayOf({"--replay", ""}), std::invalid_argument);
 
     // Switching writes the window's size beside the choice and leaves the rest of the file.
     ini.WriteString("Main", "Skill", "4");

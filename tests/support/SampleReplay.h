@@ -1,0 +1,27 @@
+// Replays made up for tests of the replay file and its store.
+#pragma once
+
+#include "engine/Replay.h"
+
+#include <string>
+
+namespace testsupport
+{
+
+// A finished single game of user at level (0: Custom) that scored score, told apart from other
+// games by its seed, with a turn every few ticks.
+inline engine::Replay SingleGameReplay(std::string user, int level, std::uint32_t score,
+                                       std::uint64_t seed = 1)
+{
+    engine::Replay r;
+    r.level = static_cast<std::uint8_t>(level);
+    r.seed = seed;
+    r.players = {{std::move(user), score, 10 + 5 * score}};
+    for (std::uint32_t i = 0; i < 40; ++i)
+        r.turns.push_back({i * 7 + i % 3, 0, static_cast<std::uint8_t>(i % 4)});
+    r.ticks = 300;
+    r.boardHash = 0x0123456789ABCDEFu ^ seed;
+    return r;
+}
+
+} // namespace testsupport
