@@ -3,7 +3,7 @@
 #include "screens/GameUnit.h"
 
 #include "assets/Assets.h"
-#include "screens/HiScores.h"
+#include "records/Records.h"
 #include "screens/ScreenButton.h"
 #include "screens/Unit2.h"
 #include "settings/IniFile.h"
@@ -13,7 +13,6 @@
 #include "widgets/Audio.h"
 
 #include <algorithm>
-#include <charconv>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -27,7 +26,6 @@ constexpr int kCellSize = 14;
 constexpr int kWaitInterval = 200;
 constexpr int kRemovalInterval = 20;
 constexpr int kPlayerRemovalTime = 1100; // ms, whatever the worm's length
-constexpr std::uint8_t kCustomLevel = 5;
 
 // The top-left pixel of a cell's square on the drawing surface.
 constexpr ui::Point CellOrigin(engine::Cell c)
@@ -40,14 +38,6 @@ void SetSoundAsset(TWave& wave, std::string_view name)
     const auto bytes = assets::Find(name);
     if (!bytes.empty())
         wave.SetSound(bytes);
-}
-
-// A count shown zero-filled; anything that is not a plain number counts as 0.
-int WholeNumber(const std::string& text)
-{
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() ? value : 0;
 }
 
 void SetupTimer(widgets::TzcTimer& timer, widgets::TThreadPriority priority, int interval,
@@ -238,7 +228,7 @@ void TGameForm::ShowSingleGame()
     Label2.SetLeft(511);
     Label3.SetVisible(false);
     Image3.SetVisible(false);
-    session_.UserSlot = Get_User_ID();
+    Get_User_ID();
     session_.DeathMatch = false;
     Show();
 }
@@ -301,10 +291,10 @@ void TGameForm::NewGame()
     Model.NewGame(session_.WormCount, session_.Prob);
     ApplyEvents();
     UpdateScoreLabel();
-    if (session_.SkillLevel == kCustomLevel)
-        HiScoreLabel.SetCaption("000");
-    else
+    if (records::CountsForRecords(session_.SkillLevel))
         UpdateHiScoreLabel();
+    else
+        HiScoreLabel.SetCaption("000");
     UpdateLLL();
     phase_ = GamePhase::Playing;
     Timer1.SetEnabled(true);
@@ -574,7 +564,7 @@ void TGameForm::cKillTimerTimer(widgets::TzcTimer&)
         return;
     cKillTimer.SetEnabled(false);
     phase_ = GamePhase::Waiting;
-    if (session_.SkillLevel != kCustomLevel)
+    if (records::CountsForRecords(session_.SkillLevel))
         CheckHiScore();
     // The records may have shown the statistics screen; if the game screen was left meanwhile,
     // no next game is started behind the menu.
@@ -606,15 +596,17 @@ void TGameForm::UpdateLLL()
 
 int TGameForm::Get_User_ID()
 {
-    return GetUserId(session_.Ini, session_.SkillLevel, session_.UserName);
+    records_.table = records::ReadTable(session_.Ini, session_.SkillLevel);
+    records_.slot = records::FindUser(records_.table, session_.UserName);
+    return records_.slot;
 }
 
 void TGameForm::CheckHiScore()
 {
-    HiScoreOutcome outcome;
+    records::GameResult result;
     try
     {
-        outcome = RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Score);
+        result = records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Score);
     }
     catch (const EIniFileException& e)
     {
@@ -624,28 +616,27 @@ void TGameForm::CheckHiScore()
         App().ShowMessage(e.what());
         return;
     }
-    session_.UserSlot = outcome.slot;
+    records_ = result.standing;
     // The next game waits until the player has seen the table the game changed.
-    if (outcome.orderChanged && screens_.Form2 != nullptr)
+    if (result.orderChanged && screens_.Form2 != nullptr)
     {
         // The table is a screen like the menus: the display may sleep over it.
         App().SetScreenSaverAllowed(true);
-        screens_.Form2->ShowModal();
+        screens_.Form2->ShowGameResult(records_.table);
         App().SetScreenSaverAllowed(phase_ == GamePhase::Idle);
     }
 }
 
 void TGameForm::UpdateHiScoreLabel()
 {
-    const RecordLabels labels =
-        ReadRecordLabels(session_.Ini, session_.SkillLevel, session_.UserSlot);
-    HiScoreLabel.SetCaption(labels.hiScore);
-    GL.SetCaption(labels.games);
-    EL.SetCaption(labels.eaten);
-    AL.SetCaption(labels.average);
-    // The numbers are read from the texts shown, so that what the row shows and what the
-    // average change is computed from never disagree.
-    Statistics = {WholeNumber(labels.games), WholeNumber(labels.eaten),
-                  ParseCommaNumber(labels.average).value_or(0.0)};
-    HL.SetCaption(labels.best);
+    static const records::Row kNotInTable;
+    const records::Row& row = records_.slot >= 1
+                                  ? records_.table[static_cast<std::size_t>(records_.slot - 1)]
+                                  : kNotInTable;
+    HiScoreLabel.SetCaption(PadLeft(std::to_string(records_.table[0].score), 3));
+    GL.SetCaption(PadLeft(std::to_string(row.games), 5));
+    EL.SetCaption(PadLeft(std::to_string(row.eaten), 5));
+    AL.SetCaption(PadLeft(row.averageText, 2));
+    HL.SetCaption(PadLeft(std::to_string(row.score), 3));
+    Statistics = {row.games, row.eaten, row.average};
 }

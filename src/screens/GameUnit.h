@@ -6,6 +6,7 @@
 #include "engine/Game.h"
 #include "engine/Random.h"
 #include "engine/Worms.h"
+#include "records/Records.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
 #include "widgets/Animate.h"
@@ -89,11 +90,13 @@ public:
     // The average change if the game ended now, from the statistics row and the score.
     void UpdateLLL();
 
-    // Records: the current user's slot at the current level (-1 when not in the table), the
-    // recording of a finished game, and the record texts shown during play.
+    // Records: the current level's table read and the current user's slot in it (-1 when not
+    // in the table), the recording of a finished game, and the record texts shown during play,
+    // from the table as last read or written.
     int Get_User_ID();
     void CheckHiScore();
     void UpdateHiScoreLabel();
+    const records::Standing& Records() const { return records_; }
 
     // Death match: bout after bout until Esc, each player with a worm, a target and keys of
     // their own; nothing of it is recorded.
@@ -193,6 +196,7 @@ private:
     void EndBout(std::uint8_t whoDied);
 
     GamePhase phase_ = GamePhase::Idle;
+    records::Standing records_;
     // Events being applied; swapped with the model's list so that both keep their capacity.
     std::vector<engine::Event> applying_;
 };

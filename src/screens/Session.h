@@ -19,7 +19,6 @@ public:
     std::string ProgramDir;
     TIniFile Ini;
     std::string UserName;
-    int UserSlot = -1; // the user's slot in the records of the current level
     std::uint8_t SkillLevel = 3;
     int Prob = 6;            // computer worms reconsider their way with chance 1 in Prob
     int TimerInterval = 100; // game tick in milliseconds

@@ -2,7 +2,6 @@
 #include "screens/Unit2.h"
 
 #include "screens/ScreenButton.h"
-#include "settings/Keys.h"
 #include "settings/NumberText.h"
 
 #include <string>
@@ -119,7 +118,17 @@ void TForm2::FormCreate()
 
 void TForm2::FormShow()
 {
-    UpdateAll(session_.SkillLevel);
+    if (handedOver_)
+        ShowTable(session_.SkillLevel, *handedOver_);
+    else
+        UpdateAll(session_.SkillLevel);
+}
+
+void TForm2::ShowGameResult(const records::Table& table)
+{
+    handedOver_ = table;
+    ShowModal();
+    handedOver_.reset();
 }
 
 void TForm2::UpdateAll(int level)
@@ -128,33 +137,26 @@ void TForm2::UpdateAll(int level)
     // edit could have left out of range.
     if (level < 1 || level > 4)
         level = 3;
+    ShowTable(level, records::ReadTable(session_.Ini, level));
+}
+
+void TForm2::ShowTable(int level, const records::Table& table)
+{
+    handedOver_.reset();
     for (ui::Label* caption : captions_)
         caption->SetFontColor(kOtherCaption);
     captions_[level - 1]->SetFontColor(kShownCaption);
 
-    const TIniFile& ini = session_.Ini;
-    using namespace settings;
-    for (int k = 1; k <= 7; ++k)
+    for (std::size_t k = 0; k < table.size(); ++k)
     {
-        const auto text = [&](const KeyFamily& family, int width)
-        {
-            return PadLeft(Read(ini, family, family.Name(level, k)), width);
-        };
-        names_[k - 1]->SetCaption(Read(ini, kRecordName, kRecordName.Name(level, k)));
-        games_[k - 1]->SetCaption(text(kRecordGames, 5));
-        eaten_[k - 1]->SetCaption(text(kRecordEaten, 6));
-        averages_[k - 1]->SetCaption(text(kRecordAverage, 3));
-        scores_[k - 1]->SetCaption(text(kRecordScore, 3));
-    }
-    for (int k = 0; k < 7; ++k)
-    {
-        if (names_[k]->Caption().empty())
-        {
-            games_[k]->SetCaption("");
-            eaten_[k]->SetCaption("");
-            averages_[k]->SetCaption("");
-            scores_[k]->SetCaption("");
-        }
+        const records::Row& row = table[k];
+        names_[k]->SetCaption(row.name);
+        // A free row shows nothing but its empty name.
+        const bool shown = !row.name.empty();
+        games_[k]->SetCaption(shown ? PadLeft(std::to_string(row.games), 5) : "");
+        eaten_[k]->SetCaption(shown ? PadLeft(std::to_string(row.eaten), 6) : "");
+        averages_[k]->SetCaption(shown ? PadLeft(row.averageText, 3) : "");
+        scores_[k]->SetCaption(shown ? PadLeft(std::to_string(row.score), 3) : "");
     }
 }
 

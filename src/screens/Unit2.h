@@ -2,10 +2,12 @@
 // the level.
 #pragma once
 
+#include "records/Records.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
 
 #include <array>
+#include <optional>
 
 class TForm2 final : public Screen
 {
@@ -13,8 +15,12 @@ public:
     TForm2(Screens& screens, Session& session);
     ~TForm2() override;
 
-    // Fills the table for a level and makes its caption yellow; Custom (5) shows Professional.
+    // Fills the table for a level from the settings file and makes its caption yellow; Custom
+    // (5) shows Professional.
     void UpdateAll(int level);
+    // Shown modally at the end of a game with the current level's table as the game wrote it,
+    // which is not read again; returns when the player closes it.
+    void ShowGameResult(const records::Table& table);
     // The level whose caption is yellow: 1 to 4, or 0 before the first UpdateAll.
     int ShownLevel() const;
 
@@ -53,6 +59,10 @@ public:
     ui::Label Label40;
 
 private:
+    void ShowTable(int level, const records::Table& table);
+
+    // The table a game's end hands over, shown instead of the file's at the next showing.
+    std::optional<records::Table> handedOver_;
     // Rows 1 to 7 at indices 0 to 6.
     std::array<ui::Label*, 7> names_;
     std::array<ui::Label*, 7> games_;

@@ -549,7 +549,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const
 {
     std::optional<Document> loaded;
-    const Document& doc = batch_ ? *batch_ : loaded.emplace(Load());
+    const Document& doc = batch_ ? *batch_ : snapshot_ ? *snapshot_ : loaded.emplace(Load());
     const std::string* stored = doc.Find(section, key);
     if (stored == nullptr)
     {
@@ -645,5 +645,23 @@ void TIniFile::Batch::Commit()
     if (doc->changed)
     {
         ini.Store(*doc, *lock);
+    }
+}
+
+TIniFile::Snapshot::Snapshot(const TIniFile& ini)
+{
+    if (ini.batch_ || ini.snapshot_)
+    {
+        return;
+    }
+    ini.snapshot_ = std::make_unique<Document>(ini.Load());
+    ini_ = &ini;
+}
+
+TIniFile::Snapshot::~Snapshot()
+{
+    if (ini_ != nullptr)
+    {
+        ini_->snapshot_.reset();
     }
 }

@@ -22,6 +22,7 @@ class TIniFile final
 {
 public:
     class Batch;
+    class Snapshot;
 
     // Stores the path only; the file is touched by the first read or write.
     explicit TIniFile(std::string path);
@@ -62,6 +63,8 @@ private:
     std::string path_;
     std::unique_ptr<Document> batch_;
     std::unique_ptr<FileLock> batchLock_;
+    // Reads only: a snapshot changes what reads see, never the file.
+    mutable std::unique_ptr<Document> snapshot_;
 };
 
 // Several writes reaching the file as one atomic replacement. While a batch is open, reads and
@@ -83,4 +86,20 @@ public:
 
 private:
     TIniFile* ini_;
+};
+
+// Several reads from one reading of the file, so that they see one version of it: while a
+// snapshot is open, reads of its file object use a copy loaded when it opened. It takes no lock.
+// Inside a batch, or inside another snapshot, it changes nothing. Writes are not for the time it
+// is open: reads would not see them.
+class TIniFile::Snapshot final
+{
+public:
+    explicit Snapshot(const TIniFile& ini);
+    ~Snapshot();
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+private:
+    const TIniFile* ini_ = nullptr; // null when it loaded nothing
 };

@@ -1,6 +1,7 @@
 // Checks the generated assets as the game will read them: embedded pictures and sounds, and the
 // worm pictures and music written to the program directory.
 #include "assets/Assets.h"
+#include "support/Environment.h"
 
 #include <gtest/gtest.h>
 
@@ -451,8 +452,8 @@ TEST(EmbeddedSounds, EnvelopesHaveTheirShapes)
 
 std::filesystem::path ProgramDir()
 {
-    const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
-    return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::current_path();
+    const std::filesystem::path& dir = testsupport::BuiltProgramFolder();
+    return dir.empty() ? std::filesystem::current_path() : dir;
 }
 
 Bytes ReadFile(const std::filesystem::path& path)

@@ -1,6 +1,6 @@
 // The settings file on a full disk and in places that cannot be written: every failed write says
 // "Unable to write to Zorbel2.ini", the previous file stays as it was, and the game goes on.
-#include "HardeningSupport.h"
+#include "settings/SettingsTestSupport.h"
 
 #include <csignal>
 #include <string>
@@ -14,23 +14,9 @@
 namespace
 {
 
-using namespace hardening;
+using namespace settingstest;
 
 constexpr const char* kMessage = "Unable to write to Zorbel2.ini";
-
-// The message of the EIniFileException that call raises; empty when it raises none.
-template <typename Call> std::string WriteError(Call&& call)
-{
-    try
-    {
-        call();
-    }
-    catch (const EIniFileException& e)
-    {
-        return e.what();
-    }
-    return "";
-}
 
 bool IsRoot()
 {
@@ -61,7 +47,7 @@ protected:
     {
         EXPECT_EQ(FileText(), before);
         EXPECT_EQ(Inode(), inode);
-        EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+        EXPECT_EQ(EntriesButLock(), std::vector<std::string>{"Zorbel2.ini"});
     }
 };
 
@@ -144,7 +130,7 @@ TEST_F(FaultTest, OnAFullDiskTheGameGoesOn)
         EXPECT_EQ(ini.ReadString("User_Names", "name4", "?"), "?");
         EXPECT_EQ(ini.ReadInteger("Main", "Skill", 0), 4);
         EXPECT_EQ(ini.ReadInteger("Main", "Usr_num", 0), 4);
-        EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+        EXPECT_EQ(EntriesButLock(), std::vector<std::string>{"Zorbel2.ini"});
     }
     ini.WriteString("User_Names", "name4", "NEWCOMER");
     ini.WriteInteger("Custom", "worms", 8);
@@ -224,7 +210,7 @@ TEST_F(FaultTest, AReadOnlySettingsFileIsReplacedLikeAnEditorSaves)
     };
     ASSERT_EQ(::stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    EXPECT_EQ(EntriesButLock(), std::vector<std::string>{"Zorbel2.ini"});
 }
 
 TEST_F(FaultTest, AReadOnlyFolderStopsWritesAndKeepsTheFile)
@@ -326,7 +312,7 @@ TEST_F(FaultTest, SomethingElseInTheFilesPlaceReadsDefaultsAndRefusesWrites)
 
         EXPECT_EQ(ReadAndWriteInAChild(path_), 0)
             << "1 reads, 2 write, 3 read in a batch, 4 batch commit; -1 hung";
-        EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+        EXPECT_EQ(EntriesButLock(), std::vector<std::string>{"Zorbel2.ini"});
         if (pipe)
         {
             EXPECT_EQ(fs::status(path_).type(), fs::file_type::fifo);

@@ -1,5 +1,5 @@
 // Inputs the fuzz targets found, kept so that what they broke stays fixed.
-#include "HardeningSupport.h"
+#include "settings/SettingsTestSupport.h"
 
 #include "settings/NumberText.h"
 
@@ -8,7 +8,7 @@
 namespace
 {
 
-using namespace hardening;
+using namespace settingstest;
 
 // fuzz_number: the two bytes "-0" parse as negative zero, which came back as the average
 // "-0,00", a text that no reader of averages expects.

@@ -1,8 +1,8 @@
 // Settings writes killed at random moments: the file stays whole, nothing completed is lost, no
 // records table is a mix of two saves, and what a killed write leaves behind is cleaned up. Two
 // copies of the game writing at once take turns and lose nothing of each other's.
-#include "HardeningSupport.h"
-#include "screens/HiScores.h"
+#include "records/Records.h"
+#include "settings/SettingsTestSupport.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,7 +25,7 @@
 namespace
 {
 
-using namespace hardening;
+using namespace settingstest;
 
 constexpr int kCounterKeys = 8;
 constexpr int kTableLevel = 3;
@@ -217,7 +217,7 @@ protected:
         // A temporary file of the killed write may stay behind; the reader never looks at it, and
         // the next write clears it, so there is never more than one.
         int temps = 0;
-        for (const std::string& name : DirEntries())
+        for (const std::string& name : EntriesButLock())
         {
             if (name != "Zorbel2.ini")
             {
@@ -290,7 +290,7 @@ TEST_F(KillTest, WritesKilledAtRandomMomentsLoseNothingCompletedAndMixNoTables)
 
     // The next write clears what the last kill left.
     TIniFile(path_).WriteInteger("Main", "Skill", 4);
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    EXPECT_EQ(EntriesButLock(), std::vector<std::string>{"Zorbel2.ini"});
 
     std::cout << "[ kills    ] " << rounds << " kills (seed " << seed << ", spread "
               << spreadUs / 1000 << " ms): " << counter << " single writes and " << gen
@@ -323,7 +323,7 @@ TEST_F(KillTest, LeftoversOfKilledWritesAreIgnoredAndClearedByTheNextWrite)
     TIniFile ini(path_);
     EXPECT_EQ(ini.ReadInteger("Main", "Skill", 3), 4);
     ini.WriteInteger("Main", "Usr_Num", 1);
-    EXPECT_EQ(DirEntries(),
+    EXPECT_EQ(EntriesButLock(),
               (std::vector<std::string>{".Zorbel2.ini", ".Zorbel2.ini.DIR123", ".Zorbel2.ini.old",
                                         "Zorbel2.ini", "Zorbel2.ini.bak", "notes.txt"}));
     EXPECT_EQ(FileText(), "[Main]\nSkill=4\nUsr_Num=1\n");
@@ -367,7 +367,7 @@ TEST_F(KillTest, AWriteWaitsForALiveWriterAndLeavesItsFileAlone)
     ::close(lockFd);
     writer.join();
     EXPECT_TRUE(done.load());
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Zorbel2.ini"});
+    EXPECT_EQ(EntriesButLock(), std::vector<std::string>{"Zorbel2.ini"});
     EXPECT_EQ(FileText(), "[Main]\nSkill=5\nUsr_Num=1\n");
 }
 
@@ -394,7 +394,7 @@ constexpr int kCopyUsers = 25;
             ini.WriteInteger("Copy" + me, "key" + std::to_string(i), i);
             if (i % (kCopyKeys / kCopyGames) == 0)
             {
-                RecordGame(ini, kTableLevel, "COPY " + me, i / (kCopyKeys / kCopyGames));
+                records::RecordGame(ini, kTableLevel, "COPY " + me, i / (kCopyKeys / kCopyGames));
             }
             if (i % (kCopyKeys / kCopyUsers) == 0)
             {
@@ -456,7 +456,8 @@ TEST_F(KillTest, TwoCopiesWritingAtOnceLoseNoKeyGameOrUser)
     }
 
     TIniFile ini(path);
-    TIniFile::Batch snapshot(ini);
+    const TIniFile::Snapshot snapshot(ini);
+    const records::Table table = records::ReadTable(ini, kTableLevel);
     int keysKept = 0;
     for (const std::string me : {"1", "2"})
     {
@@ -464,11 +465,10 @@ TEST_F(KillTest, TwoCopiesWritingAtOnceLoseNoKeyGameOrUser)
         {
             keysKept += ini.ReadInteger("Copy" + me, "key" + std::to_string(i), 0) == i;
         }
-        const std::string key =
-            std::to_string(kTableLevel) + std::to_string(GetUserId(ini, kTableLevel, "COPY " + me));
-        EXPECT_EQ(ini.ReadInteger("HiGames", "games" + key, 0), kCopyGames) << "copy " << me;
-        EXPECT_EQ(ini.ReadInteger("HiEaten", "eaten" + key, 0), kCopyGames * (kCopyGames + 1) / 2)
-            << "copy " << me;
+        const int slot = records::FindUser(table, "COPY " + me);
+        ASSERT_GE(slot, 1) << "copy " << me;
+        EXPECT_EQ(table[slot - 1].games, kCopyGames) << "copy " << me;
+        EXPECT_EQ(table[slot - 1].eaten, kCopyGames * (kCopyGames + 1) / 2) << "copy " << me;
     }
     EXPECT_EQ(keysKept, 2 * kCopyKeys);
     // Every user under an index of its own, with its own password beside it.

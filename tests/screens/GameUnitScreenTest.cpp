@@ -383,8 +383,10 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     ini.WriteString("HiEaten", "eaten32", "40");
     ini.WriteString("HiAverage", "average32", "3,33");
     ini.WriteString("HiScores", "score32", "9");
+    ini.WriteString("HiNames", "name32", "BOB");
     session->SkillLevel = 3;
-    session->UserSlot = 2;
+    session->UserName = "BOB";
+    game->Get_User_ID();
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00012");
@@ -393,7 +395,8 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->HL.Caption(), "009");
     EXPECT_EQ(game->LLL.Caption(), "-0,25");
 
-    session->UserSlot = -1;
+    session->UserName = "CARL";
+    game->Get_User_ID();
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00000");
@@ -403,7 +406,8 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->LLL.Caption(), "+0,00");
 
     // Custom: the top score shows 000 and the statistics row keeps what it showed.
-    session->UserSlot = 2;
+    session->UserName = "BOB";
+    game->Get_User_ID();
     game->UpdateHiScoreLabel();
     session->SkillLevel = 5;
     StartGame(0);
@@ -633,10 +637,11 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
 {
     const auto empty = config.Root() / "no-pictures";
     std::filesystem::create_directories(empty);
-    const std::string saved = ui::ProgramDirectory();
-    ui::SetProgramDirectory(empty.string());
-    Create([](testsupport::TempConfig& e) { e.WriteIni("[MAin]\nSkill=4\nDM_interval=250\n"); });
-    ui::SetProgramDirectory(saved);
+    {
+        const testsupport::ProgramFolderGuard noPictures(empty);
+        Create([](testsupport::TempConfig& e)
+               { e.WriteIni("[MAin]\nSkill=4\nDM_interval=250\n"); });
+    }
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_NE(errors[0].find("b1.bmp"), std::string::npos);
     EXPECT_NE(errors[0].find("b8.bmp"), std::string::npos);
@@ -751,10 +756,10 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
     for (int i = 0; i < 14; ++i)
         own.SetPixel(i, i, ui::clWhite);
     own.SaveToFile((dir / "b0.bmp").string());
-    const std::string saved = ui::ProgramDirectory();
-    ui::SetProgramDirectory(dir.string());
-    Create();
-    ui::SetProgramDirectory(saved);
+    {
+        const testsupport::ProgramFolderGuard ownPictures(dir);
+        Create();
+    }
 
     EXPECT_TRUE(game->WormPictures[0].Finer().empty());
     EXPECT_EQ(game->WormPictures[1].Finer().size(), 2u);
@@ -816,8 +821,7 @@ TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
 {
     session->UserName = "ANNA";
     session->SkillLevel = 3;
-    session->UserSlot = game->Get_User_ID();
-    EXPECT_EQ(session->UserSlot, -1);
+    EXPECT_EQ(game->Get_User_ID(), -1);
 
     auto finish = [&](int score)
     {
@@ -835,7 +839,7 @@ TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
     EXPECT_EQ(ini.ReadString("HiNames", "name31", ""), "ANNA");
     EXPECT_EQ(ini.ReadInteger("HiScores", "score31", -1), 4);
     EXPECT_EQ(ini.ReadString("HiAverage", "average31", ""), "4,00");
-    EXPECT_EQ(session->UserSlot, 1);
+    EXPECT_EQ(game->Records().slot, 1);
     EXPECT_EQ(game->Get_User_ID(), 1);
     EXPECT_TRUE(game->WaitTimer.Enabled()) << "the next game follows the records";
 

@@ -3,10 +3,10 @@
 #include "screens/NameUnit.h"
 
 #include "ScreenTestEnv.h"
-#include "hardening/HardeningSupport.h"
+#include "records/Records.h"
 #include "screens/GameUnit.h"
-#include "screens/HiScores.h"
 #include "screens/Main.h"
+#include "support/FileSizeLimit.h"
 
 #include <optional>
 #include <string>
@@ -191,7 +191,7 @@ TEST_F(NameUnitTest, NamesReadBackWithTheirSpacesAsSeparateUsers)
     EXPECT_EQ(session->UserName, " BOB");
 
     for (const auto& [name, score] : {std::pair{" BOB", 5}, {"BOB", 9}, {"   ", 1}, {"ANNA", 2}})
-        RecordGame(session->Ini, 3, name, score);
+        records::RecordGame(session->Ini, 3, name, score);
     EXPECT_EQ(Stored("HiNames", "name32"), " BOB");
     EXPECT_EQ(Stored("HiNames", "name34"), "   ") << "not taken as a free slot";
 }
@@ -227,7 +227,7 @@ TEST_F(NameUnitTest, LoginNeedsNoWriteAndRegistrationLogsInOnlyOnceWritten)
     session->Ini.WriteString("User_Names", "name1", "ANNA");
     session->Ini.WriteString("User_Pass", "pass1", "12");
     const std::string before = TempConfig::FileText();
-    std::optional<hardening::FileSizeLimit> full(std::in_place, before.size());
+    std::optional<testsupport::FileSizeLimit> full(std::in_place, before.size());
     LogIn("ANNA", "12");
     EXPECT_EQ(session->UserName, "ANNA");
     EXPECT_TRUE(errors.empty());

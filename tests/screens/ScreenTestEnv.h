@@ -1,18 +1,17 @@
-// Shared set-up of the screen tests: a private settings folder, the build's program directory, a
+// Shared set-up of the screen tests: a private settings folder, the build's program folder, a
 // headless application, the screen registry and the session, with handler errors recorded
 // instead of shown.
 #pragma once
 
 #include "screens/Screens.h"
 #include "screens/Session.h"
+#include "support/ProgramFolder.h"
 #include "support/TempConfig.h"
 #include "ui/Application.h"
-#include "ui/Paths.h"
 #include "widgets/Wave.h"
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,24 +22,6 @@ namespace screentest
 {
 
 using testsupport::TempConfig;
-
-// Points the program directory at the build folder's game files (ZORBEL_PROGRAM_DIR, set by
-// CTest) for its lifetime, so that the screens load the worm pictures as the game does.
-class ProgramDirForTest
-{
-public:
-    ProgramDirForTest() : saved_(ui::ProgramDirectory())
-    {
-        if (const char* dir = std::getenv("ZORBEL_PROGRAM_DIR"); dir != nullptr && *dir != '\0')
-            ui::SetProgramDirectory(dir);
-    }
-    ~ProgramDirForTest() { ui::SetProgramDirectory(saved_); }
-    ProgramDirForTest(const ProgramDirForTest&) = delete;
-    ProgramDirForTest& operator=(const ProgramDirForTest&) = delete;
-
-private:
-    std::string saved_;
-};
 
 // The headless application, the registry and the session; a derived fixture declares the
 // screens it needs as members, so they are built after these and destroyed before them.
@@ -90,7 +71,7 @@ protected:
     }
 
     TempConfig config;
-    ProgramDirForTest programDir;
+    testsupport::ProgramFolderGuard programDir;
     ui::Application app{ui::Application::Options{.headless = true}};
     Screens screens{app};
     // Made again by a test that prepares the settings file or the program directory first.

@@ -3,7 +3,7 @@
 
 #include "settings/FileLock.h"
 #include "settings/Keys.h"
-#include "support/TempConfig.h"
+#include "settings/SettingsTestSupport.h"
 
 #include <algorithm>
 #include <atomic>
@@ -37,68 +37,11 @@ namespace
 
 using testsupport::EnvGuard;
 
-class IniFileTest : public ::testing::Test
+class IniFileTest : public settingstest::ConfigFolderTest
 {
 protected:
-    fs::path Dir() const { return fs::path(path_).parent_path(); }
-
-    std::string FileText() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    void SetFileText(const std::string& text) const
-    {
-        fs::create_directories(Dir());
-        std::ofstream(path_, std::ios::binary | std::ios::trunc) << text;
-    }
-
-#ifdef _WIN32
-    // A replacement puts a new file (a new file index) under the name.
-    unsigned long long Inode() const
-    {
-        const HANDLE file = ::CreateFileW(winfiles::Wide(path_).c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        BY_HANDLE_FILE_INFORMATION info{};
-        const bool known =
-            file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &info) != 0;
-        if (file != INVALID_HANDLE_VALUE)
-            ::CloseHandle(file);
-        return known ? (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
-                           info.nFileIndexLow
-                     : 0;
-    }
-#else
-    // A replacement puts a new inode under the name.
-    ino_t Inode() const
-    {
-        struct stat st
-        {
-        };
-        return ::stat(path_.c_str(), &st) == 0 ? st.st_ino : 0;
-    }
-#endif
-
-    std::vector<std::string> DirEntries() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(Dir()))
-        {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     // The settings file and the writers' lock file beside it, and nothing else.
     const std::vector<std::string> kFileAndLock{"Zorbel2.ini", "Zorbel2.ini.lock"};
-
-    testsupport::TempConfig config_;
-    const fs::path& root_ = config_.Root();
-    std::string path_ = ConfigFilePath();
 };
 
 #ifdef _WIN32
@@ -327,15 +270,8 @@ TEST_F(IniFileTest, FailedWriteThrowsTheMessageAndLeavesTheFileIntact)
     fs::create_directories(root_);
     std::ofstream(root_ / "blocker") << "x";
     TIniFile blocked((root_ / "blocker" / "zorbel2" / "Zorbel2.ini").string());
-    try
-    {
-        blocked.WriteInteger("Main", "Skill", 4);
-        FAIL() << "no exception";
-    }
-    catch (const EIniFileException& e)
-    {
-        EXPECT_STREQ(e.what(), "Unable to write to Zorbel2.ini");
-    }
+    EXPECT_EQ(settingstest::WriteError([&] { blocked.WriteInteger("Main", "Skill", 4); }),
+              "Unable to write to Zorbel2.ini");
     EXPECT_EQ(blocked.ReadInteger("Main", "Skill", 3), 3);
 
     // The settings path is a folder.
@@ -350,17 +286,13 @@ TEST_F(IniFileTest, FailedWriteThrowsTheMessageAndLeavesTheFileIntact)
     TIniFile ini(path_);
     ini.WriteInteger("Main", "Skill", 2);
     const std::string before = FileText();
-    bool threw = false;
-    try
+    std::string error;
     {
         const testsupport::FileSizeLimit full(64);
-        ini.WriteString("User_Names", "name1", std::string(500, 'N'));
+        error = settingstest::WriteError(
+            [&] { ini.WriteString("User_Names", "name1", std::string(500, 'N')); });
     }
-    catch (const EIniFileException& e)
-    {
-        threw = std::string(e.what()) == "Unable to write to Zorbel2.ini";
-    }
-    EXPECT_TRUE(threw);
+    EXPECT_EQ(error, "Unable to write to Zorbel2.ini");
     EXPECT_EQ(FileText(), before);
     EXPECT_EQ(DirEntries(), kFileAndLock);
 #endif
@@ -517,8 +449,7 @@ TEST_F(IniFileTest, AReaderNeverSeesPartOfABatch)
             TIniFile ini(path_);
             while (!done.load() || snapshots < 20)
             {
-                // A batch that is never committed serves as a snapshot of the file.
-                TIniFile::Batch snapshot(ini);
+                const TIniFile::Snapshot snapshot(ini);
                 const int games = ini.ReadInteger("HiGames", "games31", -1);
                 for (const auto& [section, word] :
                      {std::pair{"HiScores", "score"}, {"HiGames", "games"}, {"HiEaten", "eaten"}})

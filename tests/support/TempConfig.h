@@ -4,11 +4,11 @@
 #pragma once
 
 #include "settings/IniFile.h"
+#include "support/Environment.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -21,54 +21,6 @@
 
 namespace testsupport
 {
-
-#ifdef _WIN32
-// The variable that names the folder the settings folder is made in.
-inline constexpr const char* kConfigVariable = "APPDATA";
-inline void SetEnv(const char* name, const std::string& value)
-{
-    ::_putenv_s(name, value.c_str());
-}
-// An empty value removes the variable on Windows.
-inline void UnsetEnv(const char* name)
-{
-    ::_putenv_s(name, "");
-}
-#else
-inline constexpr const char* kConfigVariable = "XDG_CONFIG_HOME";
-inline void SetEnv(const char* name, const std::string& value)
-{
-    ::setenv(name, value.c_str(), 1);
-}
-inline void UnsetEnv(const char* name)
-{
-    ::unsetenv(name);
-}
-#endif
-
-// Restores one environment variable to what it was.
-class EnvGuard
-{
-public:
-    explicit EnvGuard(const char* name) : name_(name)
-    {
-        if (const char* value = std::getenv(name))
-            saved_ = value;
-    }
-    ~EnvGuard()
-    {
-        if (saved_)
-            SetEnv(name_, *saved_);
-        else
-            UnsetEnv(name_);
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
 
 class TempConfig
 {

@@ -2,6 +2,7 @@
 // made on the spot, and the samples that SDL's disk driver wrote.
 #pragma once
 
+#include "support/Environment.h"
 #include "widgets/Audio.h"
 
 #include <gtest/gtest.h>
@@ -23,34 +24,7 @@
 namespace audiotest
 {
 
-// Sets an environment variable and puts back what was there before.
-class ScopedEnv
-{
-public:
-    // No value: the variable is removed for the while.
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using ScopedEnv = testsupport::EnvGuard;
 
 inline std::filesystem::path TempPath(const std::string& name)
 {

@@ -397,9 +397,9 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
 
 TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
 {
-    const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
-    const std::filesystem::path file = std::filesystem::path(dir ? dir : "") / "zbmusic.mid";
-    if (dir == nullptr || !std::filesystem::exists(file))
+    const std::filesystem::path& dir = testsupport::BuiltProgramFolder();
+    const std::filesystem::path file = dir / "zbmusic.mid";
+    if (dir.empty() || !std::filesystem::exists(file))
         GTEST_SKIP() << "zbmusic.mid has not been generated";
     AudioDevice device("disk");
     ASSERT_TRUE(device.Opened());

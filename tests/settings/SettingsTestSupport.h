@@ -1,30 +1,37 @@
-// A private configuration folder per test, and the settings file's text and folder as they stand.
+// The settings tests' support: a private settings folder per test with the settings file's text,
+// identity and folder as they stand, the message a failed write raises, and records tables whose
+// every value tells which save wrote it.
 #pragma once
 
 #include "settings/IniFile.h"
-#include "support/FileSizeLimit.h"
 #include "support/TempConfig.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include "settings/WindowsFiles.h"
+#include <windows.h>
+#else
+#include "support/FileSizeLimit.h"
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
-namespace hardening
+namespace settingstest
 {
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
 using testsupport::FileSizeLimit;
+#endif
 
 inline std::string ReadText(const fs::path& path)
 {
@@ -39,6 +46,20 @@ inline void WriteText(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+// The message of the EIniFileException that call raises; empty when it raises none.
+template <typename Call> std::string WriteError(Call&& call)
+{
+    try
+    {
+        call();
+    }
+    catch (const EIniFileException& e)
+    {
+        return e.what();
+    }
+    return "";
+}
+
 class ConfigFolderTest : public ::testing::Test
 {
 protected:
@@ -50,29 +71,50 @@ protected:
         WriteText(path_, text);
     }
 
-    ino_t Inode() const
+    // A replacement puts a new file under the name: a new inode, on Windows a new file index.
+    // 0 when there is no file.
+    unsigned long long Inode() const
     {
+#ifdef _WIN32
+        const HANDLE file = ::CreateFileW(winfiles::Wide(path_).c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool known =
+            file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &info) != 0;
+        if (file != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file);
+        return known ? (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
+                           info.nFileIndexLow
+                     : 0;
+#else
         struct stat st
         {
         };
         return ::lstat(path_.c_str(), &st) == 0 ? st.st_ino : 0;
+#endif
     }
 
     // The writers' lock file beside the settings file; it stays once made.
-    std::string LockPath() const { return path_ + ".lock"; }
+    std::string LockPath() const
+    {
+        return path_ + ".lock";
+    }
 
-    // The folder's entries but the lock file, sorted.
+    // The folder's entries, sorted.
     std::vector<std::string> DirEntries() const
     {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(Dir()))
-        {
-            if (entry.path() != LockPath())
-            {
-                names.push_back(entry.path().filename().string());
-            }
-        }
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The same without the lock file, which a failed write may or may not have made.
+    std::vector<std::string> EntriesButLock() const
+    {
+        std::vector<std::string> names = DirEntries();
+        std::erase(names, fs::path(LockPath()).filename().string());
         return names;
     }
 
@@ -141,4 +183,4 @@ inline std::vector<long> TableGenerations(const TIniFile& ini, int level)
     return gens;
 }
 
-} // namespace hardening
+} // namespace settingstest
