@@ -68,7 +68,7 @@ std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* 
 void ReportEscaped(const char* message, std::optional<ui::Application>& app) noexcept
 {
     std::fprintf(stderr, "Zorbel2: %s\n", message);
-    if (!app || app->Headless() || app->Terminated())
+    if (!app || !app->Display().Seen() || app->Terminated())
         return;
     try
     {

@@ -3,7 +3,7 @@
 
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
-#include "ui/Application.h"
+#include "ui/Platform.h"
 
 #include <charconv>
 #include <cmath>
@@ -94,7 +94,7 @@ CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFi
     return CommandLineRequest::Play;
 }
 
-void SaveDisplayChoice(TIniFile& ini, const ui::Application& app)
+void SaveDisplayChoice(TIniFile& ini, const ui::Platform& app)
 {
     const std::string fullscreen = app.Fullscreen() ? "1" : "0";
     const std::string width = std::to_string(app.WindowWidth());

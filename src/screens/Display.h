@@ -9,7 +9,7 @@
 class TIniFile;
 namespace ui
 {
-class Application;
+class Platform;
 }
 
 struct DisplayChoice
@@ -47,4 +47,4 @@ CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFi
 // Remembers full screen or not and the window's size under [Display]; the settings file is
 // touched only when one of them differs from what it holds, and a file that cannot be written
 // is left alone (a display preference is not worth a message).
-void SaveDisplayChoice(TIniFile& ini, const ui::Application& app);
+void SaveDisplayChoice(TIniFile& ini, const ui::Platform& app);

@@ -9,7 +9,7 @@
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
-#include "ui/Application.h"
+#include "ui/Platform.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,7 +3,7 @@
 #include "screens/GameUnit.h"
 
 #include "settings/NumberText.h"
-#include "ui/Application.h"
+#include "ui/Platform.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
-#include "ui/Application.h"
+#include "ui/Platform.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 namespace ui
 {
-class Application;
+class Platform;
 }
 
 class TForm1;
@@ -19,7 +19,7 @@ class TForm2;
 // null, and the calls to it are skipped.
 struct Screens
 {
-    ui::Application& app;
+    ui::Platform& app;
     TForm1* Form1 = nullptr;
     TGameForm* GameForm = nullptr;
     TNameForm* NameForm = nullptr;

@@ -1,17 +1,16 @@
-// The application: one window, full screen or not (or none, headless), the scale between the
-// screens' logical pixels and the window's physical ones, the stack of shown forms, the message
-// loop and the input it turns into key codes and mouse events.
+// The application: the platform the screens run on, put together from its parts: the window and
+// what it shows (Presentation), the message loop (EventLoop), the input (Input), and the stack of
+// shown forms with the message box. main and the tests hold it; screens see only Platform.
 #pragma once
 
 #include "ui/Bitmap.h"
-#include "ui/Controllers.h"
-#include "ui/SdlPtrs.h"
+#include "ui/EventLoop.h"
+#include "ui/Input.h"
+#include "ui/Platform.h"
+#include "ui/Presentation.h"
 #include "ui/Types.h"
 
-#include <deque>
-#include <exception>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,9 @@ union SDL_Event;
 namespace ui
 {
 
-class Control;
 class Form;
-class RendererPresenter;
 
-class Application
+class Application final : public Platform, private EventLoop::Client
 {
 public:
     struct Options
@@ -48,187 +45,111 @@ public:
         std::string appId = {};
     };
 
-    // The largest scale in quarter steps (1 to 8) at which the logical screen still holds
-    // logicalWidth x logicalHeight (1 when none does).
     static double ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth = 800,
-                              int logicalHeight = 600);
+                              int logicalHeight = 600)
+    {
+        return Presentation::ChooseScale(physicalWidth, physicalHeight, logicalWidth,
+                                         logicalHeight);
+    }
 
     explicit Application(Options options);
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
-    ~Application();
+    ~Application() override;
 
-    void SetTitle(std::string title);
-    const std::string& Title() const { return title_; }
-    // The logical screen the forms fill.
-    int ScreenWidth() const { return width_; }
-    int ScreenHeight() const { return height_; }
-    int PhysicalWidth() const { return physicalWidth_; }
-    int PhysicalHeight() const { return physicalHeight_; }
-    double Scale() const { return scale_; }
-    // Sets the scale (0: chosen from the screen's size) and lays the forms out again.
-    void SetScale(double scale);
-    // The screen (the window) took a new physical size: the forms are laid out again.
-    void ResizeScreen(int physicalWidth, int physicalHeight);
-    // The logical pixel under a physical one, as drawing rounds them.
-    Point ToLogical(Point physical) const;
-    // Where a logical rectangle of the screen lands in physical pixels.
-    Rect ToPhysical(Rect logical) const;
-    bool Headless() const { return window_ == nullptr; }
+    // The parts, for what the platform's contract does not cover.
+    Presentation& Display() { return display_; }
+    const Presentation& Display() const { return display_; }
+    Input& Devices() { return input_; }
+    EventLoop& Loop() { return loop_; }
 
-    bool Fullscreen() const { return fullscreen_; }
-    // Full screen, or a resizable window of the remembered size centred on the desktop.
-    void SetFullscreen(bool fullscreen);
-    int WindowWidth() const { return windowWidth_; }
-    int WindowHeight() const { return windowHeight_; }
-    // Called when the user switched between full screen and a window or resized the window.
-    std::function<void()> OnDisplayChanged;
-    // The window's icon (ignored headless).
-    void SetIcon(const Bitmap& icon, Color transparent);
+    // Platform.
+    int ScreenWidth() const override { return display_.Width(); }
+    int ScreenHeight() const override { return display_.Height(); }
+    double Scale() const override { return display_.Scale(); }
+    bool Fullscreen() const override { return display_.Fullscreen(); }
+    int WindowWidth() const override { return display_.WindowWidth(); }
+    int WindowHeight() const override { return display_.WindowHeight(); }
+    void AddForm(Form& form) override;
+    void ForgetForm(Form& form) override;
+    Form* TopForm() const override;
+    Form* MainForm() const override { return mainForm_; }
+    bool IsShown(const Form& form) const override;
+    void PushForm(Form& form) override;
+    void RemoveForm(Form& form) override;
+    void InvalidateFormRect(const Form& form, Rect r) override;
+    bool Step(bool wait) override { return loop_.Step(wait); }
+    void Terminate() override { loop_.Terminate(); }
+    bool Terminated() const override { return loop_.Terminated(); }
+    void SetCursorVisible(bool visible) override { display_.SetCursorVisible(visible); }
+    bool CursorVisible() const override { return display_.CursorVisible(); }
+    void SetScreenSaverAllowed(bool allowed) override { display_.SetScreenSaverAllowed(allowed); }
+    bool ScreenSaverAllowed() const override { return display_.ScreenSaverAllowed(); }
+    std::string ControllerName(int player) const override { return input_.ControllerName(player); }
+    void Rumble(int player) const override { input_.Rumble(player); }
+    void ShowMessage(const std::string& message) override;
+    void HandleException(std::exception_ptr error) override;
 
-    // Every form registers here, so that a new screen size reaches the hidden ones too.
-    void AddForm(Form& form);
-    void ForgetForm(Form& form);
-
-    // Shows the main form and runs the message loop until it closes.
-    void Run(Form& mainForm);
-    Form* MainForm() const { return mainForm_; }
-    void Terminate();
-    bool Terminated() const { return terminated_; }
-    // One turn of the loop: paint what changed, then handle one event (waiting for it when
-    // wait is set). Returns false once terminated.
-    bool Step(bool wait);
-    // Handles everything pending without waiting.
-    void ProcessMessages();
-
-    // Queues work for the loop's next turn (tests drive modal screens this way).
-    void PostCall(std::function<void()> call);
-    void PostKey(int key);
-
-    // One event as the loop gets it from SDL: a key becomes its code for the top form unless it
-    // switches the display, clicks and moves go to the control under the mouse. Public so that
-    // tests feed it the events the system would.
-    void Handle(const SDL_Event& event);
-    // Input as the loop delivers it; public so that tests drive the screens directly.
-    void KeyDown(int key);
-    void MouseDown(MouseButton button, int x, int y);
-    void MouseUp(MouseButton button, int x, int y);
-    void MouseMove(int x, int y);
-
-    // The shown forms, bottom first; the last one is drawn and gets the input.
-    Form* TopForm() const;
-    bool IsShown(const Form& form) const;
-    void PushForm(Form& form);
-    void RemoveForm(Form& form);
-
-    // Game controllers, opened once the first frame is shown (they cost the start nothing);
-    // mappingFile adds mappings when present.
-    void EnableControllers(std::string mappingFile);
-    // The name of player's (1 or 2) controller, empty when none; a rumble where it can.
-    std::string ControllerName(int player) const;
-    void Rumble(int player) const;
-    // A player's controller turned: the top form's OnPlayerTurn, else the arrow key.
-    void PlayerTurn(int player, Turn turn);
-
-    void SetCursorVisible(bool visible);
-    bool CursorVisible() const { return cursorVisible_; }
-    // Whether the screensaver and the display's power saving may start; they may unless held
-    // off, and they may again once the application ends.
-    void SetScreenSaverAllowed(bool allowed);
-    bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
-
-    void InvalidateFormRect(const Form& form, Rect r);
-    void InvalidateAll();
-    // Paints the dirty part of the top form into the screen image and presents it.
-    void Render();
-    const Bitmap& Screen() const { return screen_; }
-    int FramesPresented() const { return frames_; }
-
-    // Shows the message of an exception that escaped a handler; the program goes on.
-    void HandleException(std::exception_ptr error);
-    // Shows a message in a modal box drawn in the window and returns once it is closed.
-    void ShowMessage(const std::string& message);
     // Replaces the message box (tests record the messages instead).
     std::function<void(const std::string& message)> ErrorHandler;
+    // Called when the user switched between full screen and a window or resized the window.
+    std::function<void()> OnDisplayChanged;
 
-    // Runs a handler, routing whatever it throws to HandleException.
-    template <typename F> void Guard(F&& handler)
+    // The window.
+    void SetTitle(std::string title) { display_.SetTitle(std::move(title)); }
+    const std::string& Title() const { return display_.Title(); }
+    void SetIcon(const Bitmap& icon, Color transparent) { display_.SetIcon(icon, transparent); }
+    void SetFullscreen(bool fullscreen);
+    void SetScale(double scale) { display_.SetScale(scale); }
+    void ResizeScreen(int physicalWidth, int physicalHeight)
     {
-        try
-        {
-            handler();
-        }
-        catch (...)
-        {
-            HandleException(std::current_exception());
-        }
+        display_.ResizeScreen(physicalWidth, physicalHeight);
+    }
+    int PhysicalWidth() const { return display_.PhysicalWidth(); }
+    int PhysicalHeight() const { return display_.PhysicalHeight(); }
+    Point ToLogical(Point physical) const { return display_.ToLogical(physical); }
+    Rect ToPhysical(Rect logical) const { return display_.ToPhysical(logical); }
+    void InvalidateAll() { display_.InvalidateAll(); }
+    // Paints the dirty part of the top form into the screen image and presents it.
+    void Render();
+    const Bitmap& Screen() const { return display_.Screen(); }
+    int FramesPresented() const { return display_.FramesPresented(); }
+
+    // The loop: shows the main form and runs until it closes.
+    void Run(Form& mainForm);
+    void ProcessMessages() { loop_.ProcessMessages(); }
+    // Queues work for the loop's next turn (tests drive modal screens this way).
+    void PostCall(std::function<void()> call) { loop_.Post(std::move(call)); }
+    void PostKey(int key);
+    // One event as the loop gets it from SDL; public so that tests feed it the system's events.
+    void Handle(const SDL_Event& event) { loop_.Dispatch(event); }
+
+    // Input as the loop delivers it; public so that tests drive the screens directly.
+    void KeyDown(int key) { input_.KeyDown(key); }
+    void MouseDown(MouseButton button, int x, int y) { input_.MouseDown(button, x, y); }
+    void MouseUp(MouseButton button, int x, int y) { input_.MouseUp(button, x, y); }
+    void MouseMove(int x, int y) { input_.MouseMove(x, y); }
+    void PlayerTurn(int player, Turn turn) { input_.PlayerTurn(player, turn); }
+    void EnableControllers(std::string mappingFile)
+    {
+        input_.EnableControllers(std::move(mappingFile), FramesPresented() > 0);
     }
 
 private:
-    // The window lost the keyboard focus or was minimised: the top form's OnDeactivate.
-    void Deactivate();
-    void Present(const std::vector<Rect>& rects);
-    // The window's drawable in physical pixels, and a point of the window's in them.
-    Point DrawableSize() const;
-    Point FromWindow(int x, int y) const;
-    void AddDirty(Rect physical);
-    void BindScreen();
-    void LayOut();
-    void ApplyWindowMode();
+    // EventLoop::Client.
+    void Paint() override { Render(); }
+    int Poll() override { return input_.Poll(FramesPresented() > 0); }
+    void HandleEvent(const SDL_Event& event) override;
+
+    void LayOutForms();
     void TopChanged(Form* previous);
-    Control* ControlAt(Point p, Point& local) const;
 
-    std::string title_ = "Zorbel2";
-    WindowPtr window_;
-    int width_ = 0;
-    int height_ = 0;
-    int physicalWidth_ = 0;
-    int physicalHeight_ = 0;
-    int desktopWidth_ = 0;
-    int desktopHeight_ = 0;
-    double requestedScale_ = 1.0;
-    double scale_ = 1.0;
-    bool fullscreen_ = true;
-    int windowWidth_ = 0;
-    int windowHeight_ = 0;
-    int minimumWidth_ = 0;
-    int minimumHeight_ = 0;
-    // The scale asked for that was last reported as lowered to fit.
-    double reportedScale_ = 0.0;
-    bool screenSaverAllowed_ = true;
-    // The screen image is the window's own framebuffer when its format allows.
-    bool direct_ = false;
-    // The window system clears the window to black by itself, and nothing was presented yet.
-    bool clearedBlack_ = false;
-    bool firstPresent_ = true;
-    // The window's own framebuffer, which the window owns.
-    SDL_Surface* surface_ = nullptr;
-    // Where the window has no framebuffer (Wayland), the renderer presents the screen image.
-    std::unique_ptr<RendererPresenter> presenter_;
-    // Full screen is the window system's fullscreen state, not a borderless window at the
-    // origin: where the compositor places every window itself.
-    bool fullscreenState_ = false;
+    EventLoop loop_;
+    Presentation display_;
+    Input input_;
     std::vector<Form*> allForms_;
-    std::uint32_t wakeEvent_ = 0;
-    bool terminated_ = false;
-    bool cursorVisible_ = true;
-    Form* mainForm_ = nullptr;
     std::vector<Form*> forms_;
-    std::deque<std::function<void()>> posted_;
-    Bitmap screen_;
-    // Physical rectangles still to paint; overlapping ones are merged.
-    std::vector<Rect> dirty_;
-    int frames_ = 0;
-    Control* capture_ = nullptr;
-    MouseButton captureButton_ = MouseButton::Left;
-    std::unique_ptr<Controllers> controllers_;
-    std::string controllerMappings_;
-    bool controllersWanted_ = false;
+    Form* mainForm_ = nullptr;
 };
-
-// Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that
-// have none. Without Num Lock the keypad's digits and decimal key are the arrows, Home, End,
-// PgUp, PgDn, Ins and Del.
-int VirtualKeyFromSdl(int sdlKey, bool numLock);
 
 } // namespace ui

@@ -1,7 +1,7 @@
 // The control tree and the standard controls.
 #include "ui/Control.h"
 
-#include "ui/Application.h"
+#include "ui/Platform.h"
 #include "ui/Form.h"
 
 #include <algorithm>

@@ -205,12 +205,12 @@ bool Post(std::function<void()> call, const void* owner)
     return Enqueue(Shared(), std::move(call), owner, nullptr);
 }
 
-void RunPending()
+void RunPending(const bool* stopped)
 {
     State& s = Shared();
     std::unique_lock lock(s.mutex);
     const std::uint64_t end = s.nextNumber;
-    while (!s.queue.empty() && s.queue.front().number < end)
+    while (!s.queue.empty() && s.queue.front().number < end && (stopped == nullptr || !*stopped))
     {
         Entry entry = std::move(s.queue.front());
         s.queue.pop_front();

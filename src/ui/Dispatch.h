@@ -27,8 +27,9 @@ bool Send(std::function<void()> call, const void* owner, std::unique_lock<std::m
 bool Post(std::function<void()> call, const void* owner = nullptr);
 
 // Main thread: runs the calls queued before this call began, in order. Calls queued meanwhile wait
-// for the next turn, so a fast worker cannot keep the loop here.
-void RunPending();
+// for the next turn, so a fast worker cannot keep the loop here. Once *stopped is set (by a call
+// that ends the loop) the rest stay queued.
+void RunPending(const bool* stopped = nullptr);
 
 // Main thread: blocks until a call is queued or the timeout passes; true when one is queued.
 bool WaitPending(std::chrono::milliseconds timeout);

@@ -1,14 +1,14 @@
 // Showing, hiding and modal showing of screens.
 #include "ui/Form.h"
 
-#include "ui/Application.h"
+#include "ui/Platform.h"
 
 #include <algorithm>
 
 namespace ui
 {
 
-Form::Form(Application& app) : Control(nullptr), app_(app)
+Form::Form(Platform& app) : Control(nullptr), app_(app)
 {
     SetParentColor(false);
     SetColor(clBlack);

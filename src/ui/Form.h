@@ -10,7 +10,7 @@
 namespace ui
 {
 
-class Application;
+class Platform;
 
 class Form : public Control
 {
@@ -20,10 +20,10 @@ public:
     using KeyPressEvent = std::function<void(Form& sender, char& key)>;
 
     // The form covers the whole screen and starts hidden.
-    explicit Form(Application& app);
+    explicit Form(Platform& app);
     ~Form() override;
 
-    Application& App() const { return app_; }
+    Platform& App() const { return app_; }
 
     // Puts the form on top of the others; OnShow runs when it was hidden.
     void Show();
@@ -59,7 +59,7 @@ public:
     FormEvent OnDeactivate;
 
 private:
-    Application& app_;
+    Platform& app_;
     std::vector<Control*> centred_;
 };
 

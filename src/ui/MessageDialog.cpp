@@ -1,7 +1,7 @@
 // The in-window message box: its layout, the wrapping of its text and the keys that close it.
 #include "ui/MessageDialog.h"
 
-#include "ui/Application.h"
+#include "ui/Platform.h"
 
 #include <algorithm>
 #include <utility>
@@ -69,7 +69,7 @@ std::vector<std::string> WrapText(const Font& font, std::string_view text, int w
     return lines;
 }
 
-MessageDialog::MessageDialog(Application& app, std::string_view message)
+MessageDialog::MessageDialog(Platform& app, std::string_view message)
     : Form(app), box_(this), text_(&box_, *this), ok_(&box_), okCaption_(&box_),
       below_(app.TopForm())
 {

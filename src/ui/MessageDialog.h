@@ -12,7 +12,7 @@
 namespace ui
 {
 
-class Application;
+class Platform;
 
 class MessageDialog final : public Form
 {
@@ -21,7 +21,7 @@ public:
     // The widest the box gets; a narrower screen keeps a margin around it.
     static constexpr int kWidth = 560;
 
-    MessageDialog(Application& app, std::string_view message);
+    MessageDialog(Platform& app, std::string_view message);
 
     // Shows the box above every screen and returns once Enter, Space, Esc or OK closed it.
     void Run();

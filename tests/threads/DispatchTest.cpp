@@ -63,6 +63,26 @@ TEST_F(DispatchTest, RunPendingRunsInOrderOnlyWhatWasQueuedBefore)
     EXPECT_EQ(trace, "abcd");
 }
 
+// A call that ends the loop is the last its turn runs: the rest stay queued, for a later turn
+// or to be dropped with the loop.
+TEST_F(DispatchTest, RunPendingStopsAfterTheCallThatEndsTheLoop)
+{
+    std::string trace;
+    bool ended = false;
+    ui::Post(
+        [&]
+        {
+            trace += 'a';
+            ended = true;
+        });
+    ui::Post([&] { trace += 'b'; });
+    ui::RunPending(&ended);
+    EXPECT_EQ(trace, "a");
+    ended = false;
+    ui::RunPending(&ended);
+    EXPECT_EQ(trace, "ab");
+}
+
 TEST_F(DispatchTest, WakeupRunsOnTheQueuingThreadForEachCall)
 {
     std::atomic<int> wakes{0};

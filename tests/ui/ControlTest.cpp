@@ -1,7 +1,8 @@
 // The platform layer headless: painting order and clipping, forms on a stack, mouse capture and
-// clicks, key routing, painting only when something changed; and the window's limits.
+// clicks, key routing, painting only when something changed.
 #include "ui/Control.h"
 #include "ui/Application.h"
+#include "ui/Dispatch.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
 
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -127,6 +129,24 @@ TEST_F(PlatformTest, NothingIsPaintedWhenNothingChanged)
     label.SetCaption("Score!");
     app.Render();
     EXPECT_EQ(app.FramesPresented(), frames + 1);
+}
+
+// Calls queued on the loop's own thread and calls a worker hands over share one queue: they run
+// in the order they were queued, whoever queued them.
+TEST_F(PlatformTest, CallsFromTheLoopAndFromWorkersRunInTheirOrder)
+{
+    std::string trace;
+    app.PostCall([&] { trace += 'a'; });
+    std::thread([&] { ui::Post([&] { trace += 'b'; }); }).join();
+    app.PostKey('C');
+    ui::Form form(app);
+    form.OnKeyDown = [&](ui::Form&, int& key)
+    {
+        trace += static_cast<char>(key);
+    };
+    form.Show();
+    app.ProcessMessages();
+    EXPECT_EQ(trace, "abC");
 }
 
 TEST_F(PlatformTest, ReleaseOverThePressedControlClicksBeforeTheReleaseEvent)
@@ -287,24 +307,6 @@ TEST_F(PlatformTest, PaintBoxKeepsWhatWasDrawnOnIt)
     EXPECT_EQ(app.Screen().Pixel(24, 24), ui::clBlack);
 }
 
-TEST(VirtualKeys, KeypadKeysHaveCodesOfTheirOwn)
-{
-    EXPECT_EQ(ui::VirtualKeyFromSdl('a', true), 65);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('z', true), 90);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('7', true), 55);
-    EXPECT_EQ(ui::VirtualKeyFromSdl('`', true), 192);
-    EXPECT_EQ(ui::VirtualKeyFromSdl(8, true), 8);           // Backspace
-    EXPECT_EQ(ui::VirtualKeyFromSdl(127, true), 46);        // Delete
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000059, true), 97); // keypad 1
-    EXPECT_NE(ui::VirtualKeyFromSdl(0x40000059, true), '1');
-    // Keys without a code of the table still arrive, with codes no binding uses.
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x400000E3, true), 91);       // left Super
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0x40000068, true), 124);      // F13
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0xE4, true), ui::vk::NoCode); // a national letter
-    EXPECT_EQ(ui::VirtualKeyFromSdl('<', true), ui::vk::NoCode);  // the key left of Z
-    EXPECT_EQ(ui::VirtualKeyFromSdl(0, true), ui::vk::NoCode);
-}
-
 // The message box: drawn over the screen beneath, which stays as painted and gets no input, and
 // closed by its keys or its OK ball.
 TEST_F(PlatformTest, MessageDialogCoversTheScreenAndClosesByKeysOrOk)
@@ -348,50 +350,6 @@ TEST_F(PlatformTest, MessageDialogCoversTheScreenAndClosesByKeysOrOk)
     }
     app.KeyDown('B');
     EXPECT_EQ(menuKeys, std::vector<int>{'B'});
-}
-
-// The window's limits: a scale that would cut the largest panel off is lowered to the largest
-// that holds it, said once on stderr however often the screens are laid out again; and a real
-// window (SDL's dummy driver) remembered too small grows to hold the panel.
-TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
-{
-    {
-        testing::internal::CaptureStderr();
-        ui::Application app{ui::Application::Options{.headless = true,
-                                                     .width = 3840,
-                                                     .height = 2160,
-                                                     .scale = 8,
-                                                     .minimumWidth = 641,
-                                                     .minimumHeight = 577}};
-        EXPECT_EQ(app.Scale(), 3.5);
-        app.ResizeScreen(3840, 2100);
-        EXPECT_EQ(app.Scale(), 3.5);
-        app.SetScale(2);
-        EXPECT_EQ(app.Scale(), 2.0) << "a scale that fits is kept";
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "Zorbel2: scale 8 does not fit the screen, 3.5 is used\n");
-    }
-
-    ui::Application window{ui::Application::Options{.scale = 1,
-                                                    .fullscreen = false,
-                                                    .windowWidth = 500,
-                                                    .windowHeight = 400,
-                                                    .minimumWidth = 641,
-                                                    .minimumHeight = 577}};
-    ASSERT_FALSE(window.Headless());
-    EXPECT_EQ(window.WindowWidth(), 641);
-    EXPECT_EQ(window.PhysicalHeight(), 577);
-}
-
-// SDL keeps the screen awake by default; the game lets it sleep unless held off.
-TEST(WindowLimits, TheScreenMaySleepUnlessHeldOff)
-{
-    ui::Application app{ui::Application::Options{.scale = 1}};
-    EXPECT_TRUE(SDL_IsScreenSaverEnabled());
-    app.SetScreenSaverAllowed(false);
-    EXPECT_FALSE(SDL_IsScreenSaverEnabled());
-    app.SetScreenSaverAllowed(true);
-    EXPECT_TRUE(SDL_IsScreenSaverEnabled());
 }
 
 } // namespace
