@@ -172,7 +172,7 @@ int TForm2::ShownLevel() const
 
 void TForm2::FormKeyDown(ui::Form&, int& key)
 {
-    if (key == 27 || key == 13)
+    if (key == ui::vk::Escape || key == ui::vk::Return)
     {
         Close();
         return;
