@@ -16,7 +16,7 @@ elif [[ "${1:-}" == "--test" ]]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
         clang libclang-rt-14-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev
         fakeroot locales man-db file x11-utils
-        pulseaudio pulseaudio-utils
+        pulseaudio pulseaudio-utils gdb
         weston libgl1-mesa-dri)
 fi
 

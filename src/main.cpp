@@ -14,6 +14,7 @@
 #include "settings/IniFile.h"
 #include "ui/Application.h"
 #include "ui/Fonts.h"
+#include "ui/Presenter.h"
 
 #ifdef _WIN32
 // SDL's WinMain starts the program and calls this main under the name SDL_main.
@@ -92,6 +93,8 @@ int main(int argc, char** argv)
     // none of it.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
 #endif
+    // Before the first thread: the environment is changed here and nowhere later.
+    ui::SetWindowClass("io.github.zorbel2.Zorbel2");
     // Outside the try, so that the message box can still show what escaped; declared in the
     // order they close in reverse: the window and SDL before the fonts.
     std::optional<ui::FontSystem> fonts;
@@ -118,7 +121,6 @@ int main(int argc, char** argv)
         options.windowHeight = display->height;
         options.minimumWidth = TGameForm::kPanelWidth;
         options.minimumHeight = TGameForm::kPanelHeight;
-        options.appId = "io.github.zorbel2.Zorbel2";
         app.emplace(options);
         app->SetTitle("Zorbel2");
         if (const auto icon = assets::Find("icon.bmp"); !icon.empty())

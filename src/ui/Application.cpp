@@ -21,7 +21,7 @@ std::unique_ptr<Presenter> MakePresenter(const Application::Options& options)
 {
     if (options.headless)
         return std::make_unique<NullPresenter>(Point{options.width, options.height});
-    return OpenWindowPresenter(options.appId);
+    return OpenWindowPresenter();
 }
 
 Presentation::Options DisplayOptions(const Application::Options& options)

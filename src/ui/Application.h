@@ -41,8 +41,6 @@ public:
         // scale asked for is lowered until the screen holds it.
         int minimumWidth = 0;
         int minimumHeight = 0;
-        // The desktop entry's id, which the window system matches the window with.
-        std::string appId = {};
     };
 
     static double ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth = 800,

@@ -305,7 +305,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<Presenter> OpenWindowPresenter(const std::string& appId)
+void SetWindowClass(const std::string& appId)
+{
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", appId.c_str(), 0);
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", appId.c_str(), 0);
+}
+
+std::unique_ptr<Presenter> OpenWindowPresenter()
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     // SDL would keep the screen awake for as long as the program runs; only a running game
@@ -316,12 +322,6 @@ std::unique_ptr<Presenter> OpenWindowPresenter(const std::string& appId)
     // becomes a texture upload, and on a machine without a GPU that runs in a software
     // rasteriser costing a third of a core and some 100 MB. The environment can still ask for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // SDL reads the window's class and app id from its environment when it starts.
-    if (!appId.empty())
-    {
-        SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", appId.c_str(), 0);
-        SDL_setenv("SDL_VIDEO_X11_WMCLASS", appId.c_str(), 0);
-    }
     ReportWindowSystemErrors();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());

@@ -64,7 +64,12 @@ private:
 };
 
 // The SDL window. Starts SDL's video (on a display that may need asking twice) and throws when
-// nothing could be shown; appId is the desktop entry's id the window system matches it with.
-std::unique_ptr<Presenter> OpenWindowPresenter(const std::string& appId);
+// nothing could be shown.
+std::unique_ptr<Presenter> OpenWindowPresenter();
+
+// The desktop entry's id, which the window system matches the window with. SDL reads it from the
+// environment, and changing the environment while another thread reads it (fontconfig, a sound
+// library) can crash that thread: call it while the program has no other thread yet.
+void SetWindowClass(const std::string& appId);
 
 } // namespace ui

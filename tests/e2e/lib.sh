@@ -42,6 +42,13 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    # A game that crashed leaves its core in $WORK (where the kernel writes cores into the
+    # crashing process's folder): its threads' stacks say where.
+    local core
+    for core in "$WORK"/core*; do
+        [[ -f "$core" ]] || continue
+        gdb -batch -ex 'thread apply all bt 25' "$ZORBEL_BIN" "$core" 2>&1 | grep -E '^(Thread|#)' | head -120 >&2
+    done
     exit 1
 }
 
@@ -84,6 +91,7 @@ start_x() {
 launch_game() {
     rm -f "$WORK/game.pid" "$WORK/game.rc"
     (
+        cd "$WORK" && ulimit -c unlimited 2>/dev/null
         env "$@" "$ZORBEL_BIN" "${GAME_ARGS[@]}" 2>"$WORK/stderr.txt" &
         echo $! >"$WORK/game.pid"
         rc=0
