@@ -10,8 +10,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <functional>
-#include <iostream>
 #include <iterator>
 #include <random>
 
@@ -143,8 +141,8 @@ TEST(ReplayTest, ImpossibleGamesAreRefused)
         EXPECT_EQ(ErrorOf(Encode(r)), ReplayError::Corrupt);
 }
 
-// A game played with keys drawn from a seeded stream, pauses among them, and the board's hash
-// after every step.
+// A game played with keys from a seeded stream (a pause now and then, with keys pressed in it):
+// the board's hash after every step, and its replay.
 struct Played
 {
     Replay replay;
@@ -152,48 +150,39 @@ struct Played
     std::uint8_t whoDied = 0;
 };
 
-// Keys for the worm of player: a free way ahead when steer is set (long games), else any
-// direction, now and then a key bound to nothing (single game) or both players' keys at once.
+// Keys of either player, some bound to nothing; a steered worm (for long games) turns only onto
+// a free cell, and whenever the cell ahead would kill it.
 void PressKeys(Game& game, std::mt19937& keys, bool steer)
 {
     const bool single = game.GameMode() == Mode::Single;
-    int presses = keys() % 4 == 0 ? 1 + static_cast<int>(keys() % 3) : 0;
-    // A steered worm turns whenever the cell ahead would kill it.
-    if (steer)
+    const PlayerWorm& worm = single ? game.player : game.player1;
+    const auto free = [&](std::uint8_t dir)
     {
-        const std::uint8_t ahead =
-            game.board.At(Step(game.player.sections[1], game.player.direction));
-        presses = game.player.direction == kNone || (ahead != kEmpty && ahead != kTarget) ||
-                          keys() % 8 == 0
-                      ? 1
-                      : 0;
-    }
-    for (int i = 0; i < presses; ++i)
+        const std::uint8_t code = game.board.At(Step(worm.sections[1], dir));
+        return dir != Opposite(worm.direction) && (code == kEmpty || code == kTarget);
+    };
+    if (steer && worm.direction != kNone && free(worm.direction) && keys() % 8 != 0)
+        return;
+    for (auto n = steer ? 1 : keys() % 4 == 0 ? 1 + keys() % 3 : 0; n > 0; --n)
     {
-        const auto player = static_cast<std::uint8_t>(single ? 1 : 1 + keys() % 2);
-        const PlayerWorm& worm = !single && player == 2 ? game.player2
-                                 : single               ? game.player
-                                                        : game.player1;
-        auto dir = static_cast<std::uint8_t>(keys() % (single && !steer ? 5 : 4));
-        if (steer && dir != kNone)
-            for (std::uint8_t tries = 0; tries < 4; ++tries, dir = (dir + 1) % 4)
-                if (const std::uint8_t code = game.board.At(Step(worm.sections[1], dir));
-                    dir != Opposite(worm.direction) &&
-                    (code == kEmpty || code == kTarget || code == kTarget2))
-                    break;
-        const PlayerTurn turn{player, dir};
-        game.Key(dir == kNone ? std::span<const PlayerTurn>() : std::span(&turn, 1));
+        PlayerTurn turn{static_cast<std::uint8_t>(single ? 1 : 1 + keys() % 2),
+                        static_cast<std::uint8_t>(keys() % (single && !steer ? 5 : 4))};
+        for (int i = 0; steer && i < 4 && !free(turn.direction); ++i)
+            turn.direction = (turn.direction + 1) % 4;
+        game.Key(turn.direction == kNone ? std::span<const PlayerTurn>() : std::span(&turn, 1));
     }
 }
 
-Played Play(const GameStart& start, unsigned keySeed, bool steer,
-            const std::function<bool(const Game&)>& over)
+// A single game to its end, a death match to its bouts-th bout (0: to a double death, or 5000
+// steps).
+Played Play(const GameStart& start, unsigned keySeed, bool steer = false, int bouts = 4)
 {
     Game game;
     std::mt19937 keys(keySeed);
     game.Start(start);
     Played played;
-    while (!over(game))
+    for (int ended = 0; game.GamePhase() != Phase::Waiting && (bouts == 0 || ended < bouts) &&
+                        played.whoDied != kBothDied && game.Steps() < 5000;)
     {
         if (keys() % 97 == 0 && game.TogglePause())
         {
@@ -204,82 +193,55 @@ Played Play(const GameStart& start, unsigned keySeed, bool steer,
         game.events.clear();
         game.Step();
         played.hashes.push_back(game.StateHash());
+        for (const Event& e : game.events)
+            if (e.kind == EventKind::BoutOver && (++ended, bouts == 0))
+                played.whoDied = e.who;
     }
     const std::string names[] = {"Ann", "Bob"};
     played.replay = Record(game, names);
-    played.whoDied = game.whoDied;
     return played;
 }
 
-// Played back from its file, a game goes through the same boards and ends where it did.
-void ExpectPlaysBack(const Played& played)
+// The replay read back from its file and played, every step compared; true when it matched.
+bool PlaysBack(const Replay& replay, std::span<const std::uint64_t> hashes = {})
 {
-    const ReplayDecoding read = Decode(Encode(played.replay));
-    ASSERT_TRUE(read.replay.has_value());
-    Playback playback(*read.replay);
+    const ReplayDecoding read = Decode(Encode(replay));
+    EXPECT_TRUE(read.replay.has_value());
+    Playback playback(read.replay.value_or(Replay{}));
     Game game;
     playback.Start(game);
-    std::size_t step = 0;
-    while (playback.Step(game))
-    {
-        ASSERT_LT(step, played.hashes.size());
-        ASSERT_EQ(game.StateHash(), played.hashes[step]) << "step " << step;
-        ++step;
-    }
-    EXPECT_EQ(step, played.hashes.size());
-    EXPECT_TRUE(playback.Matches(game));
-}
-
-bool SingleGameOver(const Game& game)
-{
-    return game.GamePhase() == Phase::Waiting;
-}
-
-std::function<bool(const Game&)> BoutsOver(int bouts, std::uint8_t last = 0)
-{
-    return [bouts, last, seen = 0](const Game& game) mutable
-    {
-        for (const Event& e : game.events)
-            if (e.kind == EventKind::BoutOver && ++seen >= bouts && (last == 0 || e.who == last))
-                return true;
-        return false;
-    };
+    for (std::size_t step = 0; playback.Step(game); ++step)
+        if (!hashes.empty() && (step >= hashes.size() || game.StateHash() != hashes[step]))
+            return ADD_FAILURE() << "step " << step, false;
+    return playback.Matches(game) && game.Steps() == replay.steps;
 }
 
 TEST(ReplayPlaybackTest, RecordedGamesPlayBackStepForStep)
 {
     for (int level = 1; level <= kCustomLevel; ++level)
     {
-        Skill skill = LevelSkill(level).value_or(Skill{kCustomLevel, 2, 50, 8});
-        const Played played = Play(
-            {Mode::Single, 1000u + static_cast<unsigned>(level), skill, {level % 2 == 0, false}},
-            static_cast<unsigned>(level), false, SingleGameOver);
-        EXPECT_EQ(played.replay.level, level == kCustomLevel ? 0 : level);
+        const Played played = Play({Mode::Single,
+                                    1000u + level,
+                                    LevelSkill(level).value_or(Skill{5, 2, 50, 8}),
+                                    {level % 2 == 0, false}},
+                                   static_cast<unsigned>(level));
+        EXPECT_EQ(played.replay.level, level % kCustomLevel);
         EXPECT_EQ(played.replay.turned, level % 2 == 0 ? 1 : 0);
-        ExpectPlaysBack(played);
+        EXPECT_TRUE(PlaysBack(played.replay, played.hashes)) << level;
     }
     // A death match over several bouts, keys kept while a loser is erased.
-    const Played match =
-        Play({Mode::DeathMatch, 77, {0, 1, 60, 0}, {true, true}}, 5, false, BoutsOver(4));
+    Played match = Play({Mode::DeathMatch, 77, {0, 1, 60, 0}, {true, true}}, 5);
     EXPECT_GE(match.replay.steps, match.replay.ticks + 4);
-    ExpectPlaysBack(match);
-
-    // Another turn, or another start, gives another game, and playback says so.
-    Played altered = match;
-    altered.replay.turns[altered.replay.turns.size() / 2].direction ^= 1;
-    Playback playback(altered.replay);
-    Game game;
-    playback.Start(game);
-    while (playback.Step(game))
-    {
-    }
-    EXPECT_FALSE(playback.Matches(game));
+    EXPECT_TRUE(PlaysBack(match.replay, match.hashes));
+    // Another turn gives another game, and playback says so.
+    match.replay.turns[match.replay.turns.size() / 2].direction ^= 1;
+    EXPECT_FALSE(PlaysBack(match.replay));
 }
 
-// Golden replays: games of an earlier build that this build must still play to their recorded
-// end. A change of the rules or the generator shows here first. They were written by the disabled
-// test below: test_engine --gtest_also_run_disabled_tests --gtest_filter='*WriteGolden*'
-// (run from the tests/data folder, where it writes them); rewrite them only for a new format.
+// Games of an earlier build that this one must still play to their recorded end: a change of the
+// rules or the generator shows here first. The disabled test below wrote them, run in tests/data
+// as test_engine --gtest_also_run_disabled_tests --gtest_filter='*WriteGolden*'; rewrite them
+// only for a new format.
 const char* const kGoldenReplays[] = {"master-long.zr2", "custom-8-worms.zr2",
                                       "deathmatch-double-death.zr2"};
 
@@ -289,55 +251,35 @@ TEST(ReplayPlaybackTest, GoldenReplaysPlayToTheirRecordedEnd)
     {
         std::ifstream in(std::string(ZORBEL_TEST_DATA_DIR) + "/" + name, std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(in), {}};
-        const auto* data = reinterpret_cast<const std::byte*>(text.data());
-        const ReplayDecoding read = Decode(std::span(data, text.size()));
+        const ReplayDecoding read =
+            Decode(std::span(reinterpret_cast<const std::byte*>(text.data()), text.size()));
         ASSERT_TRUE(read.replay.has_value()) << name;
-        Playback playback(*read.replay);
-        Game game;
-        playback.Start(game);
-        while (playback.Step(game))
-        {
-        }
-        EXPECT_TRUE(playback.Matches(game)) << name;
-        EXPECT_EQ(game.Steps(), read.replay->steps) << name;
+        EXPECT_TRUE(PlaysBack(*read.replay)) << name;
     }
 }
 
 TEST(ReplayPlaybackTest, DISABLED_WriteGoldenReplays)
 {
-    // The first stream of keys whose match ends in a double death within a few bouts.
-    Played match;
-    for (unsigned keys = 13; match.whoDied != kBothDied; ++keys)
-    {
-        auto bouts = BoutsOver(1, kBothDied);
-        match = Play({Mode::DeathMatch, 0x5EED0003, {0, 1, 100, 0}, {}}, keys, false,
-                     [&](const Game& game) { return bouts(game) || game.Steps() > 5000; });
-    }
-    // The longest of fifty steered games from the start given (seeds and keys varied).
-    const auto longest = [](GameStart start)
+    // The longest of fifty steered single games, and the first death match to a double death.
+    const auto longest = [](Skill skill)
     {
         Played best;
         for (unsigned keys = 11; keys < 61; ++keys)
-        {
-            start.seed = 0x5EED0000 + keys;
-            Played game = Play(start, keys, true, SingleGameOver);
-            if (game.replay.ticks > best.replay.ticks)
+            if (Played game = Play({Mode::Single, 0x5EED0000 + keys, skill, {}}, keys, true);
+                game.replay.ticks > best.replay.ticks)
                 best = std::move(game);
-        }
         return best;
     };
-    const Played games[] = {
-        longest({Mode::Single, 0, *LevelSkill(4), {}}),
-        longest({Mode::Single, 0, {kCustomLevel, 3, 70, 8}, {}}),
-        match,
-    };
+    Played match;
+    for (unsigned keys = 13; match.whoDied != kBothDied; ++keys)
+        match = Play({Mode::DeathMatch, 0x5EED0003, {0, 1, 100, 0}, {}}, keys, false, 0);
+    const Played games[] = {longest(*LevelSkill(4)), longest({kCustomLevel, 3, 70, 8}), match};
     for (std::size_t i = 0; i < std::size(games); ++i)
     {
         const std::vector<std::byte> bytes = Encode(games[i].replay);
         std::ofstream(kGoldenReplays[i], std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
-        std::cout << kGoldenReplays[i] << ": " << games[i].replay.ticks << " ticks\n";
     }
 }
 
