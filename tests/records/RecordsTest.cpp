@@ -3,7 +3,9 @@
 #include "records/Records.h"
 
 #include "settings/IniFile.h"
+#ifndef _WIN32
 #include "support/FileSizeLimit.h"
+#endif
 #include "support/TempConfig.h"
 
 #include <initializer_list>
@@ -164,6 +166,7 @@ TEST_F(RecordsFileTest, AGameWritesAllSevenSlotsOfItsLevelOnlyAndAFailedSaveNone
               "games36=0\ngames37=0\n[HiEaten]\neaten31=12\neaten32=0\neaten33=0\neaten34=0\n"
               "eaten35=0\neaten36=0\neaten37=0\n[HiAverage]\naverage31=12,00\naverage32=0,00\n"
               "average33=0,00\naverage34=0,00\naverage35=0,00\naverage36=0,00\naverage37=0,00\n");
+#ifndef _WIN32 // the full disk is a POSIX file-size limit
     const std::string before = TempConfig::FileText();
 
     // The new table is longer than the file on disk, so the file-size limit fails its write.
@@ -181,6 +184,7 @@ TEST_F(RecordsFileTest, AGameWritesAllSevenSlotsOfItsLevelOnlyAndAFailedSaveNone
     EXPECT_EQ(TempConfig::FileText(), before);
     EXPECT_EQ(records::RecordGame(ini, 3, "BOB", 20).standing.slot, 1)
         << "the file object still works";
+#endif
 }
 
 } // namespace
