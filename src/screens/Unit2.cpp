@@ -88,8 +88,11 @@ TForm2::TForm2(Screens& screens, Session& session)
     {
         const int top = kFirstDataTop + kRowPitch * k;
         SetupLabel(*names_[k], 24, top, "", 16, ui::clWhite);
-        // A name ends before the line between the name and games columns.
+        // A name ends before the line between the name and games columns; a click anywhere in
+        // the name's cell picks the row.
         names_[k]->SetMaxWidth(kGamesColumnLeft - 24);
+        names_[k]->SetAutoSize(false);
+        names_[k]->SetBounds(24, top, kGamesColumnLeft - 24 - 4, names_[k]->Height());
         SetupNumberLabel(*games_[k], 232, top);
         SetupNumberLabel(*eaten_[k], 312, top);
         SetupNumberLabel(*averages_[k], 408, top);
