@@ -44,6 +44,7 @@ engine::Replay Built(std::span<const std::byte> in)
     r.interval = static_cast<std::uint16_t>(v.Next(2) | 1);
     r.computerWorms = static_cast<std::uint8_t>(v.Next(1) % 9);
     r.seed = v.Next(8);
+    r.turned = static_cast<std::uint8_t>(v.Next(1) & (deathMatch ? 3 : 1));
     r.players.resize(deathMatch ? 2 : 1);
     for (engine::ReplayPlayer& player : r.players)
     {
@@ -53,23 +54,25 @@ engine::Replay Built(std::span<const std::byte> in)
         player.score = static_cast<std::uint32_t>(v.Next(4));
         player.length = static_cast<std::uint32_t>(v.Next(2));
     }
-    std::uint32_t tick = 0;
-    while (v.Left() > 8)
+    std::uint32_t step = 0;
+    while (v.Left() > 12)
     {
         const std::uint64_t turn = v.Next(2);
-        // Mostly near ticks, now and then a far one, as long as the ticks do not wrap.
-        const std::uint32_t step = (turn & 0x8000) != 0
-                                       ? static_cast<std::uint32_t>(v.Next(4))
-                                       : static_cast<std::uint32_t>(turn >> 3) & 0xFF;
-        if (tick + step < tick)
+        // Mostly near steps, now and then a far one, as long as the steps do not wrap.
+        const std::uint32_t distance = (turn & 0x8000) != 0
+                                           ? static_cast<std::uint32_t>(v.Next(4))
+                                           : static_cast<std::uint32_t>(turn >> 4) & 0xFF;
+        if (step + distance < step)
             break;
-        tick += step;
-        r.turns.push_back({tick, static_cast<std::uint8_t>(deathMatch ? (turn >> 2) & 1 : 0),
-                           static_cast<std::uint8_t>(turn & 3)});
+        step += distance;
+        // A death match turns (0..3); a single game's key may only cancel (4).
+        r.turns.push_back({step, static_cast<std::uint8_t>(deathMatch ? ((turn >> 3) & 1) + 1 : 1),
+                           static_cast<std::uint8_t>((turn & 7) % (deathMatch ? 4 : 5))});
     }
-    r.ticks = tick + static_cast<std::uint32_t>(v.Next(1));
-    if (r.ticks < tick)
-        r.ticks = tick;
+    r.steps = step + static_cast<std::uint32_t>(v.Next(1));
+    if (r.steps < step)
+        r.steps = step;
+    r.ticks = r.steps - static_cast<std::uint32_t>(v.Next(1) % (r.steps + 1ull));
     r.boardHash = v.Next(8);
     return r;
 }

@@ -156,6 +156,9 @@ int main(int argc, char** argv)
         app->EnableControllers(
             (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")
                 .string());
+        // A replay named on the command line plays over the menu, or says why it cannot.
+        if (!session.ReplayFile.empty())
+            gameForm.WatchReplayFile(session.ReplayFile);
         app->Run(form1);
         // Let the last click finish rather than cut it off.
         audio.FinishWave(std::chrono::seconds(1));

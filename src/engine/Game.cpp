@@ -137,6 +137,22 @@ void Game::Key(std::span<const PlayerTurn> turns)
             TurnWorm(player, turn);
 }
 
+void Game::ApplyTurn(PlayerTurn turn)
+{
+    if (mode_ == Mode::DeathMatch)
+    {
+        TurnWorm(turn.player == 2 ? player2 : player1, turn);
+        return;
+    }
+    if (turn.direction != kNone)
+    {
+        TurnWorm(player, turn);
+        return;
+    }
+    player.queued = kNone;
+    Keep(turn);
+}
+
 bool Game::CountsForRecords() const
 {
     return mode_ == Mode::Single && finished_ && LevelHasRecords(start_.skill.level);

@@ -167,6 +167,9 @@ public:
     // the start until the game ends; one after that lives on only in the next game's
     // GameStart::turned.
     void Key(std::span<const PlayerTurn> turns);
+    // An accepted turn played back: what Key did when the game kept it, the cancel of a queued
+    // turn (kNone) or the turn of that player's worm.
+    void ApplyTurn(PlayerTurn turn);
     // The single game that just ended goes into the records: a game of a level with a records
     // table, played until its removal ended.
     bool CountsForRecords() const;

@@ -11,16 +11,18 @@ namespace
 {
 
 // Fixed part after the magic: version, mode, level, probability, interval, computer worms,
-// player count, seed.
-constexpr std::size_t kHeaderBytes = kReplayMagic.size() + 2 + 1 + 1 + 2 + 2 + 1 + 1 + 8;
+// player count, turned flags, seed.
+constexpr std::size_t kHeaderBytes = kReplayMagic.size() + 2 + 1 + 1 + 2 + 2 + 1 + 1 + 1 + 8;
 constexpr std::size_t kChecksumBytes = 4;
 constexpr int kMaxLevel = 4;
 constexpr int kMaxComputerWorms = 8;
-// A turn is one LEB128 number: the tick's distance from the turn before (from tick 0 for the
-// first) shifted past three bits that hold the player and the direction.
-constexpr int kTurnFieldBits = 3;
+// A turn is one LEB128 number: the step's distance from the turn before (from step 0 for the
+// first) shifted past four bits: the player less one, then three of the direction.
+constexpr int kTurnFieldBits = 4;
+constexpr int kDirectionBits = 3;
+constexpr std::uint8_t kMaxDirection = 4; // kNone
 constexpr std::uint64_t kMaxTurnValue = (std::uint64_t{1} << (32 + kTurnFieldBits)) - 1;
-constexpr int kMaxTurnVarintBytes = 5;
+constexpr int kMaxTurnVarintBytes = 6;
 
 // CRC-32 as zlib and PNG compute it (reflected polynomial 0xEDB88320).
 constexpr std::array<std::uint32_t, 256> kCrcTable = []
@@ -108,7 +110,7 @@ public:
         pos_ += size;
         return true;
     }
-    // False with overlong set for a number no writer makes (more than five bytes or 35 bits, or
+    // False with overlong set for a number no writer makes (more than six bytes or 36 bits, or
     // padded with a zero byte); false alone at the end of the input.
     bool Varint(std::uint64_t& value, bool& overlong)
     {
@@ -162,13 +164,18 @@ bool Plausible(const Replay& r)
 {
     const bool single = r.mode == ReplayMode::SingleGame;
     if (r.probability == 0 || r.interval == 0 || r.computerWorms > kMaxComputerWorms ||
-        r.level > kMaxLevel || (!single && r.level != 0))
+        r.level > kMaxLevel || (!single && r.level != 0) || r.ticks > r.steps ||
+        r.turned > (single ? 1 : 3))
         return false;
     if (r.players.size() != (single ? 1u : 2u))
         return false;
+    // Only the single game's key cancels a queued turn without turning.
     return std::all_of(r.turns.begin(), r.turns.end(),
                        [&](const ReplayTurn& t)
-                       { return t.tick <= r.ticks && (!single || t.player == 0); });
+                       {
+                           return t.step <= r.steps && t.direction <= kMaxDirection &&
+                                  (single ? t.player == 1 : t.direction < kMaxDirection);
+                       });
 }
 
 } // namespace
@@ -208,6 +215,7 @@ std::vector<std::byte> Encode(const Replay& replay)
     w.Unsigned(replay.computerWorms, 1);
     const std::size_t players = std::min<std::size_t>(replay.players.size(), 255);
     w.Unsigned(players, 1);
+    w.Unsigned(replay.turned, 1);
     w.Unsigned(replay.seed, 8);
     for (std::size_t i = 0; i < players; ++i)
     {
@@ -220,13 +228,14 @@ std::vector<std::byte> Encode(const Replay& replay)
     std::uint32_t previous = 0;
     for (const ReplayTurn& turn : replay.turns)
     {
-        const std::uint32_t delta = turn.tick - previous;
-        previous = turn.tick;
-        w.Varint(std::uint64_t{delta} << kTurnFieldBits | (turn.player & 1u) << 2 |
-                 (turn.direction & 3u));
+        const std::uint32_t delta = turn.step - previous;
+        previous = turn.step;
+        w.Varint(std::uint64_t{delta} << kTurnFieldBits |
+                 ((turn.player - 1u) & 1u) << kDirectionBits | (turn.direction & 7u));
     }
 
     w.Unsigned(replay.ticks, 4);
+    w.Unsigned(replay.steps, 4);
     for (std::size_t i = 0; i < players; ++i)
     {
         w.Unsigned(replay.players[i].score, 4);
@@ -260,7 +269,7 @@ ReplayDecoding Decode(std::span<const std::byte> bytes)
     std::uint8_t players = 0;
     if (!in.Field(mode) || !in.Field(r.level) || !in.Field(r.probability) ||
         !in.Field(r.interval) || !in.Field(r.computerWorms) || !in.Field(players) ||
-        !in.Field(r.seed))
+        !in.Field(r.turned) || !in.Field(r.seed))
         return Refused(ReplayError::Truncated);
     if (mode > static_cast<std::uint8_t>(ReplayMode::DeathMatch))
         return Refused(ReplayError::Corrupt);
@@ -287,22 +296,22 @@ ReplayDecoding Decode(std::span<const std::byte> bytes)
     if (count > in.Left())
         return Refused(ReplayError::Truncated);
     r.turns.resize(count);
-    std::uint64_t tick = 0;
+    std::uint64_t step = 0;
     for (ReplayTurn& turn : r.turns)
     {
         std::uint64_t value = 0;
         bool overlong = false;
         if (!in.Varint(value, overlong))
             return Refused(overlong ? ReplayError::Corrupt : ReplayError::Truncated);
-        tick += value >> kTurnFieldBits;
-        if (tick > std::numeric_limits<std::uint32_t>::max())
+        step += value >> kTurnFieldBits;
+        if (step > std::numeric_limits<std::uint32_t>::max())
             return Refused(ReplayError::Corrupt);
-        turn.tick = static_cast<std::uint32_t>(tick);
-        turn.player = static_cast<std::uint8_t>((value >> 2) & 1);
-        turn.direction = static_cast<std::uint8_t>(value & 3);
+        turn.step = static_cast<std::uint32_t>(step);
+        turn.player = static_cast<std::uint8_t>(((value >> kDirectionBits) & 1) + 1);
+        turn.direction = static_cast<std::uint8_t>(value & 7);
     }
 
-    if (!in.Field(r.ticks))
+    if (!in.Field(r.ticks) || !in.Field(r.steps))
         return Refused(ReplayError::Truncated);
     for (ReplayPlayer& player : r.players)
         if (!in.Field(player.score) || !in.Field(player.length))

@@ -29,13 +29,14 @@ enum class ReplayMode : std::uint8_t
     DeathMatch = 1, // two players
 };
 
-// One accepted direction key: the tick it came in (ticks count from 0 and leave pauses out),
-// the player (0, or 1 for a death match's second player) and the direction as the engine
-// numbers them (kLeft, kRight, kUp, kDown).
+// One accepted turn as the engine keeps it: the steps taken before it (play ticks and removal
+// steps from 0, pauses left out), the player (1, or 2 for a death match's second player) and the
+// direction as the engine numbers them (kLeft, kRight, kUp, kDown, or kNone for a single-game
+// key that only cancelled the queued turn).
 struct ReplayTurn
 {
-    std::uint32_t tick = 0;
-    std::uint8_t player = 0;
+    std::uint32_t step = 0;
+    std::uint8_t player = 1;
     std::uint8_t direction = 0;
 
     bool operator==(const ReplayTurn&) const = default;
@@ -60,9 +61,12 @@ struct Replay
     std::uint16_t interval = 100;  // milliseconds per tick
     std::uint8_t computerWorms = 4;
     std::uint64_t seed = 0;
+    // The players' turned flags as the game started: bit 0 player 1, bit 1 player 2.
+    std::uint8_t turned = 0;
     std::vector<ReplayPlayer> players; // one for a single game, two for a death match
     std::vector<ReplayTurn> turns;     // in the order they were accepted
-    std::uint32_t ticks = 0;           // the ticks the game ran
+    std::uint32_t ticks = 0;           // the play ticks the game ran
+    std::uint32_t steps = 0;           // its steps: the ticks and the removal steps
     std::uint64_t boardHash = 0;       // the board as the game ended
 
     bool operator==(const Replay&) const = default;

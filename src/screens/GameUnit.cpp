@@ -235,6 +235,11 @@ void TGameForm::FormShow()
     // eaten, and stays open: opening it through a sound server would hold up that tick.
     session_.Audio.Hold(true);
     App().SetScreenSaverAllowed(false);
+    if (playback_)
+    {
+        StartReplay();
+        return;
+    }
     Model.Enter(Model.GameMode());
     SyncTimers();
 }
@@ -244,8 +249,22 @@ void TGameForm::FormHide()
     App().SetCursorVisible(true);
     App().SetScreenSaverAllowed(true);
     ShowPauseCaption(false);
+    // A death match ends when its players leave it: that is when it is kept.
+    const engine::Phase phase = Model.GamePhase();
+    if (!playback_ && Model.GameMode() == engine::Mode::DeathMatch &&
+        (phase == engine::Phase::Playing || phase == engine::Phase::Paused ||
+         phase == engine::Phase::RemovingBout))
+        KeepReplay();
+    if (playback_)
+    {
+        playback_.reset();
+        Label1.SetCaption(gameCaption1_);
+        Label3.SetCaption("Death Match");
+        Label3.SetLeft(272);
+        PauseLabel.SetCaption("Paused: press Pause to go on");
+    }
     // Every timer of the screen stops, so that no game, death sequence or wait goes on behind
-    // the menu; a game cut short here is never recorded.
+    // the menu; a single game cut short here is never recorded.
     Model.Leave();
     StopAllTimers();
     Target.SetVisible(false);
@@ -262,6 +281,11 @@ void TGameForm::StopAllTimers()
 
 void TGameForm::SyncTimers()
 {
+    if (playback_)
+    {
+        SyncReplayTimer();
+        return;
+    }
     widgets::TzcTimer* wanted = nullptr;
     switch (Model.GamePhase())
     {
@@ -303,6 +327,8 @@ void TGameForm::Advance(engine::Phase phase)
     if (phase == engine::Phase::RemovingComputers && Model.GamePhase() == engine::Phase::Waiting)
     {
         StopAllTimers();
+        // Kept before the records are shown, so that the table can already play it.
+        KeepReplay();
         if (Model.CountsForRecords())
             CheckHiScore();
         // The records may have shown the statistics screen; if the game screen was left
@@ -313,6 +339,11 @@ void TGameForm::Advance(engine::Phase phase)
 
 void TGameForm::Timer1Timer(widgets::TzcTimer&)
 {
+    if (playback_)
+    {
+        ReplayStep();
+        return;
+    }
     Advance(engine::Phase::Playing);
 }
 
@@ -473,6 +504,9 @@ static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
 
 void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 {
+    // A replay plays the recorded turns only.
+    if (playback_)
+        return;
     // A controller's turn is that player's direction key, whatever keys the players share.
     const engine::PlayerTurn turn{static_cast<std::uint8_t>(player), dir};
     Model.Key(std::span(&turn, 1));
@@ -502,6 +536,11 @@ std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
 {
+    if (playback_)
+    {
+        ReplayKey(key);
+        return;
+    }
     if (key == ui::vk::Escape)
         Hide();
     if (key == ui::vk::Pause)
@@ -513,6 +552,8 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
 
 bool TGameForm::ClaimsKey(int key) const
 {
+    if (playback_)
+        return false;
     std::array<engine::PlayerTurn, 8> turns{};
     return TurnsOf(key, turns) > 0;
 }
@@ -545,7 +586,13 @@ void TGameForm::ShowPauseCaption(bool shown)
 
 void TGameForm::FormDeactivate()
 {
-    // A player who switched away must not find the worm dead.
+    // A player who switched away must not find the worm dead, nor miss a replay's moves.
+    if (playback_)
+    {
+        if (!replayPaused_ && !replayEnded_)
+            ReplayKey(ui::vk::Space);
+        return;
+    }
     if (Model.PauseInPlay())
         ShowPaused();
 }
@@ -584,7 +631,8 @@ void TGameForm::CheckHiScore()
     records::GameResult result;
     try
     {
-        result = records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Model.score);
+        result =
+            records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Model.score);
     }
     catch (const EIniFileException& e)
     {

@@ -5,6 +5,7 @@
 
 #include "engine/Board.h"
 #include "engine/Game.h"
+#include "engine/Playback.h"
 #include "engine/Random.h"
 #include "engine/Worms.h"
 #include "records/Records.h"
@@ -18,6 +19,9 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class TGameForm final : public Screen
@@ -35,6 +39,16 @@ public:
     void ShowSingleGame();
     // Shows the screen for a death match of two players.
     void ShowDeathMatch();
+    // Shows the screen playing replay back, captioned as a replay and whose; Esc goes back to the
+    // screen below. Nothing is recorded or counted, and the settings file is not written.
+    void ShowReplay(const engine::Replay& replay);
+    // The replay in the file at path played, or why not told in the message box (false).
+    bool WatchReplayFile(const std::string& path);
+    bool Replaying() const { return playback_.has_value(); }
+    // How many steps the replay takes in the time of one: 1, 2, 4 or 8.
+    int ReplaySpeed() const { return replaySpeed_; }
+    static constexpr std::string_view kReplayMismatch =
+        "This replay does not match this version of the game";
 
     // Painting on the board; neither changes a cell code.
     void DrawSection(const ui::Bitmap& picture, engine::Cell cell);
@@ -146,7 +160,22 @@ private:
     void ShowTarget(std::uint8_t who, engine::Cell cell);
     void EndBout(std::uint8_t whoDied);
 
+    // The game just played, kept in the replay store; a full disk only loses the replay.
+    void KeepReplay();
+    // Replay playback: started when the screen shows, one recorded step per timer tick.
+    void StartReplay();
+    void ReplayStep();
+    void ReplayKey(int key);
+    void SyncReplayTimer();
+    void ShowReplayCaption();
+
     records::Standing records_;
+    std::optional<engine::Playback> playback_;
+    int replaySpeed_ = 1;
+    bool replayPaused_ = false;
+    bool replayEnded_ = false;
+    // Player 1's caption as the games left it, given back after a replay.
+    std::string gameCaption1_;
     // Events being applied; swapped with the engine's list so that both keep their capacity.
     std::vector<engine::Event> applying_;
     int deathMatchInterval_ = 100;

@@ -1,8 +1,9 @@
 // The state every screen shares: program directory, settings file, the logged-in user, the
-// skill, the key bindings and the click sound.
+// skill, the key bindings, the click sound and the replays kept.
 #pragma once
 
 #include "settings/IniFile.h"
+#include "settings/ReplayStore.h"
 #include "widgets/Wave.h"
 
 #include <array>
@@ -31,6 +32,8 @@ public:
     TWave Pop{Audio};
     // The replay file named on the command line, as typed; empty when there is none.
     std::string ReplayFile;
+    // Where finished games are kept and watched from.
+    ReplayStore Replays;
 
     // The bindings in the order of settings::kBindings.
     static const std::array<int Session::*, 12> kBindingFields;

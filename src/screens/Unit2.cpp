@@ -1,8 +1,10 @@
 // The statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/Unit2.h"
 
+#include "screens/GameUnit.h"
 #include "screens/ScreenButton.h"
 #include "settings/NumberText.h"
+#include "settings/ReplayStore.h"
 
 #include <string>
 
@@ -10,6 +12,7 @@ namespace
 {
 
 constexpr ui::Color kShownCaption = ui::clYellow;
+constexpr ui::Color kPickedName = ui::clYellow;
 constexpr ui::Color kOtherCaption{142, 142, 142};
 
 constexpr int kRowLeft = 16;
@@ -40,10 +43,11 @@ TForm2::TForm2(Screens& screens, Session& session)
       E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1), A6(&Panel1),
       A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1), S6(&Panel1),
       S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
-      Image13(&Panel1),
-      Label40(&Panel1), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2, &GP3,
-                                                                                 &GP4, &GP5, &GP6,
-                                                                                 &GP7},
+      Image13(&Panel1), Label40(&Panel1),
+      ReplayMessage(&Panel1), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2,
+                                                                                       &GP3, &GP4,
+                                                                                       &GP5, &GP6,
+                                                                                       &GP7},
       eaten_{&E1, &E2, &E3, &E4, &E5, &E6, &E7}, averages_{&A1, &A2, &A3, &A4, &A5, &A6, &A7},
       scores_{&S1, &S2, &S3, &S4, &S5, &S6, &S7}, captions_{&BLabel, &ALabel, &PLabel, &ELabel}
 {
@@ -84,8 +88,11 @@ TForm2::TForm2(Screens& screens, Session& session)
     {
         const int top = kFirstDataTop + kRowPitch * k;
         SetupLabel(*names_[k], 24, top, "", 16, ui::clWhite);
-        // A name ends before the line between the name and games columns.
+        // A name ends before the line between the name and games columns; a click anywhere in
+        // the name's cell picks the row.
         names_[k]->SetMaxWidth(kGamesColumnLeft - 24);
+        names_[k]->SetAutoSize(false);
+        names_[k]->SetBounds(24, top, kGamesColumnLeft - 24 - 4, names_[k]->Height());
         SetupNumberLabel(*games_[k], 232, top);
         SetupNumberLabel(*eaten_[k], 312, top);
         SetupNumberLabel(*averages_[k], 408, top);
@@ -103,6 +110,10 @@ TForm2::TForm2(Screens& screens, Session& session)
 
     SetupScreenButton(Image13, 16, 414, [this] { Image13Click(); });
     SetupLabel(Label40, 56, 414, "Continue", 19, ui::clWhite);
+    SetupLabel(ReplayMessage, 176, 418, "", 16, ui::clYellow);
+    ReplayMessage.SetMaxWidth(577 - 176 - 8);
+    for (int k = 0; k < 7; ++k)
+        WireMouse(*names_[k], {}, {}, [this, k] { WatchRow(k + 1); });
 
     FormCreate();
 }
@@ -118,6 +129,7 @@ void TForm2::FormCreate()
 
 void TForm2::FormShow()
 {
+    Pick(0);
     if (handedOver_)
         ShowTable(session_.SkillLevel, *handedOver_);
     else
@@ -127,7 +139,9 @@ void TForm2::FormShow()
 void TForm2::ShowGameResult(const records::Table& table)
 {
     handedOver_ = table;
+    overGame_ = true;
     ShowModal();
+    overGame_ = false;
     handedOver_.reset();
 }
 
@@ -143,6 +157,7 @@ void TForm2::UpdateAll(int level)
 void TForm2::ShowTable(int level, const records::Table& table)
 {
     handedOver_.reset();
+    ReplayMessage.SetCaption("");
     for (ui::Label* caption : captions_)
         caption->SetFontColor(kOtherCaption);
     captions_[level - 1]->SetFontColor(kShownCaption);
@@ -172,9 +187,27 @@ int TForm2::ShownLevel() const
 
 void TForm2::FormKeyDown(ui::Form&, int& key)
 {
+    if (key == ui::vk::Return && picked_ != 0)
+    {
+        WatchRow(picked_);
+        return;
+    }
     if (key == ui::vk::Escape || key == ui::vk::Return)
     {
         Close();
+        return;
+    }
+    // Up and Down pick a row with a name, from the top or the bottom when none is picked.
+    if (!overGame_ && (key == session_.UpKey || key == session_.DownKey))
+    {
+        const int step = key == session_.DownKey ? 1 : -1;
+        for (int row = picked_ == 0 ? (step > 0 ? 1 : 7) : picked_ + step; row >= 1 && row <= 7;
+             row += step)
+            if (!names_[row - 1]->Caption().empty())
+            {
+                Pick(row);
+                break;
+            }
         return;
     }
     // Right is tested first: a key bound to both directions steps right.
@@ -216,4 +249,34 @@ void TForm2::ELabelClick()
 void TForm2::Image13Click()
 {
     Close();
+}
+
+void TForm2::Pick(int row)
+{
+    picked_ = row;
+    for (int k = 0; k < 7; ++k)
+        names_[k]->SetFontColor(k + 1 == row ? kPickedName : ui::clWhite);
+}
+
+void TForm2::WatchRow(int row)
+{
+    const std::string name = names_[row - 1]->Caption();
+    if (overGame_ || name.empty())
+        return;
+    Pick(row);
+    const std::optional<std::string> path = session_.Replays.BestGame(name, ShownLevel());
+    if (!path)
+    {
+        ReplayMessage.SetCaption("No game of " + name + " is kept at this level");
+        return;
+    }
+    const engine::ReplayDecoding read = ReadReplayFile(*path);
+    if (!read.replay)
+    {
+        ReplayMessage.SetCaption(std::string(engine::Describe(read.error)));
+        return;
+    }
+    ReplayMessage.SetCaption("");
+    if (screens_.GameForm != nullptr)
+        screens_.GameForm->ShowReplay(*read.replay);
 }

@@ -23,6 +23,11 @@ public:
     void ShowGameResult(const records::Table& table);
     // The level whose caption is yellow: 1 to 4, or 0 before the first UpdateAll.
     int ShownLevel() const;
+    // The row (1 to 7) that Enter watches, 0 for none.
+    int PickedRow() const { return picked_; }
+    // Plays the best game kept of row's user at the shown level, or says in ReplayMessage that
+    // there is none.
+    void WatchRow(int row);
 
     // Handlers.
     void FormCreate();
@@ -57,12 +62,17 @@ public:
     ui::Label ELabel;
     ui::Image Image13; // Continue
     ui::Label Label40;
+    ui::Label ReplayMessage; // beside Continue: why a picked row plays nothing
 
 private:
     void ShowTable(int level, const records::Table& table);
 
     // The table a game's end hands over, shown instead of the file's at the next showing.
     std::optional<records::Table> handedOver_;
+    // Shown over a finished game, whose screen is still in use: nothing is watched from here.
+    bool overGame_ = false;
+    int picked_ = 0;
+    void Pick(int row);
     // Rows 1 to 7 at indices 0 to 6.
     std::array<ui::Label*, 7> names_;
     std::array<ui::Label*, 7> games_;

@@ -11,6 +11,9 @@ SCREEN_H=1024
 GAME_ARGS=(--scale 1)
 SCALE=1
 export XDG_CONFIG_HOME="$WORK/config"
+# Every game played is kept as a replay there.
+export XDG_DATA_HOME="$WORK/data"
+REPLAYS="$XDG_DATA_HOME/zorbel2/replays"
 export SDL_AUDIODRIVER=dummy
 INI="$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
 

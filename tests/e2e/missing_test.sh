@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Start-up with a piece missing: the music file, the worm pictures, every font, the sound device,
-# a writable home. Each time the game starts, shows what it can, says nothing but its own
+# a writable home, a readable replay file. Each time the game starts, shows what it can, says nothing but its own
 # messages, and ends with status 0. Without a display it says so and ends with status 1.
 source "$(dirname "$0")/lib.sh"
 
@@ -138,6 +138,22 @@ key Escape
 poll_shot missing_home_menu 5 menu_shown || fail "no home: no menu after the message"
 ends_with_escape "no home"
 quiet "no home"
+# A damaged replay named on the command line: a message box, then the menu.
+printf 'ZORBEL2R\001\000damaged' >"$WORK/bad.zr2"
+GAME_ARGS+=(--replay "$WORK/bad.zr2")
+start_game
+for _ in $(seq 50); do
+    boxes=$(message_boxes)
+    [[ -n "$boxes" ]] && break
+    sleep 0.1
+done
+[[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "bad replay: message boxes '$boxes'"
+# shellcheck disable=SC2086 # the box's x y w h
+dismiss_message_box $boxes
+poll_shot bad_replay_menu 5 menu_shown || fail "bad replay: no menu after the message"
+no_message_box "bad replay, after the first"
+ends_with_escape "bad replay"
+quiet "bad replay"
 # No display at all: the game says so and ends, instead of running on unseen.
 rc=0
 out=$(DISPLAY=:9999 timeout 30 "$ZORBEL_BIN" 2>&1) || rc=$?

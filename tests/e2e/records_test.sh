@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A registered player plays two games at the Professional level, each ended by running the worm
 # up into whatever stops it first; the records table in the settings file then holds the player's
-# slot with both games, and Statistics from the menu shows that table.
+# slot with both games, and Statistics from the menu shows that table. A click on the player's
+# name there plays her best game as a replay to its end, and Esc goes back to the table.
 source "$(dirname "$0")/lib.sh"
 
 player=$(picture_rgb "$(dirname "$ZORBEL_BIN")/b0.bmp")
@@ -71,6 +72,23 @@ done
 row_text() { count_near "$1" $((sx + 24)) $((sy + $2)) 530 22 "255,255,255"; }
 (($(row_text statistics 124) > 100)) || fail "the player's row is empty"
 (($(row_text statistics 156) == 0)) || fail "the free second row is not blank"
+
+# The replay: the board with the player's worm and the red caption under the title, until the
+# caption over the last board; watching leaves the settings file as it was.
+cp "$INI" "$WORK/settings_before"
+xdotool mousemove $((sx + 34)) $((sy + 132)) click 1
+read -r gx gy < <(panel_origin 641 577)
+read -r bx by < <(board_origin)
+replaying() {
+    [[ -n "$(player_cells "$1")" ]] &&
+        (($(count_near "$1" $((gx + 208)) $((gy + 40)) 217 22 "255,0,0") > 50))
+}
+poll_shot replay_playing 10 replaying || fail "picking the row did not play the replay"
+the_end() { (($(count_near "$1" "$bx" $((by + 200)) 436 36 "255,255,0") > 300)); }
+poll_shot replay_end 60 the_end || fail "the replay did not reach its end"
+key Escape
+poll_shot replay_back 5 professional_shown || fail "Esc did not go back to the statistics"
+cmp -s "$INI" "$WORK/settings_before" || fail "watching changed the settings file"
 
 # The right key steps to Master, where nobody has played.
 key Right

@@ -81,6 +81,8 @@ TEST_F(ReplayStoreTest, BestGameIsReplacedOnlyByAHigherScoreAtItsOwnLevel)
     engine::Replay deathMatch = SingleGameReplay("Ann", 0, 50, 6);
     deathMatch.mode = engine::ReplayMode::DeathMatch;
     deathMatch.players.push_back({"Bob", 1, 10});
+    for (engine::ReplayTurn& turn : deathMatch.turns)
+        turn.direction %= 4; // a death match's keys only ever turn
     for (const engine::Replay& r : {SingleGameReplay("Ann", 0, 50, 7), deathMatch})
     {
         const KeptReplay kept = store_.Keep(r);

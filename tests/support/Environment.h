@@ -13,6 +13,7 @@ namespace testsupport
 #ifdef _WIN32
 // The variable that names the folder the settings folder is made in.
 inline constexpr const char* kConfigVariable = "APPDATA";
+inline constexpr const char* kDataVariable = "LOCALAPPDATA";
 inline void SetEnv(const char* name, const std::string& value)
 {
     ::_putenv_s(name, value.c_str());
@@ -24,6 +25,7 @@ inline void UnsetEnv(const char* name)
 }
 #else
 inline constexpr const char* kConfigVariable = "XDG_CONFIG_HOME";
+inline constexpr const char* kDataVariable = "XDG_DATA_HOME";
 inline void SetEnv(const char* name, const std::string& value)
 {
     ::setenv(name, value.c_str(), 1);

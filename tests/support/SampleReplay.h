@@ -9,7 +9,7 @@ namespace testsupport
 {
 
 // A finished single game of user at level (0: Custom) that scored score, told apart from other
-// games by its seed, with a turn every few ticks.
+// games by its seed, with a turn (or a cancelled one) every few steps.
 inline engine::Replay SingleGameReplay(std::string user, int level, std::uint32_t score,
                                        std::uint64_t seed = 1)
 {
@@ -18,8 +18,9 @@ inline engine::Replay SingleGameReplay(std::string user, int level, std::uint32_
     r.seed = seed;
     r.players = {{std::move(user), score, 10 + 5 * score}};
     for (std::uint32_t i = 0; i < 40; ++i)
-        r.turns.push_back({i * 7 + i % 3, 0, static_cast<std::uint8_t>(i % 4)});
+        r.turns.push_back({i * 7 + i % 3, 1, static_cast<std::uint8_t>(i % 5)});
     r.ticks = 300;
+    r.steps = 340;
     r.boardHash = 0x0123456789ABCDEFu ^ seed;
     return r;
 }

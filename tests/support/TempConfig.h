@@ -46,6 +46,8 @@ public:
         root_ = pattern;
 #endif
         SetEnv(kConfigVariable, (root_ / "config").string());
+        // The replays kept by the games a test plays stay in the test's folder too.
+        SetEnv(kDataVariable, (root_ / "data").string());
     }
     ~TempConfig()
     {
@@ -91,6 +93,7 @@ public:
 
 private:
     EnvGuard xdg_{kConfigVariable};
+    EnvGuard data_{kDataVariable};
     std::filesystem::path root_;
 };
 

@@ -1,0 +1,105 @@
+// Recording a game as a replay and playing a replay on the engine.
+#include "engine/Playback.h"
+
+namespace engine
+{
+namespace
+{
+
+constexpr std::uint8_t kNoRecordsLevel = 0;
+
+} // namespace
+
+Replay Record(const Game& game, std::span<const std::string> names)
+{
+    const GameStart& start = game.Started();
+    const bool single = start.mode == Mode::Single;
+    Replay r;
+    r.mode = single ? ReplayMode::SingleGame : ReplayMode::DeathMatch;
+    r.level = single && LevelHasRecords(start.skill.level)
+                  ? static_cast<std::uint8_t>(start.skill.level)
+                  : kNoRecordsLevel;
+    r.probability = static_cast<std::uint16_t>(start.skill.probability);
+    r.interval = static_cast<std::uint16_t>(start.skill.interval);
+    r.computerWorms = static_cast<std::uint8_t>(single ? start.skill.worms : 0);
+    r.seed = start.seed;
+    r.turned =
+        static_cast<std::uint8_t>((start.turned[0] ? 1 : 0) | (!single && start.turned[1] ? 2 : 0));
+    const auto name = [&](std::size_t i)
+    {
+        return i < names.size() ? names[i] : std::string();
+    };
+    if (single)
+    {
+        r.players = {{name(0), static_cast<std::uint32_t>(game.score),
+                      static_cast<std::uint32_t>(game.player.length)}};
+    }
+    else
+    {
+        r.players = {{name(0), static_cast<std::uint32_t>(game.score1),
+                      static_cast<std::uint32_t>(game.player1.length)},
+                     {name(1), static_cast<std::uint32_t>(game.score2),
+                      static_cast<std::uint32_t>(game.player2.length)}};
+    }
+    r.turns.reserve(game.AcceptedTurns().size());
+    for (const AcceptedTurn& t : game.AcceptedTurns())
+        r.turns.push_back({t.step, t.turn.player, t.turn.direction});
+    r.ticks = game.Ticks();
+    r.steps = game.Steps();
+    r.boardHash = game.StateHash();
+    return r;
+}
+
+GameStart StartOf(const Replay& replay)
+{
+    GameStart start;
+    const bool single = replay.mode == ReplayMode::SingleGame;
+    start.mode = single ? Mode::Single : Mode::DeathMatch;
+    start.seed = replay.seed;
+    start.skill = {single ? (replay.level != kNoRecordsLevel ? replay.level : kCustomLevel) : 0,
+                   replay.probability, replay.interval, replay.computerWorms};
+    start.turned = {(replay.turned & 1) != 0, (replay.turned & 2) != 0};
+    return start;
+}
+
+void Playback::Start(Game& game)
+{
+    next_ = 0;
+    game.Start(StartOf(replay_));
+}
+
+void Playback::ApplyDue(Game& game)
+{
+    while (next_ < replay_.turns.size() && replay_.turns[next_].step <= game.Steps())
+    {
+        const ReplayTurn& t = replay_.turns[next_++];
+        game.ApplyTurn({t.player, t.direction});
+    }
+}
+
+bool Playback::Step(Game& game)
+{
+    ApplyDue(game);
+    if (game.Steps() >= replay_.steps)
+        return false;
+    const Phase phase = game.GamePhase();
+    if (phase == Phase::Idle || phase == Phase::Waiting || phase == Phase::Paused)
+        return false;
+    game.Step();
+    return true;
+}
+
+bool Playback::Matches(const Game& game) const
+{
+    // A single game ends with its removal; a death match wherever its players left it.
+    const bool ended = replay_.mode == ReplayMode::DeathMatch || game.GamePhase() == Phase::Waiting;
+    const Replay now = Record(game, {});
+    bool same = ended && now.ticks == replay_.ticks && now.steps == replay_.steps &&
+                now.boardHash == replay_.boardHash && now.players.size() == replay_.players.size();
+    for (std::size_t i = 0; same && i < now.players.size(); ++i)
+        same = now.players[i].score == replay_.players[i].score &&
+               now.players[i].length == replay_.players[i].length;
+    return same;
+}
+
+} // namespace engine
