@@ -6,6 +6,7 @@
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(ZORBEL_X11)
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 
 #include <cstdio>
 #endif
@@ -22,6 +23,10 @@ namespace
 // chained to the handler it replaces, which is Xlib's own and ends the process.
 int ReportError(Display* display, XErrorEvent* error)
 {
+    // SDL wakes its waiting loop by sending an event to the window over a second connection. A
+    // wake-up still on its way while the window closes arrives at no window: nothing was lost.
+    if (error->error_code == BadWindow && error->request_code == X_SendEvent)
+        return 0;
     char text[160] = "";
     XGetErrorText(display, error->error_code, text, sizeof text);
     std::fprintf(stderr, "Zorbel2: window system error %s (request %u.%u, resource 0x%lx)\n", text,
