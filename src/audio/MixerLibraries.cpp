@@ -4,7 +4,6 @@
 // forwarded to the library's own, which is opened with dlopen on first use. While a library
 // cannot be opened every call answers as the library does on a failure, so the game is silent
 // and says nothing, as without a sound card.
-#include "ui/SdlPtrs.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -322,18 +321,3 @@ fluid_log_function_t fluid_set_log_function(int level, fluid_log_function_t fun,
         Resolve<decltype(&::fluid_set_log_function)>(Synthesiser(), "fluid_set_log_function");
     return real != nullptr ? real(level, fun, data) : nullptr;
 }
-
-namespace ui
-{
-
-void ChunkDeleter::operator()(Mix_Chunk* chunk) const
-{
-    Mix_FreeChunk(chunk);
-}
-
-void MusicDeleter::operator()(Mix_Music* music) const
-{
-    Mix_FreeMusic(music);
-}
-
-} // namespace ui

@@ -48,7 +48,7 @@ public:
     [[nodiscard]] std::optional<std::string> BestGame(std::string_view user, int level) const;
     [[nodiscard]] std::optional<std::string> LastGame() const;
 
-    // The part of a file name that stands for user: letters, digits and escapes only, so that
+    // The piece of a file name that stands for user: letters, digits and escapes only, so that
     // no name leads out of the folder, and different for any two names, even on a file system
     // that ignores letter case. Long names end in a hash of the whole name.
     static std::string FileNameOf(std::string_view user);

@@ -1,5 +1,5 @@
-// The parts of the platform put together: the form stack the input goes to and the display
-// paints, and the message box for what escapes a handler.
+// The platform assembled from its pieces (display, loop, input): the form stack the input goes
+// to and the display paints, and the message box for what escapes a handler.
 #include "ui/Application.h"
 
 #include "ui/Canvas.h"

@@ -55,7 +55,7 @@ public:
     Application& operator=(const Application&) = delete;
     ~Application() override;
 
-    // The parts, for what the platform's contract does not cover.
+    // The pieces themselves, for what the platform's contract does not cover.
     Presentation& Display() { return display_; }
     const Presentation& Display() const { return display_; }
     Input& Devices() { return input_; }

@@ -1,8 +1,8 @@
 // The control tree and the standard controls.
 #include "ui/Control.h"
 
-#include "ui/Platform.h"
 #include "ui/Form.h"
+#include "ui/Platform.h"
 
 #include <algorithm>
 #include <cmath>

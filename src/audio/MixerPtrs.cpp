@@ -1,5 +1,5 @@
-// The mixer's owners where the mixer is linked directly (on Linux they sit with the functions
-// that open it on first use).
+// The mixer's owners: on Windows the mixer is linked directly, on Linux these calls reach it
+// through the functions that open it on first use.
 #include "ui/SdlPtrs.h"
 
 #include <SDL_mixer.h>
