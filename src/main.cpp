@@ -156,9 +156,10 @@ int main(int argc, char** argv)
         app->EnableControllers(
             (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")
                 .string());
-        // A replay named on the command line plays over the menu, or says why it cannot.
+        // A replay named on the command line plays over the menu, or says why it cannot: once
+        // the loop runs, since the menu goes on screen as it starts.
         if (!session.ReplayFile.empty())
-            gameForm.WatchReplayFile(session.ReplayFile);
+            app->PostCall([&] { gameForm.WatchReplayFile(session.ReplayFile); });
         app->Run(form1);
         // Let the last click finish rather than cut it off.
         audio.FinishWave(std::chrono::seconds(1));
