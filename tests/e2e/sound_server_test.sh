@@ -97,7 +97,8 @@ heard_since() {
 # A game whose target lies straight ahead of the worm's start cell, with two cells or more behind
 # it: other games are left with Esc for a new one, so that no turn has to be timed to the cell.
 # Once the eating is heard the worm turns aside, which leaves it 14 cells to run, and Hrum plays
-# out before the wall ends the game.
+# out before the wall ends the game. It turns away from the side the new target came on: a
+# target eaten just before the wall would run its Hrum into DeadSound as one long sound.
 games=0
 while :; do
     games=$((games + 1))
@@ -119,7 +120,14 @@ until heard_since "$since"; do
     ((SECONDS < end)) || fail "nothing heard as the worm ran onto the target"
     sleep 0.1
 done
-if ((dx != 0)); then key Up; else key Left; fi
+capture eaten
+nx=0 ny=0
+read -r nx ny < <(target_cells eaten | head -n1) || true
+if ((dx != 0)); then
+    if ((ny != 0 && ny < 15)); then key Down; else key Up; fi
+else
+    if ((nx != 0 && nx < 15)); then key Right; else key Left; fi
+fi
 # It eats, runs on into the wall and dies: Hrum is heard, then DeadSound.
 wait_sound dead 60 "$since"
 [[ "$(sounds "$since" | awk '{print $3}' | tr '\n' ' ')" == "hrum dead " ]] ||
