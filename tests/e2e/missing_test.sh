@@ -36,6 +36,14 @@ board_shown() {
 no_message_box() {
     [[ -z "$(message_boxes)" ]] || fail "$1: a message box appeared"
 }
+# Waits up to $2 seconds for a message box and leaves its "x y w h" in $boxes; exactly one must show.
+one_message_box() {
+    local end=$((SECONDS + $2))
+    while boxes=$(message_boxes) && [[ -z "$boxes" ]] && ((SECONDS < end)); do
+        sleep 0.1
+    done
+    [[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "$1: message boxes '$boxes'"
+}
 quiet() {
     [[ ! -s "$WORK/stderr.txt" ]] || fail "$1: unexpected output: $(cat "$WORK/stderr.txt")"
 }
@@ -69,12 +77,7 @@ quiet "no music"
 ZORBEL_BIN=$(program_copy no_pictures 'b?.bmp')
 start_game
 # The menu is on screen first; the box comes as the game screen is built behind it.
-for _ in $(seq 100); do
-    boxes=$(message_boxes)
-    [[ -n "$boxes" ]] && break
-    sleep 0.05
-done
-[[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "no pictures: message boxes '$boxes'"
+one_message_box "no pictures" 5
 read -r bx0 by0 bw0 bh0 <<<"$boxes"
 ((bx0 + bw0 / 2 == SCREEN_W / 2 && by0 + bh0 / 2 >= SCREEN_H / 2 - 1 && bh0 > 10 * 18)) ||
     fail "no pictures: the box '$boxes' is not centred or holds too little"
@@ -123,12 +126,7 @@ poll_shot missing_home 5 menu_shown || fail "no home: no menu"
 no_message_box "no home, at start"
 key Return
 key a n n a Return 1 2 Return
-for _ in $(seq 30); do
-    boxes=$(message_boxes)
-    [[ -n "$boxes" ]] && break
-    sleep 0.1
-done
-[[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "no home: message boxes '$boxes'"
+one_message_box "no home" 3
 shot missing_home_message 0
 # shellcheck disable=SC2086 # the box's x y w h
 dismiss_message_box $boxes
@@ -142,12 +140,7 @@ quiet "no home"
 printf 'ZORBEL2R\001\000damaged' >"$WORK/bad.zr2"
 GAME_ARGS+=(--replay "$WORK/bad.zr2")
 start_game
-for _ in $(seq 50); do
-    boxes=$(message_boxes)
-    [[ -n "$boxes" ]] && break
-    sleep 0.1
-done
-[[ $(wc -l <<<"$boxes") == 1 && -n "$boxes" ]] || fail "bad replay: message boxes '$boxes'"
+one_message_box "bad replay" 5
 # shellcheck disable=SC2086 # the box's x y w h
 dismiss_message_box $boxes
 poll_shot bad_replay_menu 5 menu_shown || fail "bad replay: no menu after the message"
