@@ -112,7 +112,6 @@ beads() { cells_of "$1" "$2" | tr '\n' ';'; }
 standing() {
     [[ "$(beads "$1" "$player")" == "10 10;" && "$(beads "$1" "${worm[2]}")" == "20 20;" ]]
 }
-caption_shown() { (($(count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0") > 400)); }
 paused_unseen() {
     [[ -z "$(beads "$1" "$player")$(beads "$1" "${worm[2]}")" ]] && caption_shown "$1"
 }

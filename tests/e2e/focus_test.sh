@@ -8,9 +8,6 @@ start_game
 read -r mx my < <(panel_origin 545 297)
 read -r bx by < <(board_origin)
 game_window=$(xdotool search --name '^Zorbel2$' | head -n1)
-# The caption's yellow across the middle of the board; the targets' yellow is far less.
-caption_shown() { (($(count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0") > 400)); }
-caption_gone() { (($(count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0") < 200)); }
 head_at() { [[ "$(pixel "$1" $((bx + 15 * $2 - 7)) $((by + 15 * $3 - 7)))" != "0,128,0" ]]; }
 # A worm's own bead on a cell: a target may lie beside a start cell, and must not pass for one.
 load_worm_colours

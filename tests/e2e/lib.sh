@@ -368,6 +368,15 @@ load_worm_colours() {
     done
 }
 
+# The pause caption's yellow across the middle of the board; the targets' yellow is far less.
+pause_yellow() {
+    local bx by
+    read -r bx by < <(board_origin)
+    count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0"
+}
+caption_shown() { (($(pause_yellow "$1") > 400)); }
+caption_gone() { (($(pause_yellow "$1") < 200)); }
+
 # The cells of a screenshot drawn with a worm picture: one "x y" line each. Scaled, the picture
 # is resampled, so its colour is matched within a small distance.
 cells_of() {
