@@ -96,18 +96,15 @@ scores() {
 before_scores=$(scores deathmatch_start)
 scored() { [[ "$(scores "$1")" != "$before_scores" ]]; }
 
-# Where the worms are is read from their beads' colours, never from a cell that is not the
-# board's green: a target may lie on that cell.
+# Where the worms are is read from their beads' colours: a target may lie on a cell looked at.
 load_worm_colours
 beads() { cells_of "$1" "$2" | tr '\n' ';'; }
-# Whether the worm of colour $2 has a bead on (x, y), and whether all its beads lie in row y left
-# of column x.
-bead_at() { cells_of "$1" "$2" | grep -qx "$3 $4"; }
+# Whether all beads of the worm of colour $2 lie in row y, left of column x.
 left_of() { cells_of "$1" "$2" | awk -v x="$3" -v y="$4" '$2 != y || $1 >= x { bad = 1 } END { exit bad }'; }
 
 # With the default keys one Left sends both worms left.
 key Left
-both_left() { bead_at "$1" "$player" 8 10 && bead_at "$1" "${worm[2]}" 18 20; }
+both_left() { bead_at "$1" 8 10 "$player" && bead_at "$1" 18 20 "${worm[2]}"; }
 left_or_scored() { both_left "$1" || scored "$1"; }
 poll_shot deathmatch 5 left_or_scored || fail "the worms did not both go left, and no one scored"
 left_of deathmatch "$player" 11 10 || fail "player 1 went right: $(beads deathmatch "$player")"
@@ -136,7 +133,7 @@ fi
 # arrived, which then paused the new bout: Pause again resumes it, and W must still have turned
 # player 2 alone.
 key w
-p2_up() { bead_at "$1" "${worm[2]}" 20 18; }
+p2_up() { bead_at "$1" 20 18 "${worm[2]}"; }
 if ! poll_shot deathmatch_w 3 p2_up; then
     echo "the new bout was paused: Pause reached it after the removal"
     key Pause

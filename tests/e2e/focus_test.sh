@@ -9,9 +9,8 @@ read -r mx my < <(panel_origin 545 297)
 read -r bx by < <(board_origin)
 game_window=$(xdotool search --name '^Zorbel2$' | head -n1)
 head_at() { [[ "$(pixel "$1" $((bx + 15 * $2 - 7)) $((by + 15 * $3 - 7)))" != "0,128,0" ]]; }
-# A worm's own bead on a cell: a target may lie beside a start cell, and must not pass for one.
+# A target may lie beside a start cell, and must not pass for a worm's bead.
 load_worm_colours
-bead_at() { cells_of "$1" "$4" | grep -qx "$2 $3"; }
 # The worms stand on their start cells until their players move: the bout is in play meanwhile.
 bout_on() { head_at "$1" 10 10 && head_at "$1" 20 20; }
 

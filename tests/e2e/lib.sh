@@ -385,6 +385,10 @@ cells_of() {
         (s == 1 && $3 == c) || (s != 1 && d < 900) { print $1, $2 }'
 }
 
+# Whether the worm drawn in colour $4 has a bead on cell ($2, $3) of screenshot $1. A worm is found
+# by its colour, never by a cell that is not the board's green: a target may lie on that cell.
+bead_at() { cells_of "$1" "$4" | grep -qx "$2 $3"; }
+
 # The cells whose middle is the yellow of the target's ball in any of its frames (no worm bead is
 # that yellow: the player's is greener, orange and brown are redder).
 target_cells() {
