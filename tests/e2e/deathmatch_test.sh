@@ -86,9 +86,11 @@ red=$(count_near deathmatch_start $((gx + 272)) $((gy + 42)) 120 20 "255,0,0")
 
 # Player 1 reaches the wall first, which gives player 2 a point, unless a worm meets the other's
 # target on its way and dies of it first: the targets fall anywhere, even on the cell beside a
-# head, where the first step ends the bout. Either way a bout ends, and Pause during the removal
-# that follows changes nothing: the next bout starts and draws both heads again. A score is
-# waited for, not the short-lived green of the start cell, which a slow screenshot can miss.
+# head, where the first step ends the bout. Both may die in one tick, player 2 on player 1's
+# target as player 1 meets the wall, and then no one scores. Whichever way, a bout ends, and Pause
+# during the removal that follows changes nothing: the next bout starts and draws both heads again.
+# The end is read from the scores or from the next bout's heads, not from the short-lived green of
+# the start cell, which a slow screenshot can miss.
 scores() {
     echo "$(count_near "$1" $((gx + 25)) $((gy + 30)) 60 25 "255,255,255")" \
         "$(count_near "$1" $((gx + 560)) $((gy + 30)) 60 25 "255,255,255")"
@@ -99,6 +101,10 @@ scored() { [[ "$(scores "$1")" != "$before_scores" ]]; }
 # Where the worms are is read from their beads' colours: a target may lie on a cell looked at.
 load_worm_colours
 beads() { cells_of "$1" "$2" | tr '\n' ';'; }
+# A bout that has not begun to move: each worm one bead on its start cell.
+standing() {
+    [[ "$(beads "$1" "$player")" == "10 10;" && "$(beads "$1" "${worm[2]}")" == "20 20;" ]]
+}
 # Whether all beads of the worm of colour $2 lie in row y, left of column x.
 left_of() { cells_of "$1" "$2" | awk -v x="$3" -v y="$4" '$2 != y || $1 >= x { bad = 1 } END { exit bad }'; }
 
@@ -109,14 +115,12 @@ left_or_scored() { both_left "$1" || scored "$1"; }
 poll_shot deathmatch 5 left_or_scored || fail "the worms did not both go left, and no one scored"
 left_of deathmatch "$player" 11 10 || fail "player 1 went right: $(beads deathmatch "$player")"
 left_of deathmatch "${worm[2]}" 21 20 || fail "player 2 went right: $(beads deathmatch "${worm[2]}")"
-poll_shot deathmatch_scored 10 scored || fail "no one scored"
+bout_over() { scored "$1" || standing "$1"; }
+poll_shot deathmatch_scored 10 bout_over || fail "the bout did not end"
 key Pause
 # The next bout stands each worm as one bead on its start cell. On a loaded machine Pause may reach
 # it before its first tick, which is the one that draws the heads: the bout then waits paused on
 # an empty board, and Pause again lets it draw.
-standing() {
-    [[ "$(beads "$1" "$player")" == "10 10;" && "$(beads "$1" "${worm[2]}")" == "20 20;" ]]
-}
 paused_unseen() {
     [[ -z "$(beads "$1" "$player")$(beads "$1" "${worm[2]}")" ]] && caption_shown "$1"
 }
@@ -131,9 +135,13 @@ fi
 
 # W is player 2's up alone now. On a loaded machine the removal may have ended before Pause
 # arrived, which then paused the new bout: Pause again resumes it, and W must still have turned
-# player 2 alone.
+# player 2 alone. Player 1's target may lie in player 2's way up, which the target hides as it
+# kills: a point for player 1 then shows that player 2 moved.
+w_scores=$(scores deathmatch_next)
 key w
-p2_up() { bead_at "$1" 20 18 "${worm[2]}"; }
+p2_up() {
+    bead_at "$1" 20 18 "${worm[2]}" || [[ "$(scores "$1" | cut -d' ' -f1)" != "${w_scores%% *}" ]]
+}
 if ! poll_shot deathmatch_w 3 p2_up; then
     echo "the new bout was paused: Pause reached it after the removal"
     key Pause
