@@ -1,6 +1,8 @@
 // The replays folder: file names, atomic writes, the best game per user and level, the last games.
 #include "settings/ReplayStore.h"
 
+#include "settings/FileLock.h"
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -120,10 +122,18 @@ enum class Written
 Written WriteWholeFile(const std::string&, const std::string& path, std::string_view bytes,
                        bool replace)
 {
-    std::error_code ec;
-    if (!replace && fs::exists(Native(path), ec))
+    if (replace)
+        return winfiles::ReplaceWholeFile(path, bytes, false) ? Written::Yes : Written::Failed;
+    switch (winfiles::CreateWholeFile(path, bytes))
+    {
+    case winfiles::Created::Yes:
+        return Written::Yes;
+    case winfiles::Created::Exists:
         return Written::Exists;
-    return winfiles::ReplaceWholeFile(path, bytes, false) ? Written::Yes : Written::Failed;
+    case winfiles::Created::Failed:
+        break;
+    }
+    return Written::Failed;
 }
 #else
 bool WriteAll(int fd, std::string_view bytes)
@@ -310,6 +320,10 @@ KeptReplay ReplayStore::Keep(const engine::Replay& replay) noexcept
             return kept;
         const std::vector<std::byte> encoded = engine::Encode(replay);
         const std::string_view bytes(reinterpret_cast<const char*>(encoded.data()), encoded.size());
+        // Copies of the game that end games at the same moment take turns: each picks the next
+        // free number for its last game and weighs its score against the best game on disk
+        // only once the one before has written.
+        const FileLock writers(folder_ + ".lock");
         kept.last = KeepLast(bytes);
         kept.best = KeepBest(replay, bytes);
     }
@@ -324,7 +338,8 @@ bool ReplayStore::KeepLast(std::string_view bytes) const
 {
     std::vector<std::uint64_t> games = LastGames(folder_);
     std::uint64_t next = games.empty() ? 1 : games.back() + 1;
-    // Another copy of the game may take the same number at the same moment: the next one then.
+    // Where the lock could not be had, another copy of the game may take the same number at the
+    // same moment: the next one then.
     Written written = Written::Exists;
     for (int attempt = 0; attempt < 8 && written == Written::Exists; ++attempt, ++next)
         written = WriteWholeFile(folder_, PathOf(SequenceName(next)), bytes, false);

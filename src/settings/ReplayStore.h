@@ -40,7 +40,8 @@ public:
     // kLastGamesKept, and, for a single game at a level with a records table, as its player's
     // best there when no game of a higher or equal score is kept. Each file replaces its
     // predecessor atomically; a file that cannot be written (a full disk, a folder that cannot be
-    // made) is simply not kept, and nothing else is touched.
+    // made) is simply not kept, and nothing else is touched. Copies of the game keeping games
+    // in one folder take turns on a lock file beside it.
     KeptReplay Keep(const engine::Replay& replay) noexcept;
 
     // The files of the best game of user at level (1..4) and of the game kept last; nullopt

@@ -34,6 +34,18 @@ bool MakeParentFolders(const std::string& path);
 // writes are removed first.
 bool ReplaceWholeFile(const std::string& path, std::string_view text, bool writersLockHeld);
 
+enum class Created
+{
+    Yes,
+    Exists, // nothing written: a file has the name, or took it while this one was written
+    Failed,
+};
+
+// As ReplaceWholeFile, for a name that no file may have yet: the move that gives the new file
+// its name fails where the name is taken, so that of two writers wanting one name at the same
+// moment one gets it and the other hears Exists, and neither file is lost.
+Created CreateWholeFile(const std::string& path, std::string_view text);
+
 } // namespace winfiles
 
 #endif

@@ -167,6 +167,52 @@ HANDLE CreateTemporary(const std::wstring& path, std::wstring& name)
     return INVALID_HANDLE_VALUE;
 }
 
+// Writes the text to a temporary file beside the target and moves it there; `replace` says
+// whether a file already at the target gives way to it.
+Created PlaceWholeFile(const std::string& path, std::string_view text, bool writersLockHeld,
+                       bool replace)
+{
+    const std::wstring target = SystemPath(path);
+    if (!MakeDirectories(ParentOf(target)))
+        return Created::Failed;
+    // While the writers' lock is held, the temporary files found are leftovers of killed writes.
+    if (writersLockHeld)
+        RemoveStaleTemporaries(target);
+
+    std::wstring temporary;
+    Handle file(CreateTemporary(target, temporary));
+    if (!file.Valid())
+        return Created::Failed;
+    const bool written = WriteAll(file.Get(), text) && ::FlushFileBuffers(file.Get()) != 0;
+    const bool closed = file.Close();
+    // The move is a rename within the folder; write-through returns only once it is on the disk.
+    // Windows refuses to move over a file that another process has open at that moment (a
+    // reader, a virus scanner): readers hold it only while they read, so the move is tried again
+    // for up to two seconds. Without MOVEFILE_REPLACE_EXISTING the move itself is the test for a
+    // free name, so no other writer can take the name between a look and the move.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    Created result = Created::Failed;
+    const ULONGLONG giveUp = ::GetTickCount64() + 2000;
+    while (written && closed)
+    {
+        if (::MoveFileExW(temporary.c_str(), target.c_str(), flags) != 0)
+            return Created::Yes;
+        const DWORD error = ::GetLastError();
+        if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+        {
+            result = Created::Exists;
+            break;
+        }
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+             error != ERROR_LOCK_VIOLATION) ||
+            ::GetTickCount64() > giveUp)
+            break;
+        ::Sleep(1);
+    }
+    ::DeleteFileW(temporary.c_str());
+    return result;
+}
+
 } // namespace
 
 std::wstring Wide(std::string_view utf8)
@@ -239,40 +285,12 @@ bool MakeParentFolders(const std::string& path)
 
 bool ReplaceWholeFile(const std::string& path, std::string_view text, bool writersLockHeld)
 {
-    const std::wstring target = SystemPath(path);
-    if (!MakeDirectories(ParentOf(target)))
-        return false;
-    // While the writers' lock is held, the temporary files found are leftovers of killed writes.
-    if (writersLockHeld)
-        RemoveStaleTemporaries(target);
+    return PlaceWholeFile(path, text, writersLockHeld, true) == Created::Yes;
+}
 
-    std::wstring temporary;
-    Handle file(CreateTemporary(target, temporary));
-    if (!file.Valid())
-        return false;
-    const bool written = WriteAll(file.Get(), text) && ::FlushFileBuffers(file.Get()) != 0;
-    const bool closed = file.Close();
-    // The move is a rename within the folder; write-through returns only once it is on the disk.
-    // Windows refuses to move over a file that another process has open at that moment (a
-    // reader, a virus scanner): readers hold it only while they read, so the move is tried again
-    // for up to two seconds.
-    bool moved = false;
-    const ULONGLONG giveUp = ::GetTickCount64() + 2000;
-    while (written && closed && !moved)
-    {
-        moved = ::MoveFileExW(temporary.c_str(), target.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        const DWORD error = moved ? 0 : ::GetLastError();
-        if (moved ||
-            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
-             error != ERROR_LOCK_VIOLATION) ||
-            ::GetTickCount64() > giveUp)
-            break;
-        ::Sleep(1);
-    }
-    if (!moved)
-        ::DeleteFileW(temporary.c_str());
-    return moved;
+Created CreateWholeFile(const std::string& path, std::string_view text)
+{
+    return PlaceWholeFile(path, text, false, false);
 }
 
 } // namespace winfiles

@@ -14,7 +14,9 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <latch>
 #include <set>
+#include <thread>
 
 namespace
 {
@@ -33,12 +35,13 @@ protected:
         EXPECT_EQ(read.error, engine::ReplayError::None);
         return read.replay.value_or(engine::Replay{});
     }
-    // Every file in the temporary folder, replays and others, with its contents.
+    // Every replay and other file in the temporary folder, with its contents; the writers' lock
+    // files are left out.
     std::map<std::string, std::string> Files() const
     {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(config_.Root()))
-            if (entry.is_regular_file())
+            if (entry.is_regular_file() && entry.path().extension() != ".lock")
                 files[entry.path().string()] =
                     (std::ostringstream() << std::ifstream(entry.path(), std::ios::binary).rdbuf())
                         .str();
@@ -109,6 +112,37 @@ TEST_F(ReplayStoreTest, LastGamesKeepTheNewestTwenty)
     EXPECT_EQ(seeds.size(), 20u);
     EXPECT_EQ(*seeds.begin(), 4u);
     EXPECT_EQ(Read(store_.LastGame()).seed, 23u);
+}
+
+// Copies of the game that end games at the same moment each keep theirs, and the best game is
+// the best of them all: no last game takes another's name, no best replaces a better one.
+TEST_F(ReplayStoreTest, GamesEndingAtOnceAreAllKept)
+{
+    constexpr int kCopies = 4;
+    constexpr int kGames = 3;
+    std::latch ready(kCopies);
+    std::vector<std::thread> copies;
+    for (int copy = 0; copy < kCopies; ++copy)
+        copies.emplace_back(
+            [&, copy]
+            {
+                ReplayStore store(store_.Folder());
+                ready.arrive_and_wait();
+                // Scores rise with the game and fall with the copy: copy 0's last game is best.
+                for (int game = 1; game <= kGames; ++game)
+                {
+                    const int score = game * kCopies - copy;
+                    EXPECT_TRUE(
+                        store.Keep(SingleGameReplay("Ann", 1, score, copy * kGames + game)).last);
+                }
+            });
+    for (std::thread& copy : copies)
+        copy.join();
+    std::set<std::uint64_t> seeds;
+    for (const auto& [path, bytes] : Files())
+        seeds.insert(Read(path).seed);
+    EXPECT_EQ(seeds.size(), std::size_t{kCopies * kGames});
+    EXPECT_EQ(Read(store_.BestGame("Ann", 1)).seed, std::uint64_t{kGames});
 }
 
 // Names as typed never reach the file system: whatever they hold, each user's file is a plain
