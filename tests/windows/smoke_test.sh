@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # zorbel2.exe from the release zip, under Wine in a private X server: the menu is drawn, a login
 # registers a user in %APPDATA%\zorbel2\Zorbel2.ini, a click on Death Match shows the board, and
-# Esc, Esc end the program with status 0.
+# Esc, Esc end the program with status 0. Then the installer's copy plays a replay opened as a
+# double click opens it.
 #
 #   tests/windows/smoke_test.sh BUILD_DIR
 build=$(cd "$1" && pwd)
@@ -40,11 +41,11 @@ start_game
 read -r mx my < <(panel_origin 545 297)
 read -r gx gy < <(panel_origin 641 577)
 
-# Waits (up to about 20 s) until a region (x y w h) holds more than n pixels near r,g,b.
+# Waits (up to about 20 s) until a logical region (x y w h) holds more than n pixels near r,g,b.
 wait_colour() {
     for _ in $(seq 80); do
         shot poll 0
-        (($(count_near poll "$1" "$2" "$3" "$4" "$5") > $6)) && return 0
+        (($(count_near_scaled poll "$1" "$2" "$3" "$4" "$5") > $6)) && return 0
         sleep 0.2
     done
     fail "$7"
@@ -67,4 +68,30 @@ wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "menu not back af
 key Escape
 rc=$(wait_exit 200)
 [[ "$rc" == "0" ]] || fail "exit status $rc"
+
+# The installer, silent: the game goes to Program Files, and a replay opened through the shell, as
+# a double click opens it, plays in the installed game from a folder with letters outside ASCII.
+# The silent uninstaller takes the game and the file type away again.
+installer=$(ls "$build"/zorbel2-*-windows-x64.exe | head -n1)
+wine "$installer" /S || fail "the installer failed"
+installed="$WINEPREFIX/drive_c/Program Files/Zorbel II"
+[[ -f "$installed/zorbel2.exe" ]] || fail "the installer put no zorbel2.exe in Program Files"
+cp "$here/../data/master-long.zr2" "$WORK/Zörbel/Rätsel.zr2"
+printf '#!/bin/sh\nexec wine start /wait /unix "$@"\n' >"$ZORBEL_BIN"
+# A double click passes no --scale: the game draws at the scale it chooses for the screen.
+GAME_ARGS=("$WORK/Zörbel/Rätsel.zr2")
+SCALE=1.5
+read -r mx my < <(panel_origin 545 297)
+read -r gx gy < <(panel_origin 641 577)
+start_game
+wait_colour $((gx + 208)) $((gy + 40)) 217 22 "255,0,0" 50 "the replay's caption is not shown"
+key Escape
+wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "no menu after the replay"
+key Escape
+rc=$(wait_exit 200)
+[[ "$rc" == "0" ]] || fail "exit status $rc after the replay"
+wine 'C:\Program Files\Zorbel II\Uninstall.exe' /S || fail "the uninstaller failed"
+wineserver -w
+[[ ! -e "$installed" ]] || fail "the uninstaller left $installed"
+! wine reg query 'HKCR\.zr2' >/dev/null 2>&1 || fail "the uninstaller left the .zr2 file type"
 echo "windows smoke: ok"
