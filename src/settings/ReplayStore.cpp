@@ -124,16 +124,10 @@ Written WriteWholeFile(const std::string&, const std::string& path, std::string_
 {
     if (replace)
         return winfiles::ReplaceWholeFile(path, bytes, false) ? Written::Yes : Written::Failed;
-    switch (winfiles::CreateWholeFile(path, bytes))
-    {
-    case winfiles::Created::Yes:
-        return Written::Yes;
-    case winfiles::Created::Exists:
-        return Written::Exists;
-    case winfiles::Created::Failed:
-        break;
-    }
-    return Written::Failed;
+    const winfiles::Created created = winfiles::CreateWholeFile(path, bytes);
+    return created == winfiles::Created::Yes      ? Written::Yes
+           : created == winfiles::Created::Exists ? Written::Exists
+                                                  : Written::Failed;
 }
 #else
 bool WriteAll(int fd, std::string_view bytes)
