@@ -61,14 +61,14 @@ public:
         ok_ = false;
         return value;
     }
+    // Reads all four bytes whatever they are, so that a chunk of another type is passed over
+    // from its size.
     bool FourCC(const char* code)
     {
+        bool same = true;
         for (int i = 0; i < 4; ++i)
-        {
-            if (Byte() != static_cast<std::uint8_t>(code[i]))
-                return false;
-        }
-        return ok_;
+            same = Byte() == static_cast<std::uint8_t>(code[i]) && same;
+        return same && ok_;
     }
 
 private:

@@ -30,6 +30,10 @@ TEST(MidiLength, FollowsTheFilesOwnTiming)
     EXPECT_EQ(audio::MidiLengthMicroseconds(MakeMidi(96, faster)), 375000u);
     // Time code: 25 frames a second of 40 ticks each.
     EXPECT_EQ(audio::MidiLengthMicroseconds(MakeMidi(0xE728, hit)), 96000u);
+    // A chunk of another type (as the XF files' own) is passed over.
+    std::vector<std::uint8_t> extended = MakeMidi(96, hit);
+    extended.insert(extended.begin() + 14, {'X', 'F', 'I', 'H', 0, 0, 0, 2, 1, 2});
+    EXPECT_EQ(audio::MidiLengthMicroseconds(extended), 500000u);
     EXPECT_EQ(audio::MidiLengthMicroseconds(MakeMidi(0, hit)), 0u) << "no ticks per quarter note";
     EXPECT_EQ(audio::MidiLengthMicroseconds(std::vector<std::uint8_t>(hit.size())), 0u);
 }
