@@ -19,9 +19,9 @@ cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j"$jobs"
 ctest --preset tsan
 
-# Each fuzzer of the settings reader, the number parsers, the wave validation and the replay
-# reader for 60 s.
-ZORBEL_FUZZ_JOBS="$jobs" fuzz/run.sh 60
+# Each fuzzer of the settings reader, the number parsers, the wave validation, the replay reader
+# and the tune readers for 48 s: four minutes in all.
+ZORBEL_FUZZ_JOBS="$jobs" fuzz/run.sh 48
 
 # The same sources cross-built for Windows, its test executables and a smoke test under Wine. The
 # Windows libraries are built once (about ten minutes on two cores) and reused by later runs.

@@ -11,12 +11,12 @@ shift
 build=${ZORBEL_FUZZ_BUILD:-build-fuzz}
 
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave fuzz_replay zorbel_program_files \
-    -j"${ZORBEL_FUZZ_JOBS:-2}"
+cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave fuzz_replay fuzz_midi \
+    zorbel_program_files -j"${ZORBEL_FUZZ_JOBS:-2}"
 
 work=$build/fuzz-work
 mkdir -p "$work"/ini "$work"/number "$work"/wave "$work"/wave-seeds "$work"/replay "$work"/replay-seeds \
-    "$work"/artifacts
+    "$work"/midi "$work"/midi-seeds "$work"/artifacts
 
 # Wave seeds, made here so that git holds no binary file: the head of each of the game's sounds
 # (the generator writes them at build time) and RIFF shapes around the one the image accepts.
@@ -40,6 +40,19 @@ replay+='\x00\x00\x00\x0d\xf0\xfe\xca\xef\xbe\xad\xde\xcc\x19\xc6\xf7'
 printf "$replay" >"$work/replay-seeds/master"
 head -c 31 "$work/replay-seeds/master" >"$work/replay-seeds/half"
 
+# Tune seeds: the game's own music; a hit and its end at tick 96, by tempo and by time code; a
+# silence of 2^28 - 1 ticks at one tick per quarter note (years); a rendering of two frames kept
+# in the cache.
+cp "$build/zbmusic.mid" "$work/midi-seeds/zbmusic.mid"
+track='MTrk\x00\x00\x00\x0c\x00\x99\x25\x6e\x18\x89\x25\x00\x48\xff\x2f\x00'
+printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60$track" >"$work/midi-seeds/hit"
+printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\xe7\x28$track" >"$work/midi-seeds/time-code"
+printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x01MTrk\x00\x00\x00\x07\xff\xff\xff\x7f\xff\x2f\x00' \
+    >"$work/midi-seeds/years"
+printf 'ZBTUNE01\x44\xac\x00\x00\x02\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00' \
+    >"$work/midi-seeds/kept"
+printf '\x02\x00\x00\x00\x00\x00\x00\x00\x10\x00\xf0\xff\x20\x00\xe0\xff' >>"$work/midi-seeds/kept"
+
 # A smaller quarantine than AddressSanitizer's 256 MB keeps millions of runs quick; one run
 # allocates far less than it, so a use after free within a run is still caught.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
@@ -57,3 +70,4 @@ run ini 2100 fuzz/corpus/ini
 run number 1100 fuzz/corpus/number
 run wave 4096 "$seeds"
 run replay 4096 "$work/replay-seeds"
+run midi 9000 "$work/midi-seeds"

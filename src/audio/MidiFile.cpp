@@ -61,14 +61,14 @@ public:
         ok_ = false;
         return value;
     }
+    // Reads all four bytes whatever they are, so that a chunk of another type is passed over
+    // from its size.
     bool FourCC(const char* code)
     {
+        bool same = true;
         for (int i = 0; i < 4; ++i)
-        {
-            if (Byte() != static_cast<std::uint8_t>(code[i]))
-                return false;
-        }
-        return ok_;
+            same = Byte() == static_cast<std::uint8_t>(code[i]) && same;
+        return same && ok_;
     }
 
 private:
@@ -82,6 +82,15 @@ struct TempoChange
     std::uint64_t tick;
     std::uint32_t microsecondsPerQuarter;
 };
+
+// A length in whole microseconds; 0 past the longest tune, where the count (a 28-bit delta at one
+// tick per quarter note lasts years) may not even fit the result.
+std::uint64_t Bounded(double microseconds)
+{
+    return microseconds <= static_cast<double>(kMaxTuneMicroseconds)
+               ? static_cast<std::uint64_t>(microseconds)
+               : 0;
+}
 
 } // namespace
 
@@ -161,7 +170,8 @@ std::uint64_t MidiLengthMicroseconds(std::span<const std::uint8_t> file)
         const int fps = -static_cast<std::int8_t>(division >> 8);
         const std::uint32_t ticksPerFrame = division & 0xFF;
         const double ticksPerSecond = (fps == 29 ? 29.97 : fps) * ticksPerFrame;
-        return ticksPerSecond > 0 ? static_cast<std::uint64_t>(endTick * 1e6 / ticksPerSecond) : 0;
+        return ticksPerSecond > 0 ? Bounded(static_cast<double>(endTick) * 1e6 / ticksPerSecond)
+                                  : 0;
     }
     std::stable_sort(tempos.begin(), tempos.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
@@ -177,7 +187,17 @@ std::uint64_t MidiLengthMicroseconds(std::span<const std::uint8_t> file)
         tempo = change.microsecondsPerQuarter;
     }
     microseconds += static_cast<double>(endTick - tick) * tempo / division;
-    return static_cast<std::uint64_t>(microseconds);
+    return Bounded(microseconds);
+}
+
+std::uint64_t TuneFrames(std::uint64_t lengthMicroseconds, int frequency)
+{
+    static_assert(kMaxTuneMicroseconds <= UINT64_MAX / kMaxTuneFrequency,
+                  "the longest tune's frames are counted without overflow");
+    if (lengthMicroseconds > kMaxTuneMicroseconds || frequency <= 0 ||
+        frequency > kMaxTuneFrequency)
+        return 0;
+    return lengthMicroseconds * static_cast<std::uint64_t>(frequency) / 1000000;
 }
 
 std::vector<std::uint8_t> ReadFile(const std::string& name)

@@ -1,6 +1,8 @@
 // Rendering a MIDI tune to PCM with FluidSynth, and the cache of renderings.
 #include "audio/MidiRender.h"
 
+#include "audio/MidiFile.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -161,10 +163,13 @@ std::optional<RenderedTune> LoadRenderedTune(const std::string& path, int freque
     if (pread(fd, &header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
         fstat(fd, &status) != 0)
         return std::nullopt;
+    // Bounded as a rendering is, so that the longest tune's is read back and nothing longer.
     if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 ||
         header.frequency != static_cast<std::uint32_t>(frequency) || header.channels != 2 ||
-        header.loopFrames == 0 || header.loopFrames > header.frames ||
-        header.frames > static_cast<std::uint64_t>(frequency) * 3600 ||
+        header.loopFrames == 0 || header.loopFrames > TuneFrames(kMaxTuneMicroseconds, frequency) ||
+        header.loopFrames > header.frames ||
+        header.frames - header.loopFrames >
+            static_cast<std::uint64_t>(kMaxTailSeconds) * frequency ||
         static_cast<std::uint64_t>(status.st_size) != sizeof header + header.frames * 4)
         return std::nullopt;
     tune.loopFrames_ = static_cast<std::size_t>(header.loopFrames);
@@ -216,7 +221,9 @@ std::optional<RenderedTune> RenderTune(std::span<const std::uint8_t> tune,
                                        const std::string& soundFont, int frequency,
                                        std::stop_token stop)
 {
-    if (tune.empty() || lengthMicroseconds == 0 || soundFont.empty() || frequency <= 0)
+    // Checked before anything is set up or reserved: the samples of a tune of years would not fit.
+    const std::uint64_t loopFrames = TuneFrames(lengthMicroseconds, frequency);
+    if (tune.empty() || loopFrames == 0 || soundFont.empty())
         return std::nullopt;
     SilenceFluidSynth();
     const std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
@@ -235,15 +242,12 @@ std::optional<RenderedTune> RenderTune(std::span<const std::uint8_t> tune,
         fluid_player_play(player.get()) != FLUID_OK)
         return std::nullopt;
 
-    const auto loopFrames = static_cast<std::size_t>(lengthMicroseconds * frequency / 1000000);
-    if (loopFrames == 0)
-        return std::nullopt;
-    const std::size_t maxFrames =
-        loopFrames + static_cast<std::size_t>(kMaxTailSeconds) * frequency;
+    const std::uint64_t maxFrames =
+        loopFrames + static_cast<std::uint64_t>(kMaxTailSeconds) * frequency;
     std::array<std::int16_t, kBlockFrames * 2> block{};
-    std::size_t frames = 0;
+    std::uint64_t frames = 0;
     std::vector<std::int16_t> samples;
-    samples.reserve(loopFrames * 2);
+    samples.reserve(static_cast<std::size_t>(loopFrames * 2));
     while (frames < maxFrames)
     {
         if (stop.stop_requested())
@@ -261,8 +265,8 @@ std::optional<RenderedTune> RenderTune(std::span<const std::uint8_t> tune,
         if (silent)
             break;
     }
-    samples.resize(std::min(frames, maxFrames) * 2);
-    return RenderedTune(frequency, loopFrames, std::move(samples));
+    samples.resize(static_cast<std::size_t>(std::min(frames, maxFrames) * 2));
+    return RenderedTune(frequency, static_cast<std::size_t>(loopFrames), std::move(samples));
 }
 
 } // namespace audio

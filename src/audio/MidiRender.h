@@ -53,14 +53,15 @@ std::string TuneCacheDirectory();
 // follows from the bytes, so a changed tune file is rendered anew.
 std::string TuneCachePath(std::span<const std::uint8_t> tune, int frequency);
 // A rendering kept earlier, read from its file as it plays; nullopt when missing, of another
-// frequency, or damaged.
+// frequency, longer than a rendering of the longest tune, or damaged.
 std::optional<RenderedTune> LoadRenderedTune(const std::string& path, int frequency);
 // Keeps a rendering held in memory, replacing the file atomically; false when it cannot be
 // written.
 bool SaveRenderedTune(const std::string& path, const RenderedTune& tune);
 // Synthesises `tune` with the General MIDI bank `soundFont` as the mixer's MIDI player does
 // (same rate and gain): `lengthMicroseconds` of music followed by its dying sound. nullopt when
-// the bank or the tune cannot be loaded, or `stop` was requested.
+// the length is over kMaxTuneMicroseconds, the bank or the tune cannot be loaded, or `stop` was
+// requested.
 std::optional<RenderedTune> RenderTune(std::span<const std::uint8_t> tune,
                                        std::uint64_t lengthMicroseconds,
                                        const std::string& soundFont, int frequency,

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <span>
 #include <vector>
 
 #ifdef ZORBEL_RENDERED_MUSIC
@@ -41,6 +43,33 @@ void SDLCALL AfterMix(void* stream, Uint8*, int length)
     const bool streaming = Mix_PlayingMusic() != 0;
     static_cast<MusicStream*>(stream)->Mixed(static_cast<std::size_t>(length), streaming);
 }
+
+#ifdef ZORBEL_RENDERED_MUSIC
+// Worker: renders the tune and keeps it in the cache; null when it cannot be rendered or `stop`
+// was requested.
+std::shared_ptr<const RenderedTune> RenderAndKeep(std::span<const std::uint8_t> tune,
+                                                  std::uint64_t length, const std::string& bank,
+                                                  int frequency, const std::string& path,
+                                                  std::stop_token stop)
+{
+    // The synthesiser plays meanwhile, timed by the clock: the rendering only takes a processor
+    // that would otherwise idle, so that it never delays the notes heard.
+    const sched_param idle{};
+    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle) != 0)
+        static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
+    auto rendered = RenderTune(tune, length, bank, frequency, std::move(stop));
+    if (!rendered)
+        return nullptr;
+    // A cache that cannot be written only costs this run the saving; one that can be is also
+    // where the samples are read from from now on, instead of the heap.
+    if (SaveRenderedTune(path, *rendered))
+    {
+        if (auto kept = LoadRenderedTune(path, frequency))
+            rendered.emplace(std::move(*kept));
+    }
+    return std::make_shared<const RenderedTune>(std::move(*rendered));
+}
+#endif
 
 } // namespace
 
@@ -279,29 +308,26 @@ bool Music::LoadRendering(int frequency)
         [this, tune = std::move(tune), length = lengthMicroseconds_, bank, frequency, path,
          file = file_](std::stop_token stop)
         {
-            // The synthesiser plays meanwhile, timed by the clock: the rendering only takes a
-            // processor that would otherwise idle, so that it never delays the notes heard.
-            const sched_param idle{};
-            if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle) != 0)
-                static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
-            auto rendered = RenderTune(tune, length, bank, frequency, stop);
-            if (!rendered)
-                return;
-            // A cache that cannot be written only costs this run the saving; one that can be
-            // is also where the samples are read from from now on, instead of the heap.
-            if (SaveRenderedTune(path, *rendered))
+            try
             {
-                if (auto kept = LoadRenderedTune(path, frequency))
-                    rendered.emplace(std::move(*kept));
+                auto shared = RenderAndKeep(tune, length, bank, frequency, path, std::move(stop));
+                if (shared == nullptr)
+                    return;
+                ui::Post(
+                    [this, shared, file]
+                    {
+                        if (file_ == file)
+                            rendered_ = shared;
+                    },
+                    this);
             }
-            auto shared = std::make_shared<const RenderedTune>(std::move(*rendered));
-            ui::Post(
-                [this, shared, file]
-                {
-                    if (file_ == file)
-                        rendered_ = shared;
-                },
-                this);
+            catch (...)
+            {
+                // Nothing escapes a worker: the failure is reported on the main thread as a
+                // handed-over call's is, and the synthesiser goes on playing the tune.
+                ui::Post([failure = std::current_exception()] { std::rethrow_exception(failure); },
+                         this);
+            }
         });
     return false;
 #endif
@@ -362,7 +388,7 @@ bool Music::Play(bool loop)
     {
         bytesPerFrame = std::max(1, channels * static_cast<int>(SDL_AUDIO_BITSIZE(format)) / 8);
         if (lengthMicroseconds_ > 0)
-            frames = static_cast<std::int64_t>(lengthMicroseconds_ * frequency / 1000000);
+            frames = static_cast<std::int64_t>(TuneFrames(lengthMicroseconds_, frequency));
     }
     {
         std::lock_guard lock(s.mutex_);

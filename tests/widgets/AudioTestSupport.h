@@ -139,4 +139,38 @@ inline std::vector<std::uint8_t> Tone(double seconds, int amplitude)
     return samples;
 }
 
+// A format 0 Standard MIDI File at `division` ticks per quarter note, its one track holding
+// `events`.
+inline std::vector<std::uint8_t> MakeMidi(std::uint16_t division,
+                                          const std::vector<std::uint8_t>& events)
+{
+    std::vector<std::uint8_t> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1};
+    out.push_back(static_cast<std::uint8_t>(division >> 8));
+    out.push_back(static_cast<std::uint8_t>(division));
+    const auto size = static_cast<std::uint32_t>(events.size());
+    out.insert(out.end(), {'M', 'T', 'r', 'k', static_cast<std::uint8_t>(size >> 24),
+                           static_cast<std::uint8_t>(size >> 16),
+                           static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
+    out.insert(out.end(), events.begin(), events.end());
+    return out;
+}
+
+// Silence of `ticks` (below 2^28, one variable-length delta) at one tick per quarter note, half a
+// second each: 7200 ticks last exactly an hour.
+inline std::vector<std::uint8_t> SilentTune(std::uint32_t ticks)
+{
+    std::vector<std::uint8_t> delta = {static_cast<std::uint8_t>(ticks & 0x7F)};
+    for (ticks >>= 7; ticks != 0; ticks >>= 7)
+        delta.insert(delta.begin(), static_cast<std::uint8_t>(0x80 | (ticks & 0x7F)));
+    delta.insert(delta.end(), {0xFF, 0x2F, 0}); // end of track
+    return MakeMidi(1, delta);
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
 } // namespace audiotest

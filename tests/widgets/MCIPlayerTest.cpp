@@ -9,11 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace
 {
@@ -27,14 +32,10 @@ using namespace std::chrono_literals;
 // drum channel, then silence until the end of the track.
 std::filesystem::path WriteShortMidi()
 {
-    const std::vector<unsigned char> midi = {
-        'M', 'T',  'h', 'd', 0,  0,    0,  6,  0,  0,    0,    1, 0, 96, // header
-        'M', 'T',  'r', 'k', 0,  0,    0,  12,                           // track
-        0,   0x99, 37,  110, 24, 0x89, 37, 0,  72, 0xFF, 0x2F, 0}; // hit, release, end at tick 96
     const auto path = audiotest::TempPath("short.mid");
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(midi.data()),
-               static_cast<std::streamsize>(midi.size()));
+    // Hit, release, end at tick 96.
+    audiotest::WriteBytes(
+        path, audiotest::MakeMidi(96, {0, 0x99, 37, 110, 24, 0x89, 37, 0, 72, 0xFF, 0x2F, 0}));
     return path;
 }
 
@@ -77,12 +78,15 @@ protected:
     {
         ui::SetMainThread();
         ui::Restart();
+        ui::SetExceptionHandler([this](const std::exception_ptr& e) { failures_.push_back(e); });
         midi_ = WriteShortMidi();
     }
     void TearDown() override
     {
         ui::Cancel(nullptr);
+        ui::SetExceptionHandler(nullptr);
         std::filesystem::remove(midi_);
+        EXPECT_TRUE(failures_.empty()) << "the music reported a failure";
     }
 
     // Opens the short file with the repeat on and records every notice.
@@ -103,6 +107,7 @@ protected:
     }
 
     std::filesystem::path midi_;
+    std::vector<std::exception_ptr> failures_; // what handed-over calls threw
     std::vector<TMPNotifyValues> notices_;
     bool onMainThread_ = true;
 };
@@ -420,6 +425,82 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
     EXPECT_EQ(changed.Mode(), mpPlaying);
     std::filesystem::remove(blocked);
     std::filesystem::remove_all(cache);
+}
+
+TEST_F(MCIPlayerTest, ATuneOfYearsIsNoMusicAndTheNextTuneRenders)
+{
+    const auto cache = audiotest::TempPath("years-cache");
+    audiotest::ScopedEnv cacheHome("XDG_CACHE_HOME", cache.string());
+    // One delta of 2^28 - 1 ticks at one tick per quarter note: over four years of samples.
+    const auto years = audiotest::TempPath("years.mid");
+    audiotest::WriteBytes(years, audiotest::SilentTune(0x0FFFFFFF));
+    AudioDevice device("dummy");
+    ASSERT_TRUE(device.Opened());
+    TMCIFilePlayer player{device.Audio()};
+    Prepare(player);
+    player.SetFileName(years.string());
+    ASSERT_TRUE(player.Open()) << player.ErrorMessage();
+    player.WaitForRendering();
+    EXPECT_FALSE(player.PlaysRendering());
+    ASSERT_TRUE(player.Play());
+    EXPECT_EQ(player.Mode(), mpPlaying);
+
+    player.SetFileName(midi_.string());
+    ASSERT_TRUE(player.Open()) << player.ErrorMessage();
+    player.WaitForRendering();
+    EXPECT_TRUE(player.PlaysRendering());
+    ASSERT_TRUE(player.Play());
+    EXPECT_EQ(player.Mode(), mpPlaying);
+    player.Close();
+    std::filesystem::remove(years);
+    std::filesystem::remove_all(cache);
+}
+
+// A rendering that runs out of memory (the longest tune, with the process's address space cut
+// short) is reported on the main thread as any handed-over call's failure, and the game goes on.
+TEST_F(MCIPlayerTest, ARenderingOutOfMemoryIsReportedNotFatal)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer stops the process on a failed allocation";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            audiotest::ScopedEnv cacheHome("XDG_CACHE_HOME",
+                                           audiotest::TempPath("no-memory-cache").string());
+            const auto hour = audiotest::TempPath("hour.mid");
+            audiotest::WriteBytes(hour, audiotest::SilentTune(7200));
+            AudioDevice device("dummy");
+            TMCIFilePlayer player{device.Audio()};
+            player.SetFileName(hour.string());
+            ui::SetExceptionHandler(
+                [&player](const std::exception_ptr& e)
+                {
+                    try
+                    {
+                        std::rethrow_exception(e);
+                    }
+                    catch (const std::exception& x)
+                    {
+                        std::fprintf(stderr, "reported: %s\n", x.what());
+                    }
+                    std::_Exit(player.Mode() == mpPlaying ? 0 : 1);
+                });
+            // Room for the synthesiser, its bank and a thread, not for an hour's samples (635 MB).
+            std::ifstream statm("/proc/self/statm");
+            std::uint64_t pages = 0;
+            statm >> pages;
+            rlimit limit{};
+            getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur =
+                pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) + (384ULL << 20);
+            setrlimit(RLIMIT_AS, &limit);
+            player.Open();
+            player.Play();
+            PumpFor(30s);
+            std::_Exit(2);
+        },
+        ::testing::ExitedWithCode(0), "reported: std::bad_alloc");
 }
 
 TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
