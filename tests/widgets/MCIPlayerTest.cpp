@@ -3,6 +3,7 @@
 #include "widgets/MCIPlayer.h"
 
 #include "AudioTestSupport.h"
+#include "audio/MidiRender.h"
 #include "ui/Dispatch.h"
 #include "widgets/Wave.h"
 
@@ -420,6 +421,13 @@ TEST_F(MCIPlayerTest, TheTuneIsRenderedOnceThenLoopsWithoutTheSynthesiser)
     EXPECT_EQ(changed.Mode(), mpPlaying);
     std::filesystem::remove(blocked);
     std::filesystem::remove_all(cache);
+}
+
+TEST(TuneCache, IsNeverKeptInTheFolderTheGameWasStartedFrom)
+{
+    audiotest::ScopedEnv relative("XDG_CACHE_HOME", "cache");
+    audiotest::ScopedEnv home("HOME", "home");
+    EXPECT_EQ(audio::TuneCacheDirectory(), "");
 }
 
 TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
