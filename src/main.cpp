@@ -152,10 +152,14 @@ int main(int argc, char** argv)
         TKeyForm keyForm(screens, session);
         TSkillForm skillForm(screens, session);
         TForm2 form2(screens, session);
-        // Controllers known to SDL, plus those of a mapping file beside the settings file.
+        // Controllers known to SDL, plus those of a mapping file beside the settings file (none
+        // for a user without a home folder, rather than one in the current folder).
+        const std::string settingsFile = ConfigFilePath();
         app->EnableControllers(
-            (std::filesystem::path(ConfigFilePath()).parent_path() / "gamecontrollerdb.txt")
-                .string());
+            settingsFile.empty()
+                ? settingsFile
+                : (std::filesystem::path(settingsFile).parent_path() / "gamecontrollerdb.txt")
+                      .string());
         // A replay named on the command line plays over the menu, or says why it cannot: once
         // the loop runs, since the menu goes on screen as it starts.
         if (!session.ReplayFile.empty())

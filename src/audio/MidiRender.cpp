@@ -131,8 +131,9 @@ std::string TuneCacheDirectory()
     const char* cache = std::getenv("XDG_CACHE_HOME");
     if (cache != nullptr && *cache == '/')
         return std::string(cache) + "/zorbel2/";
+    // A relative HOME would put the cache in whatever folder the game was started from.
     const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0')
+    if (home != nullptr && *home == '/')
         return std::string(home) + "/.cache/zorbel2/";
     return {};
 }

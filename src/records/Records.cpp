@@ -5,6 +5,7 @@
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace records
@@ -26,8 +27,10 @@ Row ReadRow(const TIniFile& ini, int level, int slot)
     Row row;
     row.name = Read(ini, kRecordName, kRecordName.Name(level, slot));
     row.score = ReadNumber(ini, kRecordScore, kRecordScore.Name(level, slot));
-    row.games = ReadNumber(ini, kRecordGames, kRecordGames.Name(level, slot));
-    row.eaten = ReadNumber(ini, kRecordEaten, kRecordEaten.Name(level, slot));
+    row.games =
+        std::clamp(ReadNumber(ini, kRecordGames, kRecordGames.Name(level, slot)), 0, kMostCounted);
+    row.eaten =
+        std::clamp(ReadNumber(ini, kRecordEaten, kRecordEaten.Name(level, slot)), 0, kMostCounted);
     row.averageText = Read(ini, kRecordAverage, kRecordAverage.Name(level, slot));
     // Only a hand edit leaves an average that is not a number; the row's own counts give it back
     // rather than letting the junk spread.
@@ -85,8 +88,13 @@ GameResult ApplyGame(const Table& table, const std::string& user, int score)
     }
 
     Row& entry = rows[p];
-    entry.games += 1;
-    entry.eaten += score;
+    // Added in 64 bits: a table made in memory is held to no bound.
+    const auto counted = [](long long sum)
+    {
+        return static_cast<int>(std::clamp<long long>(sum, 0, kMostCounted));
+    };
+    entry.games = counted(static_cast<long long>(entry.games) + 1);
+    entry.eaten = counted(static_cast<long long>(entry.eaten) + score);
     entry.average = static_cast<double>(entry.eaten) / entry.games;
     if (entry.score < score)
         entry.score = score;

@@ -11,6 +11,9 @@ namespace records
 {
 
 inline constexpr int kRows = 7;
+// The most games or targets eaten a row counts: more than anyone plays, with room left for any
+// sum made of them. A larger count in the file is a hand edit and reads as this.
+inline constexpr int kMostCounted = 999'999'999;
 
 struct Row
 {
@@ -33,7 +36,8 @@ using Table = std::array<Row, kRows>;
 int FindUser(const Table& table, const std::string& user);
 
 // The level's table from one reading of the settings file. A count that is not a number reads
-// as 0; an average that is not one is worked out from the row's own counts.
+// as 0, one outside 0..kMostCounted as the nearest bound; an average that is not a number is
+// worked out from the row's own counts.
 Table ReadTable(const TIniFile& ini, int level);
 
 // A table and a user's slot in it (1 to 7, or -1 when the user is not in it).
@@ -51,9 +55,9 @@ struct GameResult
 };
 
 // The table after user's game of score targets: the user's games, eaten, average and best score
-// move on, a user not yet in it takes the first free row (a newcomer to a full table only a
-// scratch row past the seventh), and the entry climbs past every entry with a strictly lower best
-// score. Every average is given as the game writes it.
+// move on (the counts stopping at kMostCounted), a user not yet in it takes the first free row (a
+// newcomer to a full table only a scratch row past the seventh), and the entry climbs past every
+// entry with a strictly lower best score. Every average is given as the game writes it.
 GameResult ApplyGame(const Table& table, const std::string& user, int score);
 
 // All seven rows of the level into the file object. Outside a batch that is 35 writes; callers

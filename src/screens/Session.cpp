@@ -6,6 +6,8 @@
 #include "settings/Keys.h"
 #include "ui/Paths.h"
 
+#include <stdexcept>
+
 const std::array<int Session::*, 12> Session::kBindingFields{
     &Session::LeftKey,  &Session::RightKey,  &Session::UpKey,  &Session::DownKey,
     &Session::LeftKey1, &Session::RightKey1, &Session::UpKey1, &Session::DownKey1,
@@ -14,6 +16,10 @@ const std::array<int Session::*, 12> Session::kBindingFields{
 Session::Session(audio::Service& audio)
     : Audio(audio), ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
 {
+    // Said at once: every file the game reads would otherwise be looked for in whatever folder
+    // it was started from.
+    if (ProgramDir.empty())
+        throw std::runtime_error("Unable to find the folder of the game's files");
     Pop.SetSound(assets::Find("pop.wav"));
     InitKeys();
 }

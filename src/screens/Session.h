@@ -14,7 +14,8 @@ class Session final
 {
 public:
     // The program directory and the settings file of this user; the key bindings are read from
-    // the file, which is not written. The screens' sounds play through `audio`.
+    // the file, which is not written. The screens' sounds play through `audio`. Throws, with a
+    // message for the player, where the program directory is unknown.
     explicit Session(audio::Service& audio);
 
     // The program's audio, which the screens' sounds and music play through.

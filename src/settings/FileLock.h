@@ -11,9 +11,16 @@
 class FileLock final
 {
 public:
+    // How long a writer waits for the lock. A holder that keeps it longer has stopped (a copy
+    // of the game suspended or hung in the middle of a write), and waiting for it would freeze
+    // this copy too.
+    static constexpr int kPatienceMilliseconds = 3000;
+
+    // Holds nothing.
+    FileLock() = default;
     // Waits until the lock is free, making the lock file (owner-only) where it is missing. Where
-    // the lock file can be neither made nor opened, or the system refuses the lock, nothing is
-    // held and the caller goes on unguarded.
+    // the lock file can be neither made nor opened, the system refuses the lock, or it is not
+    // free within kPatienceMilliseconds, nothing is held and the caller goes on unguarded.
     explicit FileLock(const std::string& lockPath);
     ~FileLock();
     FileLock(const FileLock&) = delete;

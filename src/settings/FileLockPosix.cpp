@@ -2,6 +2,8 @@
 #include "settings/FileLock.h"
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -21,9 +23,14 @@ FileLock::FileLock(const std::string& lockPath)
     }
     // flock rather than fcntl's record locks: those belong to the process, so two writers in one
     // process would not exclude each other, and closing any descriptor of the file drops them.
+    // Asked again and again rather than waited for, so that the wait has an end.
+    const auto giveUp =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMilliseconds);
     int locked = -1;
-    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR)
+    while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 &&
+           (errno == EINTR || errno == EWOULDBLOCK) && std::chrono::steady_clock::now() < giveUp)
     {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (locked != 0)
     {

@@ -35,11 +35,22 @@ FileLock::FileLock(const std::string& lockPath)
     }
     // Byte-range locks belong to the open file, so two holders in one process, each with a file
     // of its own, exclude each other; the system releases them when the holder ends.
-    OVERLAPPED whole{};
-    if (::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) == 0)
+    // Asked again and again rather than waited for, so that the wait has an end.
+    const ULONGLONG giveUp = ::GetTickCount64() + kPatienceMilliseconds;
+    for (;;)
     {
-        ::CloseHandle(file);
-        return;
+        OVERLAPPED whole{};
+        if (::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                         MAXDWORD, &whole) != 0)
+        {
+            break;
+        }
+        if (::GetLastError() != ERROR_LOCK_VIOLATION || ::GetTickCount64() >= giveUp)
+        {
+            ::CloseHandle(file);
+            return;
+        }
+        ::Sleep(5);
     }
     handle_ = reinterpret_cast<std::intptr_t>(file);
 }

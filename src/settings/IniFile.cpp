@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -25,6 +27,8 @@ namespace
 {
 
 constexpr std::size_t kMaxValueLength = 1023;
+constexpr const char* kNoHomeFolder =
+    "Unable to write to Zorbel2.ini: there is no home folder to keep it in";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 bool IsSpace(char c)
@@ -118,6 +122,19 @@ std::optional<int> ParseProfileInteger(std::string_view s)
     return static_cast<int>(static_cast<std::int32_t>(bits));
 }
 
+// A stored value as reads give it. The value as a C string in a 1024-byte buffer gives it: up
+// to a NUL, one pair of matching quotes removed, at most 1023 characters.
+std::string ReadValue(std::string_view value)
+{
+    value = value.substr(0, value.find('\0'));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+    {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, kMaxValueLength));
+}
+
 #ifdef _WIN32
 using winfiles::ReadWholeFile;
 #else
@@ -166,8 +183,8 @@ bool WriteAll(int fd, std::string_view data)
 }
 
 // The whole file; empty when it is missing, nullopt when something is there that cannot be read
-// as a file (a folder, a pipe, no permission, an I/O error).
-std::optional<std::string> ReadWholeFile(const std::string& path)
+// as a file (a folder, a pipe, no permission, an I/O error) or is larger than maxBytes.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
 {
     // Non-blocking, so that a pipe in the file's place cannot hang the reader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -183,7 +200,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
     struct stat st
     {
     };
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uintmax_t>(st.st_size) <= maxBytes)
     {
         content.emplace();
         std::array<char, 65536> buffer{};
@@ -203,6 +221,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
                 break;
             }
             content->append(buffer.data(), static_cast<std::size_t>(n));
+            // A file that grows while it is read is held to the same bound.
+            if (content->size() > maxBytes)
+            {
+                content.reset();
+                break;
+            }
         }
     }
     ::close(fd);
@@ -331,6 +355,37 @@ public:
         return nullptr;
     }
 
+    // The entries of the first such section that Find finds, in order.
+    [[nodiscard]] std::vector<std::pair<std::string_view, std::string_view>>
+    Entries(std::string_view section) const
+    {
+        section = Trim(section);
+        std::vector<std::pair<std::string_view, std::string_view>> entries;
+        std::unordered_set<std::string> seen;
+        bool inSection = false;
+        for (const Line& line : lines_)
+        {
+            if (line.kind == Kind::Header)
+            {
+                if (inSection)
+                {
+                    break;
+                }
+                inSection = SameName(line.name, section);
+            }
+            else if (inSection && line.kind == Kind::Entry)
+            {
+                std::string folded = line.name;
+                std::transform(folded.begin(), folded.end(), folded.begin(), AsciiLower);
+                if (seen.insert(std::move(folded)).second)
+                {
+                    entries.emplace_back(line.name, line.value);
+                }
+            }
+        }
+        return entries;
+    }
+
     void Set(std::string_view section, std::string_view key, std::string_view value)
     {
         section = Trim(section);
@@ -436,25 +491,38 @@ private:
 };
 
 #ifndef _WIN32
+std::string ChooseUserFolder(const char* xdg, const char* home, const char* databaseHome,
+                             std::string_view underHome)
+{
+    const auto absolute = [](const char* path)
+    {
+        return path != nullptr && path[0] == '/';
+    };
+    if (absolute(xdg))
+    {
+        return xdg;
+    }
+    for (const char* base : {home, databaseHome})
+    {
+        if (absolute(base))
+        {
+            return (std::filesystem::path(base) / underHome).string();
+        }
+    }
+    return {};
+}
+
+std::string UserFolder(const char* xdgVariable, std::string_view underHome)
+{
+    const passwd* pw = ::getpwuid(::getuid());
+    return ChooseUserFolder(std::getenv(xdgVariable), std::getenv("HOME"),
+                            pw != nullptr ? pw->pw_dir : nullptr, underHome);
+}
+
 std::string ConfigFilePath()
 {
-    std::filesystem::path base;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/')
-    {
-        base = xdg;
-    }
-    else
-    {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || home[0] == '\0')
-        {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw != nullptr ? pw->pw_dir : ".";
-        }
-        base = std::filesystem::path(home) / ".config";
-    }
-    return (base / "zorbel2" / "Zorbel2.ini").string();
+    const std::string base = UserFolder("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : (std::filesystem::path(base) / "zorbel2" / "Zorbel2.ini").string();
 }
 #endif
 
@@ -464,11 +532,19 @@ TIniFile::~TIniFile() = default;
 
 TIniFile::Document TIniFile::Load() const
 {
-    return Document(ReadWholeFile(path_));
+    if (path_.empty())
+    {
+        return Document(std::string());
+    }
+    return Document(ReadWholeFile(path_, kMaxFileSize));
 }
 
 std::unique_ptr<FileLock> TIniFile::LockForChange() const
 {
+    if (path_.empty())
+    {
+        return std::make_unique<FileLock>();
+    }
     // The lock file lives beside the settings file, so the folder is made first; where it cannot
     // be, the write that follows fails anyway.
 #ifdef _WIN32
@@ -483,6 +559,10 @@ std::unique_ptr<FileLock> TIniFile::LockForChange() const
 #ifdef _WIN32
 void TIniFile::Store(const Document& doc, const FileLock& lock) const
 {
+    if (path_.empty())
+    {
+        throw EIniFileException(kNoHomeFolder);
+    }
     // Replacing a file that could not be read would throw away everything in it.
     if (!doc.readable || !winfiles::ReplaceWholeFile(path_, doc.Text(), lock.Held()))
     {
@@ -494,6 +574,10 @@ void TIniFile::Store(const Document& doc, const FileLock& lock) const
 #else
 void TIniFile::Store(const Document& doc, const FileLock& lock) const
 {
+    if (path_.empty())
+    {
+        throw EIniFileException(kNoHomeFolder);
+    }
     const std::filesystem::path path(path_);
     const auto fail = [&]
     {
@@ -555,16 +639,20 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
     {
         return std::string(defaultValue);
     }
-    // The value as a C string in a 1024-byte buffer gives it: up to a NUL, one pair of matching
-    // quotes removed, at most 1023 characters.
-    std::string_view value(*stored);
-    value = value.substr(0, value.find('\0'));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
+    return ReadValue(*stored);
+}
+
+std::vector<std::pair<std::string, std::string>>
+TIniFile::ReadSectionValues(std::string_view section) const
+{
+    std::optional<Document> loaded;
+    const Document& doc = batch_ ? *batch_ : snapshot_ ? *snapshot_ : loaded.emplace(Load());
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& [key, value] : doc.Entries(section))
     {
-        value = value.substr(1, value.size() - 2);
+        values.emplace_back(std::string(key), ReadValue(value));
     }
-    return std::string(value.substr(0, kMaxValueLength));
+    return values;
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)

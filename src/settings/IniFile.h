@@ -1,10 +1,13 @@
 // The settings file object: an INI file read and written with private-profile semantics.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class FileLock;
 
@@ -15,8 +18,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// "<$XDG_CONFIG_HOME or ~/.config>/zorbel2/Zorbel2.ini": the one settings file of this user.
+// "<$XDG_CONFIG_HOME or ~/.config>/zorbel2/Zorbel2.ini": the one settings file of this user;
+// empty when the user has no home folder, never a path in the folder the game was started from.
 std::string ConfigFilePath();
+
+#ifndef _WIN32
+// The folder of a kind of per-user files: xdg when it is an absolute path, else underHome in the
+// first of home and databaseHome (the password database's) that is absolute; empty when none
+// is. A relative or missing value never stands for the current folder.
+std::string ChooseUserFolder(const char* xdg, const char* home, const char* databaseHome,
+                             std::string_view underHome);
+// ChooseUserFolder with the environment variable xdgVariable, HOME and this user's entry in the
+// password database.
+std::string UserFolder(const char* xdgVariable, std::string_view underHome);
+#endif
 
 class TIniFile final
 {
@@ -24,7 +39,12 @@ public:
     class Batch;
     class Snapshot;
 
-    // Stores the path only; the file is touched by the first read or write.
+    // A file larger than this is damaged or not the game's: it reads as one that cannot be read.
+    static constexpr std::size_t kMaxFileSize = 1024 * 1024;
+
+    // Stores the path only; the file is touched by the first read or write. An empty path stands
+    // for the settings file of a user without a home folder: it reads as missing, and writes
+    // raise a message that says why.
     explicit TIniFile(std::string path);
     ~TIniFile();
     TIniFile(const TIniFile&) = delete;
@@ -37,6 +57,10 @@ public:
     // section or key gives defaultValue. Reads never fail.
     [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
                                          std::string_view defaultValue) const;
+    // Every key of the section with its value as ReadString gives it, in the file's order: the
+    // keys that reads find, so of two spelt alike (ignoring case) only the first.
+    [[nodiscard]] std::vector<std::pair<std::string, std::string>>
+    ReadSectionValues(std::string_view section) const;
     // Replaces the whole file at once (or, in a batch, the batch's copy), reading it afresh under
     // the writers' lock, so that a write by another copy of the game is kept. A value that begins
     // or ends with a space, or is enclosed in quotes, is stored in double quotes so that it reads

@@ -4,6 +4,7 @@
 #include "settings/IniFile.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace settings
 {
@@ -51,6 +52,32 @@ void WriteText(TIniFile& ini, const Key& key, std::string_view value)
 std::string Read(const TIniFile& ini, const KeyFamily& family, const std::string& name)
 {
     return ini.ReadString(family.section, name, family.defaultText);
+}
+
+std::map<int, std::string> ReadNumbered(const TIniFile& ini, const KeyFamily& family)
+{
+    std::map<int, std::string> entries;
+    for (auto& [name, value] : ini.ReadSectionValues(family.section))
+    {
+        const std::string_view stem = std::string_view(name).substr(0, family.stem.size());
+        const std::string_view digits = std::string_view(name).substr(stem.size());
+        const auto lower = [](char c)
+        {
+            return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+        };
+        const bool sameStem =
+            std::equal(stem.begin(), stem.end(), family.stem.begin(), family.stem.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); });
+        int number = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        if (sameStem && !digits.empty() && digits.front() >= '1' && digits.front() <= '9' &&
+            error == std::errc() && end == digits.data() + digits.size())
+        {
+            entries.emplace(number, std::move(value));
+        }
+    }
+    return entries;
 }
 
 int ReadNumber(const TIniFile& ini, const KeyFamily& family, const std::string& name)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -97,6 +98,10 @@ void WriteText(TIniFile& ini, const Key& key, std::string_view value);
 
 [[nodiscard]] std::string Read(const TIniFile& ini, const KeyFamily& family,
                                const std::string& name);
+// Every entry of the family whose name is its stem and a number as Name spells one (1 to
+// INT_MAX, no sign, no leading zero; the stem in any letter case), by number, with its text as
+// Read gives it. One reading of the file, however many entries it holds.
+[[nodiscard]] std::map<int, std::string> ReadNumbered(const TIniFile& ini, const KeyFamily& family);
 // A number of the family: 0 when missing or malformed.
 [[nodiscard]] int ReadNumber(const TIniFile& ini, const KeyFamily& family, const std::string& name);
 void Write(TIniFile& ini, const KeyFamily& family, const std::string& name, std::string_view value);

@@ -2,6 +2,7 @@
 #include "settings/ReplayStore.h"
 
 #include "settings/FileLock.h"
+#include "settings/IniFile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,7 +17,6 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -199,20 +199,8 @@ std::string ReplayFolderPath()
 #else
 std::string ReplayFolderPath()
 {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
-        base = xdg;
-    else
-    {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || home[0] == '\0')
-        {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw != nullptr ? pw->pw_dir : ".";
-        }
-        base = std::string(home) + "/.local/share";
-    }
-    return base + "/zorbel2/replays";
+    const std::string base = UserFolder("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base + "/zorbel2/replays";
 }
 #endif
 

@@ -9,7 +9,8 @@
 #include <string_view>
 
 // "<$XDG_DATA_HOME or ~/.local/share>/zorbel2/replays" (on Windows
-// "%LOCALAPPDATA%\zorbel2\replays"), where the game keeps its replays.
+// "%LOCALAPPDATA%\zorbel2\replays"), where the game keeps its replays; empty for a user without
+// a home folder, whose games are not kept.
 std::string ReplayFolderPath();
 
 // The extension of every replay file the game writes.

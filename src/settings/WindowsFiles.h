@@ -4,6 +4,7 @@
 
 #ifdef _WIN32
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,8 +22,8 @@ std::string RoamingDataFolder();
 std::string LocalDataFolder();
 
 // The whole file; empty when it is missing, nullopt when something is there that cannot be read
-// as a file (a folder, no permission, an I/O error).
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// as a file (a folder, no permission, an I/O error) or is larger than maxBytes.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
 
 // Creates the folder of the file at `path` and its missing parents; false where it cannot.
 bool MakeParentFolders(const std::string& path);

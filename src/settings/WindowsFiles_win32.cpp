@@ -249,7 +249,7 @@ std::string LocalDataFolder()
     return Folder(L"LOCALAPPDATA", FOLDERID_LocalAppData);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path)
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
 {
     // Shared for deletion too, so that a writer can move its new file over this one meanwhile.
     const Handle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ,
@@ -275,6 +275,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
         if (got == 0)
             return content;
         content.append(buffer.data(), got);
+        if (content.size() > maxBytes)
+            return std::nullopt;
     }
 }
 
@@ -298,5 +300,5 @@ Created CreateWholeFile(const std::string& path, std::string_view text)
 std::string ConfigFilePath()
 {
     const std::string base = winfiles::RoamingDataFolder();
-    return (base.empty() ? std::string(".") : base) + "\\zorbel2\\Zorbel2.ini";
+    return base.empty() ? base : base + "\\zorbel2\\Zorbel2.ini";
 }

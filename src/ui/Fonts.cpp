@@ -113,9 +113,10 @@ private:
         if (it != files_.end())
             return it->second;
         std::string file;
-        if (font.name == "Comic Sans MS")
+        if (const std::string dir = ProgramDirectory();
+            font.name == "Comic Sans MS" && !dir.empty())
         {
-            const std::string own = ProgramDirectory() + (font.bold ? "comicbd.ttf" : "comic.ttf");
+            const std::string own = dir + (font.bold ? "comicbd.ttf" : "comic.ttf");
             std::error_code ec;
             if (std::filesystem::exists(NativePath(own), ec))
                 file = own;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 namespace ui
 {
@@ -12,7 +13,7 @@ namespace
 {
 
 std::mutex gMutex;
-std::string gOverride;
+std::optional<std::string> gProgramDir;
 
 std::string WithSlash(std::string dir)
 {
@@ -50,8 +51,11 @@ std::filesystem::path NativePath(const std::string& utf8)
 
 std::string ProgramDirectoryFor(const std::string& executableDir)
 {
-    const std::string base = WithSlash(executableDir);
     namespace fs = std::filesystem;
+    // Any other folder would be the one the game was started from, whatever it holds.
+    if (!NativePath(executableDir).is_absolute())
+        return {};
+    const std::string base = WithSlash(executableDir);
     std::error_code ec;
     if (fs::exists(NativePath(base) / "b0.bmp", ec))
         return base;
@@ -65,15 +69,15 @@ std::string ProgramDirectoryFor(const std::string& executableDir)
 std::string ProgramDirectory()
 {
     std::lock_guard lock(gMutex);
-    if (gOverride.empty())
-        gOverride = Detect();
-    return gOverride;
+    if (!gProgramDir)
+        gProgramDir = Detect();
+    return *gProgramDir;
 }
 
 void SetProgramDirectory(std::string dir)
 {
     std::lock_guard lock(gMutex);
-    gOverride = WithSlash(std::move(dir));
+    gProgramDir = WithSlash(std::move(dir));
 }
 
 } // namespace ui

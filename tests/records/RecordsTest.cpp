@@ -8,6 +8,7 @@
 #endif
 #include "support/TempConfig.h"
 
+#include <climits>
 #include <initializer_list>
 #include <ostream>
 #include <string>
@@ -154,6 +155,22 @@ TEST_F(RecordsFileTest, AveragesFromTheFileAreKeptAsShownAndJunkIsRecomputed)
     EXPECT_EQ(ini.ReadString("HiAverage", "average32", ""), "4,50");
     EXPECT_EQ(ini.ReadString("HiAverage", "average33", ""), "3,00");
     EXPECT_EQ(records::ReadTable(ini, 3)[3], Entry("DORA", 1, 1, 1, 1, "1,00"));
+}
+
+// Counts edited to the integer limit or below zero are held within bounds, so that the games
+// that follow add to them without wrapping round.
+TEST_F(RecordsFileTest, HandEditedCountsAreBoundedAndGamesAddToThemWithoutWrapping)
+{
+    using records::kMostCounted;
+    TempConfig::WriteIni("[HiNames]\nname31=ANNA\nname32=BOB\n[HiGames]\ngames31=2147483647\n"
+                         "games32=-7\n[HiEaten]\neaten31=2147483647\neaten32=-9\n");
+    EXPECT_EQ(records::ReadTable(ini, 3)[1], Entry("BOB", 0, 0, 0, 0, "0"));
+    records::RecordGame(ini, 3, "ANNA", 7);
+    const Row bounded = Entry("ANNA", 7, kMostCounted, kMostCounted, 1, "1,00");
+    EXPECT_EQ(records::ReadTable(ini, 3)[0], bounded);
+    EXPECT_EQ(
+        ApplyGame(Table{Entry("ANNA", 1, INT_MAX, INT_MAX, 1, "1")}, "ANNA", 7).standing.table[0],
+        bounded);
 }
 
 TEST_F(RecordsFileTest, AGameWritesAllSevenSlotsOfItsLevelOnlyAndAFailedSaveNone)

@@ -7,12 +7,15 @@
 #include "screens/NameUnit.h"
 #include "screens/SkillUnit.h"
 #include "screens/Unit2.h"
+#include "ui/Paths.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -83,6 +86,13 @@ TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
     EXPECT_FALSE(TempConfig::FileExists()) << "start-up writes nothing";
     EXPECT_EQ(menu.Panel1.Left(), (app.ScreenWidth() - 545) / 2);
     EXPECT_EQ(menu.Panel1.Top(), (app.ScreenHeight() - 297) / 2);
+}
+
+TEST_F(MainTest, WithoutTheProgramFolderTheGameSaysSoRatherThanUseTheCurrentOne)
+{
+    ui::SetProgramDirectory("");
+    EXPECT_THAT([&] { Session{audio}; }, testing::ThrowsMessage<std::runtime_error>(testing::StrEq(
+                                             "Unable to find the folder of the game's files")));
 }
 
 TEST_F(MainTest, ScreenButtonRunsItsActionOnlyOnALeftReleaseOverThePicture)

@@ -8,6 +8,8 @@
 #include "screens/Main.h"
 #include "support/FileSizeLimit.h"
 
+#include <sodium.h>
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -223,7 +225,72 @@ TEST_F(NameUnitTest, UnknownIsReservedAndUserCountsAreBounded)
     session->Ini.WriteInteger("Main", "Usr_Num", 2147483647);
     LogIn("BOB", "1");
     EXPECT_EQ(session->UserName, "BOB");
-    EXPECT_EQ(Stored("User_Names", "name100001"), "BOB");
+    EXPECT_EQ(Stored("User_Names", "name2"), "BOB");
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "2");
+
+    // No user can follow one at the last number there is.
+    session->Ini.WriteString("User_Pass", "pass2147483647", "1");
+    const std::string before = TempConfig::FileText();
+    LogIn("CARL", "1");
+    EXPECT_EQ(login.Label1.Caption(), "No more users can be registered");
+    EXPECT_EQ(TempConfig::FileText(), before);
+}
+
+// However the count was damaged (missing, junk, negative, too low), a user past it is found and
+// keeps its password, and a new user takes the number after every name or password entry,
+// in any letter case. The count is mended by the registration.
+TEST_F(NameUnitTest, ADamagedUserCountNeverHandsOverAnAccount)
+{
+    const std::string anna = HashPassword("A");
+    const std::string bob = HashPassword("B");
+    for (const std::string count : {"", "Usr_Num=junk\n", "Usr_Num=-4\n", "Usr_Num=1\n"})
+    {
+        SCOPED_TRACE(count);
+        session->UserName.clear();
+        TempConfig::WriteIni("[Main]\n" + count + "[User_Names]\nname1=ANNA\nNAME2=BOB\n" +
+                             "[User_Pass]\npass1=" + anna + "\npass2=" + bob + "\nPASS4=\n");
+        LogIn("BOB", "X");
+        EXPECT_TRUE(login.Label1.Visible());
+        LogIn("BOB", "B");
+        EXPECT_EQ(session->UserName, "BOB");
+
+        LogIn("CARL", "C");
+        EXPECT_EQ(session->UserName, "CARL");
+        EXPECT_EQ(Stored("User_Pass", "pass2"), bob);
+        EXPECT_EQ(Stored("User_Names", "name5"), "CARL");
+        EXPECT_EQ(Stored("Main", "Usr_Num"), "5");
+    }
+}
+
+// Verifying costs what the stored hash names: a hash asking for more than the game's own costs,
+// or not exactly in the form the game writes, is a password that cannot be read, and the login
+// answers at once as it answers a wrong one.
+TEST_F(NameUnitTest, OnlyHashesWithinTheGamesOwnCostsAreVerified)
+{
+    const auto hashed = [](unsigned long long passes, std::size_t memory)
+    {
+        std::string hash(crypto_pwhash_STRBYTES, '\0');
+        EXPECT_EQ(crypto_pwhash_str(hash.data(), "12", 2, passes, memory), 0);
+        return std::string(hash.c_str());
+    };
+    const std::string own = HashPassword("12");
+    const std::size_t memory = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+    ASSERT_FALSE(PasswordMatches(hashed(3 * crypto_pwhash_OPSLIMIT_INTERACTIVE, memory), "12"));
+    ASSERT_FALSE(PasswordMatches(hashed(1, 2 * memory + 8192), "12"));
+    const std::string header = "$argon2id$v=19$m=65536,t=2,p=1$";
+    ASSERT_TRUE(own.starts_with(header)) << own;
+    const std::string tail = own.substr(header.size());
+    for (const std::string& damaged :
+         {"m=65536,t=4294967295,p=1$" + tail, "m=4294967295,t=2,p=1$" + tail,
+          "m=65536,t=2,p=2$" + tail, "m=065536,t=2,p=1$" + tail, "m=65536,t=+2,p=1$" + tail,
+          "m=65536,t=2,p=1$" + tail + "A", "m=65536,t=2,p=1$$" + tail})
+        EXPECT_FALSE(PasswordMatches("$argon2id$v=19$" + damaged, "12")) << damaged;
+
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1",
+                             "$argon2id$v=19$m=65536,t=4294967295,p=1$" + tail);
+    LogIn("ANNA", "12");
+    EXPECT_EQ(login.Label1.Caption(), "Incorrect Password!!!");
 }
 
 // A full disk: an older password still logs in (its upgrade waits for a later login), a

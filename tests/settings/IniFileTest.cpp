@@ -79,8 +79,47 @@ TEST_F(IniFileTest, ConfigFilePathFollowsXdgConfigHomeElseHome)
     EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/zorbel2/Zorbel2.ini");
     ::setenv("XDG_CONFIG_HOME", "", 1);
     EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/zorbel2/Zorbel2.ini");
+
+    // A relative or missing folder never stands for the one the game was started from: the
+    // password database's home serves, and without one there is no settings file.
+    EXPECT_EQ(ChooseUserFolder(nullptr, "", "/home/db", ".config"), "/home/db/.config");
+    EXPECT_EQ(ChooseUserFolder("config", "home", "", ".config"), "");
 }
 #endif
+
+// A user without a home folder (ConfigFilePath gives no path) plays with the defaults; every
+// write says why it cannot be kept, and nothing lands in the folder the game was started from.
+TEST_F(IniFileTest, WithoutAHomeFolderWritesSaySoAndTheCurrentFolderStaysUntouched)
+{
+    fs::create_directories(Dir());
+    const fs::path start = fs::current_path();
+    fs::current_path(Dir());
+    TIniFile ini("");
+    const std::string message =
+        "Unable to write to Zorbel2.ini: there is no home folder to keep it in";
+    EXPECT_EQ(settingstest::WriteError([&] { ini.WriteInteger("Main", "Skill", 4); }), message);
+    EXPECT_EQ(ini.ReadInteger("Main", "Skill", 3), 3);
+    fs::current_path(start);
+    EXPECT_TRUE(fs::is_empty(Dir()));
+}
+
+// A file larger than any the game writes is damaged or not the game's: it reads as one that
+// cannot be read, so a write never replaces it with the part that was understood.
+TEST_F(IniFileTest, AFileOverOneMebibyteIsUnreadableAndNeverReplaced)
+{
+    const std::string head = "[Main]\nSkill=4\n;";
+    std::string text = head + std::string(TIniFile::kMaxFileSize - head.size() - 1, 'x') + "\n";
+    SetFileText(text);
+    TIniFile ini(path_);
+    EXPECT_EQ(ini.ReadInteger("Main", "Skill", 3), 4) << "a file of exactly the bound is read";
+
+    text.insert(head.size(), "x");
+    SetFileText(text);
+    EXPECT_EQ(ini.ReadInteger("Main", "Skill", 3), 3);
+    EXPECT_EQ(settingstest::WriteError([&] { ini.WriteInteger("Main", "Skill", 5); }),
+              "Unable to write to Zorbel2.ini");
+    EXPECT_EQ(FileText(), text);
+}
 
 TEST_F(IniFileTest, MissingFileReadsDefaultsAndReadsCreateNothing)
 {
@@ -224,7 +263,7 @@ TEST_F(IniFileTest, ReadIntegerFollowsTheProfileNumberRules)
 
 TEST_F(IniFileTest, HandEditedFileIsReadAndRewrittenWithoutDamage)
 {
-    const std::string hugeLine = "junk" + std::string(2 * 1024 * 1024, 'x');
+    const std::string hugeLine = "junk" + std::string(512 * 1024, 'x');
     std::string binary;
     for (int c = 0; c < 256; ++c)
     {
@@ -333,8 +372,9 @@ TEST_F(IniFileTest, WritesCreateAPrivateFileInAPrivateFolderAndLeaveNoTemporaryF
 #endif
 
 // Another writer (here a holder in this same process, which must be kept out as another process
-// is) holds the lock: a write waits for it, and then lands on what that writer left.
-TEST_F(IniFileTest, AWriteWaitsWhileAnotherWriterHoldsTheLock)
+// is) holds the lock: a write waits for it, and then lands on what that writer left; but not
+// for ever.
+TEST_F(IniFileTest, AWriteWaitsWhileAnotherWriterHoldsTheLockButNotForEver)
 {
     TIniFile(path_).WriteInteger("Main", "Skill", 1);
     std::atomic<bool> written{false};
@@ -356,6 +396,12 @@ TEST_F(IniFileTest, AWriteWaitsWhileAnotherWriterHoldsTheLock)
     }
     writer.join();
     EXPECT_EQ(FileText(), "[Main]\nSkill=3\nUsr_Num=2\n");
+
+    // A holder that never lets go (a copy of the game stopped while writing) holds a write up
+    // only a few seconds, after which it goes on unguarded.
+    const FileLock stopped(path_ + ".lock");
+    TIniFile(path_).WriteInteger("Main", "Skill", 4);
+    EXPECT_EQ(FileText(), "[Main]\nSkill=4\nUsr_Num=2\n");
 }
 
 TEST_F(IniFileTest, AReaderNeverSeesAHalfWrittenFile)

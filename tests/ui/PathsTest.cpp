@@ -71,6 +71,17 @@ TEST_F(ProgramDirectoryTest, WithoutDataAnywhereTheExecutablesFolderStays)
     EXPECT_EQ(ui::ProgramDirectoryFor(bin), bin);
 }
 
+TEST_F(ProgramDirectoryTest, WithoutTheExecutablesOwnFolderThereIsNone)
+{
+    // The files are in the current folder, which is still not taken for the game's.
+    Touch(root_ / "bin" / "b0.bmp");
+    const fs::path start = fs::current_path();
+    fs::current_path(root_);
+    EXPECT_EQ(ui::ProgramDirectoryFor(""), "");
+    EXPECT_EQ(ui::ProgramDirectoryFor("bin"), "");
+    fs::current_path(start);
+}
+
 TEST(ProgramDirectory, OverrideWinsAndGetsItsSlashUntilRestored)
 {
     const std::string saved = ui::ProgramDirectory();

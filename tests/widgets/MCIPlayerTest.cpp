@@ -3,6 +3,7 @@
 #include "widgets/MCIPlayer.h"
 
 #include "AudioTestSupport.h"
+#include "audio/MidiRender.h"
 #include "ui/Dispatch.h"
 #include "widgets/Wave.h"
 
@@ -501,6 +502,13 @@ TEST_F(MCIPlayerTest, ARenderingOutOfMemoryIsReportedNotFatal)
             std::_Exit(2);
         },
         ::testing::ExitedWithCode(0), "reported: std::bad_alloc");
+}
+
+TEST(TuneCache, IsNeverKeptInTheFolderTheGameWasStartedFrom)
+{
+    audiotest::ScopedEnv relative("XDG_CACHE_HOME", "cache");
+    audiotest::ScopedEnv home("HOME", "home");
+    EXPECT_EQ(audio::TuneCacheDirectory(), "");
 }
 
 TEST_F(MCIPlayerTest, TheGamesMusicFilePlays)
