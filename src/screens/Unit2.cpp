@@ -156,7 +156,6 @@ void TForm2::UpdateAll(int level)
 
 void TForm2::ShowTable(int level, const records::Table& table)
 {
-    handedOver_.reset();
     ReplayMessage.SetCaption("");
     for (ui::Label* caption : captions_)
         caption->SetFontColor(kOtherCaption);

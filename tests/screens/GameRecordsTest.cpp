@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace
 {
 
@@ -20,7 +22,11 @@ TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
     TForm2 stats(screens, *session);
     session->SkillLevel = 3;
     session->UserName = "BOB";
-    records::RecordGame(session->Ini, 3, "ANNA", 5);
+    // A name too long to live inside its string, so that the table shown over the game reads
+    // it from memory of its own.
+    const std::string anna = "ANNA OF THE LONG NAME, FROM FAR AWAY 39";
+    ASSERT_EQ(anna.size(), 39u);
+    records::RecordGame(session->Ini, 3, anna, 5);
     game->Show();
     game->WaitTimer.SetEnabled(false);
     EXPECT_EQ(game->Get_User_ID(), -1);
@@ -46,7 +52,8 @@ TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
     endGameAndStartNext(9);
     EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(stats.NL1.Caption(), "BOB");
-    EXPECT_EQ(stats.NL2.Caption(), "ANNA");
+    EXPECT_EQ(stats.NL2.Caption(), anna) << "pushed down by BOB";
+    EXPECT_EQ(stats.GP2.Caption(), "00001");
     EXPECT_FALSE(stats.IsShown());
     EXPECT_EQ(game->HiScoreLabel.Caption(), "009");
     EXPECT_EQ(game->GL.Caption(), "00001");
