@@ -32,17 +32,9 @@ TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
     EXPECT_EQ(game->Get_User_ID(), -1);
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "005");
-    // The death sequence of a game of score, to the start of the next game.
     const auto endGameAndStartNext = [&](int score)
     {
-        game->Model.score = score;
-        game->Model.Dead();
-        game->ApplyEvents();
-        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-            game->pKillTimerTimer(game->pKillTimer);
-        while (game->Model.GamePhase() == engine::Phase::RemovingComputers)
-            game->cKillTimerTimer(game->cKillTimer);
-        game->WaitTimer.SetEnabled(false);
+        FinishGame(score);
         StartGame(0);
     };
 
@@ -65,6 +57,27 @@ TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
     EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(game->EL.Caption(), "00010");
     EXPECT_EQ(game->AL.Caption(), "5,00");
+    game->Hide();
+}
+
+// Three games recorded in one visit leave 1 eaten in 3 games, "0,33" in the file; the fourth
+// game's first target changes that average to 2 / 4 - 0,33, not 2 / 4 - 1 / 3.
+TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
+{
+    Create();
+    session->SkillLevel = 3;
+    session->UserName = "BOB";
+    game->Show();
+    game->WaitTimer.SetEnabled(false);
+    for (const int score : {1, 0, 0})
+    {
+        StartGame(0);
+        FinishGame(score);
+    }
+    EatFirstTarget();
+    ASSERT_EQ(game->Model.score, 1);
+    EXPECT_EQ(game->AL.Caption(), "0,33");
+    EXPECT_EQ(game->LLL.Caption(), "+0,17");
     game->Hide();
 }
 
