@@ -213,7 +213,6 @@ void TGameForm::ShowSingleGame()
     Label2.SetLeft(511);
     Label3.SetVisible(false);
     Image3.SetVisible(false);
-    Get_User_ID();
     Model.Enter(engine::Mode::Single);
     Show();
 }
@@ -405,7 +404,12 @@ void TGameForm::NewGame(std::uint64_t seed)
     ApplyEvents();
     UpdateScoreLabel();
     if (engine::LevelHasRecords(session_.SkillLevel))
+    {
+        // One reading of the file at every start: another copy of the game may have written a
+        // best, or moved this user, since this copy last wrote the table.
+        Get_User_ID();
         UpdateHiScoreLabel();
+    }
     else
         HiScoreLabel.SetCaption("000");
     UpdateLLL();

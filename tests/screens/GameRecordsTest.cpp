@@ -1,6 +1,6 @@
-// A single game's end and its records: the settings file is read once, and the statistics screen
-// and the next game show the table that game wrote; the game kept as a replay and watched from
-// its row.
+// A single game's end and its records: the settings file is read once at a game's end, whose
+// table the statistics screen shows, and once at each game start, which shows what the file then
+// holds; the game kept as a replay and watched from its row.
 #include "GameUnitFixture.h"
 #include "records/Records.h"
 #include "screens/Unit2.h"
@@ -16,7 +16,7 @@ namespace
 
 using gametest::GameFixture;
 
-TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
+TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
 {
     Create();
     TForm2 stats(screens, *session);
@@ -29,34 +29,47 @@ TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
     records::RecordGame(session->Ini, 3, anna, 5);
     game->Show();
     game->WaitTimer.SetEnabled(false);
-    EXPECT_EQ(game->Get_User_ID(), -1);
-    StartGame(0);
-    EXPECT_EQ(game->HiScoreLabel.Caption(), "005");
-    const auto endGameAndStartNext = [&](int score)
-    {
-        FinishGame(score);
-        StartGame(0);
-    };
-
     testsupport::FileOpens reads(ConfigFilePath());
+    StartGame(0);
+    EXPECT_EQ(reads.Take(), 1);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "005");
+    EXPECT_EQ(game->GL.Caption(), "00000");
+
     // BOB's 9 beats ANNA's 5: the statistics screen is shown and closed with Enter.
     app.PostKey(ui::vk::Return);
-    endGameAndStartNext(9);
+    FinishGame(9);
     EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(stats.NL1.Caption(), "BOB");
     EXPECT_EQ(stats.NL2.Caption(), anna) << "pushed down by BOB";
     EXPECT_EQ(stats.GP2.Caption(), "00001");
     EXPECT_FALSE(stats.IsShown());
+    StartGame(0);
+    EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "009");
     EXPECT_EQ(game->GL.Caption(), "00001");
     EXPECT_EQ(game->AL.Caption(), "9,00");
     EXPECT_EQ(game->HL.Caption(), "009");
 
     // Without a climb nothing more is read either.
-    endGameAndStartNext(1);
+    FinishGame(1);
     EXPECT_EQ(reads.Take(), 1);
-    EXPECT_EQ(game->EL.Caption(), "00010");
-    EXPECT_EQ(game->AL.Caption(), "5,00");
+
+    // Another copy of the game ends two games before the next start here: CARL's best goes
+    // to the top and BOB's third game moves his row down.
+    {
+        TIniFile other(ConfigFilePath());
+        records::RecordGame(other, 3, "CARL", 30);
+        records::RecordGame(other, 3, "BOB", 2);
+    }
+    reads.Take();
+    StartGame(0);
+    EXPECT_EQ(reads.Take(), 1);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "030");
+    EXPECT_EQ(game->GL.Caption(), "00003");
+    EXPECT_EQ(game->EL.Caption(), "00012");
+    EXPECT_EQ(game->AL.Caption(), "4,00");
+    EXPECT_EQ(game->HL.Caption(), "009");
+    EXPECT_EQ(game->Records().slot, 2);
     game->Hide();
 }
 
