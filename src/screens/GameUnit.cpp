@@ -256,6 +256,7 @@ void TGameForm::FormHide()
         KeepReplay();
     if (playback_)
     {
+        playback_->Restore(Model);
         playback_.reset();
         Label1.SetCaption(gameCaption1_);
         Label3.SetCaption("Death Match");

@@ -2,6 +2,7 @@
 // table the statistics screen shows, and once at each game start, which shows what the file then
 // holds; the game kept as a replay and watched from its row.
 #include "GameUnitFixture.h"
+#include "engine/Playback.h"
 #include "records/Records.h"
 #include "screens/Unit2.h"
 #include "settings/ReplayStore.h"
@@ -147,6 +148,49 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     EXPECT_EQ(errors.back(), TGameForm::kReplayMismatch);
     errors.clear();
     EXPECT_TRUE(session->Replays.LastGame());
+}
+
+// Replays of a game that started with its first key queued and of one that did not, each
+// watched between two games and left at once: the next game's first key turns the worm at the
+// first tick, or waits a tick when the game before left it a key, as if nothing had been
+// watched.
+TEST_F(GameFixture, AReplayWatchedBetweenGamesLeavesTheNextGamesFirstKeyAlone)
+{
+    Create();
+    session->SkillLevel = 3;
+    session->UserName = "BOB";
+    engine::Game recorded;
+    recorded.Start({engine::Mode::Single, 7, *engine::LevelSkill(3), {true, false}});
+    const std::string names[] = {"ANNA"};
+    const engine::Replay queued = engine::Record(recorded, names);
+    ASSERT_EQ(queued.turned, 1);
+    engine::Replay unqueued = queued;
+    unqueued.turned = 0;
+
+    // The head after the next game's first key, Up, and its first tick.
+    const auto firstMoveAfter = [&](const engine::Replay& watched)
+    {
+        // The replay draws from its own seed, the game after it from the script.
+        game->Model.SetRandomSource(nullptr);
+        game->ShowReplay(watched);
+        EXPECT_TRUE(game->Replaying());
+        Key(ui::vk::Escape);
+        EXPECT_FALSE(game->IsShown());
+        game->Model.SetRandomSource(&script);
+        game->Show();
+        game->WaitTimer.SetEnabled(false);
+        StartGame(0);
+        Key(session->UpKey);
+        Tick();
+        return Head();
+    };
+    EXPECT_EQ(firstMoveAfter(queued), (engine::Cell{15, 14}));
+
+    // A key after the last tick, then Esc: the next game has it, and its first key waits.
+    Key(session->LeftKey);
+    Key(ui::vk::Escape);
+    EXPECT_EQ(firstMoveAfter(unqueued), (engine::Cell{15, 15}));
+    game->Hide();
 }
 
 } // namespace
