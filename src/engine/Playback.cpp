@@ -64,8 +64,18 @@ GameStart StartOf(const Replay& replay)
 
 void Playback::Start(Game& game)
 {
+    foundTurned_ = {game.player.turned, game.player1.turned, game.player2.turned};
     next_ = 0;
     game.Start(StartOf(replay_));
+}
+
+void Playback::Restore(Game& game) const
+{
+    if (!foundTurned_)
+        return;
+    game.player.turned = (*foundTurned_)[0];
+    game.player1.turned = (*foundTurned_)[1];
+    game.player2.turned = (*foundTurned_)[2];
 }
 
 void Playback::ApplyDue(Game& game)

@@ -5,7 +5,9 @@
 #include "engine/Game.h"
 #include "engine/Replay.h"
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -25,8 +27,11 @@ public:
     explicit Playback(Replay replay) : replay_(std::move(replay)) {}
 
     const Replay& Recorded() const { return replay_; }
-    // The game started as the recorded one was.
+    // The game started as the recorded one was; the players' turned flags it found are kept.
     void Start(Game& game);
+    // The players' turned flags put back as Start found them: a replay watched between two
+    // games neither queues the next game's first key nor drops a key carried over to it.
+    void Restore(Game& game) const;
     // The turns due before the game's next step, then the step; false (nothing done) once the
     // recorded end is reached or the game cannot step any further.
     bool Step(Game& game);
@@ -38,6 +43,8 @@ private:
 
     Replay replay_;
     std::size_t next_ = 0;
+    // The single game's player's, then the death match's players'; none before Start.
+    std::optional<std::array<bool, 3>> foundTurned_;
 };
 
 } // namespace engine

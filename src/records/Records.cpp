@@ -116,8 +116,12 @@ GameResult ApplyGame(const Table& table, const std::string& user, int score)
     GameResult result;
     for (int s = 1; s <= kRows; ++s)
     {
-        result.standing.table[s - 1] = rows[s];
-        result.standing.table[s - 1].averageText = FormatAverage(rows[s].average);
+        Row& row = result.standing.table[s - 1];
+        row = rows[s];
+        row.averageText = FormatAverage(rows[s].average);
+        // The value too is the file's, cut to two decimals: what follows a write (the next
+        // game's average change) must see the average shown, as after a reading of the file.
+        row.average = ParseCommaNumber(row.averageText).value_or(rows[s].average);
     }
     result.standing.slot = p <= kRows ? p : -1;
     result.orderChanged = orderChanged;

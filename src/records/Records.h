@@ -57,7 +57,8 @@ struct GameResult
 // The table after user's game of score targets: the user's games, eaten, average and best score
 // move on (the counts stopping at kMostCounted), a user not yet in it takes the first free row (a
 // newcomer to a full table only a scratch row past the seventh), and the entry climbs past every
-// entry with a strictly lower best score. Every average is given as the game writes it.
+// entry with a strictly lower best score. Every average, its text and its value, is given as the
+// game writes it into the file.
 GameResult ApplyGame(const Table& table, const std::string& user, int score);
 
 // All seven rows of the level into the file object. Outside a batch that is 35 writes; callers

@@ -213,7 +213,6 @@ void TGameForm::ShowSingleGame()
     Label2.SetLeft(511);
     Label3.SetVisible(false);
     Image3.SetVisible(false);
-    Get_User_ID();
     Model.Enter(engine::Mode::Single);
     Show();
 }
@@ -257,6 +256,7 @@ void TGameForm::FormHide()
         KeepReplay();
     if (playback_)
     {
+        playback_->Restore(Model);
         playback_.reset();
         Label1.SetCaption(gameCaption1_);
         Label3.SetCaption("Death Match");
@@ -405,7 +405,12 @@ void TGameForm::NewGame(std::uint64_t seed)
     ApplyEvents();
     UpdateScoreLabel();
     if (engine::LevelHasRecords(session_.SkillLevel))
+    {
+        // One reading of the file at every start: another copy of the game may have written a
+        // best, or moved this user, since this copy last wrote the table.
+        Get_User_ID();
         UpdateHiScoreLabel();
+    }
     else
         HiScoreLabel.SetCaption("000");
     UpdateLLL();

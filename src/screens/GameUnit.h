@@ -86,8 +86,9 @@ public:
     void UpdateScore2Label();
 
     // Records: the current level's table read and the current user's slot in it (-1 when not
-    // in the table), the recording of a finished game, and the record texts shown during play,
-    // from the table as last read or written.
+    // in the table), read at each game start of a level with records; the recording of a
+    // finished game; and the record texts shown during play, from the table as last read or
+    // written.
     int Get_User_ID();
     void CheckHiScore();
     void UpdateHiScoreLabel();

@@ -129,7 +129,6 @@ void TForm2::FormCreate()
 
 void TForm2::FormShow()
 {
-    Pick(0);
     if (handedOver_)
         ShowTable(session_.SkillLevel, *handedOver_);
     else
@@ -156,7 +155,9 @@ void TForm2::UpdateAll(int level)
 
 void TForm2::ShowTable(int level, const records::Table& table)
 {
-    handedOver_.reset();
+    // A row picked belongs to the table it was picked in: Enter after a level change closes the
+    // screen rather than play another user's game, or nothing for a free row.
+    Pick(0);
     ReplayMessage.SetCaption("");
     for (ui::Label* caption : captions_)
         caption->SetFontColor(kOtherCaption);
@@ -185,6 +186,13 @@ int TForm2::ShownLevel() const
     return 0;
 }
 
+// The keys: Enter plays the picked row's best game, or closes the screen when no row is picked;
+// Esc closes it. The single game's Right and Left bindings step to the next and previous level,
+// its Down and Up bindings pick the next and previous row with a name (from the top or the bottom
+// when none is picked). Levels come first: a key bound to a level direction and a row direction
+// steps the level, which no other key does, while a row can still be picked with the mouse. Of
+// Right and Left, Right wins. A level change drops the pick; over a finished game no row is
+// picked.
 void TForm2::FormKeyDown(ui::Form&, int& key)
 {
     if (key == ui::vk::Return && picked_ != 0)
@@ -197,7 +205,14 @@ void TForm2::FormKeyDown(ui::Form&, int& key)
         Close();
         return;
     }
-    // Up and Down pick a row with a name, from the top or the bottom when none is picked.
+    const int shown = ShownLevel();
+    if (shown != 0 && (key == session_.RightKey || key == session_.LeftKey))
+    {
+        // As a click on the caption of the next or previous level, Master and Beginner joined.
+        session_.Pop.Play();
+        UpdateAll((key == session_.RightKey ? shown : shown + 2) % 4 + 1);
+        return;
+    }
     if (!overGame_ && (key == session_.UpKey || key == session_.DownKey))
     {
         const int step = key == session_.DownKey ? 1 : -1;
@@ -208,18 +223,7 @@ void TForm2::FormKeyDown(ui::Form&, int& key)
                 Pick(row);
                 break;
             }
-        return;
     }
-    // Right is tested first: a key bound to both directions steps right.
-    static constexpr void (TForm2::*kClicks[4])() = {&TForm2::BLabelClick, &TForm2::ALabelClick,
-                                                     &TForm2::PLabelClick, &TForm2::ELabelClick};
-    const int shown = ShownLevel();
-    if (shown == 0)
-        return;
-    if (key == session_.RightKey)
-        (this->*kClicks[shown % 4])();
-    else if (key == session_.LeftKey)
-        (this->*kClicks[(shown + 2) % 4])();
 }
 
 void TForm2::BLabelClick()

@@ -67,7 +67,8 @@ public:
 private:
     void ShowTable(int level, const records::Table& table);
 
-    // The table a game's end hands over, shown instead of the file's at the next showing.
+    // The table a game's end hands over, shown instead of the file's at the next showing. It
+    // lives until ShowGameResult returns: the showing reads it in place.
     std::optional<records::Table> handedOver_;
     // Shown over a finished game, whose screen is still in use: nothing is watched from here.
     bool overGame_ = false;

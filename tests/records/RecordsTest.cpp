@@ -22,7 +22,7 @@ namespace records
 void PrintTo(const Row& r, std::ostream* out)
 {
     *out << "{" << r.name << ", " << r.score << ", " << r.games << ", " << r.eaten << ", "
-         << r.averageText << "}";
+         << r.averageText << " (" << r.average << ")}";
 }
 
 } // namespace records
@@ -155,6 +155,13 @@ TEST_F(RecordsFileTest, AveragesFromTheFileAreKeptAsShownAndJunkIsRecomputed)
     EXPECT_EQ(ini.ReadString("HiAverage", "average32", ""), "4,50");
     EXPECT_EQ(ini.ReadString("HiAverage", "average33", ""), "3,00");
     EXPECT_EQ(records::ReadTable(ini, 3)[3], Entry("DORA", 1, 1, 1, 1, "1,00"));
+
+    // What a write gives back is what the file then holds: 2 eaten in 3 games is 0,66 there,
+    // whatever the quotient.
+    records::RecordGame(ini, 3, "DORA", 1);
+    const GameResult third = records::RecordGame(ini, 3, "DORA", 0);
+    EXPECT_EQ(third.standing.table[3], Entry("DORA", 1, 3, 2, 0.66, "0,66"));
+    EXPECT_EQ(third.standing.table, records::ReadTable(ini, 3));
 }
 
 // Counts edited to the integer limit or below zero are held within bounds, so that the games

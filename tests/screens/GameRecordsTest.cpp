@@ -1,7 +1,8 @@
-// A single game's end and its records: the settings file is read once, and the statistics screen
-// and the next game show the table that game wrote; the game kept as a replay and watched from
-// its row.
+// A single game's end and its records: the settings file is read once at a game's end, whose
+// table the statistics screen shows, and once at each game start, which shows what the file then
+// holds; the game kept as a replay and watched from its row.
 #include "GameUnitFixture.h"
+#include "engine/Playback.h"
 #include "records/Records.h"
 #include "screens/Unit2.h"
 #include "settings/ReplayStore.h"
@@ -9,55 +10,88 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace
 {
 
 using gametest::GameFixture;
 
-TEST_F(GameFixture, AGamesEndReadsTheSettingsFileOnceThoughItsTableIsShown)
+TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
 {
     Create();
     TForm2 stats(screens, *session);
     session->SkillLevel = 3;
     session->UserName = "BOB";
-    records::RecordGame(session->Ini, 3, "ANNA", 5);
+    // A name too long to live inside its string, so that the table shown over the game reads
+    // it from memory of its own.
+    const std::string anna = "ANNA OF THE LONG NAME, FROM FAR AWAY 39";
+    ASSERT_EQ(anna.size(), 39u);
+    records::RecordGame(session->Ini, 3, anna, 5);
     game->Show();
     game->WaitTimer.SetEnabled(false);
-    EXPECT_EQ(game->Get_User_ID(), -1);
-    StartGame(0);
-    EXPECT_EQ(game->HiScoreLabel.Caption(), "005");
-    // The death sequence of a game of score, to the start of the next game.
-    const auto endGameAndStartNext = [&](int score)
-    {
-        game->Model.score = score;
-        game->Model.Dead();
-        game->ApplyEvents();
-        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-            game->pKillTimerTimer(game->pKillTimer);
-        while (game->Model.GamePhase() == engine::Phase::RemovingComputers)
-            game->cKillTimerTimer(game->cKillTimer);
-        game->WaitTimer.SetEnabled(false);
-        StartGame(0);
-    };
-
     testsupport::FileOpens reads(ConfigFilePath());
+    StartGame(0);
+    EXPECT_EQ(reads.Take(), 1);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "005");
+    EXPECT_EQ(game->GL.Caption(), "00000");
+
     // BOB's 9 beats ANNA's 5: the statistics screen is shown and closed with Enter.
     app.PostKey(ui::vk::Return);
-    endGameAndStartNext(9);
+    FinishGame(9);
     EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(stats.NL1.Caption(), "BOB");
-    EXPECT_EQ(stats.NL2.Caption(), "ANNA");
+    EXPECT_EQ(stats.NL2.Caption(), anna) << "pushed down by BOB";
+    EXPECT_EQ(stats.GP2.Caption(), "00001");
     EXPECT_FALSE(stats.IsShown());
+    StartGame(0);
+    EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "009");
     EXPECT_EQ(game->GL.Caption(), "00001");
     EXPECT_EQ(game->AL.Caption(), "9,00");
     EXPECT_EQ(game->HL.Caption(), "009");
 
     // Without a climb nothing more is read either.
-    endGameAndStartNext(1);
+    FinishGame(1);
     EXPECT_EQ(reads.Take(), 1);
-    EXPECT_EQ(game->EL.Caption(), "00010");
-    EXPECT_EQ(game->AL.Caption(), "5,00");
+
+    // Another copy of the game ends two games before the next start here: CARL's best goes
+    // to the top and BOB's third game moves his row down.
+    {
+        TIniFile other(ConfigFilePath());
+        records::RecordGame(other, 3, "CARL", 30);
+        records::RecordGame(other, 3, "BOB", 2);
+    }
+    reads.Take();
+    StartGame(0);
+    EXPECT_EQ(reads.Take(), 1);
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "030");
+    EXPECT_EQ(game->GL.Caption(), "00003");
+    EXPECT_EQ(game->EL.Caption(), "00012");
+    EXPECT_EQ(game->AL.Caption(), "4,00");
+    EXPECT_EQ(game->HL.Caption(), "009");
+    EXPECT_EQ(game->Records().slot, 2);
+    game->Hide();
+}
+
+// Three games recorded in one visit leave 1 eaten in 3 games, "0,33" in the file; the fourth
+// game's first target changes that average to 2 / 4 - 0,33, not 2 / 4 - 1 / 3.
+TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
+{
+    Create();
+    session->SkillLevel = 3;
+    session->UserName = "BOB";
+    game->Show();
+    game->WaitTimer.SetEnabled(false);
+    for (const int score : {1, 0, 0})
+    {
+        StartGame(0);
+        FinishGame(score);
+    }
+    EatFirstTarget();
+    ASSERT_EQ(game->Model.score, 1);
+    EXPECT_EQ(game->AL.Caption(), "0,33");
+    EXPECT_EQ(game->LLL.Caption(), "+0,17");
     game->Hide();
 }
 
@@ -114,6 +148,49 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     EXPECT_EQ(errors.back(), TGameForm::kReplayMismatch);
     errors.clear();
     EXPECT_TRUE(session->Replays.LastGame());
+}
+
+// Replays of a game that started with its first key queued and of one that did not, each
+// watched between two games and left at once: the next game's first key turns the worm at the
+// first tick, or waits a tick when the game before left it a key, as if nothing had been
+// watched.
+TEST_F(GameFixture, AReplayWatchedBetweenGamesLeavesTheNextGamesFirstKeyAlone)
+{
+    Create();
+    session->SkillLevel = 3;
+    session->UserName = "BOB";
+    engine::Game recorded;
+    recorded.Start({engine::Mode::Single, 7, *engine::LevelSkill(3), {true, false}});
+    const std::string names[] = {"ANNA"};
+    const engine::Replay queued = engine::Record(recorded, names);
+    ASSERT_EQ(queued.turned, 1);
+    engine::Replay unqueued = queued;
+    unqueued.turned = 0;
+
+    // The head after the next game's first key, Up, and its first tick.
+    const auto firstMoveAfter = [&](const engine::Replay& watched)
+    {
+        // The replay draws from its own seed, the game after it from the script.
+        game->Model.SetRandomSource(nullptr);
+        game->ShowReplay(watched);
+        EXPECT_TRUE(game->Replaying());
+        Key(ui::vk::Escape);
+        EXPECT_FALSE(game->IsShown());
+        game->Model.SetRandomSource(&script);
+        game->Show();
+        game->WaitTimer.SetEnabled(false);
+        StartGame(0);
+        Key(session->UpKey);
+        Tick();
+        return Head();
+    };
+    EXPECT_EQ(firstMoveAfter(queued), (engine::Cell{15, 14}));
+
+    // A key after the last tick, then Esc: the next game has it, and its first key waits.
+    Key(session->LeftKey);
+    Key(ui::vk::Escape);
+    EXPECT_EQ(firstMoveAfter(unqueued), (engine::Cell{15, 15}));
+    game->Hide();
 }
 
 } // namespace

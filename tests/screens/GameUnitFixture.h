@@ -67,6 +67,29 @@ protected:
             script.Push(1);
     }
     void Tick() { game->Timer1Timer(game->Timer1); }
+    // The game under way ends with score: the death, the removal by the timers' handlers and
+    // the records, up to the wait for the next game, whose timer is stopped.
+    void FinishGame(int score)
+    {
+        game->Model.score = score;
+        game->Model.Dead();
+        game->ApplyEvents();
+        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
+            game->pKillTimerTimer(game->pKillTimer);
+        while (game->Model.GamePhase() == engine::Phase::RemovingComputers)
+            game->cKillTimerTimer(game->cKillTimer);
+        game->WaitTimer.SetEnabled(false);
+    }
+    // The next game's first target, on the cell to the right of the player's start, eaten at
+    // the first tick.
+    void EatFirstTarget()
+    {
+        StartGame(0, 16, 15);
+        Key(session->RightKey);
+        script.Push(0);
+        script.Push(0);
+        Tick();
+    }
     // The window lost the keyboard focus (or was minimised), as the window system reports it
     // through the message loop.
     void SwitchAway(SDL_WindowEventID what = SDL_WINDOWEVENT_FOCUS_LOST)

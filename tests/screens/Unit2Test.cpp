@@ -161,6 +161,45 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     EXPECT_EQ(stats.NL1.Caption(), "ONE");
 }
 
+// Up and Down pick a row with a name and Enter plays its game, here none kept; a level change
+// drops the pick, so Enter closes. A key bound to a level and to a row direction changes the
+// level.
+TEST_F(Unit2Test, UpAndDownPickARowForEnterAndLevelKeysComeFirst)
+{
+    PutSlot(3, 1, "ANNA", "1", "1", "1,00", "1");
+    PutSlot(3, 2, "BOB", "1", "1", "1,00", "1");
+    session->SkillLevel = 3;
+    stats.Show();
+    std::vector<int> picked;
+    for (const int key : {Down, Down, Down, Up})
+    {
+        app.KeyDown(key);
+        picked.push_back(stats.PickedRow());
+    }
+    EXPECT_EQ(picked, (std::vector<int>{1, 2, 2, 1}));
+    EXPECT_EQ(stats.NL1.Font().color, ui::clYellow);
+    app.KeyDown(Return);
+    EXPECT_TRUE(stats.IsShown());
+    EXPECT_EQ(stats.ReplayMessage.Caption(), "No game of ANNA is kept at this level");
+
+    app.KeyDown(Right);
+    EXPECT_EQ(stats.ShownLevel(), 4);
+    EXPECT_EQ(stats.PickedRow(), 0);
+    EXPECT_EQ(stats.NL1.Font().color, ui::clWhite);
+    app.KeyDown(Return);
+    EXPECT_FALSE(stats.IsShown());
+
+    session->RightKey = session->DownKey = 'S';
+    session->LeftKey = session->UpKey = 'W';
+    stats.Show();
+    app.KeyDown('S');
+    EXPECT_EQ(stats.ShownLevel(), 4);
+    app.KeyDown('W');
+    app.KeyDown('W');
+    EXPECT_EQ(stats.ShownLevel(), 2);
+    EXPECT_EQ(stats.PickedRow(), 0);
+}
+
 TEST_F(Unit2Test, EnterEscAndContinueClose)
 {
     stats.Show();
