@@ -156,18 +156,17 @@ TEST(ReplayTest, ImpossibleGamesAreRefused)
     for (const Replay& r : games)
         EXPECT_EQ(ErrorOf(Encode(r)), ReplayError::Corrupt) << (&r - games.data());
 
-    std::vector<Replay> edges(4, custom);
-    edges[0].probability = 1;
-    edges[0].interval = 1;
-    edges[0].computerWorms = 0;
-    edges[1].probability = 99;
-    edges[1].interval = 999;
-    edges[1].computerWorms = 8;
-    edges[2] = kDeathMatch;
-    edges[2].interval = 1;
-    edges[3] = testsupport::SingleGameReplay("Ann", 4, 5);
-    for (const Replay& r : edges)
-        EXPECT_EQ(Decode(Encode(r)).replay, r) << (&r - edges.data());
+    Replay low = custom;
+    Replay high = custom;
+    Replay fast = kDeathMatch;
+    low.probability = low.interval = 1;
+    low.computerWorms = 0;
+    high.probability = 99;
+    high.interval = 999;
+    high.computerWorms = 8;
+    fast.interval = 1;
+    for (const Replay& r : {low, high, fast, testsupport::SingleGameReplay("Ann", 4, 5)})
+        EXPECT_EQ(Decode(Encode(r)).replay, r);
 }
 
 // A game played with keys from a seeded stream (a pause now and then, with keys pressed in it):
