@@ -1,8 +1,11 @@
 // Fuzz target: the replay reader. Any input is read without a crash and without a byte read past
-// its end (the sanitizers watch); an input that is accepted is exactly what the writer makes of
+// its end (the sanitizers watch), as it is and with its checksum mended, so that values no writer
+// makes reach the reader's checks; an input that is accepted is exactly what the writer makes of
 // the replay read; and a replay built from the input's bytes is written, read back and equal.
 #include "FuzzSupport.h"
+#include "ReplayInput.h"
 
+#include "engine/Game.h"
 #include "engine/Replay.h"
 
 #include <cstddef>
@@ -40,9 +43,20 @@ engine::Replay Built(std::span<const std::byte> in)
     const bool deathMatch = (v.Next(1) & 1) != 0;
     r.mode = deathMatch ? engine::ReplayMode::DeathMatch : engine::ReplayMode::SingleGame;
     r.level = deathMatch ? 0 : static_cast<std::uint8_t>(v.Next(1) % 5);
-    r.probability = static_cast<std::uint16_t>(v.Next(2) | 1);
-    r.interval = static_cast<std::uint16_t>(v.Next(2) | 1);
-    r.computerWorms = static_cast<std::uint8_t>(v.Next(1) % 9);
+    // A level's own skill, Custom's within its ranges, the death match's with its interval.
+    const std::optional<engine::Skill> skill =
+        deathMatch ? std::optional(engine::DeathMatchSkill(0)) : engine::LevelSkill(r.level);
+    const auto within = [&](int lo, int hi)
+    {
+        return lo + static_cast<int>(v.Next(2) % (hi - lo + 1));
+    };
+    r.probability = static_cast<std::uint16_t>(
+        skill ? skill->probability : within(engine::kMinProbability, engine::kMaxProbability));
+    r.interval = static_cast<std::uint16_t>(
+        skill && !deathMatch ? skill->interval
+                             : within(engine::kMinInterval, engine::kMaxInterval));
+    r.computerWorms =
+        static_cast<std::uint8_t>(skill ? skill->worms : within(0, engine::kComputerWorms));
     r.seed = v.Next(8);
     r.turned = static_cast<std::uint8_t>(v.Next(1) & (deathMatch ? 3 : 1));
     r.players.resize(deathMatch ? 2 : 1);
@@ -84,11 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A copy of exactly the input's size on the heap, so that a read past it is caught.
     const std::vector<std::byte> input(reinterpret_cast<const std::byte*>(data),
                                        reinterpret_cast<const std::byte*>(data) + size);
-    const engine::ReplayDecoding read = engine::Decode(input);
-    FUZZ_CHECK(read.replay.has_value() == (read.error == engine::ReplayError::None));
-    FUZZ_CHECK(read.error != engine::ReplayError::Unreadable);
-    if (read.replay)
-        FUZZ_CHECK(engine::Encode(*read.replay) == input);
+    for (const std::vector<std::byte>& file : {input, fuzzing::WithChecksum(input)})
+    {
+        const engine::ReplayDecoding read = engine::Decode(file);
+        FUZZ_CHECK(read.replay.has_value() == (read.error == engine::ReplayError::None));
+        FUZZ_CHECK(read.error != engine::ReplayError::Unreadable);
+        if (read.replay)
+            FUZZ_CHECK(engine::Encode(*read.replay) == file);
+    }
 
     const engine::Replay built = Built(input);
     const engine::ReplayDecoding back = engine::Decode(engine::Encode(built));

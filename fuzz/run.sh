@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (preset "fuzz", clang) and runs each for the given number of seconds,
-# one after another. Extra arguments go to every fuzzer, e.g. -runs=10000000 with 0 seconds for a
-# long run. A finding stops the script with the fuzzer's status; the input that broke a property
-# is kept under <build>/fuzz-work/artifacts/.
+# Builds the fuzz targets (preset "fuzz", clang) and runs each for the given number of seconds
+# (the replay reader and the replays' playback for half of it each), one after another. Extra
+# arguments go to every fuzzer, e.g. -runs=10000000 with 0 seconds for a long run. A finding
+# stops the script with the fuzzer's status; the input that broke a property is kept under
+# <build>/fuzz-work/artifacts/.
 # Usage: fuzz/run.sh <seconds per target> [libFuzzer options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,12 +12,12 @@ shift
 build=${ZORBEL_FUZZ_BUILD:-build-fuzz}
 
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave fuzz_replay fuzz_midi \
+cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave fuzz_replay fuzz_playback fuzz_midi \
     zorbel_program_files -j"${ZORBEL_FUZZ_JOBS:-2}"
 
 work=$build/fuzz-work
 mkdir -p "$work"/ini "$work"/number "$work"/wave "$work"/wave-seeds "$work"/replay "$work"/replay-seeds \
-    "$work"/midi "$work"/midi-seeds "$work"/artifacts
+    "$work"/playback "$work"/midi "$work"/midi-seeds "$work"/artifacts
 
 # Wave seeds, made here so that git holds no binary file: the head of each of the game's sounds
 # (the generator writes them at build time) and RIFF shapes around the one the image accepts.
@@ -39,6 +40,8 @@ replay+='\x22\x11\x03\x00\x41\x6e\x6e\x03\x00\x00\x00\x1a\x00\xab\x0c\xfa\x00\x0
 replay+='\x00\x00\x00\x0d\xf0\xfe\xca\xef\xbe\xad\xde\xcc\x19\xc6\xf7'
 printf "$replay" >"$work/replay-seeds/master"
 head -c 31 "$work/replay-seeds/master" >"$work/replay-seeds/half"
+# And the golden replays the tests play back: whole games of both modes.
+cp tests/data/*.zr2 "$work/replay-seeds/"
 
 # Tune seeds: the game's own music; a hit and its end at tick 96, by tempo and by time code; a
 # silence of 2^28 - 1 ticks at one tick per quarter note (years); a rendering of two frames kept
@@ -57,11 +60,15 @@ printf '\x02\x00\x00\x00\x00\x00\x00\x00\x10\x00\xf0\xff\x20\x00\xe0\xff' >>"$wo
 # allocates far less than it, so a use after free within a run is still caught.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
 
+# The replay reader and the replays' playback share one target's time, so that the whole run
+# takes what it did before playback had a target.
+declare -A time_of=([replay]=$(((seconds + 1) / 2)) [playback]=$(((seconds + 1) / 2)))
 run() {
     local name=$1 maxlen=$2
     shift 2
-    echo "== fuzz_$name: ${seconds} s"
-    "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -max_len="$maxlen" -timeout=10 \
+    local time=${time_of[$name]:-$seconds}
+    echo "== fuzz_$name: ${time} s"
+    "$build/fuzz/fuzz_$name" -max_total_time="$time" -max_len="$maxlen" -timeout=10 \
         -print_final_stats=1 -artifact_prefix="$work/artifacts/$name-" "${extra[@]}" \
         "$work/$name" "$@"
 }
@@ -70,4 +77,5 @@ run ini 2100 fuzz/corpus/ini
 run number 1100 fuzz/corpus/number
 run wave 4096 "$seeds"
 run replay 4096 "$work/replay-seeds"
+run playback 4096 "$work/replay-seeds"
 run midi 9000 "$work/midi-seeds"

@@ -9,7 +9,7 @@ namespace engine
 
 void Game::NewDeathMatch(std::uint64_t seed, int interval)
 {
-    Begin(Mode::DeathMatch, seed, {0, 1, interval, 0});
+    Begin(Mode::DeathMatch, seed, DeathMatchSkill(interval));
     score1 = 0;
     score2 = 0;
     NewDeath();

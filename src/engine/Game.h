@@ -91,6 +91,17 @@ struct Skill
 };
 // The fixed parameters of levels 1 to 4; nullopt for any other level.
 std::optional<Skill> LevelSkill(int level);
+// Where Custom's probability, interval and computer worms and the death match's interval can be
+// set (the skill screen's spin buttons and the settings file hold them there).
+inline constexpr int kMinProbability = 1;
+inline constexpr int kMaxProbability = 99;
+inline constexpr int kMinInterval = 1;
+inline constexpr int kMaxInterval = 999;
+// The death match's skill: only its interval counts, there are no computer worms.
+constexpr Skill DeathMatchSkill(int interval)
+{
+    return {0, 1, interval, 0};
+}
 // Whether games of level go into a records table (Beginner to Master; not Custom).
 constexpr bool LevelHasRecords(int level)
 {

@@ -103,13 +103,15 @@ bool Playback::Matches(const Game& game) const
 {
     // A single game ends with its removal; a death match wherever its players left it.
     const bool ended = replay_.mode == ReplayMode::DeathMatch || game.GamePhase() == Phase::Waiting;
-    const Replay now = Record(game, {});
-    bool same = ended && now.ticks == replay_.ticks && now.steps == replay_.steps &&
-                now.boardHash == replay_.boardHash && now.players.size() == replay_.players.size();
-    for (std::size_t i = 0; same && i < now.players.size(); ++i)
-        same = now.players[i].score == replay_.players[i].score &&
-               now.players[i].length == replay_.players[i].length;
-    return same;
+    // The game as it stands is recorded as exactly the file: its start, every turn taken where
+    // the file has it (a turn the game refused is no turn of this game) and its final state.
+    Replay now = Record(game, {});
+    now.version = replay_.version;
+    if (now.players.size() != replay_.players.size())
+        return false;
+    for (std::size_t i = 0; i < now.players.size(); ++i)
+        now.players[i].name = replay_.players[i].name;
+    return ended && now == replay_;
 }
 
 } // namespace engine

@@ -35,7 +35,8 @@ public:
     // The turns due before the game's next step, then the step; false (nothing done) once the
     // recorded end is reached or the game cannot step any further.
     bool Step(Game& game);
-    // Whether the game reached the recorded end in the recorded final state.
+    // Whether the game reached the recorded end in the recorded final state, having taken
+    // exactly the recorded turns: then the file is what the game writes for it.
     bool Matches(const Game& game) const;
 
 private:

@@ -1,6 +1,8 @@
 // The replay file layout: writer and reader.
 #include "engine/Replay.h"
 
+#include "engine/Game.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -14,8 +16,6 @@ namespace
 // player count, turned flags, seed.
 constexpr std::size_t kHeaderBytes = kReplayMagic.size() + 2 + 1 + 1 + 2 + 2 + 1 + 1 + 1 + 8;
 constexpr std::size_t kChecksumBytes = 4;
-constexpr int kMaxLevel = 4;
-constexpr int kMaxComputerWorms = 8;
 // A turn is one LEB128 number: the step's distance from the turn before (from step 0 for the
 // first) shifted past four bits: the player less one, then three of the direction.
 constexpr int kTurnFieldBits = 4;
@@ -159,13 +159,34 @@ ReplayDecoding Refused(ReplayError error)
     return ReplayDecoding{std::nullopt, error};
 }
 
+// The skill of a game the game could have started: a level's own values, Custom's within the
+// ranges its screen and the settings file allow, the death match's fixed values and its interval.
+bool GameSkill(const Replay& r)
+{
+    const auto inRange = [](int value, int lo, int hi)
+    {
+        return value >= lo && value <= hi;
+    };
+    if (r.mode == ReplayMode::DeathMatch)
+    {
+        const Skill skill = DeathMatchSkill(r.interval);
+        return r.level == 0 && r.probability == skill.probability &&
+               r.computerWorms == skill.worms && inRange(r.interval, kMinInterval, kMaxInterval);
+    }
+    if (r.level == 0)
+        return inRange(r.probability, kMinProbability, kMaxProbability) &&
+               inRange(r.interval, kMinInterval, kMaxInterval) &&
+               inRange(r.computerWorms, 0, kComputerWorms);
+    const std::optional<Skill> level = LevelSkill(r.level);
+    return level && r.probability == level->probability && r.interval == level->interval &&
+           r.computerWorms == level->worms;
+}
+
 // Values the game itself never writes, checked once everything has been read.
 bool Plausible(const Replay& r)
 {
     const bool single = r.mode == ReplayMode::SingleGame;
-    if (r.probability == 0 || r.interval == 0 || r.computerWorms > kMaxComputerWorms ||
-        r.level > kMaxLevel || (!single && r.level != 0) || r.ticks > r.steps ||
-        r.turned > (single ? 1 : 3))
+    if (!GameSkill(r) || r.ticks > r.steps || r.turned > (single ? 1 : 3))
         return false;
     if (r.players.size() != (single ? 1u : 2u))
         return false;

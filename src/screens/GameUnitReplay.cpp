@@ -8,11 +8,32 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace
 {
 
 constexpr int kFastestReplay = 8;
+// A replay's names are shown cut to this many characters: a file may hold a thousand bytes of
+// name, and the font renderer is given no more than a line can show.
+constexpr std::size_t kShownNameCharacters = 32;
+constexpr std::string_view kCutMark = "...";
+// What stands for the final score until playback has reached it.
+constexpr std::string_view kScoreToCome = "---";
+
+// name cut after kShownNameCharacters characters where it is longer, and after four bytes a
+// character at the latest, so that bytes that start no character never pass whole.
+std::string ShownName(std::string_view name)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+    {
+        const bool starts = (static_cast<unsigned char>(name[i]) & 0xC0) != 0x80;
+        if ((starts && characters++ == kShownNameCharacters) || i == 4 * kShownNameCharacters)
+            return std::string(name.substr(0, i)) + std::string(kCutMark);
+    }
+    return std::string(name);
+}
 
 } // namespace
 
@@ -44,12 +65,13 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
         return;
     const bool single = replay.mode == engine::ReplayMode::SingleGame;
     gameCaption1_ = Label1.Caption();
-    Label1.SetCaption(replay.players[0].name);
-    Label2.SetCaption(single ? "Final Score" : replay.players[1].name);
+    Label1.SetCaption(ShownName(replay.players[0].name));
+    Label2.SetCaption(single ? "Final Score" : ShownName(replay.players[1].name));
     Label2.SetLeft(single ? 511 : 536);
     Image3.SetVisible(!single);
     Label3.SetVisible(true);
-    HiScoreLabel.SetCaption(single ? PadLeft(std::to_string(replay.players[0].score), 3) : "000");
+    // The file's final score is only a claim until playback has reached it.
+    HiScoreLabel.SetCaption(single ? std::string(kScoreToCome) : "000");
     playback_.emplace(replay);
     replaySpeed_ = 1;
     replayPaused_ = false;
@@ -79,9 +101,9 @@ void TGameForm::StartReplay()
 void TGameForm::ShowReplayCaption()
 {
     const engine::Replay& r = playback_->Recorded();
-    std::string caption = "Replay: " + r.players[0].name;
+    std::string caption = "Replay: " + ShownName(r.players[0].name);
     if (r.players.size() > 1)
-        caption += " v " + r.players[1].name;
+        caption += " v " + ShownName(r.players[1].name);
     caption += " x" + std::to_string(replaySpeed_);
     Label3.SetCaption(caption);
     // Centred under the title, however long the names.
@@ -120,6 +142,8 @@ void TGameForm::ReplayStep()
         Hide();
         return;
     }
+    if (playback_->Recorded().mode == engine::ReplayMode::SingleGame)
+        HiScoreLabel.SetCaption(PadLeft(std::to_string(playback_->Recorded().players[0].score), 3));
     // The last board stays until the player leaves.
     PauseLabel.SetCaption("The end: press Esc to go back");
     ShowPauseCaption(true);

@@ -8,6 +8,17 @@
 
 #include <stdexcept>
 
+// A replay is read only with a skill some game could have had (engine/Replay.cpp): the values
+// the settings let a game start with are the engine's bounds.
+static_assert(settings::kCustomProb.lo == engine::kMinProbability &&
+              settings::kCustomProb.hi == engine::kMaxProbability &&
+              settings::kCustomTimer.lo == engine::kMinInterval &&
+              settings::kCustomTimer.hi == engine::kMaxInterval &&
+              settings::kDeathMatchInterval.lo == engine::kMinInterval &&
+              settings::kDeathMatchInterval.hi == engine::kMaxInterval &&
+              settings::kCustomWorms.lo == 0 &&
+              settings::kCustomWorms.hi == engine::kComputerWorms);
+
 const std::array<int Session::*, 12> Session::kBindingFields{
     &Session::LeftKey,  &Session::RightKey,  &Session::UpKey,  &Session::DownKey,
     &Session::LeftKey1, &Session::RightKey1, &Session::UpKey1, &Session::DownKey1,

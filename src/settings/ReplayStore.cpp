@@ -5,12 +5,15 @@
 #include "settings/IniFile.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include <sodium.h>
 
 #ifdef _WIN32
 #include "settings/WindowsFiles.h"
@@ -34,8 +37,13 @@ constexpr char kSeparator = '/';
 constexpr std::string_view kBestPrefix = "best-";
 constexpr std::string_view kLastPrefix = "last-";
 constexpr std::size_t kSequenceDigits = 10;
+// The last games' numbers run round a circle of ten digits: 0000000000 follows 9999999999.
+constexpr std::uint64_t kSequenceNumbers = 10'000'000'000u;
 // Temporary files of writes under way; one older than this belongs to a write that was killed.
+// Here they are ".zr2-" and six letters; the Windows writer (settings/WindowsFiles_win32.cpp)
+// names them "." and the file's name, a point and six letters.
 constexpr std::string_view kTemporaryPrefix = ".zr2-";
+constexpr std::size_t kWindowsTemporaryLetters = 6;
 constexpr auto kStaleTemporary = std::chrono::hours(1);
 // Beyond this many characters a user's part of a file name is cut and ends in a hash instead.
 constexpr std::size_t kLongestFileName = 96;
@@ -52,16 +60,36 @@ fs::path Native(const std::string& utf8)
 #endif
 }
 
-// FNV-1a, 64 bits: a long name's stand-in that stays the same on every platform.
-std::uint64_t NameHash(std::string_view text)
+// A long name's stand-in: 128 bits of BLAKE2b over the whole name, the same on every platform and
+// far too many for two names to share.
+std::string NameHash(std::string_view text)
 {
-    std::uint64_t h = 0xcbf29ce484222325u;
-    for (const char c : text)
+    static constexpr std::size_t kHashBytes = 16;
+    static_assert(kHashBytes >= crypto_generichash_BYTES_MIN);
+    // The library picks its fastest code here; the hash needs nothing else of it.
+    [[maybe_unused]] static const int ready = sodium_init();
+    std::array<unsigned char, kHashBytes> hash{};
+    crypto_generichash(hash.data(), hash.size(),
+                       reinterpret_cast<const unsigned char*>(text.data()), text.size(), nullptr,
+                       0);
+    std::string hex;
+    for (const unsigned char b : hash)
     {
-        h ^= static_cast<unsigned char>(c);
-        h *= 0x100000001b3u;
+        hex += "0123456789abcdef"[b >> 4];
+        hex += "0123456789abcdef"[b & 0xF];
     }
-    return h;
+    return hex;
+}
+
+// A temporary file of a write to the folder, by either platform's writer.
+bool IsTemporary(std::string_view name)
+{
+    if (name.starts_with(kTemporaryPrefix))
+        return true;
+    const std::size_t suffix = 1 + kWindowsTemporaryLetters;
+    return name.size() > 1 + kReplayExtension.size() + suffix && name.starts_with('.') &&
+           name[name.size() - suffix] == '.' &&
+           name.substr(0, name.size() - suffix).ends_with(kReplayExtension);
 }
 
 // The sequence number of a last game's file name, or nullopt for any other name.
@@ -85,6 +113,25 @@ std::string SequenceName(std::uint64_t n)
     return std::string(kLastPrefix) + digits + std::string(kReplayExtension);
 }
 
+// The numbers in the order they were given round the circle: the newest is the one before the
+// largest gap, so that the games after 9999999999 count as newer than it.
+void SortByAge(std::vector<std::uint64_t>& numbers)
+{
+    std::sort(numbers.begin(), numbers.end());
+    if (numbers.size() < 2)
+        return;
+    std::size_t oldest = 0;
+    std::uint64_t largestGap = numbers.front() + kSequenceNumbers - numbers.back();
+    for (std::size_t i = 1; i < numbers.size(); ++i)
+        if (numbers[i] - numbers[i - 1] > largestGap)
+        {
+            largestGap = numbers[i] - numbers[i - 1];
+            oldest = i;
+        }
+    std::rotate(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(oldest),
+                numbers.end());
+}
+
 // The last games' sequence numbers in the folder, oldest first; temporary files of killed
 // writes are removed on the way.
 std::vector<std::uint64_t> LastGames(const std::string& folder)
@@ -99,7 +146,7 @@ std::vector<std::uint64_t> LastGames(const std::string& folder)
         const std::string name(utf8.begin(), utf8.end());
         if (const auto n = SequenceOf(name))
             found.push_back(*n);
-        else if (name.starts_with(kTemporaryPrefix))
+        else if (IsTemporary(name))
         {
             std::error_code ignored;
             const auto written = it->last_write_time(ignored);
@@ -107,8 +154,15 @@ std::vector<std::uint64_t> LastGames(const std::string& folder)
                 fs::remove(it->path(), ignored);
         }
     }
-    std::sort(found.begin(), found.end());
+    SortByAge(found);
     return found;
+}
+
+// Whether replay is user's single game at level, as that user's best file must hold.
+bool IsBestOf(const engine::Replay& replay, std::string_view user, int level)
+{
+    return replay.mode == engine::ReplayMode::SingleGame && replay.level == level &&
+           replay.players.size() == 1 && replay.players.front().name == user;
 }
 
 enum class Written
@@ -255,11 +309,7 @@ std::string ReplayStore::FileNameOf(std::string_view user)
     if (name.size() <= kLongestFileName)
         return name;
     // '~' is escaped everywhere else, so a cut name cannot equal a whole one.
-    std::string hash(16, '0');
-    std::uint64_t h = NameHash(user);
-    for (std::size_t i = hash.size(); i-- > 0; h >>= 4)
-        hash[i] = "0123456789abcdef"[h & 0xF];
-    return name.substr(0, cut) + "~" + hash;
+    return name.substr(0, cut) + "~" + NameHash(user);
 }
 
 std::string ReplayStore::PathOf(std::string_view fileName) const
@@ -267,14 +317,23 @@ std::string ReplayStore::PathOf(std::string_view fileName) const
     return folder_ + kSeparator + std::string(fileName);
 }
 
+std::string ReplayStore::BestPathOf(std::string_view user, int level) const
+{
+    return PathOf(std::string(kBestPrefix) + std::to_string(level) + "-" + FileNameOf(user) +
+                  std::string(kReplayExtension));
+}
+
 std::optional<std::string> ReplayStore::BestGame(std::string_view user, int level) const
 {
     if (level < 1 || level > 4 || folder_.empty())
         return std::nullopt;
-    std::string path = PathOf(std::string(kBestPrefix) + std::to_string(level) + "-" +
-                              FileNameOf(user) + std::string(kReplayExtension));
+    std::string path = BestPathOf(user, level);
     std::error_code ec;
     if (!fs::is_regular_file(Native(path), ec))
+        return std::nullopt;
+    // A file that cannot be read is still offered, so that its reader says why.
+    const engine::ReplayDecoding best = ReadReplayFile(path);
+    if (best.replay && !IsBestOf(*best.replay, user, level))
         return std::nullopt;
     return path;
 }
@@ -324,7 +383,10 @@ bool ReplayStore::KeepLast(std::string_view bytes) const
     // same moment: the next one then.
     Written written = Written::Exists;
     for (int attempt = 0; attempt < 8 && written == Written::Exists; ++attempt, ++next)
+    {
+        next %= kSequenceNumbers;
         written = WriteWholeFile(folder_, PathOf(SequenceName(next)), bytes, false);
+    }
     if (written != Written::Yes)
         return false;
 
@@ -341,8 +403,7 @@ bool ReplayStore::KeepBest(const engine::Replay& replay, std::string_view bytes)
         replay.players.empty())
         return false;
     const engine::ReplayPlayer& player = replay.players.front();
-    const std::string path = PathOf(std::string(kBestPrefix) + std::to_string(replay.level) + "-" +
-                                    FileNameOf(player.name) + std::string(kReplayExtension));
+    const std::string path = BestPathOf(player.name, replay.level);
     std::error_code ec;
     if (fs::exists(Native(path), ec) || ec)
     {
@@ -352,7 +413,10 @@ bool ReplayStore::KeepBest(const engine::Replay& replay, std::string_view bytes)
         if (best.error == engine::ReplayError::NewerVersion ||
             best.error == engine::ReplayError::Unreadable)
             return false;
-        if (best.replay && best.replay->players.front().score >= player.score)
+        // Another user's game under this name (put there by hand) is not this user's to
+        // replace.
+        if (best.replay && (!IsBestOf(*best.replay, player.name, replay.level) ||
+                            best.replay->players.front().score >= player.score))
             return false;
     }
     return WriteWholeFile(folder_, path, bytes, true) == Written::Yes;

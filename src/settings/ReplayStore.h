@@ -39,14 +39,15 @@ public:
 
     // Keeps a finished game as the latest of the last games, dropping the oldest beyond
     // kLastGamesKept, and, for a single game at a level with a records table, as its player's
-    // best there when no game of a higher or equal score is kept. Each file replaces its
-    // predecessor atomically; a file that cannot be written (a full disk, a folder that cannot be
-    // made) is simply not kept, and nothing else is touched. Copies of the game keeping games
-    // in one folder take turns on a lock file beside it.
+    // best there when no game of a higher or equal score is kept (a file under that player's
+    // name that holds another's game is left as it is). Each file replaces its predecessor
+    // atomically; a file that cannot be written (a full disk, a folder that cannot be made) is
+    // simply not kept, and nothing else is touched. Copies of the game keeping games in one
+    // folder take turns on a lock file beside it.
     KeptReplay Keep(const engine::Replay& replay) noexcept;
 
     // The files of the best game of user at level (1..4) and of the game kept last; nullopt
-    // when there is none.
+    // when there is none. A best file that reads as another player's game is none.
     [[nodiscard]] std::optional<std::string> BestGame(std::string_view user, int level) const;
     [[nodiscard]] std::optional<std::string> LastGame() const;
 
@@ -57,6 +58,7 @@ public:
 
 private:
     [[nodiscard]] std::string PathOf(std::string_view fileName) const;
+    [[nodiscard]] std::string BestPathOf(std::string_view user, int level) const;
     bool KeepBest(const engine::Replay& replay, std::string_view bytes) const;
     bool KeepLast(std::string_view bytes) const;
 

@@ -24,10 +24,10 @@ ReplayError ErrorOf(const Bytes& bytes)
     return Decode(bytes).error;
 }
 
-// Two turns in one step, both players, and the largest distance between steps.
+// Two turns in one step, both players, the largest distance between steps and interval.
 const Replay kDeathMatch{
     .mode = ReplayMode::DeathMatch,
-    .probability = 99,
+    .probability = 1,
     .interval = 999,
     .computerWorms = 0,
     .seed = ~std::uint64_t{0},
@@ -120,25 +120,53 @@ TEST(ReplayTest, AbsurdSizesAreRefused)
               name);
 }
 
-// Values no game writes, in a file whose checksum holds.
+// Values no game writes, in a file whose checksum holds; the skills at the edges of what games
+// write are read.
 TEST(ReplayTest, ImpossibleGamesAreRefused)
 {
-    std::vector<Replay> games(11, testsupport::SingleGameReplay("Ann", 2, 5));
+    const Replay amateur = testsupport::SingleGameReplay("Ann", 2, 5);
+    const Replay custom = testsupport::SingleGameReplay("Ann", 0, 5);
+    std::vector<Replay> games(20, amateur);
     games[0].players.push_back({"Bob", 0, 10});
     games[1].turns.back().player = 2;
     games[2].steps = games[2].turns.back().step - 1;
     games[3].level = 5;
-    games[4].probability = 0;
-    games[5].computerWorms = 9;
-    games[6].mode = ReplayMode::DeathMatch;
-    games[7].turns.back().direction = kNone + 1;
-    games[8].ticks = games[8].steps + 1;
-    games[9].turned = 2;
+    games[4].mode = ReplayMode::DeathMatch;
+    games[5].turns.back().direction = kNone + 1;
+    games[6].ticks = games[6].steps + 1;
+    games[7].turned = 2;
     // A death match's keys only ever turn.
-    games[10] = kDeathMatch;
-    games[10].turns[0].direction = kNone;
+    games[8] = kDeathMatch;
+    games[8].turns[0].direction = kNone;
+    // A level plays with its own values only, Custom within what its screen sets, a death match
+    // with no computer worms.
+    games[9].interval = 100;
+    games[10].level = 3;
+    games[11].computerWorms = 4;
+    for (std::size_t i = 12; i < 20; ++i)
+        games[i] = i < 16 ? custom : kDeathMatch;
+    games[12].probability = 0;
+    games[13].probability = 100;
+    games[14].interval = 1000;
+    games[15].computerWorms = 9;
+    games[16].probability = 6;
+    games[17].computerWorms = 4;
+    games[18].interval = 0;
+    games[19].interval = 1000;
     for (const Replay& r : games)
-        EXPECT_EQ(ErrorOf(Encode(r)), ReplayError::Corrupt);
+        EXPECT_EQ(ErrorOf(Encode(r)), ReplayError::Corrupt) << (&r - games.data());
+
+    Replay low = custom;
+    Replay high = custom;
+    Replay fast = kDeathMatch;
+    low.probability = low.interval = 1;
+    low.computerWorms = 0;
+    high.probability = 99;
+    high.interval = 999;
+    high.computerWorms = 8;
+    fast.interval = 1;
+    for (const Replay& r : {low, high, fast, testsupport::SingleGameReplay("Ann", 4, 5)})
+        EXPECT_EQ(Decode(Encode(r)).replay, r);
 }
 
 // A game played with keys from a seeded stream (a pause now and then, with keys pressed in it):

@@ -1,8 +1,11 @@
 // Inputs the fuzz targets found, kept so that what they broke stays fixed.
 #include "settings/SettingsTestSupport.h"
 
+#include "engine/Playback.h"
 #include "settings/NumberText.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace
@@ -38,6 +41,46 @@ TEST_F(FuzzRegressionFile, HandEditedNegativeZeroAverageIsSavedAsZero)
     ASSERT_TRUE(average.has_value());
     ini.WriteString("HiAverage", "average32", FormatAverage(*average));
     EXPECT_EQ(FileText(), "[HiAverage]\naverage32=0,00\n");
+}
+
+// The golden death match, which fuzz_playback changed (mending the checksum) for the findings
+// below.
+engine::Replay GoldenDeathMatch()
+{
+    std::ifstream in(std::string(ZORBEL_TEST_DATA_DIR) + "/deathmatch-double-death.zr2",
+                     std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    const engine::ReplayDecoding read =
+        engine::Decode(std::span(reinterpret_cast<const std::byte*>(text.data()), text.size()));
+    EXPECT_TRUE(read.replay.has_value());
+    return read.replay.value_or(engine::Replay{});
+}
+
+// With eight computer worms claimed, the match was read, though the game it starts has none.
+TEST(FuzzRegression, DeathMatchWithComputerWormsIsRefused)
+{
+    engine::Replay match = GoldenDeathMatch();
+    match.computerWorms = 8;
+    EXPECT_EQ(engine::Decode(engine::Encode(match)).error, engine::ReplayError::Corrupt);
+}
+
+// Two of player 1's turns up made left, each against its worm's way: refused by the game, they
+// left every board as it was, and playback took the file as proved.
+TEST(FuzzRegression, TurnsTheGameRefusesAreNoMatch)
+{
+    engine::Replay match = GoldenDeathMatch();
+    for (const std::size_t turn : {55u, 226u})
+    {
+        ASSERT_EQ(match.turns[turn].direction, engine::kUp);
+        match.turns[turn].direction = engine::kLeft;
+    }
+    engine::Playback playback(*engine::Decode(engine::Encode(match)).replay);
+    engine::Game game;
+    playback.Start(game);
+    while (playback.Step(game))
+        game.events.clear();
+    EXPECT_EQ(game.StateHash(), match.boardHash);
+    EXPECT_FALSE(playback.Matches(game));
 }
 
 } // namespace

@@ -128,6 +128,8 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     app.KeyDown(bobFirst ? ui::vk::Up : ui::vk::Down);
     app.KeyDown(ui::vk::Return);
     ASSERT_TRUE(game->Replaying());
+    // The final score is the file's claim until playback reaches it.
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "---");
     app.KeyDown(ui::vk::Right);
     EXPECT_EQ(game->Label3.Caption(), "Replay: BOB x2");
     while (!game->PauseLabel.Visible())
@@ -138,12 +140,25 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     EXPECT_TRUE(stats.IsShown());
     EXPECT_EQ(config.FileText(), settings);
 
-    // A replay that ends elsewhere than it says is refused and left.
+    // A replay that ends elsewhere than it says is refused and left, its claimed score never
+    // shown; names a line cannot hold are cut before they are drawn.
     engine::Replay altered = *ReadReplayFile(*session->Replays.BestGame("BOB", 3)).replay;
     altered.boardHash ^= 1;
+    altered.players[0].score = 999;
+    altered.players[0].name = std::string(1000, '\x80') + "BOB";
     game->ShowReplay(altered);
+    EXPECT_EQ(game->Label1.Caption(), std::string(128, '\x80') + "...");
+    EXPECT_EQ(game->Label3.Caption().size(), 8u + 131u + 3u);
+    altered.players[0].name = std::string(40, 'W') + "\u00e9";
+    game->Hide();
+    game->ShowReplay(altered);
+    EXPECT_EQ(game->Label1.Caption(), std::string(32, 'W') + "...");
+    EXPECT_EQ(game->Label3.Caption(), "Replay: " + std::string(32, 'W') + "... x1");
     while (game->IsShown())
+    {
+        EXPECT_NE(game->HiScoreLabel.Caption(), "999");
         game->Timer1Timer(game->Timer1);
+    }
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.back(), TGameForm::kReplayMismatch);
     errors.clear();

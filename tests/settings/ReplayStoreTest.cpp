@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <latch>
@@ -83,6 +84,8 @@ TEST_F(ReplayStoreTest, BestGameIsReplacedOnlyByAHigherScoreAtItsOwnLevel)
     // Custom and the death match have no records table to be best in.
     engine::Replay deathMatch = SingleGameReplay("Ann", 0, 50, 6);
     deathMatch.mode = engine::ReplayMode::DeathMatch;
+    deathMatch.probability = 1;
+    deathMatch.computerWorms = 0;
     deathMatch.players.push_back({"Bob", 1, 10});
     for (engine::ReplayTurn& turn : deathMatch.turns)
         turn.direction %= 4; // a death match's keys only ever turn
@@ -112,6 +115,59 @@ TEST_F(ReplayStoreTest, LastGamesKeepTheNewestTwenty)
     EXPECT_EQ(seeds.size(), 20u);
     EXPECT_EQ(*seeds.begin(), 4u);
     EXPECT_EQ(Read(store_.LastGame()).seed, 23u);
+}
+
+// The numbers of the last games go round after ten digits, the newest after 9999999999 being
+// 0000000000; temporary files that killed writes left (named as either platform's writer names
+// them) go once they are stale.
+TEST_F(ReplayStoreTest, LastGamesGoRoundTheirNumbersAndStaleTemporariesGo)
+{
+    ASSERT_TRUE(store_.Keep(SingleGameReplay("Ann", 0, 1, 100)).last);
+    const fs::path folder = store_.Folder();
+    const fs::path first = *store_.LastGame();
+    for (std::uint64_t n = 9'999'999'981; n <= 9'999'999'999; ++n)
+        fs::copy_file(first, folder / ("last-" + std::to_string(n) + ".zr2"));
+    fs::remove(first);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    const std::vector<std::string> stale = {".zr2-AbC123", ".last-0000000007.zr2.ab12cd",
+                                            ".best-1-_ann.zr2.zz99zz"};
+    for (const std::string& name : stale)
+    {
+        std::ofstream(folder / name) << "part";
+        fs::last_write_time(folder / name, old);
+    }
+    std::ofstream(folder / ".last-0000000008.zr2.fresh1") << "part";
+
+    for (std::uint64_t seed = 1; seed <= 3; ++seed)
+        EXPECT_TRUE(store_.Keep(SingleGameReplay("Ann", 0, 1, seed)).last);
+    EXPECT_EQ(Read(store_.LastGame()).seed, 3u);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    std::set<std::string> expected = {".last-0000000008.zr2.fresh1", "last-0000000000.zr2",
+                                      "last-0000000001.zr2", "last-0000000002.zr2"};
+    for (std::uint64_t n = 9'999'999'983; n <= 9'999'999'999; ++n)
+        expected.insert("last-" + std::to_string(n) + ".zr2");
+    EXPECT_EQ(names, expected);
+}
+
+// A best file is its user's game at its level: one that holds another player's game (copied
+// there by hand) is neither shown as this user's nor replaced as if it were.
+TEST_F(ReplayStoreTest, BestFilesHoldTheirOwnUsersGame)
+{
+    ASSERT_TRUE(store_.Keep(SingleGameReplay("Bob", 1, 3, 1)).best);
+    ASSERT_TRUE(store_.Keep(SingleGameReplay("Ann", 2, 3, 2)).best);
+    const std::string annPath = *store_.BestGame("Ann", 2);
+    const std::string annBest = Files().at(annPath);
+    fs::copy_file(*store_.BestGame("Bob", 1),
+                  fs::path(annPath).replace_filename("best-1-_ann.zr2"));
+    fs::copy_file(annPath, fs::path(annPath).replace_filename("best-3-_ann.zr2"));
+    EXPECT_FALSE(store_.BestGame("Ann", 1));
+    EXPECT_FALSE(store_.BestGame("Ann", 3));
+    EXPECT_FALSE(store_.Keep(SingleGameReplay("Ann", 1, 9, 3)).best);
+    EXPECT_EQ(Read(fs::path(annPath).replace_filename("best-1-_ann.zr2").string()).players[0].name,
+              "Bob");
+    EXPECT_EQ(Files().at(annPath), annBest);
 }
 
 // Copies of the game that end games at the same moment each keep theirs, and the best game is
@@ -167,6 +223,14 @@ TEST_F(ReplayStoreTest, FileNamesStayInTheFolderAndApart)
         EXPECT_TRUE(store_.Keep(SingleGameReplay(user, 1, 1)).best) << user;
     }
     EXPECT_EQ(names.size(), users.size());
+    // Long names sharing their start differ in 128 bits of hash.
+    for (const std::string& user : {users[users.size() - 2], users.back()})
+    {
+        const std::string name = ReplayStore::FileNameOf(user);
+        ASSERT_GT(name.size(), 33u);
+        EXPECT_EQ(name[name.size() - 33], '~');
+        EXPECT_EQ(name.find_first_not_of("0123456789abcdef", name.size() - 32), std::string::npos);
+    }
     for (const std::string& user : users)
         EXPECT_EQ(Read(store_.BestGame(user, 1)).players[0].name, user);
     // Each one's best and a last game, all in the replays folder.
