@@ -1,5 +1,5 @@
-// The typeface: found once per style through the program directory or fontconfig, opened once
-// per pixel size with SDL_ttf.
+// The typeface: its files found once per style (the program directory, then fontconfig or the
+// Windows fonts folder), opened once per pixel size with SDL_ttf.
 #include "ui/Fonts.h"
 
 #include "ui/Canvas.h"
@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
@@ -29,7 +30,7 @@
 namespace ui
 {
 
-// The faces opened so far, the files that serve each typeface and the bytes read from them.
+// The faces opened so far, the files that may serve each typeface and the bytes read from them.
 class FontCache
 {
 public:
@@ -45,20 +46,56 @@ public:
 #endif
     }
 
-    // The opened face and whether it needs synthetic bold. No face (null) when the system has no
-    // font file to give: the game then runs without its texts rather than not at all.
+    // The opened face and whether it needs synthetic bold. No face (null) when no font file on
+    // the system opens: the game then runs without its texts rather than not at all.
     std::pair<TTF_Font*, bool> Get(const Font& font)
     {
         std::lock_guard lock(mutex_);
+        const Entry& entry = Open(font);
+        return {entry.font.get(), entry.synthBold};
+    }
+
+    std::string LockedFileFor(const Font& font)
+    {
+        std::lock_guard lock(mutex_);
+        return Open(font).file;
+    }
+
+    void Prepare()
+    {
+        std::lock_guard lock(mutex_);
+        for (const bool bold : {false, true})
+        {
+            const std::vector<std::string>& files =
+                CandidatesFor(Font{"Comic Sans MS", 13, bold, clBlack});
+            if (!files.empty())
+                BytesOf(files.front());
+        }
+    }
+
+private:
+    struct Entry
+    {
+        FontPtr font;
+        bool synthBold = false;
+        std::string file;
+    };
+
+    // Caller holds mutex_. The first of the typeface's files that opens at this size: one that
+    // is missing, unreadable or not a font gives way to the next, so that a screen is never
+    // drawn without its text while any face opens.
+    const Entry& Open(const Font& font)
+    {
         const int size = std::max(1, font.height);
         const auto key = std::make_tuple(font.name, font.bold, size);
         auto it = open_.find(key);
         if (it != open_.end())
-            return {it->second.font.get(), it->second.synthBold};
-        const std::string file = FileFor(font);
+            return it->second;
         Entry entry;
-        if (!file.empty())
+        for (const std::string& file : CandidatesFor(font))
         {
+            if (broken_.contains(file))
+                continue;
             // Each size is opened from the bytes read once: opening the file again for every
             // size made FreeType seek through it thousands of times at start-up.
             const std::vector<char>& bytes = BytesOf(file);
@@ -68,70 +105,76 @@ public:
                                  : TTF_OpenFontRW(SDL_RWFromConstMem(
                                                       bytes.data(), static_cast<int>(bytes.size())),
                                                   1, size));
+            if (entry.font)
+            {
+                entry.file = file;
+                break;
+            }
+            // No size of it will open: later sizes skip it, and its bytes are not kept.
+            broken_.insert(file);
+            bytes_.erase(file);
         }
         // A regular face asked for bold gets SDL_ttf's emboldening.
-        entry.synthBold = entry.font && font.bold &&
-                          !(TTF_GetFontStyle(entry.font.get()) & TTF_STYLE_BOLD) &&
-                          file == FileFor(Font{font.name, font.height, false, font.color});
+        if (entry.font && font.bold && !(TTF_GetFontStyle(entry.font.get()) & TTF_STYLE_BOLD))
+        {
+            const std::vector<std::string>& regular =
+                CandidatesFor(Font{font.name, font.height, false, font.color});
+            entry.synthBold = std::ranges::find(regular, entry.file) != regular.end();
+        }
         if (entry.synthBold)
             TTF_SetFontStyle(entry.font.get(), TTF_STYLE_BOLD);
-        TTF_Font* raw = entry.font.get();
-        const bool synth = entry.synthBold;
-        open_.emplace(key, std::move(entry));
-        return {raw, synth};
+        return open_.emplace(key, std::move(entry)).first->second;
     }
 
-    std::string LockedFileFor(const Font& font)
-    {
-        std::lock_guard lock(mutex_);
-        return FileFor(font);
-    }
-
-    void Prepare()
-    {
-        std::lock_guard lock(mutex_);
-        for (const bool bold : {false, true})
-        {
-            const std::string file = FileFor(Font{"Comic Sans MS", 13, bold, clBlack});
-            if (!file.empty())
-                BytesOf(file);
-        }
-    }
-
-private:
-    struct Entry
-    {
-        FontPtr font;
-        bool synthBold = false;
-    };
-
-    // Caller holds mutex_.
-    std::string FileFor(const Font& font)
+    // Caller holds mutex_. The files that may serve a typeface, best first; a bold style ends
+    // with the regular style's files, which are then emboldened.
+    const std::vector<std::string>& CandidatesFor(const Font& font)
     {
         const auto key = std::make_pair(font.name, font.bold);
         auto it = files_.find(key);
         if (it != files_.end())
             return it->second;
-        std::string file;
-        if (const std::string dir = ProgramDirectory();
-            font.name == "Comic Sans MS" && !dir.empty())
+        std::vector<std::string> files;
+        const auto add = [&files](const std::string& file)
         {
-            const std::string own = dir + (font.bold ? "comicbd.ttf" : "comic.ttf");
-            std::error_code ec;
-            if (std::filesystem::exists(NativePath(own), ec))
-                file = own;
-        }
+            if (!file.empty() && std::ranges::find(files, file) == files.end())
+                files.push_back(file);
+        };
+        const bool comic = font.name == "Comic Sans MS";
+        if (comic)
+            add(OwnFile(font.bold ? "comicbd.ttf" : "comic.ttf"));
 #ifdef _WIN32
-        if (file.empty() && font.name == "Comic Sans MS")
-            file = WindowsFontFile(font.bold ? "comicbd.ttf" : "comic.ttf");
+        if (comic)
+        {
+            add(WindowsFontFile(font.bold ? "comicbd.ttf" : "comic.ttf"));
+            add(OwnFile(font.bold ? "ComicNeue-Bold.otf" : "ComicNeue-Regular.otf"));
+        }
+        // Faces that come with Windows, whichever exists: a text is better in another face than
+        // not shown.
+        for (const auto& [regular, bold] :
+             {std::pair{"segoeui.ttf", "segoeuib.ttf"}, std::pair{"arial.ttf", "arialbd.ttf"},
+              std::pair{"tahoma.ttf", "tahomabd.ttf"}, std::pair{"verdana.ttf", "verdanab.ttf"}})
+            add(WindowsFontFile(font.bold ? bold : regular));
 #else
-        if (file.empty())
-            file = Fontconfig(font.name, font.bold);
-        if (file.empty())
-            file = Fontconfig("sans-serif", font.bold);
+        add(Fontconfig(font.name, font.bold));
+        add(Fontconfig("sans-serif", font.bold));
 #endif
-        files_.emplace(key, file);
-        return file;
+        if (font.bold)
+            for (const std::string& file : CandidatesFor(Font{font.name, font.height, false}))
+                add(file);
+        return files_.emplace(key, std::move(files)).first->second;
+    }
+
+    // The file of that name in the program directory; empty when it is not there, or when there
+    // is no program directory (never the current folder).
+    static std::string OwnFile(const char* name)
+    {
+        const std::string dir = ProgramDirectory();
+        if (dir.empty())
+            return {};
+        const std::string own = dir + name;
+        std::error_code ec;
+        return std::filesystem::exists(NativePath(own), ec) ? own : std::string();
     }
 
 #ifndef _WIN32
@@ -181,7 +224,9 @@ private:
     // Kept for as long as the fonts opened from them: SDL_ttf reads the face as it renders.
     std::map<std::string, std::vector<char>> bytes_;
     std::map<std::tuple<std::string, bool, int>, Entry> open_;
-    std::map<std::pair<std::string, bool>, std::string> files_;
+    std::map<std::pair<std::string, bool>, std::vector<std::string>> files_;
+    // Files that no face opened from.
+    std::set<std::string> broken_;
 };
 
 namespace

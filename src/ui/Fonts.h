@@ -57,8 +57,10 @@ TextSize TextExtent(const Font& font, std::string_view text);
 TextSize TextExtent(const Font& font, std::string_view text, double scale);
 int LineHeight(const Font& font);
 
-// The file that serves a typeface: the program directory's comic.ttf/comicbd.ttf when present,
-// else what fontconfig gives for the family, else fontconfig's default sans. Empty if none.
+// The file that serves a typeface: the first that opens of the program directory's
+// comic.ttf/comicbd.ttf, then on Linux what fontconfig gives for the family, then fontconfig's
+// default sans; on Windows the system's Comic Sans MS, then the Comic Neue files beside the
+// executable, then a face of the system's. Empty if none opens.
 std::string FontFileFor(const Font& font);
 
 } // namespace ui

@@ -1,7 +1,8 @@
-// A system with no font file at all: the texts are measured by estimate and not drawn, and
-// nothing fails.
+// The typeface's files: one that does not open gives way to the next, and a system with no font
+// file at all measures its texts by estimate, draws none and does not fail.
 #include "ui/Fonts.h"
 #include "ui/Canvas.h"
+#include "ui/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,17 @@
 
 namespace
 {
+
+int TextPixels(const ui::Font& font)
+{
+    ui::Bitmap bmp(200, 40, ui::clBlack);
+    ui::Canvas(bmp).TextOut(5, 5, "Zorbel II", font);
+    int count = 0;
+    for (int y = 0; y < bmp.Height(); ++y)
+        for (int x = 0; x < bmp.Width(); ++x)
+            count += bmp.Pixel(x, y) != ui::clBlack;
+    return count;
+}
 
 // Runs in a child process of its own: fontconfig reads its configuration once per process.
 int MeasureAndDrawWithoutFonts(const std::string& config)
@@ -30,14 +42,37 @@ int MeasureAndDrawWithoutFonts(const std::string& config)
     if (many.height < 19 || ui::LineHeight(font) != many.height ||
         ui::TextExtent(font, "").width != 0)
         return 4;
-    ui::Bitmap bmp(200, 40, ui::clBlack);
-    ui::Canvas canvas(bmp);
-    canvas.TextOut(5, 5, "Zorbel II", font);
-    for (int y = 0; y < bmp.Height(); ++y)
-        for (int x = 0; x < bmp.Width(); ++x)
-            if (bmp.Pixel(x, y) != ui::clBlack)
-                return 5;
+    return TextPixels(font) == 0 ? 0 : 5;
+}
+
+// Runs in a child process of its own: the faces a process opens are kept for its whole run.
+int DrawPastBrokenOwnFaces(const std::string& programDir)
+{
+    ui::SetProgramDirectory(programDir);
+    for (const bool bold : {false, true})
+    {
+        const ui::Font font{"Comic Sans MS", 19, bold, ui::clYellow};
+        const std::string file = ui::FontFileFor(font);
+        if (file.empty() || file.starts_with(programDir))
+            return bold ? 12 : 2;
+        if (TextPixels(font) < 50)
+            return bold ? 13 : 3;
+    }
     return 0;
+}
+
+TEST(FontsDeathTest, AFaceThatDoesNotOpenGivesWayToTheNext)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("zorbel-" + std::to_string(getpid()) + "-own-fonts");
+    std::filesystem::create_directories(dir);
+    // The program directory's own Comic Sans files, cut short by a failed copy.
+    std::ofstream(dir / "comic.ttf") << "not a font";
+    std::ofstream(dir / "comicbd.ttf") << "not a font";
+    EXPECT_EXIT(std::exit(DrawPastBrokenOwnFaces(dir.string() + "/")), testing::ExitedWithCode(0),
+                "");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(FontsDeathTest, WithoutAnyFontFileTextsAreMeasuredAndNotDrawn)

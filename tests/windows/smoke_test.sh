@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# zorbel2.exe from the release zip, under Wine in a private X server: the menu is drawn, a login
-# registers a user in %APPDATA%\zorbel2\Zorbel2.ini, a click on Death Match shows the board, and
-# Esc, Esc end the program with status 0. Then the installer's copy plays a replay opened as a
-# double click opens it.
+# zorbel2.exe from the release zip, under Wine in a private X server, on a system without Comic
+# Sans MS: the menu is drawn with its text (in the Comic Neue the zip carries), a login registers a
+# user in %APPDATA%\zorbel2\Zorbel2.ini, a click on Death Match shows the board, and Esc, Esc end
+# the program with status 0. Then the installer's copy, its Comic Neue taken away, plays a replay
+# opened as a double click opens it, with its texts in a face of the system's.
 #
 #   tests/windows/smoke_test.sh BUILD_DIR
 build=$(cd "$1" && pwd)
@@ -16,6 +17,10 @@ wine_prefix "$build/wine"
 wineserver -k 2>/dev/null || true
 wineserver -w
 trap 'cleanup; wineserver -k 2>/dev/null || true' EXIT
+# No Comic Sans MS and no other face in the system's fonts folder, where Wine puts none. The prefix
+# is reused: the faces that earlier runs put there go.
+fonts=$(wine_fonts)
+rm -f "$fonts/comic.ttf" "$fonts/comicbd.ttf" "$fonts/tahoma.ttf"
 # A failure keeps the screen and the program's output in the build folder, where CI can find them.
 fail() {
     echo "FAIL: $*" >&2
@@ -30,6 +35,12 @@ zip=$(ls "$build"/zorbel2-*-windows-x64.zip | head -n1)
 unzip -q "$zip" -d "$WORK/Zörbel"
 exe=$(find "$WORK/Zörbel" -name zorbel2.exe | head -n1)
 [[ -n "$exe" ]] || fail "no zorbel2.exe in $zip"
+[[ -z "$(find "$fonts" -type f)" ]] || fail "the system's fonts folder holds faces: $(ls "$fonts")"
+for f in ComicNeue-Regular.otf ComicNeue-Bold.otf; do
+    [[ -f "$(dirname "$exe")/$f" ]] || fail "no $f beside zorbel2.exe in $zip"
+done
+grep -q "SIL OPEN FONT LICENSE Version 1.1" "$(dirname "$exe")/ComicNeue-OFL.txt" ||
+    fail "no licence beside Comic Neue in $zip"
 INI="$(wine_appdata)/zorbel2/Zorbel2.ini"
 rm -rf "$(dirname "$INI")"
 ZORBEL_BIN="$WORK/zorbel2-wine"
@@ -50,8 +61,9 @@ wait_colour() {
     done
     fail "$7"
 }
-# The title "Zorbel II" in yellow.
-wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "menu not drawn"
+# The red balls, then the title "Zorbel II": yellow text.
+wait_colour $((mx + 32)) $((my + 64)) 28 27 "220,30,30" 100 "menu not drawn"
+wait_colour $((mx + 216)) $((my + 32)) 305 177 "255,255,0" 500 "the menu is drawn without its text"
 
 register_anna
 [[ "$(ini_value name1)" == "ANNA" ]] || fail "name1 is '$(ini_value name1)'"
@@ -75,6 +87,13 @@ rc=$(wait_exit 200)
 installer=$(ls "$build"/zorbel2-*-windows-x64.exe | head -n1)
 wine "$installer" /S || fail "the installer failed"
 installed="$WINEPREFIX/drive_c/Program Files/Zorbel II"
+for f in ComicNeue-Regular.otf ComicNeue-Bold.otf ComicNeue-OFL.txt; do
+    [[ -f "$installed/$f" ]] || fail "the installer left out $f"
+done
+# Without Comic Neue as well the texts come from a face of the system's: a regular Tahoma (stood in
+# for by Comic Neue's file), emboldened where the game asks for bold.
+rm "$installed"/ComicNeue-*.otf
+cp /usr/share/fonts/opentype/comic-neue/ComicNeue-Regular.otf "$fonts/tahoma.ttf"
 cp "$here/../data/master-long.zr2" "$WORK/Zörbel/Rätsel.zr2"
 printf '#!/bin/sh\nexec wine start /wait /unix "$@"\n' >"$ZORBEL_BIN"
 # A double click passes no --scale: the game draws at the scale it chooses for the screen.

@@ -1,5 +1,6 @@
 # A Wine prefix of the tests' own, made once per build folder and reused: its first start takes
-# most of a minute. The system's Comic Sans MS is stood in for by Comic Neue, as on Linux.
+# most of a minute. Like a fresh Windows without Comic Sans MS, its fonts folder holds no
+# comic.ttf: Wine puts no font files there.
 wine_prefix() {
     export WINEPREFIX=$1
     export WINEDEBUG=-all
@@ -10,16 +11,18 @@ wine_prefix() {
         mkdir -p "$WINEPREFIX"
         wineboot --init >"$WINEPREFIX/wineboot.txt" 2>&1 || true
         wineserver -w
-        local fonts="$WINEPREFIX/drive_c/windows/Fonts"
-        if [[ ! -d "$fonts" ]]; then
+        if [[ ! -d "$(wine_fonts)" ]]; then
             echo "wineboot made no Windows folder in $WINEPREFIX:" >&2
             tail -20 "$WINEPREFIX/wineboot.txt" >&2
             return 1
         fi
-        cp /usr/share/fonts/opentype/comic-neue/ComicNeue-Regular.otf "$fonts/comic.ttf"
-        cp /usr/share/fonts/opentype/comic-neue/ComicNeue-Bold.otf "$fonts/comicbd.ttf"
         touch "$WINEPREFIX/.ready"
     fi
+}
+
+# The system's fonts folder (%WINDIR%\Fonts) of the prefix, as a path here.
+wine_fonts() {
+    echo "$WINEPREFIX/drive_c/windows/Fonts"
 }
 
 # The Windows folder a Windows program sees as %APPDATA%, as a path here.
