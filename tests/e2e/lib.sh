@@ -7,6 +7,9 @@ GAME_PID=""
 PULSE_PID=""
 SCREEN_W=1280
 SCREEN_H=1024
+# Columns of the X screen right of the SCREEN_W x SCREEN_H that the game is given: room for the
+# pointer outside a window that fills the rest.
+SCREEN_MARGIN=0
 # Logical pixels are physical ones unless a test sets GAME_ARGS=() and the SCALE the game chooses.
 GAME_ARGS=(--scale 1)
 SCALE=1
@@ -14,6 +17,11 @@ export XDG_CONFIG_HOME="$WORK/config"
 # Every game played is kept as a replay there.
 export XDG_DATA_HOME="$WORK/data"
 REPLAYS="$XDG_DATA_HOME/zorbel2/replays"
+# The rendered music (and fontconfig's and Mesa's caches) start empty in every test, as on a
+# fresh machine, instead of being what an earlier run left in the home folder.
+export XDG_CACHE_HOME="$WORK/cache"
+# The game is shown on the test's own X server (or compositor), never on the desktop's.
+unset WAYLAND_DISPLAY
 export SDL_AUDIODRIVER=dummy
 INI="$XDG_CONFIG_HOME/zorbel2/Zorbel2.ini"
 
@@ -62,8 +70,8 @@ start_x() {
         # -noreset: a server whose last client leaves resets, and drops whoever is connecting
         # meanwhile; between two programs (or a game and the polls for its window) that was a
         # game that found no display.
-        Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -noreset \
-            3>"$WORK/display" 2>"$WORK/xvfb.txt" &
+        Xvfb -displayfd 3 -screen 0 "$((SCREEN_W + SCREEN_MARGIN))x${SCREEN_H}x24" -nolisten tcp \
+            -noreset 3>"$WORK/display" 2>"$WORK/xvfb.txt" &
         XVFB_PID=$!
         for _ in $(seq 200); do
             [[ -s "$WORK/display" ]] && break
@@ -325,10 +333,14 @@ panel_origin() {
     echo $(((lw - $1) / 2)) $(((lh - $2) / 2))
 }
 
-# Clicks the middle of a logical rectangle (x y w h) of a centred panel of size pw x ph.
+# Clicks the middle of a logical rectangle (x y w h) of a centred panel of size pw x ph. Where the
+# screen has a margin, the pointer goes out there first and so comes into the window at the place
+# clicked (wanted where the window learns the pointer's place only from its coming in).
 click_at() {
     local px py
     read -r px py < <(panel_origin "$5" "$6")
+    ((SCREEN_MARGIN == 0)) ||
+        xdotool mousemove --sync $((SCREEN_W + SCREEN_MARGIN / 2)) $((SCREEN_H / 2))
     xdotool mousemove "$(phys $((px + $1 + $3 / 2)))" "$(phys $((py + $2 + $4 / 2)))" \
         mousedown 1 sleep 0.1 mouseup 1
     sleep 0.2
