@@ -26,7 +26,8 @@ recorded() { awk -v b="$(stat -c %s "$WORK/sink.raw")" -v r=$RATE 'BEGIN { print
 # One line "start length kind" for each sound in the recording from second $1 on: runs of 10 ms
 # windows louder than 1/32 of full scale, with gaps of up to 0.2 s inside one sound; a run still
 # going at the end of the recording is left out unless it is longer than any sound already. Kind
-# by length: pop, hrum, dead, or long (the music, or sounds that follow each other closely).
+# by length: pop, hrum (3.1 s), dead (5.9 s), or long (the music, or sounds that follow each
+# other closely); a busy machine's late buffers stretch a sound by a few tenths.
 sounds() {
     local skip=$((${1%.*} * RATE * 2))
     od -An -v -t d2 -w2 -j "$skip" "$WORK/sink.raw" | awk -v base="${1%.*}" -v r=$RATE '
@@ -44,7 +45,7 @@ sounds() {
         }
         function emit(s, e,   len, kind) {
             len = (e - s + 1) / 100
-            kind = len < 0.5 ? "pop" : len >= 2.6 && len <= 3.3 ? "hrum" : len >= 5.1 && len <= 6.1 ? "dead" : "long"
+            kind = len < 0.5 ? "pop" : len >= 2.6 && len <= 3.6 ? "hrum" : len >= 5.1 && len <= 6.5 ? "dead" : "long"
             printf "%.2f %.2f %s\n", base + s / 100, len, kind
         }'
 }
