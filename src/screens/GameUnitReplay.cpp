@@ -4,9 +4,11 @@
 
 #include "settings/NumberText.h"
 #include "settings/ReplayStore.h"
+#include "ui/Paths.h"
 #include "ui/Platform.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 namespace
@@ -30,7 +32,12 @@ bool TGameForm::WatchReplayFile(const std::string& path)
     const engine::ReplayDecoding read = ReadReplayFile(path);
     if (!read.replay)
     {
-        App().ShowMessage(std::string(engine::Describe(read.error)));
+        // The file came from the command line or a file manager: the message says which.
+        std::error_code ec;
+        const bool found = std::filesystem::exists(ui::NativePath(path), ec);
+        App().ShowMessage(
+            (found ? std::string(engine::Describe(read.error)) : "Replay file not found") + ":\n" +
+            path);
         return false;
     }
     ShowReplay(*read.replay);

@@ -3,6 +3,7 @@
 #include "ui/Presentation.h"
 
 #include "ui/Canvas.h"
+#include "ui/Diagnostics.h"
 
 #include <SDL.h>
 
@@ -114,8 +115,10 @@ void Presentation::LayOut()
         if (scale_ < requestedScale_ && reportedScale_ != requestedScale_)
         {
             reportedScale_ = requestedScale_;
-            std::fprintf(stderr, "%s: scale %g does not fit the screen, %g is used\n",
-                         title_.c_str(), requestedScale_, scale_);
+            char line[96];
+            std::snprintf(line, sizeof line, "scale %g does not fit the screen, %g is used",
+                          requestedScale_, scale_);
+            ReportOnStderr(line);
         }
     }
     else

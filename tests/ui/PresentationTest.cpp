@@ -28,7 +28,7 @@ TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
         app.SetScale(2);
         EXPECT_EQ(app.Scale(), 2.0) << "a scale that fits is kept";
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "Zorbel2: scale 8 does not fit the screen, 3.5 is used\n");
+                  "zorbel2: scale 8 does not fit the screen, 3.5 is used\n");
     }
 
     ui::Application window{ui::Application::Options{.scale = 1,
@@ -63,7 +63,7 @@ TEST(Headless, MessagesGoToStderrAndPaintingStillHappens)
     form.Show();
     testing::internal::CaptureStderr();
     app.ShowMessage("Unable to write to Zorbel2.ini");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Zorbel2: Unable to write to Zorbel2.ini\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "zorbel2: Unable to write to Zorbel2.ini\n");
     EXPECT_EQ(app.TopForm(), &form);
     app.Render();
     EXPECT_EQ(app.Screen().Pixel(319, 199), ui::clNavy);
