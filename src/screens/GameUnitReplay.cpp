@@ -54,7 +54,7 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
     Label1.SetCaption(replay.players[0].name);
     Label2.SetCaption(single ? "Final Score" : replay.players[1].name);
     Label2.SetLeft(single ? 511 : 536);
-    Image3.SetVisible(!single);
+    ShowPlayerColours(!single);
     Label3.SetVisible(true);
     HiScoreLabel.SetCaption(single ? PadLeft(std::to_string(replay.players[0].score), 3) : "000");
     playback_.emplace(replay);

@@ -4,6 +4,8 @@
 
 #include "settings/IniFile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,6 +88,64 @@ TEST_F(DeathMatchTest, EachPlayerShowsInItsOwnPictureAndScoresShowAtLeastThreeDi
     game->Model.score2 = 41;
     game->UpdateScore2Label();
     EXPECT_EQ(game->HiScoreLabel.Caption(), "041");
+}
+
+// The hue of a colour in degrees, and how far apart two hues lie on the circle.
+double Hue(ui::Color c)
+{
+    const int hi = std::max({c.r, c.g, c.b});
+    const double span = hi - std::min({c.r, c.g, c.b});
+    if (span == 0)
+        return 0;
+    const double h = hi == c.r   ? (c.g - c.b) / span
+                     : hi == c.g ? 2 + (c.b - c.r) / span
+                                 : 4 + (c.r - c.g) / span;
+    return std::fmod(60 * h + 360, 360);
+}
+double HueApart(double a, double b)
+{
+    const double d = std::fabs(a - b);
+    return std::min(d, 360 - d);
+}
+
+// Each player is one colour, as the generated pictures draw them on screen: the ball beside its
+// name, its target and its worm; the single game keeps its yellow ball and target.
+TEST_F(DeathMatchTest, EachPlayersBallTargetAndWormShareOneColour)
+{
+    game->WormPictures[0] = ui::Bitmap::LoadPicture(session->ProgramDir + "b0.bmp");
+    game->Player2Picture = ui::Bitmap::LoadPicture(session->ProgramDir + "b2.bmp");
+    form1->StartDeathMatch();
+    PushTargets({1, 29}, {29, 1});
+    game->WaitTimerTimer(game->WaitTimer);
+    Tick();
+    // Points inside each ball, away from its highlight, as the screen shows them.
+    const auto hueAt = [&](const ui::Control& c, int x, int y)
+    {
+        app.Render();
+        const ui::Point p = c.ToForm({x, y});
+        return Hue(app.Screen().Pixel(p.x, p.y));
+    };
+    const auto worm = [&](int cell)
+    {
+        return hueAt(game->PaintBox1, 15 * cell - 5, 15 * cell - 5);
+    };
+    const double ball1 = hueAt(game->Image1, 10, 10);
+    const double ball2 = hueAt(game->Image3, 10, 10);
+    const double worm1 = worm(10);
+    const double worm2 = worm(20);
+    EXPECT_LT(HueApart(ball1, worm1), 8) << ball1 << " " << worm1;
+    EXPECT_LT(HueApart(hueAt(game->Target, 7, 7), worm1), 8);
+    EXPECT_LT(HueApart(ball2, worm2), 8) << ball2 << " " << worm2;
+    EXPECT_LT(HueApart(hueAt(game->Target2, 7, 7), worm2), 8);
+    EXPECT_GT(HueApart(worm1, worm2), 90);
+
+    game->Hide();
+    game->ShowSingleGame();
+    StartGame(0);
+    const double singleBall = hueAt(game->Image1, 10, 10);
+    EXPECT_NEAR(singleBall, 52, 8) << "yellow";
+    EXPECT_LT(HueApart(hueAt(game->Target, 7, 7), singleBall), 8);
+    EXPECT_FALSE(game->Image3.Visible());
 }
 
 TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
