@@ -90,22 +90,14 @@ TEST_F(DeathMatchTest, EachPlayerShowsInItsOwnPictureAndScoresShowAtLeastThreeDi
     EXPECT_EQ(game->HiScoreLabel.Caption(), "041");
 }
 
-// The hue of a colour in degrees, and how far apart two hues lie on the circle.
+// The hue of a coloured pixel in degrees.
 double Hue(ui::Color c)
 {
-    const int hi = std::max({c.r, c.g, c.b});
-    const double span = hi - std::min({c.r, c.g, c.b});
-    if (span == 0)
-        return 0;
+    const double hi = std::max({c.r, c.g, c.b}), span = hi - std::min({c.r, c.g, c.b});
     const double h = hi == c.r   ? (c.g - c.b) / span
                      : hi == c.g ? 2 + (c.b - c.r) / span
                                  : 4 + (c.r - c.g) / span;
     return std::fmod(60 * h + 360, 360);
-}
-double HueApart(double a, double b)
-{
-    const double d = std::fabs(a - b);
-    return std::min(d, 360 - d);
 }
 
 // Each player is one colour, as the generated pictures draw them on screen: the ball beside its
@@ -125,27 +117,20 @@ TEST_F(DeathMatchTest, EachPlayersBallTargetAndWormShareOneColour)
         const ui::Point p = c.ToForm({x, y});
         return Hue(app.Screen().Pixel(p.x, p.y));
     };
-    const auto worm = [&](int cell)
-    {
-        return hueAt(game->PaintBox1, 15 * cell - 5, 15 * cell - 5);
-    };
-    const double ball1 = hueAt(game->Image1, 10, 10);
-    const double ball2 = hueAt(game->Image3, 10, 10);
-    const double worm1 = worm(10);
-    const double worm2 = worm(20);
-    EXPECT_LT(HueApart(ball1, worm1), 8) << ball1 << " " << worm1;
-    EXPECT_LT(HueApart(hueAt(game->Target, 7, 7), worm1), 8);
-    EXPECT_LT(HueApart(ball2, worm2), 8) << ball2 << " " << worm2;
-    EXPECT_LT(HueApart(hueAt(game->Target2, 7, 7), worm2), 8);
-    EXPECT_GT(HueApart(worm1, worm2), 90);
+    // The worms' heads on cells (10, 10) and (20, 20).
+    const double worm1 = hueAt(game->PaintBox1, 145, 145);
+    const double worm2 = hueAt(game->PaintBox1, 295, 295);
+    EXPECT_NEAR(hueAt(game->Image1, 10, 10), worm1, 8);
+    EXPECT_NEAR(hueAt(game->Target, 7, 7), worm1, 8);
+    EXPECT_NEAR(hueAt(game->Image3, 10, 10), worm2, 8);
+    EXPECT_NEAR(hueAt(game->Target2, 7, 7), worm2, 8);
+    EXPECT_GT(worm2 - worm1, 90);
 
     game->Hide();
     game->ShowSingleGame();
     StartGame(0);
-    const double singleBall = hueAt(game->Image1, 10, 10);
-    EXPECT_NEAR(singleBall, 52, 8) << "yellow";
-    EXPECT_LT(HueApart(hueAt(game->Target, 7, 7), singleBall), 8);
-    EXPECT_FALSE(game->Image3.Visible());
+    EXPECT_NEAR(hueAt(game->Image1, 10, 10), 52, 8) << "yellow";
+    EXPECT_NEAR(hueAt(game->Target, 7, 7), 52, 8);
 }
 
 TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
