@@ -13,6 +13,7 @@
 #include "screens/Unit2.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
+#include "ui/Diagnostics.h"
 #include "ui/Fonts.h"
 #include "ui/Presenter.h"
 
@@ -59,7 +60,7 @@ std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* 
     }
     catch (const std::invalid_argument& e)
     {
-        std::fprintf(stderr, "zorbel2: %s\n%s", e.what(), kCommandLineUsage);
+        ui::ReportOnStderr(std::string(e.what()) + "\n" + kCommandLineUsage);
         exitCode = 2;
     }
     return std::nullopt;
@@ -68,7 +69,7 @@ std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* 
 // What escaped the program: on stderr, and in the window while there is one to show it in.
 void ReportEscaped(const char* message, std::optional<ui::Application>& app) noexcept
 {
-    std::fprintf(stderr, "Zorbel2: %s\n", message);
+    ui::ReportOnStderr(message);
     if (!app || !app->Display().Seen() || app->Terminated())
         return;
     try
@@ -93,6 +94,7 @@ int main(int argc, char** argv)
     // none of it.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
 #endif
+    ui::RouteSdlLog();
     // Before the first thread: the environment is changed here and nowhere later.
     ui::SetWindowClass("io.github.zorbel2.Zorbel2");
     // Outside the try, so that the message box can still show what escaped; declared in the

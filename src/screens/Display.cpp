@@ -3,14 +3,16 @@
 
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
+#include "ui/Diagnostics.h"
 #include "ui/Platform.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
-double ParseScale(std::string_view text, bool& ok)
+double ParseScale(std::string_view text, bool& ok, bool* rounded)
 {
     ok = true;
     if (text == "auto" || text == "AUTO" || text == "Auto")
@@ -20,7 +22,10 @@ double ParseScale(std::string_view text, bool& ok)
     ok = error == std::errc() && end == text.data() + text.size() && value >= 1.0 && value <= 8.0;
     if (!ok)
         return 0.0;
-    return std::round(value * 4.0) / 4.0;
+    const double scale = std::round(value * 4.0) / 4.0;
+    if (rounded != nullptr)
+        *rounded = scale != value;
+    return scale;
 }
 
 DisplayChoice ReadDisplayChoice(const TIniFile& ini)
@@ -79,10 +84,18 @@ CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFi
         else if (arg == "--scale")
         {
             bool ok = false;
+            bool rounded = false;
             if (i + 1 < args.size())
-                choice.scale = ParseScale(args[++i], ok);
+                choice.scale = ParseScale(args[++i], ok, &rounded);
             if (!ok)
                 throw std::invalid_argument("--scale takes auto or a number from 1 to 8");
+            if (rounded)
+            {
+                char used[16];
+                std::snprintf(used, sizeof used, "%g", choice.scale);
+                ui::ReportOnStderr("scale " + std::string(args[i]) +
+                                   " is rounded to the nearest quarter step, " + used);
+            }
         }
         else if (arg == "--replay")
             takeReplay(i + 1 < args.size() ? std::string_view(args[++i]) : std::string_view());

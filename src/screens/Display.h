@@ -20,9 +20,9 @@ struct DisplayChoice
     int height = 0;
 };
 
-// "auto" gives 0; a number from 1 to 8 is taken in quarter steps; anything else gives nullopt
-// through the flag ok being false.
-double ParseScale(std::string_view text, bool& ok);
+// "auto" gives 0; a number from 1 to 8 is taken in quarter steps, rounded to the nearest
+// (rounded, where given, says whether it had to be); anything else sets ok to false.
+double ParseScale(std::string_view text, bool& ok, bool* rounded = nullptr);
 
 // The [Display] section; values that are missing or malformed keep their defaults.
 DisplayChoice ReadDisplayChoice(const TIniFile& ini);
@@ -37,7 +37,8 @@ enum class CommandLineRequest
 // The synopsis and every option with one line each, as --help prints them.
 extern const char* const kCommandLineUsage;
 
-// --scale N, --window and --fullscreen override the file; --replay FILE, or FILE alone as a file
+// --scale N, --window and --fullscreen override the file (a scale between quarter steps is
+// rounded to the nearest, with a line on stderr); --replay FILE, or FILE alone as a file
 // manager passes it, names a replay to watch, given back in replayFile as it was typed; --help
 // and --version ask for their text instead of the game. Throws std::invalid_argument saying what
 // is wrong (not the usage) for anything else.

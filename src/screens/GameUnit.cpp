@@ -99,7 +99,7 @@ void TGameForm::BuildLayout()
     SetupLabel(Label3, 272, 42, "Death Match", 13, ui::clRed);
     SetupLabel(Label2, 536, 8, "Player 2", 19, ui::clWhite);
     Image3.SetBounds(614, 13, 16, 16);
-    Image3.SetPicture(ui::Bitmap::Embedded("ball_cyan.bmp"));
+    Image3.SetPicture(ui::Bitmap::Embedded("ball_blue.bmp"));
     SetupLabel(HiScoreLabel, 572, 32, "000", 19, ui::clWhite);
 
     AnimatedImage1.BeginLoad();
@@ -131,7 +131,7 @@ void TGameForm::BuildLayout()
         target->SetBounds(0, 0, 13, 13);
         target->SetActive(true);
         target->SetGlyph(
-            ui::Bitmap::Embedded(target == &Target ? "target_yellow.bmp" : "target_cyan.bmp"));
+            ui::Bitmap::Embedded(target == &Target ? "target_yellow.bmp" : "target_blue.bmp"));
         target->SetTransparentColor(kBoardColour);
         target->SetVisible(false);
         target->Loaded();
@@ -212,7 +212,7 @@ void TGameForm::ShowSingleGame()
     Label2.SetCaption("High Score");
     Label2.SetLeft(511);
     Label3.SetVisible(false);
-    Image3.SetVisible(false);
+    ShowPlayerColours(false);
     Model.Enter(engine::Mode::Single);
     Show();
 }
@@ -222,9 +222,19 @@ void TGameForm::ShowDeathMatch()
     Label2.SetCaption("Player 2");
     Label2.SetLeft(536);
     Label3.SetVisible(true);
-    Image3.SetVisible(true);
+    ShowPlayerColours(true);
     Model.Enter(engine::Mode::DeathMatch);
     Show();
+}
+
+void TGameForm::ShowPlayerColours(bool deathMatch)
+{
+    // In a death match each player's ball and target are its worm's colour, so that both know
+    // their worm; the single game keeps its yellow.
+    const std::string colour = deathMatch ? "lime" : "yellow";
+    Image1.SetPicture(ui::Bitmap::Embedded("ball_" + colour + ".bmp"));
+    Target.SetGlyph(ui::Bitmap::Embedded("target_" + colour + ".bmp"));
+    Image3.SetVisible(deathMatch);
 }
 
 void TGameForm::FormShow()

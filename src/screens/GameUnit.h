@@ -160,6 +160,8 @@ private:
     widgets::TAnimatedImage& TargetOf(std::uint8_t who);
     void ShowTarget(std::uint8_t who, engine::Cell cell);
     void EndBout(std::uint8_t whoDied);
+    // Player 2's ball shown or not, and player 1's ball and target in the mode's colour.
+    void ShowPlayerColours(bool deathMatch);
 
     // The game just played, kept in the replay store; a full disk only loses the replay.
     void KeepReplay();

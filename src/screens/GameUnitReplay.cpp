@@ -4,9 +4,11 @@
 
 #include "settings/NumberText.h"
 #include "settings/ReplayStore.h"
+#include "ui/Paths.h"
 #include "ui/Platform.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -51,7 +53,12 @@ bool TGameForm::WatchReplayFile(const std::string& path)
     const engine::ReplayDecoding read = ReadReplayFile(path);
     if (!read.replay)
     {
-        App().ShowMessage(std::string(engine::Describe(read.error)));
+        // The file came from the command line or a file manager: the message says which.
+        std::error_code ec;
+        const bool found = std::filesystem::exists(ui::NativePath(path), ec);
+        App().ShowMessage(
+            (found ? std::string(engine::Describe(read.error)) : "Replay file not found") + ":\n" +
+            path);
         return false;
     }
     ShowReplay(*read.replay);
@@ -68,7 +75,7 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
     Label1.SetCaption(ShownName(replay.players[0].name));
     Label2.SetCaption(single ? "Final Score" : ShownName(replay.players[1].name));
     Label2.SetLeft(single ? 511 : 536);
-    Image3.SetVisible(!single);
+    ShowPlayerColours(!single);
     Label3.SetVisible(true);
     // The file's final score is only a claim until playback has reached it.
     HiScoreLabel.SetCaption(single ? std::string(kScoreToCome) : "000");

@@ -196,6 +196,10 @@ void TKeyForm::InitKeys()
         add(c, std::string(1, static_cast<char>(c)));
     for (int c = 'A'; c <= 'Z'; ++c)
         add(c, std::string(1, static_cast<char>(c)));
+    // The keypad's digits with Num Lock on, so that one player can steer on the keypad while
+    // the other has the arrows; without Num Lock they are the arrows and the keys above them.
+    for (int n = 0; n <= 9; ++n)
+        add(ui::vk::Numpad0 + n, "Num " + std::to_string(n));
 }
 
 std::string TKeyForm::Normal(int code) const

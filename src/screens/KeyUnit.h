@@ -20,7 +20,7 @@ struct TKeys
 class TKeyForm final : public Screen
 {
 public:
-    static constexpr std::size_t kKeyCount = 65;
+    static constexpr std::size_t kKeyCount = 75;
     // The pen of a key box and its name box while their direction waits for a key.
     static constexpr ui::Color kSelected{255, 94, 94};
     static constexpr ui::Color kUnselected = ui::clBlue;

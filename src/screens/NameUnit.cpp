@@ -254,7 +254,8 @@ void TNameForm::FormKeyDown(ui::Form&, int& key)
 
 void TNameForm::Image1Click()
 {
-    if (typedName_.empty())
+    // A name of spaces alone shows as no name on the menu and in the records: it is none.
+    if (typedName_.find_first_not_of(' ') == std::string::npos)
     {
         Close();
         return;

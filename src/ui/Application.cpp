@@ -3,13 +3,13 @@
 #include "ui/Application.h"
 
 #include "ui/Canvas.h"
+#include "ui/Diagnostics.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
 
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace ui
 {
@@ -197,7 +197,7 @@ void Application::ShowMessage(const std::string& message)
     // With nobody to see the output, or with the loop already ending, nobody could close a box.
     if (!display_.Seen() || loop_.Terminated())
     {
-        std::fprintf(stderr, "%s: %s\n", display_.Title().c_str(), message.c_str());
+        ReportOnStderr(message);
         return;
     }
     MessageDialog(*this, message).Run();

@@ -11,8 +11,8 @@ namespace ui
 
 int PhysicalFromLogical(int logical, double scale)
 {
-    // Scales are multiples of a quarter, so logical * scale is exact and halves round alike
-    // everywhere.
+    // Scales are multiples of a quarter (of a sixty-fourth below 1), so logical * scale is exact
+    // and halves round alike everywhere.
     return static_cast<int>(std::floor(logical * scale + 0.5));
 }
 

@@ -1,11 +1,13 @@
 // Hand-over of calls from worker threads to the one user-interface thread.
 #include "ui/Dispatch.h"
 
+#include "ui/Diagnostics.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <iostream>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -44,11 +46,11 @@ void PrintException(const std::exception_ptr& failure)
     }
     catch (const std::exception& e)
     {
-        std::cerr << "Unhandled exception: " << e.what() << '\n';
+        ReportOnStderr(std::string("Unhandled exception: ") + e.what());
     }
     catch (...)
     {
-        std::cerr << "Unhandled exception of unknown type\n";
+        ReportOnStderr("Unhandled exception of unknown type");
     }
 }
 

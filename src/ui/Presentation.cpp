@@ -3,6 +3,7 @@
 #include "ui/Presentation.h"
 
 #include "ui/Canvas.h"
+#include "ui/Diagnostics.h"
 
 #include <SDL.h>
 
@@ -15,20 +16,17 @@ namespace ui
 
 Presentation::Presentation(std::unique_ptr<Presenter> presenter, Options options)
     : presenter_(std::move(presenter)), title_(std::move(options.title)),
-      requestedScale_(options.scale), fullscreen_(options.fullscreen),
+      requestedScale_(options.scale), panelWidth_(options.minimumWidth),
+      panelHeight_(options.minimumHeight), fullscreen_(options.fullscreen),
       windowWidth_(options.windowWidth), windowHeight_(options.windowHeight)
 {
-    desktop_ = presenter_->DesktopSize();
     if (windowWidth_ <= 0 || windowHeight_ <= 0)
     {
-        windowWidth_ = desktop_.x * 3 / 4;
-        windowHeight_ = desktop_.y * 3 / 4;
+        const Point desktop = presenter_->DesktopSize();
+        windowWidth_ = desktop.x * 3 / 4;
+        windowHeight_ = desktop.y * 3 / 4;
     }
-    // A window smaller than the largest panel at scale 1 would cut a screen off.
-    minimumWidth_ = std::min(options.minimumWidth, desktop_.x);
-    minimumHeight_ = std::min(options.minimumHeight, desktop_.y);
-    windowWidth_ = std::clamp(windowWidth_, minimumWidth_, desktop_.x);
-    windowHeight_ = std::clamp(windowHeight_, minimumHeight_, desktop_.y);
+    FitWindow();
     presenter_->Open(title_, fullscreen_, {windowWidth_, windowHeight_},
                      {minimumWidth_, minimumHeight_});
     const Point size = presenter_->OutputSize();
@@ -56,6 +54,29 @@ double Presentation::ChooseScale(int physicalWidth, int physicalHeight, int logi
         if (physicalWidth / s >= logicalWidth && physicalHeight / s >= logicalHeight)
             scale = s;
     return scale;
+}
+
+double Presentation::FittingScale(int physicalWidth, int physicalHeight, int logicalWidth,
+                                  int logicalHeight)
+{
+    if (physicalWidth >= logicalWidth && physicalHeight >= logicalHeight)
+        return ChooseScale(physicalWidth, physicalHeight, logicalWidth, logicalHeight);
+    // Sixty-fourths keep a logical position times the scale exact in binary, as quarters do.
+    constexpr double kSteps = 64;
+    const double fits = std::min(static_cast<double>(physicalWidth) / logicalWidth,
+                                 static_cast<double>(physicalHeight) / logicalHeight);
+    return std::max(1.0, std::floor(fits * kSteps)) / kSteps;
+}
+
+void Presentation::FitWindow()
+{
+    // Asked each time: the desktop may have changed since the window was last sized.
+    desktop_ = presenter_->DesktopSize();
+    // A window smaller than the largest panel at scale 1 would need a smaller scale.
+    minimumWidth_ = std::min(panelWidth_, desktop_.x);
+    minimumHeight_ = std::min(panelHeight_, desktop_.y);
+    windowWidth_ = std::clamp(windowWidth_, minimumWidth_, desktop_.x);
+    windowHeight_ = std::clamp(windowHeight_, minimumHeight_, desktop_.y);
 }
 
 void Presentation::SetTitle(std::string title)
@@ -106,21 +127,24 @@ void Presentation::BindScreen()
 
 void Presentation::LayOut()
 {
+    // The largest panel is never cut off: a window forced smaller than it (a tiling window
+    // manager, or none at all) shows it smaller.
+    const double fits = FittingScale(physicalWidth_, physicalHeight_, panelWidth_, panelHeight_);
     if (requestedScale_ > 0)
     {
-        const double fits =
-            ChooseScale(physicalWidth_, physicalHeight_, minimumWidth_, minimumHeight_);
         scale_ = std::min(requestedScale_, fits);
         if (scale_ < requestedScale_ && reportedScale_ != requestedScale_)
         {
             reportedScale_ = requestedScale_;
-            std::fprintf(stderr, "%s: scale %g does not fit the screen, %g is used\n",
-                         title_.c_str(), requestedScale_, scale_);
+            char line[96];
+            std::snprintf(line, sizeof line, "scale %g does not fit the screen, %g is used",
+                          requestedScale_, scale_);
+            ReportOnStderr(line);
         }
     }
     else
     {
-        scale_ = ChooseScale(physicalWidth_, physicalHeight_);
+        scale_ = std::min(ChooseScale(physicalWidth_, physicalHeight_), fits);
     }
     // Rounded up, so that the forms cover the last physical column and row too.
     width_ = static_cast<int>(std::ceil(physicalWidth_ / scale_));
@@ -152,6 +176,10 @@ bool Presentation::SetFullscreen(bool fullscreen)
     if (fullscreen == fullscreen_)
         return false;
     fullscreen_ = fullscreen;
+    // A size remembered from a larger desktop, or a window dragged larger than this one, comes
+    // back inside it.
+    if (!fullscreen_)
+        FitWindow();
     // The output drops its framebuffer with the size change; the screen image must move to the
     // new one before anything is presented again.
     if (presenter_->SetMode(fullscreen_, {windowWidth_, windowHeight_}))

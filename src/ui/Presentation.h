@@ -31,8 +31,9 @@ public:
         // The window's size when not full screen; 0 for three quarters of the desktop.
         int windowWidth = 0;
         int windowHeight = 0;
-        // The logical screen the largest panel needs: no window is smaller at scale 1, and a
-        // scale asked for is lowered until the screen holds it.
+        // The logical screen the largest panel needs: no window is made smaller than it at
+        // scale 1, and the scale is lowered until the screen holds it, below 1 where a window
+        // is forced smaller.
         int minimumWidth = 0;
         int minimumHeight = 0;
     };
@@ -51,6 +52,9 @@ public:
     // logicalWidth x logicalHeight (1 when none does).
     static double ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth = 800,
                               int logicalHeight = 600);
+    // As ChooseScale, and below 1 (in steps of 1/64) where even scale 1 would not hold it.
+    static double FittingScale(int physicalWidth, int physicalHeight, int logicalWidth,
+                               int logicalHeight);
 
     Presentation(std::unique_ptr<Presenter> presenter, Options options);
     Presentation(const Presentation&) = delete;
@@ -106,6 +110,8 @@ private:
     void Present(const std::vector<Rect>& rects);
     void BindScreen();
     void LayOut();
+    // The remembered window's size, within the desktop as it is now and at least the minimum.
+    void FitWindow();
 
     std::unique_ptr<Presenter> presenter_;
     std::string title_;
@@ -118,6 +124,9 @@ private:
     double scale_ = 1.0;
     // The scale asked for that was last reported as lowered to fit.
     double reportedScale_ = 0.0;
+    // The largest panel's logical size, and the window's least size (within the desktop).
+    int panelWidth_ = 0;
+    int panelHeight_ = 0;
     int minimumWidth_ = 0;
     int minimumHeight_ = 0;
     bool fullscreen_ = true;

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
 
@@ -91,9 +92,6 @@ class WindowPresenter final : public Presenter
 public:
     WindowPresenter()
     {
-        SDL_DisplayMode mode;
-        if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
-            desktop_ = {mode.w, mode.h};
         const char* driver = SDL_GetCurrentVideoDriver();
         fullscreenState_ = std::string_view(driver != nullptr ? driver : "") == "wayland";
     }
@@ -105,7 +103,15 @@ public:
         window_.reset();
     }
 
-    Point DesktopSize() const override { return desktop_; }
+    // The desktop the window is on, as it is now: a monitor may have come or gone since.
+    Point DesktopSize() const override
+    {
+        const int display = window_ != nullptr ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(std::max(display, 0), &mode) == 0 && mode.w > 0 && mode.h > 0)
+            return {mode.w, mode.h};
+        return kCommonDesktop;
+    }
 
     void Open(const std::string& title, bool fullscreen, Point window, Point minimum) override
     {
@@ -113,14 +119,15 @@ public:
         const Uint32 highDpi = SDL_WINDOW_ALLOW_HIGHDPI;
         // Full screen is a borderless window of the desktop's size at the origin: a fullscreen
         // flag alone leaves it small under an X server without a window manager.
+        const Point desktop = DesktopSize();
         if (fullscreen)
             window_.reset(SDL_CreateWindow(
-                title.c_str(), 0, 0, desktop_.x, desktop_.y,
+                title.c_str(), 0, 0, desktop.x, desktop.y,
                 highDpi | SDL_WINDOW_SHOWN |
                     (fullscreenState_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_BORDERLESS)));
         else
-            window_.reset(SDL_CreateWindow(title.c_str(), (desktop_.x - window.x) / 2,
-                                           (desktop_.y - window.y) / 2, window.x, window.y,
+            window_.reset(SDL_CreateWindow(title.c_str(), (desktop.x - window.x) / 2,
+                                           (desktop.y - window.y) / 2, window.x, window.y,
                                            highDpi | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN));
         if (window_ == nullptr)
             throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
@@ -209,6 +216,7 @@ public:
     bool SetMode(bool fullscreen, Point window) override
     {
         SDL_Window* w = window_.get();
+        const Point desktop = DesktopSize();
         // Full screen is the window system's fullscreen state, not a borderless window at the
         // origin, where the compositor places every window itself.
         if (fullscreenState_)
@@ -225,14 +233,14 @@ public:
             SDL_SetWindowResizable(w, SDL_FALSE);
             SDL_SetWindowBordered(w, SDL_FALSE);
             SDL_SetWindowPosition(w, 0, 0);
-            SDL_SetWindowSize(w, desktop_.x, desktop_.y);
+            SDL_SetWindowSize(w, desktop.x, desktop.y);
         }
         else
         {
             SDL_SetWindowBordered(w, SDL_TRUE);
             SDL_SetWindowResizable(w, SDL_TRUE);
             SDL_SetWindowSize(w, window.x, window.y);
-            SDL_SetWindowPosition(w, (desktop_.x - window.x) / 2, (desktop_.y - window.y) / 2);
+            SDL_SetWindowPosition(w, (desktop.x - window.x) / 2, (desktop.y - window.y) / 2);
         }
         SDL_RaiseWindow(w);
         return true;
@@ -299,7 +307,7 @@ private:
     // The screen image is that framebuffer.
     bool direct_ = false;
     // Where the system cannot say, a desktop of a common size.
-    Point desktop_{1024, 768};
+    static constexpr Point kCommonDesktop{1024, 768};
     bool fullscreenState_ = false;
 };
 

@@ -1,6 +1,8 @@
 // The X11 window's background, set through the window system SDL runs on.
 #include "ui/WindowSystem.h"
 
+#include "ui/Diagnostics.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 
@@ -29,9 +31,11 @@ int ReportError(Display* display, XErrorEvent* error)
         return 0;
     char text[160] = "";
     XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "Zorbel2: window system error %s (request %u.%u, resource 0x%lx)\n", text,
-                 static_cast<unsigned>(error->request_code),
-                 static_cast<unsigned>(error->minor_code), error->resourceid);
+    char line[256];
+    std::snprintf(line, sizeof line, "window system error %s (request %u.%u, resource 0x%lx)", text,
+                  static_cast<unsigned>(error->request_code),
+                  static_cast<unsigned>(error->minor_code), error->resourceid);
+    ReportOnStderr(line);
     return 0;
 }
 

@@ -127,6 +127,15 @@ bool IsCyan(Rgb c)
 {
     return c.r < 140 && c.g > 150 && c.b > 170;
 }
+// The death-match players' colours, lightened: lime (player 1's worm) and blue (player 2's).
+bool IsLime(Rgb c)
+{
+    return c.g > 120 && c.g > c.r + 15 && c.r > c.b + 30;
+}
+bool IsBlue(Rgb c)
+{
+    return c.b > 120 && c.b > c.g + 40 && c.g > c.r;
+}
 // Red, or the white of its highlight; never black.
 bool IsRedOrHighlight(Rgb c)
 {
@@ -144,9 +153,11 @@ TEST(EmbeddedPictures, HaveTheirSizesAndDepths)
         {"button.bmp", 28, 27, 24},
         {"grid.bmp", 436, 436, 8},
         {"target_yellow.bmp", 65, 13, 24},
-        {"target_cyan.bmp", 65, 13, 24},
+        {"target_lime.bmp", 65, 13, 24},
+        {"target_blue.bmp", 65, 13, 24},
         {"ball_yellow.bmp", 16, 16, 24},
-        {"ball_cyan.bmp", 16, 16, 24},
+        {"ball_lime.bmp", 16, 16, 24},
+        {"ball_blue.bmp", 16, 16, 24},
         {"strip3.bmp", 42, 14, 8},
         {"worm_left.bmp", 46, 35, 24},
         {"worm_right.bmp", 46, 35, 24},
@@ -216,7 +227,8 @@ void ExpectSolidBall(const Picture& strip, int frame, bool (*isBallColour)(Rgb))
 TEST(EmbeddedPictures, TargetStripsShrinkOnTransparentGreen)
 {
     for (const auto& [name, isBallColour] :
-         {std::pair{"target_yellow.bmp", &IsYellow}, std::pair{"target_cyan.bmp", &IsCyan}})
+         {std::pair{"target_yellow.bmp", &IsYellow}, std::pair{"target_lime.bmp", &IsLime},
+          std::pair{"target_blue.bmp", &IsBlue}})
     {
         SCOPED_TRACE(name);
         const Picture strip = Embedded(name);
@@ -264,7 +276,8 @@ TEST(EmbeddedPictures, BallsSitOnBlack)
         }
     }
     for (const auto& [name, isBallColour] :
-         {std::pair{"ball_yellow.bmp", &IsYellow}, std::pair{"ball_cyan.bmp", &IsCyan}})
+         {std::pair{"ball_yellow.bmp", &IsYellow}, std::pair{"ball_lime.bmp", &IsLime},
+          std::pair{"ball_blue.bmp", &IsBlue}})
     {
         SCOPED_TRACE(name);
         const Picture ball = Embedded(name);

@@ -76,11 +76,13 @@ near_off_heads() {
     head2=$(count_near deathmatch_start $((bx + 286)) $((by + 286)) 14 14 "$1")
     echo $((all - head1 - head2))
 }
-yellow=$(near_off_heads "215,190,50")
-cyan=$(near_off_heads "50,190,215")
-echo "targets: $yellow yellow and $cyan cyan pixels"
-((yellow >= 5)) || fail "player 1's target not seen: $yellow yellow pixels"
-((cyan >= 5)) || fail "player 2's target not seen: $cyan cyan pixels"
+# Each player's target is in its worm's colour.
+load_worm_colours
+target1=$(near_off_heads "$player")
+target2=$(near_off_heads "${worm[2]}")
+echo "targets: $target1 pixels of player 1's colour, $target2 of player 2's"
+((target1 >= 5)) || fail "player 1's target not seen: $target1 pixels of $player"
+((target2 >= 5)) || fail "player 2's target not seen: $target2 pixels of ${worm[2]}"
 red=$(count_near deathmatch_start $((gx + 272)) $((gy + 42)) 120 20 "255,0,0")
 ((red > 20)) || fail "the Death Match caption is not shown: $red red pixels"
 
@@ -99,7 +101,6 @@ before_scores=$(scores deathmatch_start)
 scored() { [[ "$(scores "$1")" != "$before_scores" ]]; }
 
 # Where the worms are is read from their beads' colours: a target may lie on a cell looked at.
-load_worm_colours
 beads() { cells_of "$1" "$2" | tr '\n' ';'; }
 # A bout that has not begun to move: each worm one bead on its start cell.
 standing() {

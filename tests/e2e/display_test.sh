@@ -74,9 +74,9 @@ expect_clean_exit
 start_game
 xdotool search --name '^Zorbel2$' windowclose
 for _ in $(seq 100); do
-    grep -q "^Zorbel2: window system error BadWindow" "$WORK/stderr.txt" && break
+    grep -q "^zorbel2: window system error BadWindow" "$WORK/stderr.txt" && break
     sleep 0.1
 done
-[[ "$(wait_exit 10)" == running ]] && grep -q "^Zorbel2: window system error" "$WORK/stderr.txt" ||
+[[ "$(wait_exit 10)" == running ]] && grep -q "^zorbel2: window system error" "$WORK/stderr.txt" ||
     fail "window destroyed: $(cat "$WORK/stderr.txt")"
 echo "display: ok"

@@ -42,11 +42,12 @@ for p in "${pictures[@]}"; do
     [[ "$(identify -format %m "$source_dir/$p" 2>/dev/null)" == PNG ]] || fail "no picture $p"
 done
 # --help (a line for each option) and --version answer on stdout with 0, an unknown option with
-# the usage on stderr and 2, all without a window.
+# the usage on stderr, each line under the program's name, and 2, all without a window.
 game="$WORK/root/usr/bin/zorbel2"
 help=$(env -u DISPLAY XDG_CONFIG_HOME="$WORK" "$game" --help) &&
     [[ $(grep -c '^  --' <<<"$help") == 6 ]] || fail "--help: $help"
 [[ "$("$game" --version)" == "zorbel2 $ZORBEL_VERSION" ]] || fail "--version: $("$game" --version)"
 status=0 && "$game" --window --bogus 2>"$WORK/err" || status=$?
-((status == 2)) && grep -qxF -- "$(head -n 1 <<<"$help")" "$WORK/err" || fail "--bogus: $status"
+((status == 2)) && grep -qxF -- "zorbel2: $(head -n 1 <<<"$help")" "$WORK/err" &&
+    ! grep -qv '^zorbel2: ' "$WORK/err" || fail "--bogus: $status: $(cat "$WORK/err")"
 echo "install layout: ok"

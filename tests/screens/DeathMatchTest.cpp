@@ -4,6 +4,8 @@
 
 #include "settings/IniFile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,6 +88,49 @@ TEST_F(DeathMatchTest, EachPlayerShowsInItsOwnPictureAndScoresShowAtLeastThreeDi
     game->Model.score2 = 41;
     game->UpdateScore2Label();
     EXPECT_EQ(game->HiScoreLabel.Caption(), "041");
+}
+
+// The hue of a coloured pixel in degrees.
+double Hue(ui::Color c)
+{
+    const double hi = std::max({c.r, c.g, c.b}), span = hi - std::min({c.r, c.g, c.b});
+    const double h = hi == c.r   ? (c.g - c.b) / span
+                     : hi == c.g ? 2 + (c.b - c.r) / span
+                                 : 4 + (c.r - c.g) / span;
+    return std::fmod(60 * h + 360, 360);
+}
+
+// Each player is one colour, as the generated pictures draw them on screen: the ball beside its
+// name, its target and its worm; the single game keeps its yellow ball and target.
+TEST_F(DeathMatchTest, EachPlayersBallTargetAndWormShareOneColour)
+{
+    game->WormPictures[0] = ui::Bitmap::LoadPicture(session->ProgramDir + "b0.bmp");
+    game->Player2Picture = ui::Bitmap::LoadPicture(session->ProgramDir + "b2.bmp");
+    form1->StartDeathMatch();
+    PushTargets({1, 29}, {29, 1});
+    game->WaitTimerTimer(game->WaitTimer);
+    Tick();
+    // Points inside each ball, away from its highlight, as the screen shows them.
+    const auto hueAt = [&](const ui::Control& c, int x, int y)
+    {
+        app.Render();
+        const ui::Point p = c.ToForm({x, y});
+        return Hue(app.Screen().Pixel(p.x, p.y));
+    };
+    // The worms' heads on cells (10, 10) and (20, 20).
+    const double worm1 = hueAt(game->PaintBox1, 145, 145);
+    const double worm2 = hueAt(game->PaintBox1, 295, 295);
+    EXPECT_NEAR(hueAt(game->Image1, 10, 10), worm1, 8);
+    EXPECT_NEAR(hueAt(game->Target, 7, 7), worm1, 8);
+    EXPECT_NEAR(hueAt(game->Image3, 10, 10), worm2, 8);
+    EXPECT_NEAR(hueAt(game->Target2, 7, 7), worm2, 8);
+    EXPECT_GT(worm2 - worm1, 90);
+
+    game->Hide();
+    game->ShowSingleGame();
+    StartGame(0);
+    EXPECT_NEAR(hueAt(game->Image1, 10, 10), 52, 8) << "yellow";
+    EXPECT_NEAR(hueAt(game->Target, 7, 7), 52, 8);
 }
 
 TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)

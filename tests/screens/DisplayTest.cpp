@@ -31,6 +31,13 @@ TEST_F(DisplayTest, TheFileChoosesTheCommandLineOverridesAndOnlyAChangeIsWritten
     EXPECT_TRUE(choice.fullscreen);
     EXPECT_EQ(choice.scale, 0.0);
     EXPECT_THROW(replayOf({"--scale", "9"}), std::invalid_argument);
+    // Between quarter steps: the nearest, said on stderr; a quarter step is taken as it is.
+    testing::internal::CaptureStderr();
+    replayOf({"--scale", "1.3"});
+    EXPECT_EQ(choice.scale, 1.25);
+    replayOf({"--scale", "1.5"});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "zorbel2: scale 1.3 is rounded to the nearest quarter step, 1.25\n");
     // A replay by option or, as a file manager opens one, by its name alone; one at most.
     EXPECT_EQ(replayOf({"--replay", "--window"}), "--window");
     EXPECT_EQ(replayOf({"--window", "last game.zr2"}), "last game.zr2");

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -206,6 +208,22 @@ TEST_F(GameFixture, AReplayWatchedBetweenGamesLeavesTheNextGamesFirstKeyAlone)
     Key(ui::vk::Escape);
     EXPECT_EQ(firstMoveAfter(unqueued), (engine::Cell{15, 15}));
     game->Hide();
+}
+
+// A replay file given to the game (the command line, a file manager) that cannot be played:
+// the message names the file, and one that is not there says so.
+TEST_F(GameFixture, ARefusedReplayFileIsNamedAndAMissingOneIsNotFound)
+{
+    Create();
+    const std::string missing = (config.Root() / "missing.zr2").string();
+    const std::string other = (config.Root() / "notes.zr2").string();
+    std::ofstream(other) << "notes\n";
+    EXPECT_FALSE(game->WatchReplayFile(missing));
+    EXPECT_FALSE(game->WatchReplayFile(other));
+    EXPECT_EQ(errors, (std::vector<std::string>{"Replay file not found:\n" + missing,
+                                                "This file is not a Zorbel II replay:\n" + other}));
+    errors.clear();
+    EXPECT_FALSE(game->IsShown());
 }
 
 } // namespace

@@ -691,7 +691,7 @@ TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsCl
         ASSERT_EQ(picture.Finer().size(), 2u);
         EXPECT_EQ(picture.Finer()[1].Width(), 56);
     }
-    for (const char* name : {"button.bmp", "ball_cyan.bmp", "target_yellow.bmp", "strip3.bmp",
+    for (const char* name : {"button.bmp", "ball_blue.bmp", "target_yellow.bmp", "strip3.bmp",
                              "worm_up.bmp", "worm_left_small.bmp"})
         EXPECT_EQ(ui::Bitmap::Embedded(name).Finer().size(), 2u) << name;
     EXPECT_EQ(game->Player2Picture.Width(), 14);

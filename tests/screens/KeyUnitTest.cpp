@@ -79,10 +79,10 @@ protected:
 const std::vector<std::string> kArrows{"Left",  "Up",   "Right", "Down", "Left",  "Up",
                                        "Right", "Down", "Left",  "Up",   "Right", "Down"};
 
-TEST_F(KeyFormTest, KeyNameTableHoldsItsSixtyFiveKeysInOrder)
+TEST_F(KeyFormTest, KeyNameTableHoldsItsSeventyFiveKeysInOrder)
 {
     const auto& table = keys.Keys();
-    ASSERT_EQ(table.size(), 65u);
+    ASSERT_EQ(table.size(), 75u);
     for (int n = 1; n <= 12; ++n)
     {
         EXPECT_EQ(table[n - 1].Code, 111 + n);
@@ -107,6 +107,11 @@ TEST_F(KeyFormTest, KeyNameTableHoldsItsSixtyFiveKeysInOrder)
         EXPECT_EQ(table[39 + i].Code, 'A' + i);
         EXPECT_EQ(table[39 + i].Name, std::string(1, static_cast<char>('A' + i)));
     }
+    for (int i = 0; i < 10; ++i)
+    {
+        EXPECT_EQ(table[65 + i].Code, 96 + i);
+        EXPECT_EQ(table[65 + i].Name, "Num " + std::to_string(i));
+    }
 
     std::set<int> codes;
     std::set<std::string> names;
@@ -117,8 +122,8 @@ TEST_F(KeyFormTest, KeyNameTableHoldsItsSixtyFiveKeysInOrder)
         EXPECT_EQ(keys.Normal(key.Code), key.Name);
         EXPECT_EQ(keys.KeyInt(key.Name), key.Code);
     }
-    EXPECT_EQ(codes.size(), 65u);
-    EXPECT_EQ(names.size(), 65u);
+    EXPECT_EQ(codes.size(), 75u);
+    EXPECT_EQ(names.size(), 75u);
     EXPECT_EQ(names.count("None"), 0u);
     EXPECT_EQ(codes.count(0), 0u);
 
@@ -255,22 +260,37 @@ TEST_F(KeyFormTest, CancelForgetsTheEdits)
     EXPECT_EQ(keys.LabelU.Caption(), "Up");
 }
 
-TEST_F(KeyFormTest, KeypadKeyWithNumLockGivesNoneAndIsStoredAsZero)
+// Player 2 on the keypad beside player 1 on the arrows: with Num Lock on its digits are keys
+// of their own, named and stored as the system's codes; a key without a code names no key.
+TEST_F(KeyFormTest, KeypadDigitsWithNumLockAreNamedAndStoredAndOtherKeysGiveNone)
 {
     Open();
-    Click(keys.ShapeD);
+    Click(keys.ShapeU2);
     Press(SDLK_KP_8);
-    EXPECT_EQ(keys.LabelD.Caption(), "None");
+    Click(keys.ShapeL2);
+    Press(SDLK_KP_4);
+    Click(keys.ShapeD2);
+    Press(SDLK_KP_0);
+    EXPECT_EQ(keys.LabelU2.Caption(), "Num 8");
+    EXPECT_EQ(keys.LabelL2.Caption(), "Num 4");
+    EXPECT_EQ(keys.LabelD2.Caption(), "Num 0");
     // A key the system has no code for (a national letter) ends the selection just the same.
-    Click(keys.ShapeU);
+    Click(keys.ShapeD);
     Press(0xE4);
-    EXPECT_EQ(keys.LabelU.Caption(), "None");
-    EXPECT_EQ(keys.ShapeU.Pen().color, ui::clBlue);
+    EXPECT_EQ(keys.LabelD.Caption(), "None");
+    EXPECT_EQ(keys.ShapeD.Pen().color, ui::clBlue);
     Click(keys.Image13);
+    EXPECT_EQ(Stored("UpKey2"), 104);
+    EXPECT_EQ(Stored("LeftKey2"), 100);
+    EXPECT_EQ(Stored("DownKey2"), 96);
     EXPECT_EQ(Stored("DownKey"), 0);
+    // Saving reads the bindings back from the file.
+    EXPECT_EQ(session->UpKey2, 104);
     EXPECT_EQ(session->DownKey, 0);
 
     Open();
+    EXPECT_EQ(keys.LabelU2.Caption(), "Num 8");
+    EXPECT_EQ(keys.LabelD2.Caption(), "Num 0");
     EXPECT_EQ(keys.LabelD.Caption(), "None");
 }
 

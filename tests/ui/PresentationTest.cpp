@@ -10,8 +10,10 @@ namespace
 {
 
 // The window's limits: a scale that would cut the largest panel off is lowered to the largest
-// that holds it, said once on stderr however often the screens are laid out again; and a real
-// window (SDL's dummy driver) remembered too small grows to hold the panel.
+// that holds it, said once on stderr however often the screens are laid out again, below 1 in an
+// output forced smaller than the panel (a tiling window manager, or none); a real window (SDL's
+// dummy driver) remembered too small grows to hold the panel, and one dragged larger than the
+// desktop comes back inside it on the way to the window.
 TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
 {
     {
@@ -27,8 +29,12 @@ TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
         EXPECT_EQ(app.Scale(), 3.5);
         app.SetScale(2);
         EXPECT_EQ(app.Scale(), 2.0) << "a scale that fits is kept";
+        app.ResizeScreen(400, 300);
+        EXPECT_GE(app.ScreenWidth(), 641);
+        EXPECT_GE(app.ScreenHeight(), 577);
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "Zorbel2: scale 8 does not fit the screen, 3.5 is used\n");
+                  "zorbel2: scale 8 does not fit the screen, 3.5 is used\n"
+                  "zorbel2: scale 2 does not fit the screen, 0.515625 is used\n");
     }
 
     ui::Application window{ui::Application::Options{.scale = 1,
@@ -40,6 +46,18 @@ TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
     ASSERT_TRUE(window.Display().Seen());
     EXPECT_EQ(window.WindowWidth(), 641);
     EXPECT_EQ(window.PhysicalHeight(), 577);
+    SDL_Event sized{};
+    sized.type = SDL_WINDOWEVENT;
+    sized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    sized.window.data1 = 3000;
+    sized.window.data2 = 2000;
+    window.Handle(sized);
+    window.SetFullscreen(true);
+    window.SetFullscreen(false);
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    EXPECT_EQ(window.PhysicalWidth(), desktop.w);
+    EXPECT_EQ(window.WindowHeight(), desktop.h);
 }
 
 // SDL keeps the screen awake by default; the game lets it sleep unless held off.
@@ -63,7 +81,7 @@ TEST(Headless, MessagesGoToStderrAndPaintingStillHappens)
     form.Show();
     testing::internal::CaptureStderr();
     app.ShowMessage("Unable to write to Zorbel2.ini");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Zorbel2: Unable to write to Zorbel2.ini\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "zorbel2: Unable to write to Zorbel2.ini\n");
     EXPECT_EQ(app.TopForm(), &form);
     app.Render();
     EXPECT_EQ(app.Screen().Pixel(319, 199), ui::clNavy);

@@ -74,7 +74,8 @@ std::vector<Output> Outputs()
     };
     AddPicture(outputs, "button.bmp", Place::FormData, assetgen::ButtonPicture);
     for (const auto& [word, colour] :
-         {std::pair{"yellow", BallColour::Yellow}, std::pair{"cyan", BallColour::Cyan}})
+         {std::pair{"yellow", BallColour::Yellow}, std::pair{"lime", BallColour::Lime},
+          std::pair{"blue", BallColour::Blue}})
     {
         const BallColour c = colour;
         AddPicture(outputs, std::string("target_") + word + ".bmp", Place::FormData,

@@ -27,9 +27,10 @@ constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBoardGreen{0, 128, 0};
 
 // The worms' colours. The player's yellow-green stands apart from every computer worm, and b2,
-// which also serves as the second death-match player, is a clear blue beside it. A head is drawn
-// opaque over its cell, so its corners are the board's own green: a worm reads as a row of beads
-// on the board, with no darker square around them at any scale.
+// which also serves as the second death-match player, is a clear blue beside it. A death-match
+// player's ball and target are drawn in that player's worm colour, so each player is one colour. A
+// head is drawn opaque over its cell, so its corners are the board's own green: a worm reads as a
+// row of beads on the board, with no darker square around them at any scale.
 constexpr std::array<Rgb, kWormPictures> kWormColours{{
     {172, 232, 40},  // b0 player: yellow-green
     {232, 48, 40},   // b1 red
@@ -64,19 +65,25 @@ BallStyle YellowBall(int factor = 1)
     return s;
 }
 
-BallStyle CyanBall(int factor)
+// A death-match player's ball and target: that player's worm colour, lightened (its hue kept),
+// so that a target on the board is never taken for one of the worm's own beads.
+BallStyle PlayerBall(int worm, int factor)
 {
-    BallStyle s;
-    s.base = {20, 220, 240};
-    s.outline = {0, 76, 112};
-    s.ambient = 0.42;
-    s.outlineWidth = factor;
-    return s;
+    return StyleFor(ToRgb(Mix(ToColour(kWormColours[worm]), {255, 255, 255}, 0.25)), 0.36, factor);
 }
 
 BallStyle BallOf(BallColour colour, int factor)
 {
-    return colour == BallColour::Yellow ? YellowBall(factor) : CyanBall(factor);
+    switch (colour)
+    {
+    case BallColour::Yellow:
+        break;
+    case BallColour::Lime:
+        return PlayerBall(0, factor);
+    case BallColour::Blue:
+        return PlayerBall(2, factor);
+    }
+    return YellowBall(factor);
 }
 
 void CheckFactor(int factor)

@@ -26,10 +26,13 @@ enum class Direction
     Down,
 };
 
+// Yellow is the single game's; in a death match each player's ball and target take the colour
+// of that player's worm: lime (b0) for player 1, blue (b2) for player 2.
 enum class BallColour
 {
     Yellow,
-    Cyan,
+    Lime,
+    Blue,
 };
 
 Bytes WormHeadPicture(int number, int factor = 1);
