@@ -10,8 +10,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine.sh"
 wine_prefix "$build/wine"
 
-# The test executables find the libraries' DLLs and MinGW's threads DLL where they were built.
-WINEPATH="$(winepath -w "$prefix/bin");$(winepath -w /usr/x86_64-w64-mingw32/lib)"
+# The test executables find the libraries' DLLs, MinGW's threads DLL and GCC's run-time DLL (the
+# libraries' own need: libsodium's) where they were built.
+gcc_dlls=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libgcc_s_seh-1.dll)")
+WINEPATH="$(winepath -w "$prefix/bin");$(winepath -w /usr/x86_64-w64-mingw32/lib);$(winepath -w "$gcc_dlls")"
 export WINEPATH
 passed=0
 failed=0
