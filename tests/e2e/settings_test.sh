@@ -23,9 +23,12 @@ start_x
 start_game
 read -r mx my < <(panel_origin 545 297)
 
-# Settings, then Custom: its row lights up and its six buttons appear.
+# Settings, then Custom: its row lights up and its six buttons appear. Custom is clicked once the
+# screen shows (Professional chosen), or the click would fall on the menu.
 click $((mx + 46)) $((my + 112))
 read -r kx ky < <(panel_origin 561 529)
+professional_chosen() { (($(count_near "$1" $((kx + 56)) $((ky + 266)) 230 45 "$YELLOW") > 100)); }
+poll_shot skill_shown 10 professional_chosen || fail "no settings screen"
 click $((kx + 176)) $((ky + 430))
 custom_selected() { (($(count_near "$1" $((kx + 136)) $((ky + 410)) 130 45 "$YELLOW") > 100)); }
 poll_shot skill 5 custom_selected || fail "Custom not selected"
@@ -61,10 +64,14 @@ click $((kx + 420 + 4)) $((ky + 444 + 8))
 key Return
 expect_ini "5 1 300 2" Skill prob timer worms
 
-# Controls: the single game's Up box chosen with the mouse, named by W, saved.
+# Controls: the single game's Up box chosen with the mouse, named by W, saved. The box is clicked
+# once the screen shows (its Save ball, red, where the menu has none), or the click would fall on
+# the menu.
 click $((mx + 46)) $((my + 189))
 read -r cx cy < <(panel_origin 529 465)
 ux=$((cx + 104 + 88)) uy=$((cy + 104 + 8))
+controls_shown() { (($(count_near "$1" $((cx + 32)) $((cy + 406)) 28 27 "255,0,0") > 30)); }
+poll_shot controls_shown 10 controls_shown || fail "no controls screen"
 click $((ux + 32)) $((uy + 32))
 selected() { (($(count_near "$1" "$ux" "$uy" 65 65 "255,94,94") > 100)); }
 unselected() { ! selected "$1"; }
