@@ -23,6 +23,10 @@ namespace
 constexpr ui::Color kBoardColour = ui::clGreen;
 constexpr int kCellPitch = 15;
 constexpr int kCellSize = 14;
+// No worm starts above this row (the ring's top cells are (10, 5) and (20, 5)): the pause caption
+// stands in the rows above it, so that a game paused before its first move hides no worm.
+constexpr std::uint8_t kFirstStartRow = 5;
+constexpr int kPausePadding = 6;
 
 // The top-left pixel of a cell's square on the drawing surface.
 constexpr ui::Point CellOrigin(engine::Cell c)
@@ -97,6 +101,10 @@ void TGameForm::BuildLayout()
     Label5.SetAlignment(ui::Alignment::Center);
     SetupLabel(Label5, 208, 8, "Zorbel II", 29, ui::clYellow, true);
     SetupLabel(Label3, 272, 42, "Death Match", 13, ui::clRed);
+    // Centred under the title, the caption ends clear of the scores beside it (up to x 68 and
+    // from x 572); a replay's long names are shortened, not its speed (" x1" to " x8").
+    Label3.SetMaxWidth(2 * (208 + 217 / 2 - 76));
+    Label3.SetKeptEnd(3);
     SetupLabel(Label2, 536, 8, "Player 2", 19, ui::clWhite);
     Image3.SetBounds(614, 13, 16, 16);
     Image3.SetPicture(ui::Bitmap::Embedded("ball_blue.bmp"));
@@ -140,6 +148,7 @@ void TGameForm::BuildLayout()
     // Above the board and the targets, shown only while paused: once hidden, the board's own
     // picture shows through again, with nothing of the caption left on it.
     PauseLabel.SetColor(ui::clBlack);
+    PauseLabel.SetPadding(kPausePadding);
     SetupLabel(PauseLabel, 0, 0, "Paused: press Pause to go on", 16, ui::clYellow, true);
     PauseLabel.SetVisible(false);
 
@@ -244,6 +253,12 @@ void TGameForm::FormShow()
     // eaten, and stays open: opening it through a sound server would hold up that tick.
     session_.Audio.Hold(true);
     App().SetScreenSaverAllowed(false);
+    // The second name ends before the ball beside it, or where the scores' column ends.
+    Label2.SetMaxWidth((Image3.Visible() ? Image3.Left() : kPanelWidth) - 4 - Label2.Left());
+    // The line under the board holds the logged-in player's figures, which are not a replay's:
+    // over a replay it shows nothing.
+    for (ui::Label* status : {&Label6, &GL, &Label7, &EL, &Label8, &AL, &Label9, &HL, &LLL})
+        status->SetVisible(!playback_);
     if (playback_)
     {
         StartReplay();
@@ -459,7 +474,9 @@ void TGameForm::PaintEvents()
             if (Model.GameMode() == engine::Mode::Single)
             {
                 UpdateScoreLabel();
-                UpdateLLL();
+                // The change is the logged-in player's, which a replay's targets do not move.
+                if (!playback_)
+                    UpdateLLL();
             }
             TargetOf(event.who).SetVisible(false);
             Invalidate();
@@ -591,10 +608,12 @@ void TGameForm::ShowPauseCaption(bool shown)
 {
     if (shown)
     {
-        // Centred on the board at the scale in force: the caption's width follows the text's.
+        // Centred across the board's rows above the start cells, at the scale in force: the
+        // caption's width follows the text's.
         const ui::Rect board = PaintBox1.BoundsRect();
+        const int band = CellOrigin({1, kFirstStartRow}).y;
         PauseLabel.SetLeft(board.left + (board.Width() - PauseLabel.Width()) / 2);
-        PauseLabel.SetTop(board.top + (board.Height() - PauseLabel.Height()) / 2);
+        PauseLabel.SetTop(board.top + (band - PauseLabel.Height()) / 2);
     }
     PauseLabel.SetVisible(shown);
 }

@@ -106,6 +106,8 @@ void SetupBoxText(ui::Label& label, int left, int top)
     SetupLabel(label, left, top, "", 19, ui::clWhite);
     label.SetAutoSize(false);
     label.SetBounds(left, top, 241, 26);
+    // What is typed stays in view however long the text grows.
+    label.SetEndInView(true);
 }
 
 } // namespace
@@ -184,6 +186,8 @@ void TNameForm::SetNameFieldActive(bool active)
     nameFieldActive_ = active;
     Shape1.SetPenColor(active ? kActiveOutline : kInactiveOutline);
     Shape3.SetPenColor(active ? kInactiveOutline : kActiveOutline);
+    NameLabel.SetCaret(active);
+    PassLabel.SetCaret(!active);
 }
 
 void TNameForm::AppendToName(char c)

@@ -20,6 +20,13 @@ namespace
 constexpr ui::Color kGrey{142, 142, 142};
 constexpr int kSpinShift = 2;
 constexpr int kRepeatInterval = 100;
+// The level names' left edge, the Custom values' left edge and the two columns of spin arrows.
+constexpr int kLevelNameLeft = 56;
+constexpr int kCustomValueLeft = 432;
+constexpr int kSpinDownLeft = 420;
+constexpr int kSpinUpLeft = 462;
+// Within a line of the Custom captions, with a pixel clear above and below.
+constexpr int kSpinHeight = 13;
 
 const ui::Font kTextFont{"Comic Sans MS", 13, true, ui::clWhite};
 
@@ -60,7 +67,7 @@ void SetupBlock(ui::Label& label, int left, int top, std::initializer_list<const
 
 void SetupSpin(widgets::TCDKShape& button, int left, int top, widgets::TRotation rotation)
 {
-    button.SetBounds(left, top, 9, 17);
+    button.SetBounds(left, top, 9, kSpinHeight);
     button.SetShape(widgets::TShapeType::stTriangle);
     button.SetRotation(rotation);
     button.Brush().SetColor(ui::clBlue);
@@ -87,11 +94,11 @@ TSkillForm::TSkillForm(Screens& screens, Session& session)
     Panel1.SetBounds(0, 0, 561, 529);
     SetupLabel(Label111, 8, 8, "Settings", 35, ui::clRed);
     SetupLabel(Label222, 16, 64, "Select your skill level", 24, ui::clWhite);
-    SetupLabel(BLabel, 112, 122, "Beginner", 35, ui::clYellow);
-    SetupLabel(ALabel, 113, 194, "Amateur", 35, ui::clYellow);
-    SetupLabel(PLabel, 56, 266, "Professional", 35, ui::clYellow);
-    SetupLabel(ELabel, 137, 338, "Master", 35, ui::clYellow);
-    SetupLabel(CLabel, 136, 410, "Custom", 35, ui::clYellow);
+    SetupLabel(BLabel, kLevelNameLeft, 122, "Beginner", 35, ui::clYellow);
+    SetupLabel(ALabel, kLevelNameLeft, 194, "Amateur", 35, ui::clYellow);
+    SetupLabel(PLabel, kLevelNameLeft, 266, "Professional", 35, ui::clYellow);
+    SetupLabel(ELabel, kLevelNameLeft, 338, "Master", 35, ui::clYellow);
+    SetupLabel(CLabel, kLevelNameLeft, 410, "Custom", 35, ui::clYellow);
     const auto descriptions = {"Turn probability:", "Timer interval:", "CPU worms:"};
     SetupBlock(Label6, 296, 115, descriptions);
     SetupBlock(Label7, 296, 187, descriptions);
@@ -102,15 +109,19 @@ TSkillForm::TSkillForm(Screens& screens, Session& session)
     SetupBlock(Label70, 424, 187, {"1/8", "110", "3"});
     SetupBlock(Label80, 424, 259, {"1/6", "100", "4"});
     SetupBlock(Label100, 424, 331, {"1/6", "80", "8"});
-    SetupText(Label1, 432, 403, "1/99");
-    SetupText(Label2, 431, 423, "999");
-    SetupText(Label3, 433, 442, "3");
-    SetupSpin(cdk1, 420, 405, widgets::TRotation::_270);
-    SetupSpin(CDK2, 470, 405, widgets::TRotation::_090);
-    SetupSpin(CDK3, 420, 424, widgets::TRotation::_270);
-    SetupSpin(CDK4, 462, 424, widgets::TRotation::_090);
-    SetupSpin(CDK5, 420, 444, widgets::TRotation::_270);
-    SetupSpin(CDK6, 447, 444, widgets::TRotation::_090);
+    // Each Custom value on its caption's line, between the two columns of spin arrows.
+    const std::tuple<ui::Label*, const char*, widgets::TCDKShape*, widgets::TCDKShape*> custom[] = {
+        {&Label1, "1/99", &cdk1, &CDK2},
+        {&Label2, "999", &CDK3, &CDK4},
+        {&Label3, "3", &CDK5, &CDK6}};
+    int line = Label9.Top();
+    for (const auto& [value, caption, down, up] : custom)
+    {
+        SetupText(*value, kCustomValueLeft, line, caption);
+        SetupSpin(*down, kSpinDownLeft, line + 1, widgets::TRotation::_270);
+        SetupSpin(*up, kSpinUpLeft, line + 1, widgets::TRotation::_090);
+        line += ui::LineHeight(kTextFont);
+    }
     SetupScreenButton(Image4, 24, 496);
     SetupLabel(Label999, 64, 496, "Main Menu", 19, ui::clWhite);
     Timer1.SetEnabled(false);

@@ -271,12 +271,16 @@ void TForm2::WatchRow(int row)
     const std::optional<std::string> path = session_.Replays.BestGame(name, ShownLevel());
     if (!path)
     {
-        ReplayMessage.SetCaption("No game of " + name + " is kept at this level");
+        // A long name is shortened rather than the sentence's end.
+        const std::string rest = " is kept at this level";
+        ReplayMessage.SetKeptEnd(rest.size());
+        ReplayMessage.SetCaption("No game of " + name + rest);
         return;
     }
     const engine::ReplayDecoding read = ReadReplayFile(*path);
     if (!read.replay)
     {
+        ReplayMessage.SetKeptEnd(0);
         ReplayMessage.SetCaption(std::string(engine::Describe(read.error)));
         return;
     }

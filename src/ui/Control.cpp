@@ -206,30 +206,43 @@ void Panel::Paint(Canvas& canvas)
 namespace
 {
 
-// The beginning of a text that reaches past `room` logical pixels when drawn at a scale, with a
-// glyph's width to spare for kerning and overhangs: the rest lies beyond the box's edge, and a
-// name of a thousand characters would otherwise be rasterised whole at every paint.
-std::string_view ReachingPast(std::string_view text, const Font& font, int room, double scale)
+// Font at the pixel size it is drawn at on a scaled screen.
+Font AtScale(const Font& font, double scale)
 {
     Font physical = font;
     physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale + 0.5)));
+    return physical;
+}
+
+// The logical width a text covers as drawn at a scale, to place what follows it.
+int DrawnWidth(const Font& font, std::string_view text, double scale)
+{
+    return static_cast<int>(std::ceil(TextExtent(AtScale(font, scale), text).width / scale));
+}
+
+// The end of a text that reaches past `room` logical pixels when drawn at a scale, with a
+// glyph's width to spare for kerning and overhangs: the rest lies beyond the box's near edge,
+// and a field of a thousand characters would otherwise be rasterised whole at every paint.
+std::string_view EndReachingPast(std::string_view text, const Font& font, int room, double scale)
+{
+    const Font physical = AtScale(font, scale);
     const int limit = static_cast<int>(std::ceil(room * scale)) + physical.height;
-    std::vector<std::size_t> ends; // where each character ends, in bytes
-    for (std::size_t i = 1; i <= text.size(); ++i)
-        if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            ends.push_back(i);
-    // The fewest characters wider than the limit, or all of them.
+    std::vector<std::size_t> starts; // where each character starts, in bytes
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            starts.push_back(i);
+    // The fewest characters at the end wider than the limit, or all of them.
     std::size_t lo = 0;
-    std::size_t hi = ends.size();
+    std::size_t hi = starts.size();
     while (lo < hi)
     {
         const std::size_t mid = (lo + hi) / 2;
-        if (TextExtent(physical, text.substr(0, ends[mid])).width > limit)
+        if (TextExtent(physical, text.substr(starts[starts.size() - 1 - mid])).width > limit)
             hi = mid;
         else
             lo = mid + 1;
     }
-    return lo < ends.size() ? text.substr(0, ends[lo]) : text;
+    return lo < starts.size() ? text.substr(starts[starts.size() - 1 - lo]) : text;
 }
 
 } // namespace
@@ -289,6 +302,39 @@ void Label::SetMaxWidth(int maxWidth)
     Invalidate();
 }
 
+void Label::SetKeptEnd(std::size_t keptEnd)
+{
+    if (keptEnd == keptEnd_)
+        return;
+    keptEnd_ = keptEnd;
+    Invalidate();
+}
+
+void Label::SetEndInView(bool endInView)
+{
+    if (endInView == endInView_)
+        return;
+    endInView_ = endInView;
+    Invalidate();
+}
+
+void Label::SetCaret(bool caret)
+{
+    if (caret == caret_)
+        return;
+    caret_ = caret;
+    Invalidate();
+}
+
+void Label::SetPadding(int padding)
+{
+    if (padding == padding_)
+        return;
+    padding_ = padding;
+    AdjustBounds();
+    Invalidate();
+}
+
 void Label::SetWordWrap(bool wordWrap)
 {
     if (wordWrap == wordWrap_)
@@ -325,7 +371,7 @@ std::vector<std::string> Label::Lines() const
             j = caption_.size();
         const std::string word = caption_.substr(i, j - i);
         const std::string candidate = line.empty() ? word : line + " " + word;
-        if (!line.empty() && Extent(candidate).width > Width())
+        if (!line.empty() && Extent(candidate).width > Width() - 2 * padding_)
         {
             lines.push_back(line);
             line = word;
@@ -343,7 +389,7 @@ std::vector<std::string> Label::Lines() const
 
 int Label::LinesHeld() const
 {
-    return std::max(1, Height() / std::max(1, LineHeight(font_)));
+    return std::max(1, (Height() - 2 * padding_) / std::max(1, LineHeight(font_)));
 }
 
 void Label::AdjustBounds()
@@ -352,12 +398,13 @@ void Label::AdjustBounds()
         return;
     const int lineHeight = LineHeight(font_);
     if (wordWrap_)
-        SetHeight(lineHeight * static_cast<int>(Lines().size()));
+        SetHeight(lineHeight * static_cast<int>(Lines().size()) + 2 * padding_);
     else
     {
         const TextSize size = Extent(caption_);
-        const int width = maxWidth_ > 0 ? std::min(size.width, maxWidth_) : size.width;
-        SetBounds(Left(), Top(), width, size.height);
+        const int width = size.width + 2 * padding_;
+        SetBounds(Left(), Top(), maxWidth_ > 0 ? std::min(width, maxWidth_) : width,
+                  size.height + 2 * padding_);
     }
 }
 
@@ -376,21 +423,48 @@ void Label::Paint(Canvas& canvas)
 {
     if (!transparent_)
         canvas.FillRect(ClientRect(), GetColor());
-    const int lineHeight = LineHeight(font_);
-    int y = 0;
-    for (const std::string& line : Lines())
+    const std::vector<std::string> lines = Lines();
+    int y = padding_;
+    for (std::size_t i = 0; i < lines.size(); ++i)
     {
-        int x = 0;
-        const int w = Extent(line).width;
-        // A line wider than the box shows its beginning and is cut at the far edge, whatever
-        // the alignment: a centred name keeps its first character.
-        if (alignment_ != ui::Alignment::Left && w <= Width())
-            x = alignment_ == ui::Alignment::Right ? Width() - w : (Width() - w) / 2;
-        const std::string_view shown = w <= Width()
-                                           ? std::string_view(line)
-                                           : ReachingPast(line, font_, Width(), canvas.Scale());
-        canvas.TextOut(x, y, shown, font_);
-        y += lineHeight;
+        PaintLine(canvas, lines[i], y, i + 1 == lines.size());
+        y += LineHeight(font_);
+    }
+}
+
+void Label::PaintLine(Canvas& canvas, const std::string& line, int y, bool last)
+{
+    const double scale = canvas.Scale();
+    const bool caret = caret_ && last;
+    // The caret stands two pixels after the text, clear of a last letter's overhang, and is a
+    // pixel wide.
+    const int room = Width() - 2 * padding_ - (caret ? 3 : 0);
+    const bool tooWide = Extent(line).width > room;
+    std::string shown;
+    int x = 0;
+    int w = 0;
+    if (tooWide && endInView_)
+    {
+        shown = EndReachingPast(line, font_, room, scale);
+        w = DrawnWidth(font_, shown, scale);
+        x = room - w;
+    }
+    else
+    {
+        // Fitted, the line keeps its alignment: a centred name keeps its first character.
+        shown = tooWide ? FitText(font_, line, room, scale, wordWrap_ ? 0 : keptEnd_) : line;
+        w = caret ? DrawnWidth(font_, shown, scale) : Extent(shown).width;
+        if (alignment_ == ui::Alignment::Right)
+            x = room - w;
+        else if (alignment_ == ui::Alignment::Center)
+            x = (room - w) / 2;
+    }
+    canvas.TextOut(padding_ + x, y, shown, font_);
+    if (caret)
+    {
+        const int lineHeight = LineHeight(font_);
+        canvas.FillRect(Bounds(padding_ + x + w + 2, y + lineHeight / 8, 1, lineHeight * 3 / 4),
+                        font_.color);
     }
 }
 

@@ -124,8 +124,12 @@ class Label : public Control
 public:
     explicit Label(Control* parent);
 
+    // A caption too wide for its box is cut after a whole character and ends with an ellipsis.
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
+    // The caption's last bytes that a cut never drops: it drops the characters before them (a
+    // message keeps the end of its sentence and shortens the name in it).
+    void SetKeptEnd(std::size_t keptEnd);
     const ui::Font& Font() const { return font_; }
     void SetFont(const ui::Font& font);
     void SetFontColor(Color color);
@@ -136,6 +140,12 @@ public:
     // The widest an auto-sized label grows (0: no limit): a longer caption is cut at this edge,
     // so that a long name never covers what lies beside its box.
     void SetMaxWidth(int maxWidth);
+    // A field being typed in: a caption too wide for the box shows its end, cut at the near edge.
+    void SetEndInView(bool endInView);
+    // A thin bar in the font's colour after the caption's last character, where typing goes on.
+    void SetCaret(bool caret);
+    // Room kept clear around the text on every side; an auto-sized label grows by it.
+    void SetPadding(int padding);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool wordWrap);
     bool Transparent() const { return transparent_; }
@@ -154,8 +164,14 @@ protected:
 private:
     void AdjustBounds();
     TextSize Extent(std::string_view text) const;
+    // Paints one line at y: fitted to the room, aligned, and with the caret when asked for.
+    void PaintLine(Canvas& canvas, const std::string& line, int y, bool last);
 
     std::string caption_;
+    std::size_t keptEnd_ = 0;
+    bool endInView_ = false;
+    bool caret_ = false;
+    int padding_ = 0;
     ui::Font font_;
     ui::Alignment alignment_ = ui::Alignment::Left;
     bool autoSize_ = true;

@@ -232,6 +232,9 @@ private:
 namespace
 {
 
+// U+2026 in UTF-8.
+constexpr const char* kEllipsis = "\xE2\x80\xA6";
+
 // The font system that exists; set and cleared on the main thread while no text is drawn.
 FontCache* current = nullptr;
 
@@ -354,6 +357,45 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
         }
     }
     SDL_UnlockSurface(argb.get());
+}
+
+std::string FitText(const Font& font, std::string_view text, int room, double scale,
+                    std::size_t keptEnd)
+{
+    if (TextExtent(font, text, scale).width <= room)
+        return std::string(text);
+    const std::string_view head = text.substr(0, text.size() - std::min(keptEnd, text.size()));
+    // The glyph is looked for in the face drawn at the scale, which is the one the player sees.
+    Font physical = font;
+    physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale + 0.5)));
+    TTF_Font* face = FaceFor(physical);
+    const bool ellipsis = face == nullptr || TTF_GlyphIsProvided32(face, 0x2026);
+    const std::string tail =
+        std::string(ellipsis ? kEllipsis : "...") + std::string(text.substr(head.size()));
+    std::vector<std::size_t> ends{0}; // where each character of head ends, in bytes
+    for (std::size_t i = 1; i <= head.size(); ++i)
+        if (i == head.size() || (static_cast<unsigned char>(head[i]) & 0xC0) != 0x80)
+            ends.push_back(i);
+    const auto fits = [&](std::size_t n)
+    {
+        return TextExtent(font, std::string(head.substr(0, n)) + tail, scale).width <= room;
+    };
+    // The most characters that fit: widths grow with the characters kept.
+    std::size_t lo = 0;
+    std::size_t hi = ends.size() - 1;
+    while (lo < hi)
+    {
+        const std::size_t mid = (lo + hi + 1) / 2;
+        if (fits(ends[mid]))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    std::string_view kept = head.substr(0, ends[lo]);
+    // "ANNA…" rather than "ANNA …".
+    while (!kept.empty() && kept.back() == ' ')
+        kept.remove_suffix(1);
+    return std::string(kept) + tail;
 }
 
 } // namespace ui

@@ -56,6 +56,12 @@ TextSize TextExtent(const Font& font, std::string_view text);
 // make it wider than the scaled logical text.
 TextSize TextExtent(const Font& font, std::string_view text, double scale);
 int LineHeight(const Font& font);
+// The text as it fits room logical pixels when drawn at a scale, measured as TextExtent measures
+// it: whole when it fits, else its beginning up to the last whole character that leaves room for
+// an ellipsis ("\u2026", or "..." in a face without that glyph), followed by the ellipsis and the
+// text's last keptEnd bytes, which are never cut.
+std::string FitText(const Font& font, std::string_view text, int room, double scale,
+                    std::size_t keptEnd = 0);
 
 // The file that serves a typeface: the first that opens of the program directory's
 // comic.ttf/comicbd.ttf, then on Linux what fontconfig gives for the family, then fontconfig's

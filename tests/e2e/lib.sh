@@ -380,11 +380,12 @@ load_worm_colours() {
     done
 }
 
-# The pause caption's yellow across the middle of the board; the targets' yellow is far less.
+# The pause caption's yellow across the board's rows above the start cells (rows 1 to 4, the
+# top 61 pixels); the targets' yellow is far less.
 pause_yellow() {
     local bx by
     read -r bx by < <(board_origin)
-    count_near "$1" "$bx" $((by + 196)) 436 44 "255,255,0"
+    count_near "$1" "$bx" "$by" 436 61 "255,255,0"
 }
 caption_shown() { (($(pause_yellow "$1") > 400)); }
 caption_gone() { (($(pause_yellow "$1") < 200)); }

@@ -133,6 +133,28 @@ TEST_F(DeathMatchTest, EachPlayersBallTargetAndWormShareOneColour)
     EXPECT_NEAR(hueAt(game->Target, 7, 7), 52, 8);
 }
 
+// A replay's long second name ends with an ellipsis before its ball, and the caption under the
+// title between the scores, with the replay's speed last.
+TEST_F(DeathMatchTest, AReplaysLongNamesEndClearOfTheirNeighbours)
+{
+    engine::Replay replay;
+    replay.mode = engine::ReplayMode::DeathMatch;
+    replay.players = {{"ANNA"}, {std::string(70, 'M')}};
+    PushTargets({1, 29}, {29, 1});
+    game->ShowReplay(replay);
+    app.Render();
+    const ui::Point name = game->Label2.ToForm({0, 0});
+    const int ball = game->Image3.ToForm({0, 0}).x;
+    EXPECT_TRUE(screentest::EndsWithGlyph(app.Screen(),
+                                          ui::Bounds(name.x, name.y, ball - name.x, 22), "\u2026",
+                                          game->Label2.Font(), 1));
+    const ui::Rect betweenScores =
+        ui::Bounds(game->Panel1.Left() + 68, game->Label3.ToForm({0, 0}).y, 572 - 68, 15);
+    EXPECT_TRUE(
+        screentest::EndsWithGlyph(app.Screen(), betweenScores, "1", game->Label3.Font(), 1));
+    game->Hide();
+}
+
 TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
 {
     game->Show();

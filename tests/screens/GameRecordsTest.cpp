@@ -167,6 +167,51 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     EXPECT_TRUE(session->Replays.LastGame());
 }
 
+// The line under the board holds the logged-in player's figures at the level in force: over a
+// replay (of a Custom game, watched by a player of Professional) it shows nothing, and the
+// replay's target leaves the average change alone; the next game shows the line again.
+TEST_F(GameFixture, AReplaysStatusLineShowsNothingOfTheLoggedInPlayer)
+{
+    Create();
+    session->UserName = "BOB";
+    records::RecordGame(session->Ini, 3, "BOB", 5);
+    const ui::Rect line = app.ToPhysical(game->Label6.BoundsRect()
+                                             .Union(game->LLL.BoundsRect())
+                                             .Union(game->HL.BoundsRect())
+                                             .Offset(game->Panel1.Left(), game->Panel1.Top()));
+    const auto inkOnLine = [&]
+    {
+        app.Render();
+        return !screentest::InkBox(app.Screen(), line).Empty();
+    };
+    game->Show();
+    game->WaitTimer.SetEnabled(false);
+    StartGame(0);
+    EXPECT_TRUE(inkOnLine());
+    const std::string change = game->LLL.Caption();
+    game->Hide();
+
+    // The replayed player turns right at once onto the first target (the script places it).
+    engine::Replay replay;
+    replay.players = {{"ANNA"}};
+    replay.computerWorms = 0;
+    replay.turns = {{0, 1, engine::kRight}};
+    replay.steps = 100;
+    for (const int draw : {15, 14, 0, 0})
+        script.Push(draw);
+    game->ShowReplay(replay);
+    EXPECT_FALSE(inkOnLine());
+    game->Timer1Timer(game->Timer1);
+    EXPECT_EQ(game->ScoreLabel.Caption(), "001");
+    EXPECT_EQ(game->LLL.Caption(), change);
+    EXPECT_FALSE(inkOnLine());
+    Key(ui::vk::Escape);
+    game->Show();
+    StartGame(0);
+    EXPECT_TRUE(inkOnLine());
+    game->Hide();
+}
+
 // Replays of a game that started with its first key queued and of one that did not, each
 // watched between two games and left at once: the next game's first key turns the worm at the
 // first tick, or waits a tick when the game before left it a key, as if nothing had been

@@ -585,15 +585,37 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
         where = where.Union(ui::Bounds(x, y, 1, 1));
     }
     EXPECT_GT(yellow, 300u) << "the caption in the title's yellow";
-    // Only the caption's own box changed, in the middle of the board.
+    // Only the caption's own box changed, centred on the board's width and clear of every cell
+    // a worm starts on, in a single game of any size and in a death match.
     const ui::Rect caption = game->PauseLabel.BoundsRect().Offset(kBoardLeft - 8, kBoardTop - 16);
     EXPECT_EQ(where.Intersect(caption), where);
     EXPECT_NEAR(caption.left + caption.Width() / 2.0, board.left + 218, 1.0);
-    EXPECT_NEAR(caption.top + caption.Height() / 2.0, board.top + 218, 1.0);
     EXPECT_LT(caption.Width(), 436);
+    std::vector<Cell> starts{engine::kPlayerStart, engine::kPlayer1Start, engine::kPlayer2Start};
+    for (int count = 1; count <= engine::kComputerWorms; ++count)
+        for (int n = 1; n <= count; ++n)
+            starts.push_back(engine::ComputerStart(count, n).cell);
+    for (const Cell c : starts)
+    {
+        const ui::Point p = CellOnScreen(c.x, c.y);
+        EXPECT_TRUE(caption.Intersect(ui::Bounds(p.x, p.y, 14, 14)).Empty()) << +c.x << "," << +c.y;
+    }
 
     Key(ui::vk::Pause);
     EXPECT_TRUE(pixels() == before) << "the board as it was, with nothing of the caption left";
+
+    // At 1.75 the letters keep clear of the caption's edges.
+    app.ResizeScreen(1920, 1080);
+    app.SetScale(1.75);
+    Key(ui::vk::Pause);
+    app.Render();
+    const ui::Point o = game->PauseLabel.ToForm({0, 0});
+    const ui::Rect box =
+        app.ToPhysical(ui::Bounds(o.x, o.y, game->PauseLabel.Width(), game->PauseLabel.Height()));
+    const ui::Rect ink = screentest::InkBox(app.Screen(), box);
+    EXPECT_GE(std::min({ink.left - box.left, ink.top - box.top, box.right - ink.right,
+                        box.bottom - ink.bottom}),
+              3 * 1.75);
 }
 
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)

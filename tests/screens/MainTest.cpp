@@ -193,7 +193,7 @@ TEST_F(MainTest, EveryWrappedLabelOfEveryScreenKeepsToItsLinesAtEveryScale)
 
 // A name of up to 1023 characters is cut where its box ends: outside the box every pixel is as
 // with a short name (title, grid lines, neighbouring cells), and inside it the name shows from
-// its first character (the menu's "#") to the box's far edge.
+// its first character (the menu's "#") to an ellipsis near the box's far edge, drawn whole.
 TEST_F(MainTest, ALongNameIsCutAtItsBoxAndLeavesEverythingAroundItAlone)
 {
     const std::pair<ui::Form*, ui::Label*> shown[] = {
@@ -237,7 +237,19 @@ TEST_F(MainTest, ALongNameIsCutAtItsBoxAndLeavesEverythingAroundItAlone)
                 }
             EXPECT_EQ(changed, 0) << label->Caption().substr(0, 4) << " at " << scale;
             EXPECT_TRUE(first > 0 && last > 0) << label->Caption().substr(0, 4) << " at " << scale;
+            EXPECT_TRUE(screentest::EndsWithGlyph(after, box, "\u2026", label->Font(), scale))
+                << label->Caption().substr(0, 4) << " at " << scale;
         }
+    // The statistics' message of a row without a replay ends as its sentence does.
+    stats.Show();
+    app.KeyDown(Down);
+    app.KeyDown(Return);
+    app.Render();
+    const ui::Label& message = stats.ReplayMessage;
+    const ui::Point o = message.ToForm({0, 0});
+    EXPECT_TRUE(screentest::EndsWithGlyph(
+        app.Screen(), app.ToPhysical(ui::Bounds(o.x, o.y, message.Width(), message.Height())), "l",
+        message.Font(), 1.75));
 }
 
 TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)

@@ -10,6 +10,7 @@
 
 #include <sodium.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <utility>
@@ -382,6 +383,44 @@ TEST_F(NameUnitTest, EachBoxTakesAtMost1023CharactersAndTheNameIsFoundAgain)
     EXPECT_EQ(session->UserName, std::string(1023, 'N'));
     EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
     EXPECT_EQ(login.PassLabel.Caption().size(), 1023u);
+}
+
+// However long the text, the active box shows its last letters and a caret after them; the
+// other box shows none.
+TEST_F(NameUnitTest, TheActiveBoxShowsTheEndOfItsTextAndACaretAtEveryScale)
+{
+    // Whether the box's last ink is a caret (a bar in the text's white, taller than a capital)
+    // as wanted, and the letter's ink stands last before it.
+    const auto endsWith = [&](const ui::Label& box, const char* letter, bool caret, double scale)
+    {
+        app.Render();
+        const ui::Point o = box.ToForm({0, 0});
+        ui::Rect r = app.ToPhysical(ui::Bounds(o.x, o.y, box.Width(), box.Height()));
+        const int last = screentest::InkBox(app.Screen(), r).right - 1;
+        int white = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            white += app.Screen().Pixel(last, y) == ui::clWhite;
+        if (caret != (white >= 0.7 * ui::LineHeight(box.Font()) * scale))
+            return false;
+        r.right = caret ? last + 1 - static_cast<int>(std::ceil(scale)) : r.right;
+        return *letter == 0 ||
+               screentest::EndsWithGlyph(app.Screen(), r, letter, box.Font(), scale);
+    };
+    app.ResizeScreen(2800, 2100);
+    for (const double scale : {1.0, 1.75, 3.5})
+    {
+        SCOPED_TRACE(scale);
+        app.SetScale(scale);
+        login.Hide();
+        login.Show();
+        Type(std::string(30, 'N') + "HW");
+        EXPECT_TRUE(endsWith(login.NameLabel, "W", true, scale));
+        app.KeyDown(Back);
+        EXPECT_TRUE(endsWith(login.NameLabel, "H", true, scale));
+        app.KeyDown(Down);
+        EXPECT_TRUE(endsWith(login.NameLabel, "H", false, scale));
+        EXPECT_TRUE(endsWith(login.PassLabel, "", true, scale));
+    }
 }
 
 TEST_F(NameUnitTest, ContinueButtonSubmitsAndTheBoxesShowTheirOutlines)

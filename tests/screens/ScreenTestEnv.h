@@ -8,12 +8,15 @@
 #include "support/ProgramFolder.h"
 #include "support/TempConfig.h"
 #include "ui/Application.h"
+#include "ui/Canvas.h"
+#include "ui/Fonts.h"
 #include "widgets/Wave.h"
 
 #include <SDL.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -84,5 +87,36 @@ protected:
 };
 
 using Sounds = std::vector<const void*>;
+
+// The smallest rectangle holding every pixel of area (physical) that is not black.
+inline ui::Rect InkBox(const ui::Bitmap& screen, ui::Rect area)
+{
+    ui::Rect ink;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (screen.Pixel(x, y) != ui::clBlack)
+                ink = ink.Union(ui::Bounds(x, y, 1, 1));
+    return ink;
+}
+
+// Whether the last ink in area, a line of text whose box starts at area.top, is the character's
+// own ink as it looks drawn alone at the scale. (Kerning may move a glyph by a pixel, so texts
+// are compared a character at a time; a neighbour's ink may reach between its strokes.)
+inline bool EndsWithGlyph(const ui::Bitmap& screen, ui::Rect area, std::string_view character,
+                          const ui::Font& font, double scale)
+{
+    ui::Bitmap alone(4 * font.height * static_cast<int>(scale + 1), area.Height(), ui::clBlack);
+    ui::Canvas(alone, scale, {0, 0}, {0, 0}, alone.BoundsRect()).TextOut(0, 0, character, font);
+    const ui::Rect own = InkBox(alone, alone.BoundsRect());
+    const int left = InkBox(screen, area).right - own.Width();
+    bool same = !own.Empty() && left >= area.left;
+    for (int y = 0; y < alone.Height() && same; ++y)
+        for (int x = 0; x < own.Width() && same; ++x)
+        {
+            const ui::Color c = alone.Pixel(own.left + x, y);
+            same = c == ui::clBlack || screen.Pixel(left + x, area.top + y) == c;
+        }
+    return same;
+}
 
 } // namespace screentest

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,51 @@ TEST_F(SkillFormTest, SpinButtonsAreDrawnOnlyWhileCustomIsSelected)
     EXPECT_EQ(skill.Label70.Font().color, ui::clWhite);
     EXPECT_EQ(skill.CLabel.Font().color, kGrey);
     EXPECT_EQ(skill.Label1.Font().color, kGrey);
+}
+
+// At every scale each Custom value stands on its caption's line (the bottoms of the ink of their
+// first characters, none with a descender, within a logical pixel and a letter's overshoot), the
+// spin arrows form two columns and the level names share a left edge (within their letters' side
+// bearings).
+TEST_F(SkillFormTest, CustomValuesStandOnTheirCaptionsLinesAndArrowsAndNamesInColumns)
+{
+    Store("Custom", "worms", 1);
+    session->SkillLevel = 5;
+    Open();
+    // The ink in a rectangle given from a control's top-left corner.
+    const auto ink = [&](const ui::Control& c, ui::Rect r)
+    {
+        const ui::Point o = c.ToForm({0, 0});
+        return screentest::InkBox(app.Screen(), app.ToPhysical(r.Offset(o.x, o.y)));
+    };
+    const ui::Label& captions = skill.Label9;
+    const ui::Label* values[] = {&skill.Label1, &skill.Label2, &skill.Label3};
+    const int lineHeight = ui::LineHeight(captions.Font());
+    app.ResizeScreen(2800, 2100);
+    for (const double scale : {1.0, 1.75, 3.5})
+    {
+        SCOPED_TRACE(scale);
+        app.SetScale(scale);
+        app.Render();
+        std::set<int> downLefts;
+        std::set<int> upRights;
+        for (int k = 0; k < 3; ++k)
+        {
+            const ui::Rect line = ui::Bounds(0, k * lineHeight, 4, lineHeight);
+            EXPECT_NEAR(ink(*values[k], line.Offset(0, -line.top)).bottom,
+                        ink(captions, line).bottom, scale + 1);
+            // Right of the captions on their line: the down arrow, the value, the up arrow.
+            const ui::Rect row = ink(captions, {captions.Width(), line.top, 260, line.bottom});
+            downLefts.insert(row.left);
+            upRights.insert(row.right);
+        }
+        EXPECT_EQ(downLefts.size() + upRights.size(), 2u);
+        std::set<int> nameLefts;
+        for (const ui::Label* name :
+             {&skill.BLabel, &skill.ALabel, &skill.PLabel, &skill.ELabel, &skill.CLabel})
+            nameLefts.insert(ink(*name, name->ClientRect()).left);
+        EXPECT_LE(*nameLefts.rbegin() - *nameLefts.begin(), 3 * scale);
+    }
 }
 
 TEST_F(SkillFormTest, HoldingProbabilityDecreaseReachesOneInOneAndStays)
