@@ -78,14 +78,12 @@ row_text() { count_near "$1" $((sx + 24)) $((sy + $2)) 530 22 "255,255,255"; }
 cp "$INI" "$WORK/settings_before"
 xdotool mousemove $((sx + 34)) $((sy + 132)) click 1
 read -r gx gy < <(panel_origin 641 577)
-read -r bx by < <(board_origin)
 replaying() {
     [[ -n "$(player_cells "$1")" ]] &&
         (($(count_near "$1" $((gx + 208)) $((gy + 40)) 217 22 "255,0,0") > 50))
 }
 poll_shot replay_playing 10 replaying || fail "picking the row did not play the replay"
-the_end() { (($(count_near "$1" "$bx" $((by + 200)) 436 36 "255,255,0") > 300)); }
-poll_shot replay_end 60 the_end || fail "the replay did not reach its end"
+poll_shot replay_end 60 caption_shown || fail "the replay did not reach its end"
 key Escape
 poll_shot replay_back 5 professional_shown || fail "Esc did not go back to the statistics"
 cmp -s "$INI" "$WORK/settings_before" || fail "watching changed the settings file"

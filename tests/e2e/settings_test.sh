@@ -29,21 +29,22 @@ click $((mx + 46)) $((my + 112))
 read -r kx ky < <(panel_origin 561 529)
 professional_chosen() { (($(count_near "$1" $((kx + 56)) $((ky + 266)) 230 45 "$YELLOW") > 100)); }
 poll_shot skill_shown 10 professional_chosen || fail "no settings screen"
-click $((kx + 176)) $((ky + 430))
-custom_selected() { (($(count_near "$1" $((kx + 136)) $((ky + 410)) 130 45 "$YELLOW") > 100)); }
+click $((kx + 100)) $((ky + 430))
+custom_selected() { (($(count_near "$1" $((kx + 56)) $((ky + 410)) 130 45 "$YELLOW") > 100)); }
 poll_shot skill 5 custom_selected || fail "Custom not selected"
 (($(count_near skill $((kx + 56)) $((ky + 266)) 230 45 "$YELLOW") == 0)) || fail "Professional still yellow"
 (($(count_near skill $((kx + 56)) $((ky + 266)) 230 45 "$GREY") > 100)) || fail "Professional not grey"
-# The buttons: probability, timer and worms, each a left- and a right-pointing triangle.
-buttons=("420 405" "470 405" "420 424" "462 424" "420 444" "447 444")
+# The buttons: probability, timer and worms, each a left- and a right-pointing triangle, on the
+# values' lines in two columns.
+buttons=("420 404" "462 404" "420 419" "462 419" "420 434" "462 434")
 for b in "${buttons[@]}"; do
     read -r bx by <<<"$b"
-    (($(count_near skill $((kx + bx)) $((ky + by)) 9 17 "$BLUE") > 40)) || fail "no button at $b"
+    (($(count_near skill $((kx + bx)) $((ky + by)) 9 17 "$BLUE") > 25)) || fail "no button at $b"
 done
 
 # Holding the probability's decrease steps it on by itself, from 1/6 down to 1/1, and stops there.
 # While held, the triangle sits 2 pixels lower and further right.
-px=$((kx + 420)) py=$((ky + 405))
+px=$((kx + 420)) py=$((ky + 404))
 sunk() { (($(count_near "$1" $((px + 9)) "$py" 2 19 "$BLUE") > 5)); }
 risen() { ! sunk "$1"; }
 xdotool mousemove $((px + 4)) $((py + 8)) mousedown 1
@@ -54,13 +55,13 @@ poll_shot skill_released 5 risen || fail "the button did not rise"
 # Three clicks on the timer's increase: 297 to 300, one step each (the repeat starts 100 ms after a
 # press, and a press anew waits its full 100 ms again).
 for _ in 1 2 3; do
-    click $((kx + 462 + 4)) $((ky + 424 + 8))
+    click $((kx + 462 + 4)) $((ky + 419 + 6))
 done
 # The worm count does not repeat: held, then clicked, it goes 4, 3, 2.
-xdotool mousemove $((kx + 420 + 4)) $((ky + 444 + 8)) mousedown 1
+xdotool mousemove $((kx + 420 + 4)) $((ky + 434 + 6)) mousedown 1
 sleep 0.6
 xdotool mouseup 1
-click $((kx + 420 + 4)) $((ky + 444 + 8))
+click $((kx + 420 + 4)) $((ky + 434 + 6))
 key Return
 expect_ini "5 1 300 2" Skill prob timer worms
 
