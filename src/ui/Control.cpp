@@ -12,6 +12,21 @@
 namespace ui
 {
 
+namespace
+{
+
+// Gives a property its new value; false when it held that value already, so its setter does
+// nothing more.
+template <class T> bool Replace(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
 Control::Control(Control* parent) : parent_(parent)
 {
     if (parent_ != nullptr)
@@ -304,33 +319,26 @@ void Label::SetMaxWidth(int maxWidth)
 
 void Label::SetKeptEnd(std::size_t keptEnd)
 {
-    if (keptEnd == keptEnd_)
-        return;
-    keptEnd_ = keptEnd;
-    Invalidate();
+    if (Replace(keptEnd_, keptEnd))
+        Invalidate();
 }
 
 void Label::SetEndInView(bool endInView)
 {
-    if (endInView == endInView_)
-        return;
-    endInView_ = endInView;
-    Invalidate();
+    if (Replace(endInView_, endInView))
+        Invalidate();
 }
 
 void Label::SetCaret(bool caret)
 {
-    if (caret == caret_)
-        return;
-    caret_ = caret;
-    Invalidate();
+    if (Replace(caret_, caret))
+        Invalidate();
 }
 
 void Label::SetPadding(int padding)
 {
-    if (padding == padding_)
+    if (!Replace(padding_, padding))
         return;
-    padding_ = padding;
     AdjustBounds();
     Invalidate();
 }

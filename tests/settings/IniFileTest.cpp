@@ -104,7 +104,7 @@ TEST_F(IniFileTest, WithoutAHomeFolderWritesSaySoAndTheCurrentFolderStaysUntouch
 }
 
 // A file larger than any the game writes is damaged or not the game's: it reads as one that
-// cannot be read, so a write never replaces it with the part that was understood.
+// cannot be read, so a write never replaces it with the little of it that was understood.
 TEST_F(IniFileTest, AFileOverOneMebibyteIsUnreadableAndNeverReplaced)
 {
     const std::string head = "[Main]\nSkill=4\n;";

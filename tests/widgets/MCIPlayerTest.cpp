@@ -439,19 +439,18 @@ TEST_F(MCIPlayerTest, ATuneOfYearsIsNoMusicAndTheNextTuneRenders)
     ASSERT_TRUE(device.Opened());
     TMCIFilePlayer player{device.Audio()};
     Prepare(player);
-    player.SetFileName(years.string());
-    ASSERT_TRUE(player.Open()) << player.ErrorMessage();
-    player.WaitForRendering();
-    EXPECT_FALSE(player.PlaysRendering());
-    ASSERT_TRUE(player.Play());
-    EXPECT_EQ(player.Mode(), mpPlaying);
-
-    player.SetFileName(midi_.string());
-    ASSERT_TRUE(player.Open()) << player.ErrorMessage();
-    player.WaitForRendering();
-    EXPECT_TRUE(player.PlaysRendering());
-    ASSERT_TRUE(player.Play());
-    EXPECT_EQ(player.Mode(), mpPlaying);
+    // Whether the tune plays from a rendering; either way it plays.
+    const auto playsRendered = [&player](const std::filesystem::path& tune)
+    {
+        player.SetFileName(tune.string());
+        EXPECT_TRUE(player.Open()) << player.ErrorMessage();
+        player.WaitForRendering();
+        EXPECT_TRUE(player.Play());
+        EXPECT_EQ(player.Mode(), mpPlaying);
+        return player.PlaysRendering();
+    };
+    EXPECT_FALSE(playsRendered(years));
+    EXPECT_TRUE(playsRendered(midi_));
     player.Close();
     std::filesystem::remove(years);
     std::filesystem::remove_all(cache);
