@@ -3,8 +3,8 @@
 // a third is the game model's tick without the screen.
 #include "BenchEnvironment.h"
 #include "engine/Game.h"
-#include "screens/GameUnit.h"
-#include "screens/Main.h"
+#include "screens/GameScreen.h"
+#include "screens/MenuScreen.h"
 #include "screens/Screens.h"
 #include "screens/Session.h"
 #include "ui/Application.h"

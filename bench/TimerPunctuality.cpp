@@ -1,7 +1,7 @@
 // Timer punctuality: how late each tick starts against the end of the previous handler plus the
 // interval, with an empty handler and the main thread doing nothing else.
 #include "ui/Dispatch.h"
-#include "widgets/Std2.h"
+#include "widgets/Timer.h"
 
 #include <algorithm>
 #include <chrono>

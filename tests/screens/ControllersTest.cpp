@@ -1,8 +1,8 @@
 // Game controllers through SDL's virtual joysticks: binding in the order of connection, the d-pad
 // and the stick steering like a player's keys, the buttons as keys, and the controls screen.
-#include "GameUnitFixture.h"
+#include "GameScreenFixture.h"
 
-#include "screens/KeyUnit.h"
+#include "screens/ControlsScreen.h"
 
 #include <SDL.h>
 

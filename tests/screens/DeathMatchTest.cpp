@@ -1,6 +1,6 @@
 // The death match on the game screen: each player's picture and score, Pause and switching
 // away, hiding, the set-up from the menu and the settings file. Its rules are the engine's.
-#include "GameUnitFixture.h"
+#include "GameScreenFixture.h"
 
 #include "settings/IniFile.h"
 

@@ -1,10 +1,10 @@
 // A single game's end and its records: the settings file is read once at a game's end, whose
 // table the statistics screen shows, and once at each game start, which shows what the file then
 // holds; the game kept as a replay and watched from its row.
-#include "GameUnitFixture.h"
+#include "GameScreenFixture.h"
 #include "engine/Playback.h"
 #include "records/Records.h"
-#include "screens/Unit2.h"
+#include "screens/StatisticsScreen.h"
 #include "settings/ReplayStore.h"
 #include "support/FileOpens.h"
 

@@ -1,0 +1,392 @@
+// TKeyForm: the controls screen: the key-name table, selecting a direction, naming it by a key
+// press, and saving or cancelling the twelve bindings.
+#include "screens/ControlsScreen.h"
+
+#include "screens/ScreenButton.h"
+#include "settings/Keys.h"
+#include "ui/Platform.h"
+
+#include <string>
+
+namespace
+{
+
+constexpr const char* kNone = "None";
+
+// The size of a group's boxes and of the text in its name boxes.
+struct GroupStyle
+{
+    int boxWidth;
+    int boxHeight;
+    int nameTop;
+    int nameHeight;
+    int fontHeight;
+    const char* pictureSuffix; // "" for the large pictures, "_small" for the small ones
+};
+
+constexpr GroupStyle kSingleGroup{65, 65, 80, 25, 19, ""};
+constexpr GroupStyle kDuelGroup{48, 41, 56, 17, 12, "_small"};
+
+void SetupBox(ui::Shape& box, int left, int top, int width, int height, bool filled)
+{
+    box.SetBounds(left, top, width, height);
+    box.SetBrush(ui::Brush{ui::clBlack, filled});
+    box.SetPen(ui::Pen{TKeyForm::kUnselected, 1, true});
+}
+
+// A column of a group: the key box with the worm picture centred in it, the name box below with
+// its centred name.
+void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::Shape& box,
+                 ui::Image& picture, ui::Shape& nameBox, ui::Label& label)
+{
+    constexpr int kBoxTop = 8;
+    SetupBox(box, left, kBoxTop, style.boxWidth, style.boxHeight, false);
+
+    const std::string file = std::string("worm_") + direction + style.pictureSuffix + ".bmp";
+    if (ui::Bitmap bitmap = ui::Bitmap::Embedded(file); !bitmap.Empty())
+    {
+        picture.SetBounds(left + (style.boxWidth - bitmap.Width()) / 2,
+                          kBoxTop + (style.boxHeight - bitmap.Height()) / 2, bitmap.Width(),
+                          bitmap.Height());
+        picture.SetPicture(std::move(bitmap));
+    }
+    else
+    {
+        picture.SetBounds(left, kBoxTop, 0, 0);
+    }
+
+    SetupBox(nameBox, left, style.nameTop, style.boxWidth, style.nameHeight, true);
+    // Inside the name box's outline, without a background of its own so that the outline shows,
+    // and so that a name too long for the box is cut before it reaches the outline.
+    const ui::Font font{"Comic Sans MS", style.fontHeight, false, ui::clWhite};
+    const int lineHeight = ui::LineHeight(font);
+    label.SetAutoSize(false);
+    label.SetAlignment(ui::Alignment::Center);
+    label.SetTransparent(true);
+    label.SetFont(font);
+    label.SetBounds(left + 1, style.nameTop + (style.nameHeight - lineHeight) / 2,
+                    style.boxWidth - 2, lineHeight);
+}
+
+} // namespace
+
+TKeyForm::TKeyForm(Screens& screens, Session& session)
+    : Screen(screens, session), Panel1(this), Label13(&Panel1), Label14(&Panel1), Panel2(&Panel1),
+      ShapeL(&Panel2), Image1(&Panel2), ShapeLs(&Panel2), LabelL(&Panel2), ShapeU(&Panel2),
+      Image3(&Panel2), ShapeUs(&Panel2), LabelU(&Panel2), ShapeR(&Panel2), Image2(&Panel2),
+      ShapeRs(&Panel2), LabelR(&Panel2), ShapeD(&Panel2), Image4(&Panel2), ShapeDs(&Panel2),
+      LabelD(&Panel2), Label15(&Panel1), Label16(&Panel1), Label17(&Panel1), Panel3(&Panel1),
+      ShapeL1(&Panel3), Image5(&Panel3), ShapeLs1(&Panel3), LabelL1(&Panel3), ShapeU1(&Panel3),
+      Image7(&Panel3), ShapeUs1(&Panel3), LabelU1(&Panel3), ShapeR1(&Panel3), Image6(&Panel3),
+      ShapeRs1(&Panel3), LabelR1(&Panel3), ShapeD1(&Panel3), Image8(&Panel3), ShapeDs1(&Panel3),
+      LabelD1(&Panel3), Panel4(&Panel1), ShapeL2(&Panel4), Image9(&Panel4), ShapeLs2(&Panel4),
+      LabelL2(&Panel4), ShapeU2(&Panel4), Image11(&Panel4), ShapeUs2(&Panel4), LabelU2(&Panel4),
+      ShapeR2(&Panel4), Image10(&Panel4), ShapeRs2(&Panel4), LabelR2(&Panel4), ShapeD2(&Panel4),
+      Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1), Label18(&Panel1),
+      Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1), ControllerName1(&Panel1),
+      ControllerName2(&Panel1)
+{
+    Enter(&Screens::KeyForm, this);
+
+    Panel1.SetBounds(0, 0, 529, 465);
+    SetupLabel(Label13, 24, 16, "Controls", 35, ui::clRed);
+    SetupLabel(Label14, 211, 72, "Single Game", 19, ui::clYellow);
+    Panel2.SetBounds(104, 104, 321, 113);
+    SetupColumn(kSingleGroup, 8, "left", ShapeL, Image1, ShapeLs, LabelL);
+    SetupColumn(kSingleGroup, 88, "up", ShapeU, Image3, ShapeUs, LabelU);
+    SetupColumn(kSingleGroup, 168, "right", ShapeR, Image2, ShapeRs, LabelR);
+    SetupColumn(kSingleGroup, 248, "down", ShapeD, Image4, ShapeDs, LabelD);
+
+    SetupLabel(Label15, 208, 240, "Death Match", 19, ui::clYellow);
+    SetupLabel(Label16, 32, 272, "Player 1", 16, ui::clWhite);
+    SetupLabel(Label17, 280, 272, "Player 2", 16, ui::clWhite);
+    Panel3.SetBounds(24, 296, 233, 81);
+    SetupColumn(kDuelGroup, 8, "left", ShapeL1, Image5, ShapeLs1, LabelL1);
+    SetupColumn(kDuelGroup, 64, "up", ShapeU1, Image7, ShapeUs1, LabelU1);
+    SetupColumn(kDuelGroup, 120, "right", ShapeR1, Image6, ShapeRs1, LabelR1);
+    SetupColumn(kDuelGroup, 176, "down", ShapeD1, Image8, ShapeDs1, LabelD1);
+    Panel4.SetBounds(272, 296, 233, 81);
+    SetupColumn(kDuelGroup, 8, "left", ShapeL2, Image9, ShapeLs2, LabelL2);
+    SetupColumn(kDuelGroup, 64, "up", ShapeU2, Image11, ShapeUs2, LabelU2);
+    SetupColumn(kDuelGroup, 120, "right", ShapeR2, Image10, ShapeRs2, LabelR2);
+    SetupColumn(kDuelGroup, 176, "down", ShapeD2, Image12, ShapeDs2, LabelD2);
+
+    SetupScreenButton(Image13, 32, 406);
+    SetupLabel(Label18, 72, 406, "Save Settings", 19, ui::clWhite);
+    SetupLabel(Label5, 324, 406, "Cancel Settings", 19, ui::clWhite);
+    SetupScreenButton(Image14, 468, 406);
+    const auto setupName = [](ui::Label& label, const ui::Control& group)
+    {
+        label.SetAutoSize(false);
+        label.SetAlignment(ui::Alignment::Center);
+        label.SetTransparent(true);
+        label.SetFont(ui::Font{"Comic Sans MS", 12, false, ui::clSilver});
+        label.SetBounds(group.Left(), group.Top() + group.Height() + 1, group.Width(),
+                        ui::LineHeight(label.Font()));
+    };
+    setupName(ControllerName, Panel2);
+    setupName(ControllerName1, Panel3);
+    setupName(ControllerName2, Panel4);
+
+    using Handler = void (TKeyForm::*)();
+    // A press on the worm picture is a press in its key box, which lies beneath it.
+    const auto wire = [this](ui::Shape& box, ui::Image& picture, Handler handler)
+    {
+        const auto down = [this, handler](ui::Control&, ui::MouseButton, int, int)
+        {
+            (this->*handler)();
+        };
+        box.OnMouseDown = down;
+        picture.OnMouseDown = down;
+    };
+    wire(ShapeL, Image1, &TKeyForm::ShapeLMouseDown);
+    wire(ShapeU, Image3, &TKeyForm::ShapeUMouseDown);
+    wire(ShapeR, Image2, &TKeyForm::ShapeRMouseDown);
+    wire(ShapeD, Image4, &TKeyForm::ShapeDMouseDown);
+    wire(ShapeL1, Image5, &TKeyForm::ShapeL1MouseDown);
+    wire(ShapeU1, Image7, &TKeyForm::ShapeU1MouseDown);
+    wire(ShapeR1, Image6, &TKeyForm::ShapeR1MouseDown);
+    wire(ShapeD1, Image8, &TKeyForm::ShapeD1MouseDown);
+    wire(ShapeL2, Image9, &TKeyForm::ShapeL2MouseDown);
+    wire(ShapeU2, Image11, &TKeyForm::ShapeU2MouseDown);
+    wire(ShapeR2, Image10, &TKeyForm::ShapeR2MouseDown);
+    wire(ShapeD2, Image12, &TKeyForm::ShapeD2MouseDown);
+
+    WireMouse(Image13, Bind(this, &TKeyForm::Image13MouseDown),
+              Bind(this, &TKeyForm::Image13MouseUp), Bind(this, &TKeyForm::Image13Click));
+    WireMouse(Image14, Bind(this, &TKeyForm::Image14MouseDown),
+              Bind(this, &TKeyForm::Image14MouseUp), Bind(this, &TKeyForm::Image14Click));
+    OnControllersChanged = [this](ui::Form&)
+    {
+        ShowControllerNames();
+    };
+    FormCreate();
+}
+
+TKeyForm::~TKeyForm() = default;
+
+void TKeyForm::InitKeys()
+{
+    std::size_t i = 0;
+    const auto add = [&](int code, std::string name)
+    {
+        keys_[i++] = TKeys{static_cast<std::uint16_t>(code), std::move(name)};
+    };
+    for (int n = 1; n <= 12; ++n)
+        add(ui::vk::F1 + n - 1, "F" + std::to_string(n));
+    add(ui::vk::Oem3, "~");
+    // The backspace key is called "Del"; the Delete key keeps its own name.
+    add(ui::vk::Back, "Del");
+    add(ui::vk::Return, "Enter");
+    add(ui::vk::Shift, "Shift");
+    add(ui::vk::Control, "Ctrl");
+    add(ui::vk::Menu, "Alt");
+    add(ui::vk::Space, "Space");
+    add(ui::vk::Left, "Left");
+    add(ui::vk::Up, "Up");
+    add(ui::vk::Right, "Right");
+    add(ui::vk::Down, "Down");
+    add(ui::vk::Insert, "Insert");
+    add(ui::vk::Delete, "Delete");
+    add(ui::vk::Prior, "PgUp");
+    add(ui::vk::Next, "PgDn");
+    add(ui::vk::End, "End");
+    add(ui::vk::Home, "Home");
+    for (int c = '0'; c <= '9'; ++c)
+        add(c, std::string(1, static_cast<char>(c)));
+    for (int c = 'A'; c <= 'Z'; ++c)
+        add(c, std::string(1, static_cast<char>(c)));
+    // The keypad's digits with Num Lock on, so that one player can steer on the keypad while
+    // the other has the arrows; without Num Lock they are the arrows and the keys above them.
+    for (int n = 0; n <= 9; ++n)
+        add(ui::vk::Numpad0 + n, "Num " + std::to_string(n));
+}
+
+std::string TKeyForm::Normal(int code) const
+{
+    for (const TKeys& key : keys_)
+        if (key.Code == code && !key.Name.empty())
+            return key.Name;
+    return kNone;
+}
+
+int TKeyForm::KeyInt(std::string_view name) const
+{
+    for (const TKeys& key : keys_)
+        if (!key.Name.empty() && key.Name == name)
+            return key.Code;
+    return 0;
+}
+
+void TKeyForm::BlueBox()
+{
+    for (const Direction& d : Directions())
+    {
+        d.box->SetPenColor(kUnselected);
+        d.nameBox->SetPenColor(kUnselected);
+    }
+}
+
+std::array<TKeyForm::Direction, 12> TKeyForm::Directions()
+{
+    return {{
+        {&ShapeL, &ShapeLs, &LabelL},
+        {&ShapeR, &ShapeRs, &LabelR},
+        {&ShapeU, &ShapeUs, &LabelU},
+        {&ShapeD, &ShapeDs, &LabelD},
+        {&ShapeL1, &ShapeLs1, &LabelL1},
+        {&ShapeR1, &ShapeRs1, &LabelR1},
+        {&ShapeU1, &ShapeUs1, &LabelU1},
+        {&ShapeD1, &ShapeDs1, &LabelD1},
+        {&ShapeL2, &ShapeLs2, &LabelL2},
+        {&ShapeR2, &ShapeRs2, &LabelR2},
+        {&ShapeU2, &ShapeUs2, &LabelU2},
+        {&ShapeD2, &ShapeDs2, &LabelD2},
+    }};
+}
+
+void TKeyForm::FormCreate()
+{
+    InitKeys();
+    SetupPanel(Panel1);
+}
+
+void TKeyForm::ShowControllerNames()
+{
+    // The first controller steers the single game and player 1, the second player 2.
+    ControllerName.SetCaption(App().ControllerName(1));
+    ControllerName1.SetCaption(App().ControllerName(1));
+    ControllerName2.SetCaption(App().ControllerName(2));
+}
+
+void TKeyForm::FormShow()
+{
+    BlueBox();
+    ShowControllerNames();
+    // The bindings in memory, not the file: they are what the games use.
+    const std::array<Direction, 12> directions = Directions();
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        directions[i].label->SetCaption(Normal(session_.*Session::kBindingFields[i]));
+}
+
+void TKeyForm::FormKeyDown(ui::Form&, int& key)
+{
+    // Every key ends a selection, whether or not it names a key of the table.
+    for (const Direction& d : Directions())
+        if (d.box->Pen().color == kSelected)
+            d.label->SetCaption(Normal(key));
+    BlueBox();
+    if (key == ui::vk::Escape)
+        Close();
+}
+
+bool TKeyForm::ClaimsKey(int) const
+{
+    for (const ui::Shape* box : {&ShapeL, &ShapeR, &ShapeU, &ShapeD, &ShapeL1, &ShapeR1, &ShapeU1,
+                                 &ShapeD1, &ShapeL2, &ShapeR2, &ShapeU2, &ShapeD2})
+        if (box->Pen().color == kSelected)
+            return true;
+    return false;
+}
+
+void TKeyForm::Select(ui::Shape& box, ui::Shape& nameBox)
+{
+    BlueBox();
+    box.SetPenColor(kSelected);
+    nameBox.SetPenColor(kSelected);
+}
+
+void TKeyForm::ShapeLMouseDown()
+{
+    Select(ShapeL, ShapeLs);
+}
+
+void TKeyForm::ShapeUMouseDown()
+{
+    Select(ShapeU, ShapeUs);
+}
+
+void TKeyForm::ShapeRMouseDown()
+{
+    Select(ShapeR, ShapeRs);
+}
+
+void TKeyForm::ShapeDMouseDown()
+{
+    Select(ShapeD, ShapeDs);
+}
+
+void TKeyForm::ShapeL1MouseDown()
+{
+    Select(ShapeL1, ShapeLs1);
+}
+
+void TKeyForm::ShapeU1MouseDown()
+{
+    Select(ShapeU1, ShapeUs1);
+}
+
+void TKeyForm::ShapeR1MouseDown()
+{
+    Select(ShapeR1, ShapeRs1);
+}
+
+void TKeyForm::ShapeD1MouseDown()
+{
+    Select(ShapeD1, ShapeDs1);
+}
+
+void TKeyForm::ShapeL2MouseDown()
+{
+    Select(ShapeL2, ShapeLs2);
+}
+
+void TKeyForm::ShapeU2MouseDown()
+{
+    Select(ShapeU2, ShapeUs2);
+}
+
+void TKeyForm::ShapeR2MouseDown()
+{
+    Select(ShapeR2, ShapeRs2);
+}
+
+void TKeyForm::ShapeD2MouseDown()
+{
+    Select(ShapeD2, ShapeDs2);
+}
+
+void TKeyForm::Image13Click()
+{
+    const std::array<Direction, 12> directions = Directions();
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        settings::Write(session_.Ini, settings::kBindings[i],
+                        KeyInt(directions[i].label->Caption()));
+    session_.InitKeys();
+    Close();
+}
+
+void TKeyForm::Image14Click()
+{
+    Close();
+}
+
+void TKeyForm::Image13MouseDown()
+{
+    ScreenButtonDown(Image13);
+}
+
+void TKeyForm::Image13MouseUp()
+{
+    ScreenButtonUp(Image13);
+}
+
+void TKeyForm::Image14MouseDown()
+{
+    ScreenButtonDown(Image14);
+}
+
+void TKeyForm::Image14MouseUp()
+{
+    ScreenButtonUp(Image14);
+}

@@ -1,0 +1,452 @@
+// The login screen through its key handler: typing, switching fields, registration, login, the
+// wrong-password message, and what reaches the settings file.
+#include "screens/LoginScreen.h"
+
+#include "ScreenTestEnv.h"
+#include "records/Records.h"
+#include "screens/GameScreen.h"
+#include "screens/MenuScreen.h"
+#include "support/FileSizeLimit.h"
+
+#include <sodium.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using screentest::TempConfig;
+using namespace ui::vk;
+
+class NameUnitTest : public screentest::ScreenTest
+{
+protected:
+    // Opens the screen and submits name and password the way a person types them.
+    void LogIn(const std::string& name, const std::string& password)
+    {
+        login.Hide(); // still open after a refused attempt
+        login.Show();
+        Type(name);
+        app.KeyDown(Return);
+        Type(password);
+        app.KeyDown(Return);
+    }
+
+    std::string Stored(const char* section, const std::string& key) const
+    {
+        return session->Ini.ReadString(section, key, "<missing>");
+    }
+
+    // What the menu does when the login screen it opened has closed.
+    void BackAtMenu() { menu.ShowLoggedInUser(); }
+
+    TForm1 menu{screens, *session};
+    TGameForm game{screens, *session};
+    TNameForm login{screens, *session};
+};
+
+TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
+{
+    login.Show();
+    EXPECT_TRUE(login.NameFieldActive());
+    Type("ANNA");
+    EXPECT_EQ(login.NameLabel.Caption(), "ANNA");
+    app.KeyDown(Return);
+    EXPECT_FALSE(login.NameFieldActive());
+    EXPECT_EQ(login.Shape3.Pen().color, ui::clRed);
+    EXPECT_EQ(login.Shape1.Pen().color, ui::clBlue);
+    Type("12");
+    EXPECT_EQ(login.PassLabel.Caption(), "xx");
+    EXPECT_EQ(login.TypedPassword(), "12");
+    EXPECT_EQ(login.NameLabel.Caption(), "ANNA");
+    EXPECT_TRUE(login.IsShown());
+    app.KeyDown(Return);
+
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(session->UserName, "ANNA");
+    BackAtMenu();
+    EXPECT_TRUE(menu.Image1.Visible());
+    EXPECT_TRUE(menu.Label1.Visible());
+    EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
+
+    const std::string text = TempConfig::FileText();
+    EXPECT_NE(text.find("Usr_Num=1"), std::string::npos) << text;
+    EXPECT_EQ(Stored("User_Names", "name1"), "ANNA");
+    const std::string pass = Stored("User_Pass", "pass1");
+    EXPECT_TRUE(pass.starts_with("$argon2id$")) << pass;
+    EXPECT_TRUE(PasswordMatches(pass, "12"));
+    EXPECT_FALSE(PasswordMatches(pass, "21"));
+    EXPECT_EQ(text.find("=12\n"), std::string::npos) << "the password itself is not stored";
+}
+
+TEST_F(NameUnitTest, WrongPasswordShowsTheMessageUntilBackspaceAndTheRightOneLogsIn)
+{
+    session->Ini.WriteInteger("Main", "Usr_Num", 1);
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1", HashPassword("12"));
+    const std::string before = TempConfig::FileText();
+
+    LogIn("ANNA", "13");
+    EXPECT_TRUE(login.IsShown());
+    EXPECT_TRUE(login.Label1.Visible());
+    EXPECT_EQ(login.Label1.Caption(), "Incorrect Password!!!");
+    EXPECT_EQ(session->UserName, "");
+    EXPECT_FALSE(menu.Image1.Visible());
+    EXPECT_EQ(login.NameLabel.Caption(), "ANNA") << "the fields stay as they are";
+    EXPECT_EQ(login.PassLabel.Caption(), "xx");
+
+    app.KeyDown(Back);
+    EXPECT_FALSE(login.Label1.Visible());
+    EXPECT_EQ(login.PassLabel.Caption(), "x");
+    Type("2");
+    app.KeyDown(Return);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(session->UserName, "ANNA");
+    BackAtMenu();
+    EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
+    EXPECT_EQ(TempConfig::FileText(), before) << "a login writes nothing";
+}
+
+TEST_F(NameUnitTest, EscAfterAFailedAttemptKeepsTheUserAndTheNextOpeningHidesTheMessage)
+{
+    session->Ini.WriteInteger("Main", "Usr_Num", 1);
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1", "12");
+    const std::string before = TempConfig::FileText();
+
+    LogIn("ANNA", "99");
+    ASSERT_TRUE(login.Label1.Visible());
+    app.KeyDown(Escape);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(session->UserName, "");
+    BackAtMenu();
+    EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
+    EXPECT_FALSE(menu.Image1.Visible());
+    EXPECT_EQ(TempConfig::FileText(), before) << "a failed attempt upgrades nothing";
+
+    login.Show();
+    EXPECT_FALSE(login.Label1.Visible());
+    EXPECT_EQ(login.NameLabel.Caption(), "");
+    EXPECT_EQ(login.PassLabel.Caption(), "");
+    EXPECT_TRUE(login.NameFieldActive());
+    EXPECT_EQ(login.Shape1.Pen().color, ui::clRed);
+    EXPECT_EQ(login.Shape3.Pen().color, ui::clBlue);
+}
+
+TEST_F(NameUnitTest, OlderPlainTextPasswordIsAcceptedOnceAndReplacedByItsHash)
+{
+    session->Ini.WriteInteger("Main", "Usr_num", 2);
+    session->Ini.WriteString("User_Names", "name1", "BOB");
+    session->Ini.WriteString("User_Pass", "pass1", "SECRET");
+    session->Ini.WriteString("User_Names", "name2", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass2", "12");
+    session->Ini.WriteInteger("Keys", "LeftKey", 65);
+
+    LogIn("ANNA", "12");
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(session->UserName, "ANNA");
+    const std::string pass = Stored("User_Pass", "pass2");
+    EXPECT_TRUE(pass.starts_with("$argon2id$")) << pass;
+    EXPECT_TRUE(PasswordMatches(pass, "12"));
+    EXPECT_EQ(Stored("User_Pass", "pass1"), "SECRET") << "other users are left alone";
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "2");
+    EXPECT_EQ(Stored("Keys", "LeftKey"), "65");
+
+    // The upgraded entry still logs in, and the plain text no longer does.
+    session->UserName.clear();
+    LogIn("ANNA", "12");
+    EXPECT_EQ(session->UserName, "ANNA");
+    session->UserName.clear();
+    session->Ini.WriteString("User_Pass", "pass2", pass.substr(0, pass.size() - 2) + "AA");
+    LogIn("ANNA", "12");
+    EXPECT_TRUE(login.Label1.Visible()) << "a damaged hash matches nothing";
+    EXPECT_EQ(session->UserName, "");
+}
+
+TEST_F(NameUnitTest, NamesWithSpacesOrALeadingDigitRegisterAndLogInAgain)
+{
+    LogIn("JOHN SMITH", "1");
+    EXPECT_EQ(session->UserName, "JOHN SMITH");
+    LogIn("2FAST", "");
+    EXPECT_EQ(session->UserName, "2FAST");
+    EXPECT_EQ(Stored("User_Names", "name1"), "JOHN SMITH");
+    EXPECT_EQ(Stored("User_Names", "name2"), "2FAST");
+    EXPECT_EQ(Stored("Main", "Usr_num"), "2");
+
+    LogIn("JOHN SMITH", "1");
+    EXPECT_EQ(session->UserName, "JOHN SMITH");
+    EXPECT_EQ(Stored("Main", "Usr_num"), "2") << "a known name is not registered again";
+    BackAtMenu();
+    EXPECT_EQ(menu.Label11.Caption(), "#JOHN SMITH");
+}
+
+// Names differing only in spaces at their ends are different users, down to their records;
+// in the records a name of spaces only (an older file's) is a player like any other.
+TEST_F(NameUnitTest, NamesReadBackWithTheirSpacesAsSeparateUsers)
+{
+    for (const std::string name : {" BOB", "BOB ", "BOB"})
+        LogIn(name, name == "BOB" ? "3" : "1");
+    EXPECT_EQ(Stored("Main", "Usr_num"), "3");
+    EXPECT_NE(TempConfig::FileText().find("name1=\" BOB\"\n"), std::string::npos);
+    LogIn("BOB", "1");
+    EXPECT_TRUE(login.Label1.Visible()) << "BOB is not \" BOB\"";
+    LogIn(" BOB", "1");
+    EXPECT_EQ(session->UserName, " BOB");
+
+    for (const auto& [name, score] : {std::pair{" BOB", 5}, {"BOB", 9}, {"   ", 1}, {"ANNA", 2}})
+        records::RecordGame(session->Ini, 3, name, score);
+    EXPECT_EQ(Stored("HiNames", "name32"), " BOB");
+    EXPECT_EQ(Stored("HiNames", "name34"), "   ") << "not taken as a free slot";
+}
+
+// "UNKNOWN" marks a free records slot: it cannot be registered, but an older user logs in. A
+// hand-edited count is bounded: negative is nobody, a huge one neither hangs nor overflows.
+TEST_F(NameUnitTest, UnknownIsReservedAndUserCountsAreBounded)
+{
+    LogIn("UNKNOWN", "1");
+    EXPECT_TRUE(login.IsShown());
+    EXPECT_EQ(login.Label1.Caption(), "This name is reserved");
+    EXPECT_TRUE(login.Label1.Visible());
+    EXPECT_FALSE(TempConfig::FileExists());
+
+    session->Ini.WriteInteger("Main", "Usr_Num", -5);
+    LogIn("ANNA", "1");
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
+    session->Ini.WriteString("User_Names", "name1", "UNKNOWN");
+    LogIn("UNKNOWN", "1");
+    EXPECT_EQ(session->UserName, "UNKNOWN");
+
+    session->Ini.WriteInteger("Main", "Usr_Num", 2147483647);
+    LogIn("BOB", "1");
+    EXPECT_EQ(session->UserName, "BOB");
+    EXPECT_EQ(Stored("User_Names", "name2"), "BOB");
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "2");
+
+    // No user can follow one at the last number there is.
+    session->Ini.WriteString("User_Pass", "pass2147483647", "1");
+    const std::string before = TempConfig::FileText();
+    LogIn("CARL", "1");
+    EXPECT_EQ(login.Label1.Caption(), "No more users can be registered");
+    EXPECT_EQ(TempConfig::FileText(), before);
+}
+
+// However the count was damaged (missing, junk, negative, too low), a user past it is found and
+// keeps its password, and a new user takes the number after every name or password entry,
+// in any letter case. The count is mended by the registration.
+TEST_F(NameUnitTest, ADamagedUserCountNeverHandsOverAnAccount)
+{
+    const std::string anna = HashPassword("A");
+    const std::string bob = HashPassword("B");
+    for (const std::string count : {"", "Usr_Num=junk\n", "Usr_Num=-4\n", "Usr_Num=1\n"})
+    {
+        SCOPED_TRACE(count);
+        session->UserName.clear();
+        TempConfig::WriteIni("[Main]\n" + count + "[User_Names]\nname1=ANNA\nNAME2=BOB\n" +
+                             "[User_Pass]\npass1=" + anna + "\npass2=" + bob + "\nPASS4=\n");
+        LogIn("BOB", "X");
+        EXPECT_TRUE(login.Label1.Visible());
+        LogIn("BOB", "B");
+        EXPECT_EQ(session->UserName, "BOB");
+
+        LogIn("CARL", "C");
+        EXPECT_EQ(session->UserName, "CARL");
+        EXPECT_EQ(Stored("User_Pass", "pass2"), bob);
+        EXPECT_EQ(Stored("User_Names", "name5"), "CARL");
+        EXPECT_EQ(Stored("Main", "Usr_Num"), "5");
+    }
+}
+
+// Verifying costs what the stored hash names: a hash asking for more than the game's own costs,
+// or not exactly in the form the game writes, is a password that cannot be read, and the login
+// answers at once as it answers a wrong one.
+TEST_F(NameUnitTest, OnlyHashesWithinTheGamesOwnCostsAreVerified)
+{
+    const auto hashed = [](unsigned long long passes, std::size_t memory)
+    {
+        std::string hash(crypto_pwhash_STRBYTES, '\0');
+        EXPECT_EQ(crypto_pwhash_str(hash.data(), "12", 2, passes, memory), 0);
+        return std::string(hash.c_str());
+    };
+    const std::string own = HashPassword("12");
+    const std::size_t memory = crypto_pwhash_MEMLIMIT_INTERACTIVE;
+    ASSERT_FALSE(PasswordMatches(hashed(3 * crypto_pwhash_OPSLIMIT_INTERACTIVE, memory), "12"));
+    ASSERT_FALSE(PasswordMatches(hashed(1, 2 * memory + 8192), "12"));
+    const std::string header = "$argon2id$v=19$m=65536,t=2,p=1$";
+    ASSERT_TRUE(own.starts_with(header)) << own;
+    const std::string tail = own.substr(header.size());
+    for (const std::string& damaged :
+         {"m=65536,t=4294967295,p=1$" + tail, "m=4294967295,t=2,p=1$" + tail,
+          "m=65536,t=2,p=2$" + tail, "m=065536,t=2,p=1$" + tail, "m=65536,t=+2,p=1$" + tail,
+          "m=65536,t=2,p=1$" + tail + "A", "m=65536,t=2,p=1$$" + tail})
+        EXPECT_FALSE(PasswordMatches("$argon2id$v=19$" + damaged, "12")) << damaged;
+
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1",
+                             "$argon2id$v=19$m=65536,t=4294967295,p=1$" + tail);
+    LogIn("ANNA", "12");
+    EXPECT_EQ(login.Label1.Caption(), "Incorrect Password!!!");
+}
+
+// A full disk: an older password still logs in (its upgrade waits for a later login), a
+// registration shows the message and logs nobody new in.
+TEST_F(NameUnitTest, LoginNeedsNoWriteAndRegistrationLogsInOnlyOnceWritten)
+{
+    session->Ini.WriteInteger("Main", "Usr_Num", 1);
+    session->Ini.WriteString("User_Names", "name1", "ANNA");
+    session->Ini.WriteString("User_Pass", "pass1", "12");
+    const std::string before = TempConfig::FileText();
+    std::optional<testsupport::FileSizeLimit> full(std::in_place, before.size());
+    LogIn("ANNA", "12");
+    EXPECT_EQ(session->UserName, "ANNA");
+    EXPECT_TRUE(errors.empty());
+    LogIn("BOB", "1");
+    full.reset();
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to Zorbel2.ini"});
+    errors.clear();
+    EXPECT_EQ(session->UserName, "ANNA");
+    EXPECT_EQ(TempConfig::FileText(), before);
+    LogIn("ANNA", "12");
+    EXPECT_TRUE(Stored("User_Pass", "pass1").starts_with("$argon2id$"));
+}
+
+TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)
+{
+    LogIn("", "12");
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_FALSE(TempConfig::FileExists());
+    EXPECT_EQ(session->UserName, "");
+    BackAtMenu();
+    EXPECT_FALSE(menu.Image1.Visible());
+    EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN");
+
+    login.Show();
+    Type("ANNA");
+    app.KeyDown(Escape);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_FALSE(TempConfig::FileExists());
+    EXPECT_EQ(session->UserName, "");
+
+    LogIn("   ", "12");
+    EXPECT_FALSE(login.IsShown()) << "a name of spaces alone is no name";
+    EXPECT_FALSE(TempConfig::FileExists());
+}
+
+TEST_F(NameUnitTest, KeysEditOnlyTheActiveFieldAndOthersDoNothing)
+{
+    login.Show();
+    Type("AB");
+    app.KeyDown(Space);
+    Type("9");
+    app.KeyDown(ui::vk::Numpad0);
+    app.KeyDown(Oem3);
+    app.KeyDown(Left);
+    EXPECT_EQ(login.TypedName(), "AB 9");
+    app.KeyDown(Back);
+    app.KeyDown(Back);
+    EXPECT_EQ(login.NameLabel.Caption(), "AB");
+
+    app.KeyDown(Down);
+    EXPECT_FALSE(login.NameFieldActive());
+    Type("Z");
+    app.KeyDown(Space);
+    EXPECT_EQ(login.TypedPassword(), "Z ");
+    EXPECT_EQ(login.PassLabel.Caption(), "xx");
+    EXPECT_EQ(login.TypedName(), "AB");
+
+    app.KeyDown(Up);
+    EXPECT_TRUE(login.NameFieldActive());
+    app.KeyDown(Back);
+    app.KeyDown(Back);
+    app.KeyDown(Back);
+    EXPECT_EQ(login.TypedName(), "") << "Backspace on an empty name does nothing";
+    EXPECT_EQ(login.TypedPassword(), "Z ");
+    EXPECT_TRUE(login.IsShown());
+}
+
+TEST_F(NameUnitTest, EachBoxTakesAtMost1023CharactersAndTheNameIsFoundAgain)
+{
+    const std::string longName(1030, 'N');
+    LogIn(longName, std::string(1030, '7'));
+    EXPECT_EQ(session->UserName, std::string(1023, 'N'));
+    const std::string stored = Stored("User_Names", "name1");
+    EXPECT_EQ(stored.size(), 1023u);
+    EXPECT_TRUE(PasswordMatches(Stored("User_Pass", "pass1"), std::string(1023, '7')));
+
+    session->UserName.clear();
+    LogIn(longName, std::string(1023, '7'));
+    EXPECT_EQ(session->UserName, std::string(1023, 'N'));
+    EXPECT_EQ(Stored("Main", "Usr_Num"), "1");
+    EXPECT_EQ(login.PassLabel.Caption().size(), 1023u);
+}
+
+// However long the text, the active box shows its last letters and a caret after them; the
+// other box shows none.
+TEST_F(NameUnitTest, TheActiveBoxShowsTheEndOfItsTextAndACaretAtEveryScale)
+{
+    // Whether the box's last ink is a caret (a bar in the text's white, taller than a capital)
+    // as wanted, and the letter's ink stands last before it.
+    const auto endsWith = [&](const ui::Label& box, const char* letter, bool caret, double scale)
+    {
+        app.Render();
+        const ui::Point o = box.ToForm({0, 0});
+        ui::Rect r = app.ToPhysical(ui::Bounds(o.x, o.y, box.Width(), box.Height()));
+        const int last = screentest::InkBox(app.Screen(), r).right - 1;
+        int white = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            white += app.Screen().Pixel(last, y) == ui::clWhite;
+        if (caret != (white >= 0.7 * ui::LineHeight(box.Font()) * scale))
+            return false;
+        r.right = caret ? last + 1 - static_cast<int>(std::ceil(scale)) : r.right;
+        return *letter == 0 ||
+               screentest::EndsWithGlyph(app.Screen(), r, letter, box.Font(), scale);
+    };
+    app.ResizeScreen(2800, 2100);
+    for (const double scale : {1.0, 1.75, 3.5})
+    {
+        SCOPED_TRACE(scale);
+        app.SetScale(scale);
+        login.Hide();
+        login.Show();
+        Type(std::string(30, 'N') + "HW");
+        EXPECT_TRUE(endsWith(login.NameLabel, "W", true, scale));
+        app.KeyDown(Back);
+        EXPECT_TRUE(endsWith(login.NameLabel, "H", true, scale));
+        app.KeyDown(Down);
+        EXPECT_TRUE(endsWith(login.NameLabel, "H", false, scale));
+        EXPECT_TRUE(endsWith(login.PassLabel, "", true, scale));
+    }
+}
+
+TEST_F(NameUnitTest, ContinueButtonSubmitsAndTheBoxesShowTheirOutlines)
+{
+    login.Show();
+    app.Render();
+    const ui::Bitmap& screen = app.Screen();
+    const int x0 = login.Panel1.Left();
+    const int y0 = login.Panel1.Top();
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 60), ui::clRed) << "name box outline";
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 150), ui::clBlue) << "password box outline";
+    EXPECT_EQ(screen.Pixel(x0 + 100, y0 + 80), ui::clRed);
+    Type("ANNA");
+    app.KeyDown(Down);
+    app.Render();
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 60), ui::clBlue);
+    EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 150), ui::clRed);
+
+    const int bx = x0 + login.Image1.Left() + 10;
+    const int by = y0 + login.Image1.Top() + 10;
+    app.MouseDown(ui::MouseButton::Left, bx, by);
+    EXPECT_EQ(login.Image1.Left(), 43);
+    app.MouseUp(ui::MouseButton::Left, bx, by);
+    EXPECT_EQ(login.Image1.Left(), 40);
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(session->UserName, "ANNA");
+}
+
+} // namespace
