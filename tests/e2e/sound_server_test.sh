@@ -148,8 +148,10 @@ wait "$PULSE_PID" 2>/dev/null || true
 PULSE_PID=""
 key Right
 poll_shot run 30 has_bead 20 15 || fail "the worm did not move after the server went: $(player_cells run)"
-# It reaches the wall, dies and the next game begins, as with sound.
-poll_shot wall 30 has_bead 29 15 || fail "the worm stopped on its way: $(player_cells wall)"
+# It reaches the wall, dies and the next game begins, as with sound. On a busy machine one capture
+# can outlast the run to the wall and the death, so the next game's start counts as well.
+at_wall_or_next() { has_bead 29 15 "$1" || at_start "$1"; }
+poll_shot wall 30 at_wall_or_next || fail "the worm stopped on its way: $(player_cells wall)"
 poll_shot board 30 at_start || fail "no next game without the server: $(player_cells board)"
 [[ -z "$(message_boxes)" ]] || fail "a message box after the server went"
 key Escape
