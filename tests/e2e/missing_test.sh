@@ -126,7 +126,8 @@ poll_shot missing_home 5 menu_shown || fail "no home: no menu"
 no_message_box "no home, at start"
 key Return
 key a n n a Return 1 2 Return
-one_message_box "no home" 3
+# Registering hashes the password first, which takes seconds on a busy machine.
+one_message_box "no home" 30
 shot missing_home_message 0
 # shellcheck disable=SC2086 # the box's x y w h
 dismiss_message_box $boxes
