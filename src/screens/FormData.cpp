@@ -148,6 +148,11 @@ Item Panel(ui::Panel& panel, ui::Rect bounds)
     return Item(Item::Kind::Panel, panel, bounds);
 }
 
+Item Surface(ui::PaintBox& surface, ui::Rect bounds)
+{
+    return Item(Item::Kind::Panel, surface, bounds);
+}
+
 Item Label(ui::Label& label, int left, int top, std::string caption, Text text)
 {
     Item item(Item::Kind::Label, label, ui::Bounds(left, top, 0, 0));
