@@ -61,58 +61,10 @@ Item&& Item::Size(int width, int height) &&
     return std::move(*this);
 }
 
-Item&& Item::Align(ui::Alignment alignment) &&
-{
-    alignment_ = alignment;
-    return std::move(*this);
-}
-
-Item&& Item::Wrap() &&
-{
-    wrap_ = true;
-    return std::move(*this);
-}
-
-Item&& Item::MaxWidth(int maxWidth) &&
-{
-    maxWidth_ = maxWidth;
-    return std::move(*this);
-}
-
-Item&& Item::KeepEnd(std::size_t keptEnd) &&
-{
-    keptEnd_ = keptEnd;
-    return std::move(*this);
-}
-
-Item&& Item::EndInView() &&
-{
-    endInView_ = true;
-    return std::move(*this);
-}
-
-Item&& Item::Padding(int padding) &&
-{
-    padding_ = padding;
-    return std::move(*this);
-}
-
 Item&& Item::Transparent(std::optional<ui::Color> colour) &&
 {
     isTransparent_ = true;
     transparent_ = colour;
-    return std::move(*this);
-}
-
-Item&& Item::Color(ui::Color colour) &&
-{
-    background_ = colour;
-    return std::move(*this);
-}
-
-Item&& Item::Resample(ui::Resample resample) &&
-{
-    resample_ = resample;
     return std::move(*this);
 }
 
@@ -123,22 +75,10 @@ Item&& Item::Frames(int first, int interval) &&
     return std::move(*this);
 }
 
-Item&& Item::Hidden() &&
-{
-    hidden_ = true;
-    return std::move(*this);
-}
-
 Item&& Item::OnMouse(Action down, Action up, Action click) &&
 {
     down_ = std::move(down);
     up_ = std::move(up);
-    click_ = std::move(click);
-    return std::move(*this);
-}
-
-Item&& Item::OnClick(Action click) &&
-{
     click_ = std::move(click);
     return std::move(*this);
 }

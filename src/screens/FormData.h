@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace form
 {
@@ -32,28 +33,28 @@ class Item
 public:
     // A fixed box instead of one sized to the caption; height 0 keeps the caption's line height.
     Item&& Size(int width, int height) &&;
-    Item&& Align(ui::Alignment alignment) &&;
-    Item&& Wrap() &&;
+    Item&& Align(ui::Alignment alignment) && { return Set(&Item::alignment_, alignment); }
+    Item&& Wrap() && { return Set(&Item::wrap_, true); }
     // The widest the caption grows; past it the caption is cut.
-    Item&& MaxWidth(int maxWidth) &&;
+    Item&& MaxWidth(int maxWidth) && { return Set(&Item::maxWidth_, maxWidth); }
     // The caption's last bytes that a cut never drops.
-    Item&& KeepEnd(std::size_t keptEnd) &&;
+    Item&& KeepEnd(std::size_t keptEnd) && { return Set(&Item::keptEnd_, keptEnd); }
     // A field being typed in: a caption too wide shows its end.
-    Item&& EndInView() &&;
-    Item&& Padding(int padding) &&;
+    Item&& EndInView() && { return Set(&Item::endInView_, true); }
+    Item&& Padding(int padding) && { return Set(&Item::padding_, padding); }
     // A label without a background, or a picture without the colour given (by default its
     // bottom-left pixel's).
     Item&& Transparent(std::optional<ui::Color> colour = {}) &&;
     // The background, instead of the parent's.
-    Item&& Color(ui::Color colour) &&;
-    Item&& Resample(ui::Resample resample) &&;
+    Item&& Color(ui::Color colour) && { return Set(&Item::background_, colour); }
+    Item&& Resample(ui::Resample resample) && { return Set(&Item::resample_, resample); }
     // An animation's frame shown first and the milliseconds between frames.
     Item&& Frames(int first, int interval) &&;
-    Item&& Hidden() &&;
+    Item&& Hidden() && { return Set(&Item::hidden_, true); }
     // Mouse press (any button), release (any), and click (a left release over the control, run
     // before the release's action); an empty action leaves that event alone.
     Item&& OnMouse(Action down, Action up, Action click) &&;
-    Item&& OnClick(Action click) &&;
+    Item&& OnClick(Action click) && { return Set(&Item::click_, std::move(click)); }
 
 private:
     enum class Kind
@@ -69,6 +70,11 @@ private:
     };
 
     Item(Kind kind, ui::Control& control, ui::Rect bounds);
+    template <class T, class V> Item&& Set(T Item::*field, V&& value)
+    {
+        this->*field = std::forward<V>(value);
+        return std::move(*this);
+    }
     void Apply() const;
     void ApplyLabel(ui::Label& label) const;
 
