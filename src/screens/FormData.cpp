@@ -85,12 +85,12 @@ Item&& Item::OnMouse(Action down, Action up, Action click) &&
 
 Item Panel(ui::Panel& panel, ui::Rect bounds)
 {
-    return Item(Item::Kind::Panel, panel, bounds);
+    return {Item::Kind::Panel, panel, bounds};
 }
 
 Item Surface(ui::PaintBox& surface, ui::Rect bounds)
 {
-    return Item(Item::Kind::Panel, surface, bounds);
+    return {Item::Kind::Panel, surface, bounds};
 }
 
 Item Label(ui::Label& label, int left, int top, std::string caption, Text text)

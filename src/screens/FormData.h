@@ -107,8 +107,6 @@ private:
 
     friend Item Panel(ui::Panel& panel, ui::Rect bounds);
     friend Item Surface(ui::PaintBox& surface, ui::Rect bounds);
-    // A drawing surface, which keeps what the screen draws on it.
-    Item Surface(ui::PaintBox& surface, ui::Rect bounds);
     friend Item Label(ui::Label& label, int left, int top, std::string caption, Text text);
     friend Item Picture(ui::Image& image, ui::Rect bounds, std::string name);
     friend Item CentredPicture(ui::Image& image, ui::Rect box, std::string name);
