@@ -11,6 +11,7 @@
 #include "screens/StatisticsScreen.h"
 #include "support/Png.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,61 +29,45 @@ constexpr int kChannelTolerance = 48;
 // fewer than the smallest control (one digit) leaves behind when it moves or goes.
 constexpr long kStrayPerMillion = 25;
 
-bool Near(ui::Color a, const testsupport::Rgba& b)
+using testsupport::PngImage;
+
+PngImage AsPng(const ui::Bitmap& screen)
 {
-    return std::abs(a.r - b.r) <= kChannelTolerance && std::abs(a.g - b.g) <= kChannelTolerance &&
-           std::abs(a.b - b.b) <= kChannelTolerance;
+    PngImage picture{screen.Width(), screen.Height(), {}};
+    for (int y = 0; y < screen.Height(); ++y)
+        for (int x = 0; x < screen.Width(); ++x)
+        {
+            const ui::Color c = screen.Pixel(x, y);
+            picture.pixels.push_back({c.r, c.g, c.b, 255});
+        }
+    return picture;
 }
 
-testsupport::Rgba AsRgba(ui::Color c)
+// Whether a's pixel at (x, y) is near some pixel of b around the same place.
+bool MatchesNear(const PngImage& a, int x, int y, const PngImage& b)
 {
-    return {c.r, c.g, c.b, 255};
+    const testsupport::Rgba& p = a.At(x, y);
+    for (int oy = std::max(y - 1, 0); oy <= std::min(y + 1, b.height - 1); ++oy)
+        for (int ox = std::max(x - 1, 0); ox <= std::min(x + 1, b.width - 1); ++ox)
+        {
+            const testsupport::Rgba& q = b.At(ox, oy);
+            if (std::abs(p.r - q.r) <= kChannelTolerance &&
+                std::abs(p.g - q.g) <= kChannelTolerance &&
+                std::abs(p.b - q.b) <= kChannelTolerance)
+                return true;
+        }
+    return false;
 }
 
 // How many pixels of either picture match no pixel near their place in the other.
-long Unmatched(const ui::Bitmap& screen, const testsupport::PngImage& golden)
+long Unmatched(const ui::Bitmap& screen, const PngImage& golden)
 {
-    const auto matches = [&](int x, int y, auto&& pixel, auto&& other)
-    {
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-            {
-                const int ox = x + dx;
-                const int oy = y + dy;
-                if (ox >= 0 && oy >= 0 && ox < golden.width && oy < golden.height &&
-                    Near(pixel, other(ox, oy)))
-                    return true;
-            }
-        return false;
-    };
-    const auto goldenAt = [&](int x, int y)
-    {
-        return golden.At(x, y);
-    };
-    const auto screenAt = [&](int x, int y)
-    {
-        return AsRgba(screen.Pixel(x, y));
-    };
+    const PngImage shown = AsPng(screen);
     long unmatched = 0;
     for (int y = 0; y < golden.height; ++y)
         for (int x = 0; x < golden.width; ++x)
-        {
-            const testsupport::Rgba g = golden.At(x, y);
-            unmatched +=
-                !matches(x, y, screen.Pixel(x, y), goldenAt) ||
-                !matches(x, y, ui::Color{std::uint8_t(g.r), std::uint8_t(g.g), std::uint8_t(g.b)},
-                         screenAt);
-        }
+            unmatched += !MatchesNear(shown, x, y, golden) || !MatchesNear(golden, x, y, shown);
     return unmatched;
-}
-
-testsupport::PngImage AsPng(const ui::Bitmap& screen)
-{
-    testsupport::PngImage picture{screen.Width(), screen.Height(), {}};
-    for (int y = 0; y < screen.Height(); ++y)
-        for (int x = 0; x < screen.Width(); ++x)
-            picture.pixels.push_back(AsRgba(screen.Pixel(x, y)));
-    return picture;
 }
 
 class LayoutGoldenTest : public screentest::ScreenTest
@@ -125,7 +110,7 @@ protected:
                 .write(reinterpret_cast<const char*>(file.data()), std::ssize(file));
             return;
         }
-        const testsupport::PngImage golden = testsupport::LoadPng(path);
+        const PngImage golden = testsupport::LoadPng(path);
         ASSERT_EQ(golden.width, screen.Width()) << path;
         ASSERT_EQ(golden.height, screen.Height()) << path;
         EXPECT_LE(Unmatched(screen, golden),
@@ -203,7 +188,7 @@ TEST_F(LayoutGoldenTest, AControlMovedOrHiddenDiffersFromThePicture)
 {
     skill.Show();
     skill.CLabelClick();
-    const testsupport::PngImage before = AsPng(Picture(skill));
+    const PngImage before = AsPng(Picture(skill));
     const long allowed = long(before.width) * before.height * kStrayPerMillion / 1'000'000;
     EXPECT_LE(Unmatched(Picture(skill), before), 0);
     skill.CDK6.SetLeft(skill.CDK6.Left() + 8);
