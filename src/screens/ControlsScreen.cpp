@@ -2,11 +2,14 @@
 // press, and saving or cancelling the twelve bindings.
 #include "screens/ControlsScreen.h"
 
+#include "screens/FormData.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 #include "ui/Platform.h"
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -27,45 +30,47 @@ struct GroupStyle
 constexpr GroupStyle kSingleGroup{65, 65, 80, 25, 19, ""};
 constexpr GroupStyle kDuelGroup{48, 41, 56, 17, 12, "_small"};
 
-void SetupBox(ui::Shape& box, int left, int top, int width, int height, bool filled)
-{
-    box.SetBounds(left, top, width, height);
-    box.SetBrush(ui::Brush{ui::clBlack, filled});
-    box.SetPen(ui::Pen{TKeyForm::kUnselected, 1, true});
-}
+// The three groups of boxes: the single game's and the death match players'.
+constexpr ui::Rect kSingleGroupBounds = ui::Bounds(104, 104, 321, 113);
+constexpr ui::Rect kPlayer1GroupBounds = ui::Bounds(24, 296, 233, 81);
+constexpr ui::Rect kPlayer2GroupBounds = ui::Bounds(272, 296, 233, 81);
 
 // A column of a group: the key box with the worm picture centred in it, the name box below with
-// its centred name.
-void SetupColumn(const GroupStyle& style, int left, const char* direction, ui::Shape& box,
-                 ui::Image& picture, ui::Shape& nameBox, ui::Label& label)
+// its centred name. A press on the picture is a press in its key box, which lies beneath it.
+void AddColumn(std::vector<form::Item>& items, const GroupStyle& style, int left,
+               const char* direction, ui::Shape& box, ui::Image& picture, ui::Shape& nameBox,
+               ui::Label& label, const form::Action& select)
 {
     constexpr int kBoxTop = 8;
-    SetupBox(box, left, kBoxTop, style.boxWidth, style.boxHeight, false);
-
+    const ui::Rect boxBounds = ui::Bounds(left, kBoxTop, style.boxWidth, style.boxHeight);
     const std::string file = std::string("worm_") + direction + style.pictureSuffix + ".bmp";
-    if (ui::Bitmap bitmap = ui::Bitmap::Embedded(file); !bitmap.Empty())
-    {
-        picture.SetBounds(left + (style.boxWidth - bitmap.Width()) / 2,
-                          kBoxTop + (style.boxHeight - bitmap.Height()) / 2, bitmap.Width(),
-                          bitmap.Height());
-        picture.SetPicture(std::move(bitmap));
-    }
-    else
-    {
-        picture.SetBounds(left, kBoxTop, 0, 0);
-    }
-
-    SetupBox(nameBox, left, style.nameTop, style.boxWidth, style.nameHeight, true);
+    const form::Text text{style.fontHeight, ui::clWhite};
+    const int lineHeight =
+        ui::LineHeight(ui::Font{"Comic Sans MS", text.height, false, text.color});
+    items.push_back(
+        form::Box(box, boxBounds, TKeyForm::kUnselected, false).OnMouse(select, {}, {}));
+    items.push_back(form::CentredPicture(picture, boxBounds, file).OnMouse(select, {}, {}));
+    items.push_back(form::Box(nameBox,
+                              ui::Bounds(left, style.nameTop, style.boxWidth, style.nameHeight),
+                              TKeyForm::kUnselected, true));
     // Inside the name box's outline, without a background of its own so that the outline shows,
     // and so that a name too long for the box is cut before it reaches the outline.
-    const ui::Font font{"Comic Sans MS", style.fontHeight, false, ui::clWhite};
-    const int lineHeight = ui::LineHeight(font);
-    label.SetAutoSize(false);
-    label.SetAlignment(ui::Alignment::Center);
-    label.SetTransparent(true);
-    label.SetFont(font);
-    label.SetBounds(left + 1, style.nameTop + (style.nameHeight - lineHeight) / 2,
-                    style.boxWidth - 2, lineHeight);
+    items.push_back(
+        form::Label(label, left + 1, style.nameTop + (style.nameHeight - lineHeight) / 2, "", text)
+            .Size(style.boxWidth - 2, lineHeight)
+            .Align(ui::Alignment::Center)
+            .Transparent());
+}
+
+// The controller bound to a group's player, centred under the group.
+form::Item ControllerLabel(ui::Label& label, ui::Rect group)
+{
+    const form::Text text{12, ui::clSilver};
+    return form::Label(label, group.left, group.bottom + 1, "", text)
+        .Size(group.Width(),
+              ui::LineHeight(ui::Font{"Comic Sans MS", text.height, false, text.color}))
+        .Align(ui::Alignment::Center)
+        .Transparent();
 }
 
 } // namespace
@@ -88,74 +93,66 @@ TKeyForm::TKeyForm(Screens& screens, Session& session)
 {
     Enter(&Screens::KeyForm, this);
 
-    Panel1.SetBounds(0, 0, 529, 465);
-    SetupLabel(Label13, 24, 16, "Controls", 35, ui::clRed);
-    SetupLabel(Label14, 211, 72, "Single Game", 19, ui::clYellow);
-    Panel2.SetBounds(104, 104, 321, 113);
-    SetupColumn(kSingleGroup, 8, "left", ShapeL, Image1, ShapeLs, LabelL);
-    SetupColumn(kSingleGroup, 88, "up", ShapeU, Image3, ShapeUs, LabelU);
-    SetupColumn(kSingleGroup, 168, "right", ShapeR, Image2, ShapeRs, LabelR);
-    SetupColumn(kSingleGroup, 248, "down", ShapeD, Image4, ShapeDs, LabelD);
-
-    SetupLabel(Label15, 208, 240, "Death Match", 19, ui::clYellow);
-    SetupLabel(Label16, 32, 272, "Player 1", 16, ui::clWhite);
-    SetupLabel(Label17, 280, 272, "Player 2", 16, ui::clWhite);
-    Panel3.SetBounds(24, 296, 233, 81);
-    SetupColumn(kDuelGroup, 8, "left", ShapeL1, Image5, ShapeLs1, LabelL1);
-    SetupColumn(kDuelGroup, 64, "up", ShapeU1, Image7, ShapeUs1, LabelU1);
-    SetupColumn(kDuelGroup, 120, "right", ShapeR1, Image6, ShapeRs1, LabelR1);
-    SetupColumn(kDuelGroup, 176, "down", ShapeD1, Image8, ShapeDs1, LabelD1);
-    Panel4.SetBounds(272, 296, 233, 81);
-    SetupColumn(kDuelGroup, 8, "left", ShapeL2, Image9, ShapeLs2, LabelL2);
-    SetupColumn(kDuelGroup, 64, "up", ShapeU2, Image11, ShapeUs2, LabelU2);
-    SetupColumn(kDuelGroup, 120, "right", ShapeR2, Image10, ShapeRs2, LabelR2);
-    SetupColumn(kDuelGroup, 176, "down", ShapeD2, Image12, ShapeDs2, LabelD2);
-
-    SetupScreenButton(Image13, 32, 406);
-    SetupLabel(Label18, 72, 406, "Save Settings", 19, ui::clWhite);
-    SetupLabel(Label5, 324, 406, "Cancel Settings", 19, ui::clWhite);
-    SetupScreenButton(Image14, 468, 406);
-    const auto setupName = [](ui::Label& label, const ui::Control& group)
-    {
-        label.SetAutoSize(false);
-        label.SetAlignment(ui::Alignment::Center);
-        label.SetTransparent(true);
-        label.SetFont(ui::Font{"Comic Sans MS", 12, false, ui::clSilver});
-        label.SetBounds(group.Left(), group.Top() + group.Height() + 1, group.Width(),
-                        ui::LineHeight(label.Font()));
-    };
-    setupName(ControllerName, Panel2);
-    setupName(ControllerName1, Panel3);
-    setupName(ControllerName2, Panel4);
-
     using Handler = void (TKeyForm::*)();
-    // A press on the worm picture is a press in its key box, which lies beneath it.
-    const auto wire = [this](ui::Shape& box, ui::Image& picture, Handler handler)
+    const form::Text heading{19, ui::clYellow};
+    const form::Text player{16, ui::clWhite};
+    const form::Text button{19, ui::clWhite};
+    std::vector<form::Item> formData;
+    const auto add = [&formData](std::initializer_list<form::Item> items)
     {
-        const auto down = [this, handler](ui::Control&, ui::MouseButton, int, int)
-        {
-            (this->*handler)();
-        };
-        box.OnMouseDown = down;
-        picture.OnMouseDown = down;
+        formData.insert(formData.end(), items);
     };
-    wire(ShapeL, Image1, &TKeyForm::ShapeLMouseDown);
-    wire(ShapeU, Image3, &TKeyForm::ShapeUMouseDown);
-    wire(ShapeR, Image2, &TKeyForm::ShapeRMouseDown);
-    wire(ShapeD, Image4, &TKeyForm::ShapeDMouseDown);
-    wire(ShapeL1, Image5, &TKeyForm::ShapeL1MouseDown);
-    wire(ShapeU1, Image7, &TKeyForm::ShapeU1MouseDown);
-    wire(ShapeR1, Image6, &TKeyForm::ShapeR1MouseDown);
-    wire(ShapeD1, Image8, &TKeyForm::ShapeD1MouseDown);
-    wire(ShapeL2, Image9, &TKeyForm::ShapeL2MouseDown);
-    wire(ShapeU2, Image11, &TKeyForm::ShapeU2MouseDown);
-    wire(ShapeR2, Image10, &TKeyForm::ShapeR2MouseDown);
-    wire(ShapeD2, Image12, &TKeyForm::ShapeD2MouseDown);
+    add({
+        form::Panel(Panel1, ui::Bounds(0, 0, 529, 465)),
+        form::Label(Label13, 24, 16, "Controls", {35, ui::clRed}),
+        form::Label(Label14, 211, 72, "Single Game", heading),
+        form::Panel(Panel2, kSingleGroupBounds),
+    });
+    const auto column = [&](const GroupStyle& style, int left, const char* direction,
+                            ui::Shape& box, ui::Image& picture, ui::Shape& nameBox,
+                            ui::Label& label, Handler select)
+    {
+        AddColumn(formData, style, left, direction, box, picture, nameBox, label,
+                  Bind(this, select));
+    };
+    column(kSingleGroup, 8, "left", ShapeL, Image1, ShapeLs, LabelL, &TKeyForm::ShapeLMouseDown);
+    column(kSingleGroup, 88, "up", ShapeU, Image3, ShapeUs, LabelU, &TKeyForm::ShapeUMouseDown);
+    column(kSingleGroup, 168, "right", ShapeR, Image2, ShapeRs, LabelR, &TKeyForm::ShapeRMouseDown);
+    column(kSingleGroup, 248, "down", ShapeD, Image4, ShapeDs, LabelD, &TKeyForm::ShapeDMouseDown);
+    add({
+        form::Label(Label15, 208, 240, "Death Match", heading),
+        form::Label(Label16, 32, 272, "Player 1", player),
+        form::Label(Label17, 280, 272, "Player 2", player),
+        form::Panel(Panel3, kPlayer1GroupBounds),
+    });
+    column(kDuelGroup, 8, "left", ShapeL1, Image5, ShapeLs1, LabelL1, &TKeyForm::ShapeL1MouseDown);
+    column(kDuelGroup, 64, "up", ShapeU1, Image7, ShapeUs1, LabelU1, &TKeyForm::ShapeU1MouseDown);
+    column(kDuelGroup, 120, "right", ShapeR1, Image6, ShapeRs1, LabelR1,
+           &TKeyForm::ShapeR1MouseDown);
+    column(kDuelGroup, 176, "down", ShapeD1, Image8, ShapeDs1, LabelD1,
+           &TKeyForm::ShapeD1MouseDown);
+    add({form::Panel(Panel4, kPlayer2GroupBounds)});
+    column(kDuelGroup, 8, "left", ShapeL2, Image9, ShapeLs2, LabelL2, &TKeyForm::ShapeL2MouseDown);
+    column(kDuelGroup, 64, "up", ShapeU2, Image11, ShapeUs2, LabelU2, &TKeyForm::ShapeU2MouseDown);
+    column(kDuelGroup, 120, "right", ShapeR2, Image10, ShapeRs2, LabelR2,
+           &TKeyForm::ShapeR2MouseDown);
+    column(kDuelGroup, 176, "down", ShapeD2, Image12, ShapeDs2, LabelD2,
+           &TKeyForm::ShapeD2MouseDown);
+    add({
+        form::Button(Image13, 32, 406)
+            .OnMouse(Bind(this, &TKeyForm::Image13MouseDown), Bind(this, &TKeyForm::Image13MouseUp),
+                     Bind(this, &TKeyForm::Image13Click)),
+        form::Label(Label18, 72, 406, "Save Settings", button),
+        form::Label(Label5, 324, 406, "Cancel Settings", button),
+        form::Button(Image14, 468, 406)
+            .OnMouse(Bind(this, &TKeyForm::Image14MouseDown), Bind(this, &TKeyForm::Image14MouseUp),
+                     Bind(this, &TKeyForm::Image14Click)),
+        ControllerLabel(ControllerName, kSingleGroupBounds),
+        ControllerLabel(ControllerName1, kPlayer1GroupBounds),
+        ControllerLabel(ControllerName2, kPlayer2GroupBounds),
+    });
+    form::Build(formData);
 
-    WireMouse(Image13, Bind(this, &TKeyForm::Image13MouseDown),
-              Bind(this, &TKeyForm::Image13MouseUp), Bind(this, &TKeyForm::Image13Click));
-    WireMouse(Image14, Bind(this, &TKeyForm::Image14MouseDown),
-              Bind(this, &TKeyForm::Image14MouseUp), Bind(this, &TKeyForm::Image14Click));
     OnControllersChanged = [this](ui::Form&)
     {
         ShowControllerNames();

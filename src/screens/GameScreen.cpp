@@ -4,7 +4,7 @@
 
 #include "assets/Assets.h"
 #include "records/Records.h"
-#include "screens/ScreenButton.h"
+#include "screens/FormData.h"
 #include "screens/StatisticsScreen.h"
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
@@ -52,15 +52,6 @@ void SetupTimer(widgets::TzcTimer& timer, widgets::TThreadPriority priority, int
         timer.SetOnTimer(std::move(handler));
 }
 
-void SetupFixedLabel(ui::Label& label, int left, int top, int width, int height,
-                     const char* caption, int fontHeight, ui::Color color)
-{
-    label.SetAutoSize(false);
-    label.SetBounds(left, top, width, height);
-    label.SetAlignment(ui::Alignment::Right);
-    SetupLabel(label, left, top, caption, fontHeight, color);
-}
-
 } // namespace
 
 TGameForm::TGameForm(Screens& screens, Session& session)
@@ -87,84 +78,60 @@ TGameForm::~TGameForm()
 
 void TGameForm::BuildLayout()
 {
-    Panel1.SetBounds(0, 0, kPanelWidth, kPanelHeight);
-
-    Image1.SetBounds(8, 13, 16, 16);
-    Image1.SetPicture(ui::Bitmap::Embedded("ball_yellow.bmp"));
-    SetupLabel(Label1, 32, 8, "Player 1", 19, ui::clWhite);
-    // The player's name ends where the title's box begins.
-    Label1.SetMaxWidth(208 - 32);
-    SetupLabel(ScoreLabel, 32, 32, "000", 19, ui::clWhite);
-    Label5.SetAutoSize(false);
-    Label5.SetBounds(208, 8, 217, 41);
-    Label5.SetWordWrap(true);
-    Label5.SetAlignment(ui::Alignment::Center);
-    SetupLabel(Label5, 208, 8, "Zorbel II", 29, ui::clYellow, true);
-    SetupLabel(Label3, 272, 42, "Death Match", 13, ui::clRed);
-    // Centred under the title, the caption ends clear of the scores beside it (up to x 68 and
-    // from x 572); a replay's long names are shortened, not its speed (" x1" to " x8").
-    Label3.SetMaxWidth(2 * (208 + 217 / 2 - 76));
-    Label3.SetKeptEnd(3);
-    SetupLabel(Label2, 536, 8, "Player 2", 19, ui::clWhite);
-    Image3.SetBounds(614, 13, 16, 16);
-    Image3.SetPicture(ui::Bitmap::Embedded("ball_blue.bmp"));
-    SetupLabel(HiScoreLabel, 572, 32, "000", 19, ui::clWhite);
-
-    AnimatedImage1.BeginLoad();
-    AnimatedImage1.SetBounds(96, 80, 14, 14);
-    AnimatedImage1.SetActive(true);
-    AnimatedImage1.SetGlyph(ui::Bitmap::Embedded("strip3.bmp"));
-    AnimatedImage1.SetGlyphNum(2);
-    AnimatedImage1.SetInterval(50);
-    AnimatedImage1.SetTransparentColor(ui::clBlack);
-    AnimatedImage1.Loaded();
-
-    zNWBlendPaint1.SetBounds(8, 64, 80, 465);
-    zNWBlendPaint1.SetFillType(widgets::gradType::gHorz);
-    zNWBlendPaint1.SetColor(ui::clBlack);
-    zNWBlendPaint1.SetEndColor(kBoardColour);
-
-    Panel2.SetColor(kBoardColour);
-    Panel2.SetBounds(88, 64, 457, 465);
-    PaintBox1.SetBounds(8, 16, 436, 436);
-    Image2.SetBounds(8, 16, 436, 436);
-    Image2.SetPicture(ui::Bitmap::Embedded("grid.bmp"));
-    Image2.SetTransparentColor(ui::clWhite);
-    Image2.SetTransparent(true);
-    // Line art: the grid lines must land exactly where the cells' fills end.
-    Image2.SetResample(ui::Resample::Exact);
-    for (widgets::TAnimatedImage* target : {&Target, &Target2})
-    {
-        target->BeginLoad();
-        target->SetBounds(0, 0, 13, 13);
-        target->SetActive(true);
-        target->SetGlyph(
-            ui::Bitmap::Embedded(target == &Target ? "target_yellow.bmp" : "target_blue.bmp"));
-        target->SetTransparentColor(kBoardColour);
-        target->SetVisible(false);
-        target->Loaded();
-    }
-
-    // Above the board and the targets, shown only while paused: once hidden, the board's own
-    // picture shows through again, with nothing of the caption left on it.
-    PauseLabel.SetColor(ui::clBlack);
-    PauseLabel.SetPadding(kPausePadding);
-    SetupLabel(PauseLabel, 0, 0, "Paused: press Pause to go on", 16, ui::clYellow, true);
-    PauseLabel.SetVisible(false);
-
-    zNWBlendPaint2.SetBounds(544, 64, 80, 465);
-    zNWBlendPaint2.SetFillType(widgets::gradType::gHorz);
-    zNWBlendPaint2.SetColor(kBoardColour);
-
-    SetupLabel(Label6, 128, 538, "Games:", 13, ui::clYellow);
-    SetupLabel(GL, 176, 538, "00000", 13, ui::clWhite);
-    SetupLabel(Label7, 232, 538, "Eaten:", 13, ui::clYellow);
-    SetupLabel(EL, 272, 538, "00000", 13, ui::clWhite);
-    SetupLabel(Label8, 328, 538, "Average:", 13, ui::clYellow);
-    SetupFixedLabel(AL, 384, 538, 36, 18, "00,00", 13, ui::clWhite);
-    SetupLabel(Label9, 432, 538, "HiScore:", 13, ui::clYellow);
-    SetupLabel(HL, 488, 538, "00", 13, ui::clWhite);
-    SetupFixedLabel(LLL, 384, 554, 36, 15, "-0,02", 11, ui::clRed);
+    const form::Text name{19, ui::clWhite};
+    const form::Text caption{13, ui::clYellow};
+    const form::Text figure{13, ui::clWhite};
+    const form::Item formData[] = {
+        form::Panel(Panel1, ui::Bounds(0, 0, kPanelWidth, kPanelHeight)),
+        form::Picture(Image1, ui::Bounds(8, 13, 16, 16), "ball_yellow.bmp"),
+        // The player's name ends where the title's box begins.
+        form::Label(Label1, 32, 8, "Player 1", name).MaxWidth(208 - 32),
+        form::Label(ScoreLabel, 32, 32, "000", name),
+        form::Label(Label5, 208, 8, "Zorbel II", {29, ui::clYellow, true})
+            .Size(217, 41)
+            .Align(ui::Alignment::Center)
+            .Wrap(),
+        // Centred under the title, the caption ends clear of the scores beside it (up to x 68 and
+        // from x 572); a replay's long names are shortened, not its speed (" x1" to " x8").
+        form::Label(Label3, 272, 42, "Death Match", {13, ui::clRed})
+            .MaxWidth(2 * (208 + 217 / 2 - 76))
+            .KeepEnd(3),
+        form::Label(Label2, 536, 8, "Player 2", name),
+        form::Picture(Image3, ui::Bounds(614, 13, 16, 16), "ball_blue.bmp"),
+        form::Label(HiScoreLabel, 572, 32, "000", name),
+        form::Animation(AnimatedImage1, ui::Bounds(96, 80, 14, 14), "strip3.bmp", ui::clBlack)
+            .Frames(2, 50),
+        form::Gradient(zNWBlendPaint1, ui::Bounds(8, 64, 80, 465), ui::clBlack, kBoardColour),
+        form::Panel(Panel2, ui::Bounds(88, 64, 457, 465)).Color(kBoardColour),
+        form::Surface(PaintBox1, ui::Bounds(8, 16, 436, 436)),
+        // Line art: the grid lines must land exactly where the cells' fills end.
+        form::Picture(Image2, ui::Bounds(8, 16, 436, 436), "grid.bmp")
+            .Transparent(ui::clWhite)
+            .Resample(ui::Resample::Exact),
+        form::Animation(Target, ui::Bounds(0, 0, 13, 13), "target_yellow.bmp", kBoardColour)
+            .Hidden(),
+        form::Animation(Target2, ui::Bounds(0, 0, 13, 13), "target_blue.bmp", kBoardColour)
+            .Hidden(),
+        // Above the board and the targets, shown only while paused: once hidden, the board's own
+        // picture shows through again, with nothing of the caption left on it.
+        form::Label(PauseLabel, 0, 0, "Paused: press Pause to go on", {16, ui::clYellow, true})
+            .Color(ui::clBlack)
+            .Padding(kPausePadding)
+            .Hidden(),
+        form::Gradient(zNWBlendPaint2, ui::Bounds(544, 64, 80, 465), kBoardColour),
+        form::Label(Label6, 128, 538, "Games:", caption),
+        form::Label(GL, 176, 538, "00000", figure),
+        form::Label(Label7, 232, 538, "Eaten:", caption),
+        form::Label(EL, 272, 538, "00000", figure),
+        form::Label(Label8, 328, 538, "Average:", caption),
+        form::Label(AL, 384, 538, "00,00", figure).Size(36, 18).Align(ui::Alignment::Right),
+        form::Label(Label9, 432, 538, "HiScore:", caption),
+        form::Label(HL, 488, 538, "00", figure),
+        form::Label(LLL, 384, 554, "-0,02", {11, ui::clRed})
+            .Size(36, 15)
+            .Align(ui::Alignment::Right),
+    };
+    form::Build(formData);
 
     using widgets::TThreadPriority;
     SetupTimer(Timer1, TThreadPriority::tpHigher, 100,

@@ -2,6 +2,7 @@
 // users in the settings file.
 #include "screens/LoginScreen.h"
 
+#include "screens/FormData.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 
@@ -94,22 +95,6 @@ void EnsureSodium()
         throw std::runtime_error("Unable to start the password library");
 }
 
-void SetupBox(ui::Shape& box, int left, int top)
-{
-    box.SetBounds(left, top, 257, 33);
-    box.SetBrush(ui::Brush{ui::clBlack, true});
-    box.SetPen(ui::Pen{kInactiveOutline, 1, true});
-}
-
-void SetupBoxText(ui::Label& label, int left, int top)
-{
-    SetupLabel(label, left, top, "", 19, ui::clWhite);
-    label.SetAutoSize(false);
-    label.SetBounds(left, top, 241, 26);
-    // What is typed stays in view however long the text grows.
-    label.SetEndInView(true);
-}
-
 } // namespace
 
 bool IsPasswordHash(std::string_view stored)
@@ -148,17 +133,22 @@ TNameForm::TNameForm(Screens& screens, Session& session)
 {
     Enter(&Screens::NameForm, this);
 
-    Panel1.SetBounds(0, 0, 337, 257);
-    SetupLabel(Label2, 40, 16, "Please type your name", 16, ui::clYellow);
-    SetupBox(Shape1, 40, 48);
-    SetupBoxText(NameLabel, 48, 51);
-    SetupLabel(Label5, 40, 104, "Please type your password", 16, ui::clYellow);
-    SetupBox(Shape3, 40, 136);
-    SetupBoxText(PassLabel, 48, 139);
-    SetupLabel(Label1, 144, 176, kIncorrectPassword, 16, ui::clLime);
-    Label1.SetVisible(false);
-    SetupScreenButton(Image1, 40, 216, [this] { Image1Click(); });
-    SetupLabel(Label3, 80, 216, "Continue", 19, ui::clWhite);
+    const form::Text prompt{16, ui::clYellow};
+    const form::Text typed{19, ui::clWhite};
+    // What is typed stays in view however long the text grows.
+    const form::Item formData[] = {
+        form::Panel(Panel1, ui::Bounds(0, 0, 337, 257)),
+        form::Label(Label2, 40, 16, "Please type your name", prompt),
+        form::Box(Shape1, ui::Bounds(40, 48, 257, 33), kInactiveOutline, true),
+        form::Label(NameLabel, 48, 51, "", typed).Size(241, 26).EndInView(),
+        form::Label(Label5, 40, 104, "Please type your password", prompt),
+        form::Box(Shape3, ui::Bounds(40, 136, 257, 33), kInactiveOutline, true),
+        form::Label(PassLabel, 48, 139, "", typed).Size(241, 26).EndInView(),
+        form::Label(Label1, 144, 176, kIncorrectPassword, {16, ui::clLime}).Hidden(),
+        form::Button(Image1, 40, 216, Bind(this, &TNameForm::Image1Click)),
+        form::Label(Label3, 80, 216, "Continue", typed),
+    };
+    form::Build(formData);
 
     FormCreate();
 }

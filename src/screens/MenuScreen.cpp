@@ -2,6 +2,7 @@
 #include "screens/MenuScreen.h"
 
 #include "screens/ControlsScreen.h"
+#include "screens/FormData.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
 #include "screens/ScreenButton.h"
@@ -19,44 +20,32 @@ TForm1::TForm1(Screens& screens, Session& session)
 {
     Enter(&Screens::Form1, this);
 
-    Panel1.SetBounds(0, 0, 545, 297);
-    Label5.SetAutoSize(false);
-    Label5.SetBounds(216, 32, 305, 177);
-    Label5.SetWordWrap(true);
-    Label5.SetAlignment(ui::Alignment::Center);
-    SetupLabel(Label5, 216, 32, "Zorbel II", 64, ui::clYellow, true);
-
-    struct Item
-    {
-        ui::Image& image;
-        int imageTop;
-        ui::Label& label;
-        int labelTop;
-        const char* caption;
-        void (TForm1::*action)();
+    const form::Text item{19, ui::clWhite};
+    const form::Item formData[] = {
+        form::Panel(Panel1, ui::Bounds(0, 0, 545, 297)),
+        form::Label(Label5, 216, 32, "Zorbel II", {64, ui::clYellow, true})
+            .Size(305, 177)
+            .Align(ui::Alignment::Center)
+            .Wrap(),
+        form::Button(Image1, 32, 24, Bind(this, &TForm1::Image1Click)).Hidden(),
+        form::Label(Label1, 72, 24, "New Game", item).Hidden(),
+        form::Button(Image2, 32, 64, Bind(this, &TForm1::Image2Click)),
+        form::Label(Label6, 72, 64, "Death Match", item),
+        form::Button(Image6, 32, 99, Bind(this, &TForm1::Image6Click)),
+        form::Label(Label8, 72, 101, "Settings", item),
+        form::Button(Image7, 32, 136, Bind(this, &TForm1::Image7Click)),
+        form::Label(Label9, 72, 138, "Statistics", item),
+        form::Button(Image4, 32, 176, Bind(this, &TForm1::Image4Click)),
+        form::Label(Label7, 72, 176, "Controls", item),
+        form::Button(Image3, 32, 214, Bind(this, &TForm1::Image3Click)),
+        form::Label(Label2, 72, 216, "Login", item),
+        form::Button(Image5, 32, 256, Bind(this, &TForm1::Image5Click)),
+        form::Label(Label3, 72, 256, "Exit", item),
+        form::Label(Label11, 232, 256, "", {16, ui::clLime})
+            .Size(281, 25)
+            .Align(ui::Alignment::Center),
     };
-    const Item items[] = {
-        {Image1, 24, Label1, 24, "New Game", &TForm1::Image1Click},
-        {Image2, 64, Label6, 64, "Death Match", &TForm1::Image2Click},
-        {Image6, 99, Label8, 101, "Settings", &TForm1::Image6Click},
-        {Image7, 136, Label9, 138, "Statistics", &TForm1::Image7Click},
-        {Image4, 176, Label7, 176, "Controls", &TForm1::Image4Click},
-        {Image3, 214, Label2, 216, "Login", &TForm1::Image3Click},
-        {Image5, 256, Label3, 256, "Exit", &TForm1::Image5Click},
-    };
-    for (const Item& item : items)
-    {
-        SetupScreenButton(item.image, 32, item.imageTop,
-                          [this, action = item.action] { (this->*action)(); });
-        SetupLabel(item.label, 72, item.labelTop, item.caption, 19, ui::clWhite);
-    }
-    Image1.SetVisible(false);
-    Label1.SetVisible(false);
-
-    Label11.SetAutoSize(false);
-    Label11.SetBounds(232, 256, 281, 25);
-    Label11.SetAlignment(ui::Alignment::Center);
-    SetupLabel(Label11, 232, 256, "", 16, ui::clLime);
+    form::Build(formData);
 
     Music.SetAutoOpen(true);
     Music.SetAutoRepeat(true);

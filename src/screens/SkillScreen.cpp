@@ -2,17 +2,15 @@
 // their repeat, and storing and applying both when the screen closes.
 #include "screens/SkillScreen.h"
 
+#include "screens/FormData.h"
 #include "screens/ScreenButton.h"
 #include "settings/Keys.h"
 #include "ui/Fonts.h"
 
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 #include <limits>
 #include <string>
-#include <tuple>
-#include <utility>
 
 namespace
 {
@@ -27,20 +25,18 @@ constexpr int kSpinDownLeft = 420;
 constexpr int kSpinUpLeft = 462;
 // Within a line of the Custom captions, with a pixel clear above and below.
 constexpr int kSpinHeight = 13;
+// The Custom level's captions and values: the top of their first line.
+constexpr int kCustomTop = 403;
 
-const ui::Font kTextFont{"Comic Sans MS", 13, true, ui::clWhite};
-
-void SetupText(ui::Label& label, int left, int top, const std::string& caption)
-{
-    SetupLabel(label, left, top, caption.c_str(), kTextFont.height, kTextFont.color,
-               kTextFont.bold);
-}
+// The descriptions, the fixed values and the Custom values.
+constexpr form::Text kText{13, ui::clWhite, true};
+const ui::Font kTextFont{"Comic Sans MS", kText.height, kText.bold, kText.color};
 
 // A block of items, one per line, as high as its lines. It is wrapped halfway between its widest
 // item and the narrowest item followed by the next one's first word: the face rasterised at a
 // scale is a few pixels wider or narrower than at design size, and so neither breaks an item in
 // two (a fourth line would put every value beside the wrong caption) nor joins two.
-void SetupBlock(ui::Label& label, int left, int top, std::initializer_list<const char*> items)
+form::Item Block(ui::Label& label, int left, int top, std::initializer_list<const char*> items)
 {
     int widest = 0;
     int narrowestPair = std::numeric_limits<int>::max();
@@ -59,18 +55,9 @@ void SetupBlock(ui::Label& label, int left, int top, std::initializer_list<const
         previous = text;
     }
     const int width = items.size() > 1 ? (widest + narrowestPair) / 2 : widest;
-    label.SetAutoSize(false);
-    label.SetWordWrap(true);
-    label.SetBounds(left, top, width, ui::LineHeight(kTextFont) * static_cast<int>(items.size()));
-    SetupText(label, left, top, caption);
-}
-
-void SetupSpin(widgets::TCDKShape& button, int left, int top, widgets::TRotation rotation)
-{
-    button.SetBounds(left, top, 9, kSpinHeight);
-    button.SetShape(widgets::TShapeType::stTriangle);
-    button.SetRotation(rotation);
-    button.Brush().SetColor(ui::clBlue);
+    return form::Label(label, left, top, caption, kText)
+        .Size(width, ui::LineHeight(kTextFont) * static_cast<int>(items.size()))
+        .Wrap();
 }
 
 void Sink(ui::Control& control, int shift)
@@ -91,62 +78,61 @@ TSkillForm::TSkillForm(Screens& screens, Session& session)
 {
     Enter(&Screens::SkillForm, this);
 
-    Panel1.SetBounds(0, 0, 561, 529);
-    SetupLabel(Label111, 8, 8, "Settings", 35, ui::clRed);
-    SetupLabel(Label222, 16, 64, "Select your skill level", 24, ui::clWhite);
-    SetupLabel(BLabel, kLevelNameLeft, 122, "Beginner", 35, ui::clYellow);
-    SetupLabel(ALabel, kLevelNameLeft, 194, "Amateur", 35, ui::clYellow);
-    SetupLabel(PLabel, kLevelNameLeft, 266, "Professional", 35, ui::clYellow);
-    SetupLabel(ELabel, kLevelNameLeft, 338, "Master", 35, ui::clYellow);
-    SetupLabel(CLabel, kLevelNameLeft, 410, "Custom", 35, ui::clYellow);
+    using widgets::TRotation;
+    const form::Text level{35, ui::clYellow};
     const auto descriptions = {"Turn probability:", "Timer interval:", "CPU worms:"};
-    SetupBlock(Label6, 296, 115, descriptions);
-    SetupBlock(Label7, 296, 187, descriptions);
-    SetupBlock(Label8, 296, 259, descriptions);
-    SetupBlock(Label10, 296, 331, descriptions);
-    SetupBlock(Label9, 296, 403, descriptions);
-    SetupBlock(Label60, 424, 115, {"1/10", "120", "2"});
-    SetupBlock(Label70, 424, 187, {"1/8", "110", "3"});
-    SetupBlock(Label80, 424, 259, {"1/6", "100", "4"});
-    SetupBlock(Label100, 424, 331, {"1/6", "80", "8"});
     // Each Custom value on its caption's line, between the two columns of spin arrows.
-    const std::tuple<ui::Label*, const char*, widgets::TCDKShape*, widgets::TCDKShape*> custom[] = {
-        {&Label1, "1/99", &cdk1, &CDK2},
-        {&Label2, "999", &CDK3, &CDK4},
-        {&Label3, "3", &CDK5, &CDK6}};
-    int line = Label9.Top();
-    for (const auto& [value, caption, down, up] : custom)
+    const int line = ui::LineHeight(kTextFont);
+    const auto spin =
+        [&](widgets::TCDKShape& arrow, int value, TRotation rotation, auto down, auto up)
     {
-        SetupText(*value, kCustomValueLeft, line, caption);
-        SetupSpin(*down, kSpinDownLeft, line + 1, widgets::TRotation::_270);
-        SetupSpin(*up, kSpinUpLeft, line + 1, widgets::TRotation::_090);
-        line += ui::LineHeight(kTextFont);
-    }
-    SetupScreenButton(Image4, 24, 496);
-    SetupLabel(Label999, 64, 496, "Main Menu", 19, ui::clWhite);
+        const int left = rotation == TRotation::_270 ? kSpinDownLeft : kSpinUpLeft;
+        return form::Arrow(arrow, ui::Bounds(left, kCustomTop + line * value + 1, 9, kSpinHeight),
+                           rotation, ui::clBlue)
+            .OnMouse(Bind(this, down), Bind(this, up), {});
+    };
+    const form::Item formData[] = {
+        form::Panel(Panel1, ui::Bounds(0, 0, 561, 529)),
+        form::Label(Label111, 8, 8, "Settings", {35, ui::clRed}),
+        form::Label(Label222, 16, 64, "Select your skill level", {24, ui::clWhite}),
+        form::Label(BLabel, kLevelNameLeft, 122, "Beginner", level)
+            .OnClick(Bind(this, &TSkillForm::BLabelClick)),
+        form::Label(ALabel, kLevelNameLeft, 194, "Amateur", level)
+            .OnClick(Bind(this, &TSkillForm::ALabelClick)),
+        form::Label(PLabel, kLevelNameLeft, 266, "Professional", level)
+            .OnClick(Bind(this, &TSkillForm::PLabelClick)),
+        form::Label(ELabel, kLevelNameLeft, 338, "Master", level)
+            .OnClick(Bind(this, &TSkillForm::ELabelClick)),
+        form::Label(CLabel, kLevelNameLeft, 410, "Custom", level)
+            .OnClick(Bind(this, &TSkillForm::CLabelClick)),
+        Block(Label6, 296, 115, descriptions),
+        Block(Label7, 296, 187, descriptions),
+        Block(Label8, 296, 259, descriptions),
+        Block(Label10, 296, 331, descriptions),
+        Block(Label9, 296, kCustomTop, descriptions),
+        Block(Label60, 424, 115, {"1/10", "120", "2"}),
+        Block(Label70, 424, 187, {"1/8", "110", "3"}),
+        Block(Label80, 424, 259, {"1/6", "100", "4"}),
+        Block(Label100, 424, 331, {"1/6", "80", "8"}),
+        form::Label(Label1, kCustomValueLeft, kCustomTop, "1/99", kText),
+        form::Label(Label2, kCustomValueLeft, kCustomTop + line, "999", kText),
+        form::Label(Label3, kCustomValueLeft, kCustomTop + 2 * line, "3", kText),
+        spin(cdk1, 0, TRotation::_270, &TSkillForm::cdk1MouseDown, &TSkillForm::cdk1MouseUp),
+        spin(CDK2, 0, TRotation::_090, &TSkillForm::CDK2MouseDown, &TSkillForm::CDK2MouseUp),
+        spin(CDK3, 1, TRotation::_270, &TSkillForm::CDK3MouseDown, &TSkillForm::CDK3MouseUp),
+        spin(CDK4, 1, TRotation::_090, &TSkillForm::CDK4MouseDown, &TSkillForm::CDK4MouseUp),
+        spin(CDK5, 2, TRotation::_270, &TSkillForm::CDK5MouseDown, &TSkillForm::CDK5MouseUp),
+        spin(CDK6, 2, TRotation::_090, &TSkillForm::CDK6MouseDown, &TSkillForm::CDK6MouseUp),
+        form::Button(Image4, 24, 496)
+            .OnMouse(Bind(this, &TSkillForm::Image4MouseDown),
+                     Bind(this, &TSkillForm::Image4MouseUp), Bind(this, &TSkillForm::Image4Click)),
+        form::Label(Label999, 64, 496, "Main Menu", {19, ui::clWhite}),
+    };
+    form::Build(formData);
+
     Timer1.SetEnabled(false);
     Timer1.SetInterval(kRepeatInterval);
     Timer1.SetOnTimer([this](widgets::TzcTimer&) { Timer1Timer(); });
-
-    using Handler = void (TSkillForm::*)();
-    const std::pair<ui::Label*, Handler> rows[] = {{&BLabel, &TSkillForm::BLabelClick},
-                                                   {&ALabel, &TSkillForm::ALabelClick},
-                                                   {&PLabel, &TSkillForm::PLabelClick},
-                                                   {&ELabel, &TSkillForm::ELabelClick},
-                                                   {&CLabel, &TSkillForm::CLabelClick}};
-    for (const auto& [label, click] : rows)
-        WireMouse(*label, {}, {}, Bind(this, click));
-    const std::tuple<widgets::TCDKShape*, Handler, Handler> spins[] = {
-        {&cdk1, &TSkillForm::cdk1MouseDown, &TSkillForm::cdk1MouseUp},
-        {&CDK2, &TSkillForm::CDK2MouseDown, &TSkillForm::CDK2MouseUp},
-        {&CDK3, &TSkillForm::CDK3MouseDown, &TSkillForm::CDK3MouseUp},
-        {&CDK4, &TSkillForm::CDK4MouseDown, &TSkillForm::CDK4MouseUp},
-        {&CDK5, &TSkillForm::CDK5MouseDown, &TSkillForm::CDK5MouseUp},
-        {&CDK6, &TSkillForm::CDK6MouseDown, &TSkillForm::CDK6MouseUp}};
-    for (const auto& [button, down, up] : spins)
-        WireMouse(*button, Bind(this, down), Bind(this, up), {});
-    WireMouse(Image4, Bind(this, &TSkillForm::Image4MouseDown),
-              Bind(this, &TSkillForm::Image4MouseUp), Bind(this, &TSkillForm::Image4Click));
     FormCreate();
 }
 

@@ -1,12 +1,15 @@
 // TForm2: the statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/StatisticsScreen.h"
 
+#include "screens/FormData.h"
 #include "screens/GameScreen.h"
 #include "screens/ScreenButton.h"
 #include "settings/NumberText.h"
 #include "settings/ReplayStore.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -21,14 +24,6 @@ constexpr int kRowPitch = 32;
 constexpr int kFirstDataTop = 124;
 constexpr int kCaptionTop = 356;
 constexpr int kGamesColumnLeft = 224;
-
-void SetupNumberLabel(ui::Label& label, int left, int top)
-{
-    SetupLabel(label, left, top, "", 16, ui::clWhite);
-    label.SetAutoSize(false);
-    label.SetBounds(left, top, 65, label.Height());
-    label.SetAlignment(ui::Alignment::Right);
-}
 
 } // namespace
 
@@ -53,67 +48,65 @@ TForm2::TForm2(Screens& screens, Session& session)
 {
     Enter(&Screens::Form2, this);
 
-    Panel1.SetBounds(0, 0, 577, 449);
-    SetupLabel(Label1, 8, 0, "Statistics", 35, ui::clRed);
-
+    const form::Text header{16, ui::clYellow};
+    const form::Text cell{16, ui::clWhite};
+    const form::Text level{21, kOtherCaption};
+    std::vector<form::Item> formData{
+        form::Panel(Panel1, ui::Bounds(0, 0, 577, 449)),
+        form::Label(Label1, 8, 0, "Statistics", {35, ui::clRed}),
+    };
+    // The table's grid: the filled row boxes first, then the unfilled column boxes over them.
     ui::Shape* rows[] = {&Shape1, &Shape2, &Shape3, &Shape4, &Shape5, &Shape6, &Shape7, &Shape8};
     for (int i = 0; i < 8; ++i)
+        formData.push_back(form::Box(*rows[i],
+                                     ui::Bounds(kRowLeft, kFirstRowTop + kRowPitch * i, 545, 33),
+                                     ui::clBlue, true));
+    formData.insert(
+        formData.end(),
+        {
+            form::Box(Shape9, ui::Bounds(kGamesColumnLeft, kFirstRowTop, 81, 257), ui::clBlue,
+                      false),
+            form::Box(Shape10, ui::Bounds(304, kFirstRowTop, 81, 257), ui::clBlue, false),
+            form::Box(Shape11, ui::Bounds(384, kFirstRowTop, 97, 257), ui::clBlue, false),
+            form::Label(Label2, 24, 92, "Name", header),
+            form::Label(Label3, 248, 92, "Games", header),
+            form::Label(Label4, 336, 92, "Eaten", header),
+            form::Label(Label5, 416, 92, "Average", header),
+            form::Label(Label6, 496, 92, "HiScore", header),
+        });
+    const auto rowTop = [](int k)
     {
-        rows[i]->SetBounds(kRowLeft, kFirstRowTop + kRowPitch * i, 545, 33);
-        rows[i]->SetBrush(ui::Brush{ui::clBlack, true});
-        rows[i]->SetPen(ui::Pen{ui::clBlue, 1, true});
-    }
-    struct Column
-    {
-        ui::Shape& shape;
-        int left;
-        int width;
+        return kFirstDataTop + kRowPitch * k;
     };
-    const Column columns[] = {
-        {Shape9, kGamesColumnLeft, 81}, {Shape10, 304, 81}, {Shape11, 384, 97}};
-    for (const Column& column : columns)
-    {
-        column.shape.SetBounds(column.left, kFirstRowTop, column.width, 257);
-        column.shape.SetBrush(ui::Brush{ui::clBlack, false});
-        column.shape.SetPen(ui::Pen{ui::clBlue, 1, true});
-    }
-
-    SetupLabel(Label2, 24, 92, "Name", 16, ui::clYellow);
-    SetupLabel(Label3, 248, 92, "Games", 16, ui::clYellow);
-    SetupLabel(Label4, 336, 92, "Eaten", 16, ui::clYellow);
-    SetupLabel(Label5, 416, 92, "Average", 16, ui::clYellow);
-    SetupLabel(Label6, 496, 92, "HiScore", 16, ui::clYellow);
-
+    // A name ends before the line between the name and games columns; a click anywhere in the
+    // name's cell picks the row.
     for (int k = 0; k < 7; ++k)
-    {
-        const int top = kFirstDataTop + kRowPitch * k;
-        SetupLabel(*names_[k], 24, top, "", 16, ui::clWhite);
-        // A name ends before the line between the name and games columns; a click anywhere in
-        // the name's cell picks the row.
-        names_[k]->SetMaxWidth(kGamesColumnLeft - 24);
-        names_[k]->SetAutoSize(false);
-        names_[k]->SetBounds(24, top, kGamesColumnLeft - 24 - 4, names_[k]->Height());
-        SetupNumberLabel(*games_[k], 232, top);
-        SetupNumberLabel(*eaten_[k], 312, top);
-        SetupNumberLabel(*averages_[k], 408, top);
-        SetupNumberLabel(*scores_[k], 488, top);
-    }
-
-    SetupLabel(BLabel, 80, kCaptionTop, "Beginner", 21, kOtherCaption);
-    SetupLabel(ALabel, 184, kCaptionTop, "Amateur", 21, kOtherCaption);
-    SetupLabel(PLabel, 288, kCaptionTop, "Professional", 21, kOtherCaption);
-    SetupLabel(ELabel, 424, kCaptionTop, "Master", 21, kOtherCaption);
-    WireMouse(BLabel, {}, {}, Bind(this, &TForm2::BLabelClick));
-    WireMouse(ALabel, {}, {}, Bind(this, &TForm2::ALabelClick));
-    WireMouse(PLabel, {}, {}, Bind(this, &TForm2::PLabelClick));
-    WireMouse(ELabel, {}, {}, Bind(this, &TForm2::ELabelClick));
-
-    SetupScreenButton(Image13, 16, 414, [this] { Image13Click(); });
-    SetupLabel(Label40, 56, 414, "Continue", 19, ui::clWhite);
-    SetupLabel(ReplayMessage, 176, 418, "", 16, ui::clYellow);
-    ReplayMessage.SetMaxWidth(577 - 176 - 8);
-    for (int k = 0; k < 7; ++k)
-        WireMouse(*names_[k], {}, {}, [this, k] { WatchRow(k + 1); });
+        formData.push_back(form::Label(*names_[k], 24, rowTop(k), "", cell)
+                               .MaxWidth(kGamesColumnLeft - 24)
+                               .Size(kGamesColumnLeft - 24 - 4, 0)
+                               .OnClick([this, k] { WatchRow(k + 1); }));
+    const std::pair<std::array<ui::Label*, 7>*, int> numbers[] = {
+        {&games_, 232}, {&eaten_, 312}, {&averages_, 408}, {&scores_, 488}};
+    for (const auto& [column, left] : numbers)
+        for (int k = 0; k < 7; ++k)
+            formData.push_back(form::Label(*(*column)[k], left, rowTop(k), "", cell)
+                                   .Size(65, 0)
+                                   .Align(ui::Alignment::Right));
+    formData.insert(formData.end(),
+                    {
+                        form::Label(BLabel, 80, kCaptionTop, "Beginner", level)
+                            .OnClick(Bind(this, &TForm2::BLabelClick)),
+                        form::Label(ALabel, 184, kCaptionTop, "Amateur", level)
+                            .OnClick(Bind(this, &TForm2::ALabelClick)),
+                        form::Label(PLabel, 288, kCaptionTop, "Professional", level)
+                            .OnClick(Bind(this, &TForm2::PLabelClick)),
+                        form::Label(ELabel, 424, kCaptionTop, "Master", level)
+                            .OnClick(Bind(this, &TForm2::ELabelClick)),
+                        form::Button(Image13, 16, 414, Bind(this, &TForm2::Image13Click)),
+                        form::Label(Label40, 56, 414, "Continue", {19, ui::clWhite}),
+                        form::Label(ReplayMessage, 176, 418, "", header).MaxWidth(577 - 176 - 8),
+                    });
+    form::Build(formData);
 
     FormCreate();
 }
