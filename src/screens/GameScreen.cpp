@@ -5,7 +5,6 @@
 #include "assets/Assets.h"
 #include "records/Records.h"
 #include "screens/ScreenButton.h"
-#include "screens/StatisticsScreen.h"
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
@@ -63,15 +62,14 @@ void SetupFixedLabel(ui::Label& label, int left, int top, int width, int height,
 
 } // namespace
 
-TGameForm::TGameForm(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Image1(&Panel1), Label1(&Panel1), ScoreLabel(&Panel1),
-      Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1), HiScoreLabel(&Panel1),
-      AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1), PaintBox1(&Panel2),
-      Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
+TGameForm::TGameForm(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Image1(&Panel1), Label1(&Panel1),
+      ScoreLabel(&Panel1), Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1),
+      HiScoreLabel(&Panel1), AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1),
+      PaintBox1(&Panel2), Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
       zNWBlendPaint2(&Panel1), Label6(&Panel1), GL(&Panel1), Label7(&Panel1), EL(&Panel1),
       Label8(&Panel1), AL(&Panel1), Label9(&Panel1), HL(&Panel1), LLL(&Panel1)
 {
-    Enter(&Screens::GameForm, this);
     BuildLayout();
     OnPlayerTurn = [this](ui::Form&, int player, ui::Turn turn)
     {
@@ -678,11 +676,11 @@ void TGameForm::CheckHiScore()
     }
     records_ = result.standing;
     // The next game waits until the player has seen the table the game changed.
-    if (result.orderChanged && screens_.Form2 != nullptr)
+    if (result.orderChanged)
     {
         // The table is a screen like the menus: the display may sleep over it.
         App().SetScreenSaverAllowed(true);
-        screens_.Form2->ShowGameResult(records_.table);
+        navigator_.ShowGameResult(records_.table);
         App().SetScreenSaverAllowed(Model.GamePhase() == engine::Phase::Idle);
     }
 }

@@ -141,13 +141,11 @@ bool PasswordMatches(const std::string& stored, std::string_view typed)
     return crypto_pwhash_str_verify(stored.c_str(), typed.data(), typed.size()) == 0;
 }
 
-TNameForm::TNameForm(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label2(&Panel1), Shape1(&Panel1), NameLabel(&Panel1),
-      Label5(&Panel1), Shape3(&Panel1), PassLabel(&Panel1), Label1(&Panel1), Image1(&Panel1),
-      Label3(&Panel1)
+TNameForm::TNameForm(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label2(&Panel1), Shape1(&Panel1),
+      NameLabel(&Panel1), Label5(&Panel1), Shape3(&Panel1), PassLabel(&Panel1), Label1(&Panel1),
+      Image1(&Panel1), Label3(&Panel1)
 {
-    Enter(&Screens::NameForm, this);
-
     Panel1.SetBounds(0, 0, 337, 257);
     SetupLabel(Label2, 40, 16, "Please type your name", 16, ui::clYellow);
     SetupBox(Shape1, 40, 48);

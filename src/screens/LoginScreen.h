@@ -15,7 +15,7 @@ public:
     // The most characters a box takes: the settings file gives back no more.
     static constexpr std::size_t kMaxTextLength = 1023;
 
-    TNameForm(Screens& screens, Session& session);
+    TNameForm(ui::Platform& app, Navigator& navigator, Session& session);
     ~TNameForm() override;
 
     const std::string& TypedName() const { return typedName_; }

@@ -81,16 +81,14 @@ void Sink(ui::Control& control, int shift)
 
 } // namespace
 
-TSkillForm::TSkillForm(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label111(&Panel1), Label222(&Panel1), BLabel(&Panel1),
-      ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1), CLabel(&Panel1), Label6(&Panel1),
-      Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1), Label60(&Panel1),
-      Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1), Label2(&Panel1),
-      Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1), CDK5(&Panel1),
-      CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1)
+TSkillForm::TSkillForm(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label111(&Panel1), Label222(&Panel1),
+      BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1), CLabel(&Panel1),
+      Label6(&Panel1), Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1),
+      Label60(&Panel1), Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1),
+      Label2(&Panel1), Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1),
+      CDK5(&Panel1), CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1)
 {
-    Enter(&Screens::SkillForm, this);
-
     Panel1.SetBounds(0, 0, 561, 529);
     SetupLabel(Label111, 8, 8, "Settings", 35, ui::clRed);
     SetupLabel(Label222, 16, 64, "Select your skill level", 24, ui::clWhite);

@@ -1,7 +1,7 @@
 // TForm2: the statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/StatisticsScreen.h"
 
-#include "screens/GameScreen.h"
+#include "engine/Replay.h"
 #include "screens/ScreenButton.h"
 #include "settings/NumberText.h"
 #include "settings/ReplayStore.h"
@@ -32,17 +32,17 @@ void SetupNumberLabel(ui::Label& label, int left, int top)
 
 } // namespace
 
-TForm2::TForm2(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label1(&Panel1), Shape1(&Panel1), Shape2(&Panel1),
-      Shape3(&Panel1), Shape4(&Panel1), Shape5(&Panel1), Shape6(&Panel1), Shape7(&Panel1),
-      Shape8(&Panel1), Shape9(&Panel1), Shape10(&Panel1), Shape11(&Panel1), Label2(&Panel1),
-      Label3(&Panel1), Label4(&Panel1), Label5(&Panel1), Label6(&Panel1), NL1(&Panel1),
-      NL2(&Panel1), NL3(&Panel1), NL4(&Panel1), NL5(&Panel1), NL6(&Panel1), NL7(&Panel1),
-      GP1(&Panel1), GP2(&Panel1), GP3(&Panel1), GP4(&Panel1), GP5(&Panel1), GP6(&Panel1),
-      GP7(&Panel1), E1(&Panel1), E2(&Panel1), E3(&Panel1), E4(&Panel1), E5(&Panel1), E6(&Panel1),
-      E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1), A6(&Panel1),
-      A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1), S6(&Panel1),
-      S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
+TForm2::TForm2(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label1(&Panel1), Shape1(&Panel1),
+      Shape2(&Panel1), Shape3(&Panel1), Shape4(&Panel1), Shape5(&Panel1), Shape6(&Panel1),
+      Shape7(&Panel1), Shape8(&Panel1), Shape9(&Panel1), Shape10(&Panel1), Shape11(&Panel1),
+      Label2(&Panel1), Label3(&Panel1), Label4(&Panel1), Label5(&Panel1), Label6(&Panel1),
+      NL1(&Panel1), NL2(&Panel1), NL3(&Panel1), NL4(&Panel1), NL5(&Panel1), NL6(&Panel1),
+      NL7(&Panel1), GP1(&Panel1), GP2(&Panel1), GP3(&Panel1), GP4(&Panel1), GP5(&Panel1),
+      GP6(&Panel1), GP7(&Panel1), E1(&Panel1), E2(&Panel1), E3(&Panel1), E4(&Panel1), E5(&Panel1),
+      E6(&Panel1), E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1),
+      A6(&Panel1), A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1),
+      S6(&Panel1), S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
       Image13(&Panel1), Label40(&Panel1),
       ReplayMessage(&Panel1), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2,
                                                                                        &GP3, &GP4,
@@ -51,8 +51,6 @@ TForm2::TForm2(Screens& screens, Session& session)
       eaten_{&E1, &E2, &E3, &E4, &E5, &E6, &E7}, averages_{&A1, &A2, &A3, &A4, &A5, &A6, &A7},
       scores_{&S1, &S2, &S3, &S4, &S5, &S6, &S7}, captions_{&BLabel, &ALabel, &PLabel, &ELabel}
 {
-    Enter(&Screens::Form2, this);
-
     Panel1.SetBounds(0, 0, 577, 449);
     SetupLabel(Label1, 8, 0, "Statistics", 35, ui::clRed);
 
@@ -285,6 +283,5 @@ void TForm2::WatchRow(int row)
         return;
     }
     ReplayMessage.SetCaption("");
-    if (screens_.GameForm != nullptr)
-        screens_.GameForm->ShowReplay(*read.replay);
+    navigator_.PlayReplay(*read.replay);
 }

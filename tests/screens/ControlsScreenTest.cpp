@@ -24,6 +24,8 @@ constexpr ui::Color kLightRed{255, 94, 94};
 class KeyFormTest : public screentest::ScreenTest
 {
 protected:
+    KeyFormTest() { navigator.Join(keys); }
+
     int Stored(const char* key) const
     {
         return TIniFile(ConfigFilePath()).ReadInteger("Keys", key, -1);
@@ -72,8 +74,8 @@ protected:
         return selected;
     }
 
-    TForm1 menu{screens, *session};
-    TKeyForm keys{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TKeyForm keys{app, navigator, *session};
 };
 
 const std::vector<std::string> kArrows{"Left",  "Up",   "Right", "Down", "Left",  "Up",

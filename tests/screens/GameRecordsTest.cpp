@@ -22,7 +22,8 @@ using gametest::GameFixture;
 TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
 {
     Create();
-    TForm2 stats(screens, *session);
+    TForm2 stats(app, navigator, *session);
+    navigator.Join(stats);
     session->SkillLevel = 3;
     session->UserName = "BOB";
     // A name too long to live inside its string, so that the table shown over the game reads
@@ -100,7 +101,8 @@ TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
 TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
 {
     Create();
-    TForm2 stats(screens, *session);
+    TForm2 stats(app, navigator, *session);
+    navigator.Join(stats);
     game->Model.SetRandomSource(nullptr);
     session->SkillLevel = 3;
     session->UserName = "BOB";

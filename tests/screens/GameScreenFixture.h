@@ -39,8 +39,9 @@ protected:
         if (prepare)
             prepare(config);
         session = std::make_unique<Session>(audio);
-        form1 = std::make_unique<TForm1>(screens, *session);
-        game = std::make_unique<TGameForm>(screens, *session);
+        form1 = std::make_unique<TForm1>(app, navigator, *session);
+        game = std::make_unique<TGameForm>(app, navigator, *session);
+        navigator.Join(*game);
         game->Model.SetRandomSource(&script);
     }
 

@@ -27,6 +27,8 @@ using namespace ui::vk;
 class NameUnitTest : public screentest::ScreenTest
 {
 protected:
+    NameUnitTest() { navigator.Join(game, login); }
+
     // Opens the screen and submits name and password the way a person types them.
     void LogIn(const std::string& name, const std::string& password)
     {
@@ -46,9 +48,9 @@ protected:
     // What the menu does when the login screen it opened has closed.
     void BackAtMenu() { menu.ShowLoggedInUser(); }
 
-    TForm1 menu{screens, *session};
-    TGameForm game{screens, *session};
-    TNameForm login{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TGameForm game{app, navigator, *session};
+    TNameForm login{app, navigator, *session};
 };
 
 TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)

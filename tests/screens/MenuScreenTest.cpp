@@ -61,17 +61,19 @@ std::vector<int> Runs(const ui::Bitmap& b, ui::Point p, ui::Point step, int coun
 class MainTest : public screentest::ScreenTest
 {
 protected:
+    MainTest() { navigator.Join(game, login, keys, skill, stats); }
+
     ui::Point Centre(const ui::Control& image) const
     {
         return image.ToForm({image.Width() / 2, image.Height() / 2});
     }
 
-    TForm1 menu{screens, *session};
-    TGameForm game{screens, *session};
-    TNameForm login{screens, *session};
-    TKeyForm keys{screens, *session};
-    TSkillForm skill{screens, *session};
-    TForm2 stats{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TGameForm game{app, navigator, *session};
+    TNameForm login{app, navigator, *session};
+    TKeyForm keys{app, navigator, *session};
+    TSkillForm skill{app, navigator, *session};
+    TForm2 stats{app, navigator, *session};
 };
 
 TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)

@@ -27,6 +27,8 @@ constexpr ui::Color kGrey{142, 142, 142};
 class SkillFormTest : public screentest::ScreenTest
 {
 protected:
+    SkillFormTest() { navigator.Join(skill); }
+
     // Writes values into the settings file before the screen opens.
     void Store(const char* section, const char* key, int value)
     {
@@ -61,8 +63,8 @@ protected:
         ASSERT_EQ(app.TopForm(), &skill);
     }
 
-    TForm1 menu{screens, *session};
-    TSkillForm skill{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TSkillForm skill{app, navigator, *session};
 };
 
 TEST_F(SkillFormTest, OpensOnProfessionalWithDefaultCustomValuesWithoutASettingsFile)

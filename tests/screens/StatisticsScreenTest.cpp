@@ -20,6 +20,8 @@ constexpr ui::Color kGrey{142, 142, 142};
 class Unit2Test : public screentest::ScreenTest
 {
 protected:
+    Unit2Test() { navigator.Join(stats); }
+
     void PutSlot(int level, int slot, const std::string& name, const std::string& games,
                  const std::string& eaten, const std::string& average, const std::string& score)
     {
@@ -64,8 +66,8 @@ protected:
         return app.Screen().Pixel(stats.Panel1.Left() + x, stats.Panel1.Top() + y);
     }
 
-    TForm1 menu{screens, *session};
-    TForm2 stats{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TForm2 stats{app, navigator, *session};
 };
 
 using Texts = std::vector<std::string>;
