@@ -107,7 +107,7 @@ int main(int argc, char** argv)
         return 1;
     }
     TGameForm game(app, navigator, session);
-    session.WormCount = 0;
+    session.Skill.worms = 0;
 
     std::vector<double> afterEat;
     std::vector<double> others;

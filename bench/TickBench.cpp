@@ -29,7 +29,7 @@ struct Game
         };
         form1 = std::make_unique<TForm1>(app, navigator, session);
         game = std::make_unique<TGameForm>(app, navigator, session);
-        session.WormCount = 8;
+        session.Skill.worms = 8;
         game->Show();
         game->WaitTimer.SetEnabled(false);
         game->NewGame(12345);

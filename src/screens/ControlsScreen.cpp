@@ -264,7 +264,7 @@ void TKeyForm::FormShow()
     // The bindings in memory, not the file: they are what the games use.
     const std::array<Direction, 12> directions = Directions();
     for (std::size_t i = 0; i < directions.size(); ++i)
-        directions[i].label->SetCaption(Normal(session_.*Session::kBindingFields[i]));
+        directions[i].label->SetCaption(Normal(session_.Bindings[i / 4][i % 4]));
 }
 
 void TKeyForm::FormKeyDown(ui::Form&, int& key)
@@ -358,7 +358,7 @@ void TKeyForm::Image13Click()
 {
     const std::array<Direction, 12> directions = Directions();
     for (std::size_t i = 0; i < directions.size(); ++i)
-        settings::Write(session_.Ini, settings::kBindings[i],
+        settings::Write(session_.Ini, settings::kBindings[i / 4][i % 4],
                         KeyInt(directions[i].label->Caption()));
     session_.InitKeys();
     Close();

@@ -423,11 +423,10 @@ void TGameForm::NewGame(std::uint64_t seed)
     Target.SetVisible(true);
     // The skill is read as the game starts, so that a change on the skill screen counts from
     // the next game on.
-    Model.NewGame(seed,
-                  {session_.SkillLevel, session_.Prob, session_.TimerInterval, session_.WormCount});
+    Model.NewGame(seed, session_.Skill);
     ApplyEvents();
     UpdateScoreLabel();
-    if (engine::LevelHasRecords(session_.SkillLevel))
+    if (engine::LevelHasRecords(session_.Skill.level))
     {
         // One reading of the file at every start: another copy of the game may have written a
         // best, or moved this user, since this copy last wrote the table.
@@ -544,9 +543,8 @@ void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 
 std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const
 {
-    const Session& s = session_;
     std::size_t count = 0;
-    const auto match = [&](std::uint8_t player, const int(&bindings)[4])
+    const auto match = [&](std::uint8_t player, const std::array<int, 4>& bindings)
     {
         for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
             if (bindings[d] == key)
@@ -554,13 +552,13 @@ std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns
     };
     if (Model.GameMode() == engine::Mode::Single)
     {
-        match(1, {s.LeftKey, s.RightKey, s.UpKey, s.DownKey});
+        match(1, session_.Bindings[0]);
         return count;
     }
     // Both players' bindings are compared and none ends the search: with the default keys
     // every arrow turns both worms.
-    match(1, {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1});
-    match(2, {s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2});
+    match(1, session_.Bindings[1]);
+    match(2, session_.Bindings[2]);
     return count;
 }
 
@@ -653,7 +651,7 @@ void TGameForm::UpdateLLL()
 
 int TGameForm::Get_User_ID()
 {
-    records_.table = records::ReadTable(session_.Ini, session_.SkillLevel);
+    records_.table = records::ReadTable(session_.Ini, session_.Skill.level);
     records_.slot = records::FindUser(records_.table, session_.UserName);
     return records_.slot;
 }
@@ -664,7 +662,7 @@ void TGameForm::CheckHiScore()
     try
     {
         result =
-            records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Model.score);
+            records::RecordGame(session_.Ini, session_.Skill.level, session_.UserName, Model.score);
     }
     catch (const EIniFileException& e)
     {

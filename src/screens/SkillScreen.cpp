@@ -168,7 +168,7 @@ void TSkillForm::FormShow()
     Set(Value::Prob, settings::Read(ini, settings::kCustomProb));
     Set(Value::Timer, settings::Read(ini, settings::kCustomTimer));
     Set(Value::Worms, settings::Read(ini, settings::kCustomWorms));
-    switch (session_.SkillLevel)
+    switch (session_.Skill.level)
     {
     case 1:
         BLabelClick();
@@ -197,7 +197,7 @@ void TSkillForm::FormHide()
     Timer1.SetEnabled(false);
     repeat_ = RepeatMode::None;
     TIniFile& ini = session_.Ini;
-    settings::Write(ini, settings::kSkill, session_.SkillLevel);
+    settings::Write(ini, settings::kSkill, session_.Skill.level);
     settings::Write(ini, settings::kCustomProb, Get(Value::Prob));
     settings::Write(ini, settings::kCustomTimer, Get(Value::Timer));
     settings::Write(ini, settings::kCustomWorms, Get(Value::Worms));
@@ -239,7 +239,7 @@ void TSkillForm::SelectLevel(int level)
 {
     session_.Pop.Play();
     // The skill parameters follow only when the screen closes.
-    session_.SkillLevel = static_cast<std::uint8_t>(level);
+    session_.Skill.level = level;
     for (int row = 1; row <= 5; ++row)
         SetRow(row, row == level);
     if (level == 5)

@@ -128,9 +128,9 @@ void TForm2::FormCreate()
 void TForm2::FormShow()
 {
     if (handedOver_)
-        ShowTable(session_.SkillLevel, *handedOver_);
+        ShowTable(session_.Skill.level, *handedOver_);
     else
-        UpdateAll(session_.SkillLevel);
+        UpdateAll(session_.Skill.level);
 }
 
 void TForm2::ShowGameResult(const records::Table& table)
@@ -204,16 +204,17 @@ void TForm2::FormKeyDown(ui::Form&, int& key)
         return;
     }
     const int shown = ShownLevel();
-    if (shown != 0 && (key == session_.RightKey || key == session_.LeftKey))
+    const std::array<int, 4>& keys = session_.Bindings[0];
+    if (shown != 0 && (key == keys[engine::kRight] || key == keys[engine::kLeft]))
     {
         // As a click on the caption of the next or previous level, Master and Beginner joined.
         session_.Pop.Play();
-        UpdateAll((key == session_.RightKey ? shown : shown + 2) % 4 + 1);
+        UpdateAll((key == keys[engine::kRight] ? shown : shown + 2) % 4 + 1);
         return;
     }
-    if (!overGame_ && (key == session_.UpKey || key == session_.DownKey))
+    if (!overGame_ && (key == keys[engine::kUp] || key == keys[engine::kDown]))
     {
-        const int step = key == session_.DownKey ? 1 : -1;
+        const int step = key == keys[engine::kDown] ? 1 : -1;
         for (int row = picked_ == 0 ? (step > 0 ? 1 : 7) : picked_ + step; row >= 1 && row <= 7;
              row += step)
             if (!names_[row - 1]->Caption().empty())

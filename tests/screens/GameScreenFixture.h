@@ -55,7 +55,7 @@ protected:
     // A new game of n computer worms whose first target lands on (x, y).
     void StartGame(int worms, int targetX = 29, int targetY = 29)
     {
-        session->WormCount = worms;
+        session->Skill.worms = worms;
         script.Push(targetX - 1);
         script.Push(targetY - 1);
         game->NewGame();
@@ -86,7 +86,7 @@ protected:
     void EatFirstTarget()
     {
         StartGame(0, 16, 15);
-        Key(session->RightKey);
+        Key(session->Bindings[0][engine::kRight]);
         script.Push(0);
         script.Push(0);
         Tick();

@@ -83,8 +83,8 @@ TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
     EXPECT_FALSE(menu.Label1.Visible());
     EXPECT_TRUE(menu.Image3.Visible());
     EXPECT_EQ(session->UserName, "");
-    EXPECT_EQ(session->LeftKey, Left);
-    EXPECT_EQ(session->RightKey2, Right);
+    EXPECT_EQ(session->Bindings[0][engine::kLeft], Left);
+    EXPECT_EQ(session->Bindings[2][engine::kRight], Right);
     EXPECT_FALSE(TempConfig::FileExists()) << "start-up writes nothing";
     EXPECT_EQ(menu.Panel1.Left(), (app.ScreenWidth() - 545) / 2);
     EXPECT_EQ(menu.Panel1.Top(), (app.ScreenHeight() - 297) / 2);
