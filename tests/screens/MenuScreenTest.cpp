@@ -2,6 +2,7 @@
 #include "screens/MenuScreen.h"
 
 #include "ScreenTestEnv.h"
+#include "records/Accounts.h"
 #include "screens/ControlsScreen.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
@@ -421,7 +422,7 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
     std::string text = TempConfig::FileText();
     const std::size_t hashAt = text.find("pass1=") + 6;
     const std::string hash = text.substr(hashAt, text.find('\n', hashAt) - hashAt);
-    EXPECT_TRUE(IsPasswordHash(hash) && PasswordMatches(hash, "12")) << text;
+    EXPECT_TRUE(records::IsPasswordHash(hash) && records::PasswordMatches(hash, "12")) << text;
     text.replace(hashAt, hash.size(), "<hash of 12>");
 
     // [Main] came first with the registration, so the skill goes there though the skill screen
