@@ -8,11 +8,11 @@
 // Usage: bench_eat_latency [eats, default 10, at most 13: then the worm fills its square]
 //                          [milliseconds between eats, default 7000]
 #include "BenchEnvironment.h"
+#include "BenchNavigator.h"
 #include "audio/Audio.h"
 #include "engine/Board.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
-#include "screens/Screens.h"
 #include "screens/Session.h"
 #include "ui/Application.h"
 #include "ui/Dispatch.h"
@@ -97,17 +97,17 @@ int main(int argc, char** argv)
     };
     // As the game does: the device opens once the menu is up, and silence lets it go.
     audio::Service audio({.idleRelease = std::chrono::seconds(3)});
-    Screens screens{app};
+    bench::StayNavigator navigator;
     Session session{audio};
-    TForm1 form1(screens, session);
+    TForm1 form1(app, navigator, session);
     if (!audio.Open())
     {
         std::fprintf(stderr, "no audio device opened (SDL_AUDIODRIVER=%s)\n",
                      std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "");
         return 1;
     }
-    TGameForm game(screens, session);
-    session.WormCount = 0;
+    TGameForm game(app, navigator, session);
+    session.Skill.worms = 0;
 
     std::vector<double> afterEat;
     std::vector<double> others;

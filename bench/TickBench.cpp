@@ -2,10 +2,10 @@
 // painting into the board's surface included; a second figure adds presenting the changed area,
 // a third is the game model's tick without the screen.
 #include "BenchEnvironment.h"
+#include "BenchNavigator.h"
 #include "engine/Game.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
-#include "screens/Screens.h"
 #include "screens/Session.h"
 #include "ui/Application.h"
 #include "ui/Fonts.h"
@@ -27,9 +27,9 @@ struct Game
     {
         app.ErrorHandler = [](const std::string&) {
         };
-        form1 = std::make_unique<TForm1>(screens, session);
-        game = std::make_unique<TGameForm>(screens, session);
-        session.WormCount = 8;
+        form1 = std::make_unique<TForm1>(app, navigator, session);
+        game = std::make_unique<TGameForm>(app, navigator, session);
+        session.Skill.worms = 8;
         game->Show();
         game->WaitTimer.SetEnabled(false);
         game->NewGame(12345);
@@ -44,7 +44,7 @@ struct Game
     ui::FontSystem fonts;
     ui::Application app{ui::Application::Options{.headless = true}};
     audio::Service audio;
-    Screens screens{app};
+    bench::StayNavigator navigator;
     Session session{audio};
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TGameForm> game;

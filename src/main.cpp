@@ -1,5 +1,5 @@
-// Program start: the display choice, the application, the six screens in their order, the
-// message loop.
+// Program start: the display choice, the application, the six screens in their order and the
+// navigator that joins them, the message loop.
 #include "assets/Assets.h"
 #include "audio/Audio.h"
 #include "screens/ControlsScreen.h"
@@ -7,7 +7,7 @@
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
 #include "screens/MenuScreen.h"
-#include "screens/Screens.h"
+#include "screens/Navigator.h"
 #include "screens/Session.h"
 #include "screens/SkillScreen.h"
 #include "screens/StatisticsScreen.h"
@@ -84,6 +84,47 @@ void ReportEscaped(const char* message, std::optional<ui::Application>& app) noe
     }
 }
 
+// The six screens and the navigator that joins them. The menu is made first, so that it can go
+// on screen before the others are built; nothing navigates before the message loop runs, and by
+// then all six are there.
+class ProgramScreens final : public Navigator
+{
+public:
+    ProgramScreens(ui::Platform& app, Session& session)
+        : menu(app, *this, session), app_(app), session_(session)
+    {
+    }
+
+    void BuildTheRest()
+    {
+        game.emplace(app_, *this, session_);
+        login.emplace(app_, *this, session_);
+        controls.emplace(app_, *this, session_);
+        skill.emplace(app_, *this, session_);
+        statistics.emplace(app_, *this, session_);
+    }
+
+    void StartSingleGame() override { game->ShowSingleGame(); }
+    void StartDeathMatch() override { game->ShowDeathMatch(); }
+    void OpenLogin() override { login->ShowModal(); }
+    void OpenSettings() override { skill->Show(); }
+    void OpenControls() override { controls->Show(); }
+    void OpenStatistics() override { statistics->Show(); }
+    void ShowGameResult(const records::Table& table) override { statistics->ShowGameResult(table); }
+    void PlayReplay(const engine::Replay& replay) override { game->ShowReplay(replay); }
+
+    TForm1 menu;
+    std::optional<TGameForm> game;
+    std::optional<TNameForm> login;
+    std::optional<TKeyForm> controls;
+    std::optional<TSkillForm> skill;
+    std::optional<TForm2> statistics;
+
+private:
+    ui::Platform& app_;
+    Session& session_;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,22 +179,15 @@ int main(int argc, char** argv)
         // audio thread would otherwise wake for every buffer while the game sits at a menu
         // without music.
         audio::Service audio({.idleRelease = std::chrono::seconds(3)});
-        Screens screens{*app};
         Session session(audio);
-        session.ReplayFile = std::move(replayFile);
-        // Created in this order: each creation handler may use the screens created before it.
-        TForm1 form1(screens, session);
+        ProgramScreens screens(*app, session);
         // The menu goes on screen before the other screens are built, which no one can reach
         // before the first key anyway.
-        form1.Show();
+        screens.menu.Show();
         app->Render();
         audio.Open();
-        form1.StartMusic();
-        TGameForm gameForm(screens, session);
-        TNameForm nameForm(screens, session);
-        TKeyForm keyForm(screens, session);
-        TSkillForm skillForm(screens, session);
-        TForm2 form2(screens, session);
+        screens.menu.StartMusic();
+        screens.BuildTheRest();
         // Controllers known to SDL, plus those of a mapping file beside the settings file (none
         // for a user without a home folder, rather than one in the current folder).
         const std::string settingsFile = ConfigFilePath();
@@ -164,9 +198,9 @@ int main(int argc, char** argv)
                       .string());
         // A replay named on the command line plays over the menu, or says why it cannot: once
         // the loop runs, since the menu goes on screen as it starts.
-        if (!session.ReplayFile.empty())
-            app->PostCall([&] { gameForm.WatchReplayFile(session.ReplayFile); });
-        app->Run(form1);
+        if (!replayFile.empty())
+            app->PostCall([&] { screens.game->WatchReplayFile(replayFile); });
+        app->Run(screens.menu);
         // Let the last click finish rather than cut it off.
         audio.FinishWave(std::chrono::seconds(1));
         return 0;

@@ -16,10 +16,9 @@ namespace
 
 using namespace settings;
 
-// Rows written before names were kept may say "UNKNOWN"; like an empty name, that is a free row.
 bool Occupied(const Row& row)
 {
-    return !row.name.empty() && row.name != "UNKNOWN";
+    return !row.name.empty() && row.name != kFreeRowName;
 }
 
 Row ReadRow(const TIniFile& ini, int level, int slot)

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 class TIniFile;
 
@@ -11,6 +12,9 @@ namespace records
 {
 
 inline constexpr int kRows = 7;
+// The name rows written before names were kept carry: like an empty name, it marks a free row,
+// so no user may have it.
+inline constexpr std::string_view kFreeRowName = "UNKNOWN";
 // The most games or targets eaten a row counts: more than anyone plays, with room left for any
 // sum made of them. A larger count in the file is a hand edit and reads as this.
 inline constexpr int kMostCounted = 999'999'999;

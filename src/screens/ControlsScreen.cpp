@@ -75,23 +75,22 @@ form::Item ControllerLabel(ui::Label& label, ui::Rect group)
 
 } // namespace
 
-TKeyForm::TKeyForm(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label13(&Panel1), Label14(&Panel1), Panel2(&Panel1),
-      ShapeL(&Panel2), Image1(&Panel2), ShapeLs(&Panel2), LabelL(&Panel2), ShapeU(&Panel2),
-      Image3(&Panel2), ShapeUs(&Panel2), LabelU(&Panel2), ShapeR(&Panel2), Image2(&Panel2),
-      ShapeRs(&Panel2), LabelR(&Panel2), ShapeD(&Panel2), Image4(&Panel2), ShapeDs(&Panel2),
-      LabelD(&Panel2), Label15(&Panel1), Label16(&Panel1), Label17(&Panel1), Panel3(&Panel1),
-      ShapeL1(&Panel3), Image5(&Panel3), ShapeLs1(&Panel3), LabelL1(&Panel3), ShapeU1(&Panel3),
-      Image7(&Panel3), ShapeUs1(&Panel3), LabelU1(&Panel3), ShapeR1(&Panel3), Image6(&Panel3),
-      ShapeRs1(&Panel3), LabelR1(&Panel3), ShapeD1(&Panel3), Image8(&Panel3), ShapeDs1(&Panel3),
-      LabelD1(&Panel3), Panel4(&Panel1), ShapeL2(&Panel4), Image9(&Panel4), ShapeLs2(&Panel4),
-      LabelL2(&Panel4), ShapeU2(&Panel4), Image11(&Panel4), ShapeUs2(&Panel4), LabelU2(&Panel4),
-      ShapeR2(&Panel4), Image10(&Panel4), ShapeRs2(&Panel4), LabelR2(&Panel4), ShapeD2(&Panel4),
-      Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1), Label18(&Panel1),
-      Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1), ControllerName1(&Panel1),
-      ControllerName2(&Panel1)
+TKeyForm::TKeyForm(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label13(&Panel1), Label14(&Panel1),
+      Panel2(&Panel1), ShapeL(&Panel2), Image1(&Panel2), ShapeLs(&Panel2), LabelL(&Panel2),
+      ShapeU(&Panel2), Image3(&Panel2), ShapeUs(&Panel2), LabelU(&Panel2), ShapeR(&Panel2),
+      Image2(&Panel2), ShapeRs(&Panel2), LabelR(&Panel2), ShapeD(&Panel2), Image4(&Panel2),
+      ShapeDs(&Panel2), LabelD(&Panel2), Label15(&Panel1), Label16(&Panel1), Label17(&Panel1),
+      Panel3(&Panel1), ShapeL1(&Panel3), Image5(&Panel3), ShapeLs1(&Panel3), LabelL1(&Panel3),
+      ShapeU1(&Panel3), Image7(&Panel3), ShapeUs1(&Panel3), LabelU1(&Panel3), ShapeR1(&Panel3),
+      Image6(&Panel3), ShapeRs1(&Panel3), LabelR1(&Panel3), ShapeD1(&Panel3), Image8(&Panel3),
+      ShapeDs1(&Panel3), LabelD1(&Panel3), Panel4(&Panel1), ShapeL2(&Panel4), Image9(&Panel4),
+      ShapeLs2(&Panel4), LabelL2(&Panel4), ShapeU2(&Panel4), Image11(&Panel4), ShapeUs2(&Panel4),
+      LabelU2(&Panel4), ShapeR2(&Panel4), Image10(&Panel4), ShapeRs2(&Panel4), LabelR2(&Panel4),
+      ShapeD2(&Panel4), Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1),
+      Label18(&Panel1), Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1),
+      ControllerName1(&Panel1), ControllerName2(&Panel1)
 {
-    Enter(&Screens::KeyForm, this);
 
     using Handler = void (TKeyForm::*)();
     const form::Text heading{19, ui::clYellow};
@@ -263,7 +262,7 @@ void TKeyForm::FormShow()
     // The bindings in memory, not the file: they are what the games use.
     const std::array<Direction, 12> directions = Directions();
     for (std::size_t i = 0; i < directions.size(); ++i)
-        directions[i].label->SetCaption(Normal(session_.*Session::kBindingFields[i]));
+        directions[i].label->SetCaption(Normal(session_.Bindings[i / 4][i % 4]));
 }
 
 void TKeyForm::FormKeyDown(ui::Form&, int& key)
@@ -357,7 +356,7 @@ void TKeyForm::Image13Click()
 {
     const std::array<Direction, 12> directions = Directions();
     for (std::size_t i = 0; i < directions.size(); ++i)
-        settings::Write(session_.Ini, settings::kBindings[i],
+        settings::Write(session_.Ini, settings::kBindings[i / 4][i % 4],
                         KeyInt(directions[i].label->Caption()));
     session_.InitKeys();
     Close();

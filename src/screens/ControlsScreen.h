@@ -25,7 +25,7 @@ public:
     static constexpr ui::Color kSelected{255, 94, 94};
     static constexpr ui::Color kUnselected = ui::clBlue;
 
-    TKeyForm(Screens& screens, Session& session);
+    TKeyForm(ui::Platform& app, Navigator& navigator, Session& session);
     ~TKeyForm() override;
 
     // The keys that can be assigned, in their fixed order; filled by InitKeys.

@@ -5,7 +5,7 @@
 #include "assets/Assets.h"
 #include "records/Records.h"
 #include "screens/FormData.h"
-#include "screens/StatisticsScreen.h"
+#include "screens/ScreenButton.h"
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
 #include "settings/NumberText.h"
@@ -54,15 +54,14 @@ void SetupTimer(widgets::TzcTimer& timer, widgets::TThreadPriority priority, int
 
 } // namespace
 
-TGameForm::TGameForm(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Image1(&Panel1), Label1(&Panel1), ScoreLabel(&Panel1),
-      Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1), HiScoreLabel(&Panel1),
-      AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1), PaintBox1(&Panel2),
-      Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
+TGameForm::TGameForm(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Image1(&Panel1), Label1(&Panel1),
+      ScoreLabel(&Panel1), Label5(&Panel1), Label3(&Panel1), Label2(&Panel1), Image3(&Panel1),
+      HiScoreLabel(&Panel1), AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1),
+      PaintBox1(&Panel2), Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
       zNWBlendPaint2(&Panel1), Label6(&Panel1), GL(&Panel1), Label7(&Panel1), EL(&Panel1),
       Label8(&Panel1), AL(&Panel1), Label9(&Panel1), HL(&Panel1), LLL(&Panel1)
 {
-    Enter(&Screens::GameForm, this);
     BuildLayout();
     OnPlayerTurn = [this](ui::Form&, int player, ui::Turn turn)
     {
@@ -392,11 +391,10 @@ void TGameForm::NewGame(std::uint64_t seed)
     Target.SetVisible(true);
     // The skill is read as the game starts, so that a change on the skill screen counts from
     // the next game on.
-    Model.NewGame(seed,
-                  {session_.SkillLevel, session_.Prob, session_.TimerInterval, session_.WormCount});
+    Model.NewGame(seed, session_.Skill);
     ApplyEvents();
     UpdateScoreLabel();
-    if (engine::LevelHasRecords(session_.SkillLevel))
+    if (engine::LevelHasRecords(session_.Skill.level))
     {
         // One reading of the file at every start: another copy of the game may have written a
         // best, or moved this user, since this copy last wrote the table.
@@ -513,9 +511,8 @@ void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 
 std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const
 {
-    const Session& s = session_;
     std::size_t count = 0;
-    const auto match = [&](std::uint8_t player, const int(&bindings)[4])
+    const auto match = [&](std::uint8_t player, const std::array<int, 4>& bindings)
     {
         for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
             if (bindings[d] == key)
@@ -523,13 +520,13 @@ std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns
     };
     if (Model.GameMode() == engine::Mode::Single)
     {
-        match(1, {s.LeftKey, s.RightKey, s.UpKey, s.DownKey});
+        match(1, session_.Bindings[0]);
         return count;
     }
     // Both players' bindings are compared and none ends the search: with the default keys
     // every arrow turns both worms.
-    match(1, {s.LeftKey1, s.RightKey1, s.UpKey1, s.DownKey1});
-    match(2, {s.LeftKey2, s.RightKey2, s.UpKey2, s.DownKey2});
+    match(1, session_.Bindings[1]);
+    match(2, session_.Bindings[2]);
     return count;
 }
 
@@ -622,7 +619,7 @@ void TGameForm::UpdateLLL()
 
 int TGameForm::Get_User_ID()
 {
-    records_.table = records::ReadTable(session_.Ini, session_.SkillLevel);
+    records_.table = records::ReadTable(session_.Ini, session_.Skill.level);
     records_.slot = records::FindUser(records_.table, session_.UserName);
     return records_.slot;
 }
@@ -633,7 +630,7 @@ void TGameForm::CheckHiScore()
     try
     {
         result =
-            records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Model.score);
+            records::RecordGame(session_.Ini, session_.Skill.level, session_.UserName, Model.score);
     }
     catch (const EIniFileException& e)
     {
@@ -645,11 +642,11 @@ void TGameForm::CheckHiScore()
     }
     records_ = result.standing;
     // The next game waits until the player has seen the table the game changed.
-    if (result.orderChanged && screens_.Form2 != nullptr)
+    if (result.orderChanged)
     {
         // The table is a screen like the menus: the display may sleep over it.
         App().SetScreenSaverAllowed(true);
-        screens_.Form2->ShowGameResult(records_.table);
+        navigator_.ShowGameResult(records_.table);
         App().SetScreenSaverAllowed(Model.GamePhase() == engine::Phase::Idle);
     }
 }

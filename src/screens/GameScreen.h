@@ -31,7 +31,7 @@ public:
     static constexpr int kPanelWidth = 641;
     static constexpr int kPanelHeight = 577;
 
-    TGameForm(Screens& screens, Session& session);
+    TGameForm(ui::Platform& app, Navigator& navigator, Session& session);
     ~TGameForm() override;
 
     // Shows the screen for a single game of the logged-in user: player 1 is that user, the

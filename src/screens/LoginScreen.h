@@ -3,11 +3,9 @@
 #pragma once
 
 #include "screens/Screen.h"
-#include "settings/IniFile.h"
 #include "ui/Control.h"
 
 #include <string>
-#include <string_view>
 
 class TNameForm final : public Screen
 {
@@ -15,7 +13,7 @@ public:
     // The most characters a box takes: the settings file gives back no more.
     static constexpr std::size_t kMaxTextLength = 1023;
 
-    TNameForm(Screens& screens, Session& session);
+    TNameForm(ui::Platform& app, Navigator& navigator, Session& session);
     ~TNameForm() override;
 
     const std::string& TypedName() const { return typedName_; }
@@ -26,7 +24,7 @@ public:
     void FormCreate();
     void FormShow() override;
     void FormKeyDown(ui::Form& sender, int& key) override;
-    // The submit: log in, register, or show "Incorrect Password!!!".
+    // The submit: log in or register and close, or show why not.
     void Image1Click();
 
     // Form data.
@@ -42,11 +40,6 @@ public:
     ui::Label Label3;
 
 private:
-    // The typed password checked against user number's stored one; a match logs the user in,
-    // with the count of users mended to last if an upgrade of the password is written.
-    void LogInAs(TIniFile::Batch& batch, int number, const std::string& stored, int last);
-    // The typed name and password entered as user number, logged in once the file holds them.
-    void Register(TIniFile::Batch& batch, int number);
     // The message label under the password box, with the given text.
     void ShowMessageLabel(const char* text);
     void SetNameFieldActive(bool active);
@@ -57,12 +50,3 @@ private:
     std::string typedPassword_;
     bool nameFieldActive_ = true;
 };
-
-// A salted Argon2id hash of password in the text form that starts with "$argon2id$".
-std::string HashPassword(std::string_view password);
-// Whether typed is the password stored: a hash is verified, anything else is a password of an
-// older file and compared as text. A hash that the game cannot have written (not exactly in the
-// form it writes, or asking for more than twice its costs) matches nothing.
-bool PasswordMatches(const std::string& stored, std::string_view typed);
-// Whether a stored password is a hash made by HashPassword.
-bool IsPasswordHash(std::string_view stored);

@@ -1,24 +1,18 @@
 // TForm1: the main menu: the seven menu items and their keys, the user label and the music.
 #include "screens/MenuScreen.h"
 
-#include "screens/ControlsScreen.h"
 #include "screens/FormData.h"
-#include "screens/GameScreen.h"
-#include "screens/LoginScreen.h"
 #include "screens/ScreenButton.h"
-#include "screens/SkillScreen.h"
-#include "screens/StatisticsScreen.h"
 #include "ui/Paths.h"
 
 #include <filesystem>
 
-TForm1::TForm1(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label5(&Panel1), Image1(&Panel1), Label1(&Panel1),
-      Image2(&Panel1), Label6(&Panel1), Image6(&Panel1), Label8(&Panel1), Image7(&Panel1),
-      Label9(&Panel1), Image4(&Panel1), Label7(&Panel1), Image3(&Panel1), Label2(&Panel1),
-      Image5(&Panel1), Label3(&Panel1), Label11(&Panel1)
+TForm1::TForm1(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label5(&Panel1), Image1(&Panel1),
+      Label1(&Panel1), Image2(&Panel1), Label6(&Panel1), Image6(&Panel1), Label8(&Panel1),
+      Image7(&Panel1), Label9(&Panel1), Image4(&Panel1), Label7(&Panel1), Image3(&Panel1),
+      Label2(&Panel1), Image5(&Panel1), Label3(&Panel1), Label11(&Panel1)
 {
-    Enter(&Screens::Form1, this);
 
     const form::Text item{19, ui::clWhite};
     const form::Item formData[] = {
@@ -80,15 +74,13 @@ void TForm1::StartMusic()
 void TForm1::StartNewGame()
 {
     session_.Pop.Play();
-    if (screens_.GameForm != nullptr)
-        screens_.GameForm->ShowSingleGame();
+    navigator_.StartSingleGame();
 }
 
 void TForm1::StartDeathMatch()
 {
     session_.Pop.Play();
-    if (screens_.GameForm != nullptr)
-        screens_.GameForm->ShowDeathMatch();
+    navigator_.StartDeathMatch();
 }
 
 void TForm1::ShowLoggedInUser()
@@ -135,17 +127,14 @@ void TForm1::Image2Click()
 void TForm1::Image3Click()
 {
     session_.Pop.Play();
-    if (screens_.NameForm == nullptr)
-        return;
-    screens_.NameForm->ShowModal();
+    navigator_.OpenLogin();
     ShowLoggedInUser();
 }
 
 void TForm1::Image4Click()
 {
     session_.Pop.Play();
-    if (screens_.KeyForm != nullptr)
-        screens_.KeyForm->Show();
+    navigator_.OpenControls();
 }
 
 void TForm1::Image5Click()
@@ -157,13 +146,11 @@ void TForm1::Image5Click()
 void TForm1::Image6Click()
 {
     session_.Pop.Play();
-    if (screens_.SkillForm != nullptr)
-        screens_.SkillForm->Show();
+    navigator_.OpenSettings();
 }
 
 void TForm1::Image7Click()
 {
     session_.Pop.Play();
-    if (screens_.Form2 != nullptr)
-        screens_.Form2->Show();
+    navigator_.OpenStatistics();
 }

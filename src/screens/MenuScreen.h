@@ -8,7 +8,7 @@
 class TForm1 final : public Screen
 {
 public:
-    TForm1(Screens& screens, Session& session);
+    TForm1(ui::Platform& app, Navigator& navigator, Session& session);
     ~TForm1() override;
 
     TMCIFilePlayer Music{session_.Audio};

@@ -1,8 +1,8 @@
 // The wiring every screen shares.
 #include "screens/Screen.h"
 
-Screen::Screen(Screens& screens, Session& session)
-    : ui::Form(screens.app), screens_(screens), session_(session)
+Screen::Screen(ui::Platform& app, Navigator& navigator, Session& session)
+    : ui::Form(app), navigator_(navigator), session_(session)
 {
     // The handlers are virtual: they reach the screen's own only once it is built, which is
     // before any event can arrive.
@@ -29,11 +29,7 @@ Screen::Screen(Screens& screens, Session& session)
     };
 }
 
-Screen::~Screen()
-{
-    if (leave_)
-        leave_();
-}
+Screen::~Screen() = default;
 
 void Screen::FormKeyDown(ui::Form&, int&) {}
 

@@ -1,13 +1,11 @@
-// What every screen shares: its entry in the registry, the session, the show, hide and key
+// What every screen shares: the navigator to the others, the session, the show, hide and key
 // handlers wired to the form's events, and the click when it is left.
 #pragma once
 
-#include "screens/Screens.h"
+#include "screens/Navigator.h"
 #include "screens/Session.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
-
-#include <functional>
 
 class Screen : public ui::Form
 {
@@ -25,24 +23,11 @@ public:
     virtual void FormKeyPress(char& key);
 
 protected:
-    Screen(Screens& screens, Session& session);
+    Screen(ui::Platform& app, Navigator& navigator, Session& session);
 
-    // Enters the screen in the registry; the entry is cleared again when the screen goes.
-    template <class T> void Enter(T* Screens::*entry, T* self)
-    {
-        screens_.*entry = self;
-        leave_ = [&screens = screens_, entry, self]
-        {
-            if (screens.*entry == self)
-                screens.*entry = nullptr;
-        };
-    }
     // The black screen with its panel, black too, in the middle.
     void SetupPanel(ui::Panel& panel);
 
-    Screens& screens_;
+    Navigator& navigator_;
     Session& session_;
-
-private:
-    std::function<void()> leave_;
 };

@@ -19,10 +19,16 @@ static_assert(settings::kCustomProb.lo == engine::kMinProbability &&
               settings::kCustomWorms.lo == 0 &&
               settings::kCustomWorms.hi == engine::kComputerWorms);
 
-const std::array<int Session::*, 12> Session::kBindingFields{
-    &Session::LeftKey,  &Session::RightKey,  &Session::UpKey,  &Session::DownKey,
-    &Session::LeftKey1, &Session::RightKey1, &Session::UpKey1, &Session::DownKey1,
-    &Session::LeftKey2, &Session::RightKey2, &Session::UpKey2, &Session::DownKey2};
+// A binding the settings file lacks is the one a session starts with.
+static_assert(
+    []
+    {
+        for (std::size_t player = 0; player < settings::kBindings.size(); ++player)
+            for (std::size_t d = 0; d < Session::kArrows.size(); ++d)
+                if (settings::kBindings[player][d].defaultValue != Session::kArrows[d])
+                    return false;
+        return true;
+    }());
 
 Session::Session(audio::Service& audio)
     : Audio(audio), ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
@@ -37,28 +43,25 @@ Session::Session(audio::Service& audio)
 
 void Session::ReadSkill()
 {
-    SkillLevel = static_cast<std::uint8_t>(settings::Read(Ini, settings::kSkill));
+    Skill.level = settings::Read(Ini, settings::kSkill);
     SetSkill();
 }
 
 void Session::SetSkill()
 {
-    if (const auto row = engine::LevelSkill(SkillLevel))
+    if (const auto row = engine::LevelSkill(Skill.level))
+        Skill = *row;
+    else if (Skill.level == engine::kCustomLevel)
     {
-        Prob = row->probability;
-        TimerInterval = row->interval;
-        WormCount = row->worms;
-    }
-    else if (SkillLevel == engine::kCustomLevel)
-    {
-        Prob = settings::Read(Ini, settings::kCustomProb);
-        TimerInterval = settings::Read(Ini, settings::kCustomTimer);
-        WormCount = settings::Read(Ini, settings::kCustomWorms);
+        Skill.probability = settings::Read(Ini, settings::kCustomProb);
+        Skill.interval = settings::Read(Ini, settings::kCustomTimer);
+        Skill.worms = settings::Read(Ini, settings::kCustomWorms);
     }
 }
 
 void Session::InitKeys()
 {
-    for (std::size_t i = 0; i < kBindingFields.size(); ++i)
-        this->*kBindingFields[i] = settings::Read(Ini, settings::kBindings[i]);
+    for (std::size_t player = 0; player < Bindings.size(); ++player)
+        for (std::size_t d = 0; d < Bindings[player].size(); ++d)
+            Bindings[player][d] = settings::Read(Ini, settings::kBindings[player][d]);
 }

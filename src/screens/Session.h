@@ -2,8 +2,11 @@
 // skill, the key bindings, the click sound and the replays kept.
 #pragma once
 
+#include "engine/Board.h"
+#include "engine/Game.h"
 #include "settings/IniFile.h"
 #include "settings/ReplayStore.h"
+#include "ui/Types.h"
 #include "widgets/Wave.h"
 
 #include <array>
@@ -23,26 +26,22 @@ public:
     std::string ProgramDir;
     TIniFile Ini;
     std::string UserName;
-    std::uint8_t SkillLevel = 3;
-    int Prob = 6;            // computer worms reconsider their way with chance 1 in Prob
-    int TimerInterval = 100; // game tick in milliseconds
-    int WormCount = 4;       // computer worms, 0..8
-    int LeftKey = 37, RightKey = 39, UpKey = 38, DownKey = 40;
-    int LeftKey1 = 37, RightKey1 = 39, UpKey1 = 38, DownKey1 = 40;
-    int LeftKey2 = 37, RightKey2 = 39, UpKey2 = 38, DownKey2 = 40;
+    // The skill the next game starts with.
+    engine::Skill Skill;
+    // The direction keys (virtual-key codes) by player and the engine's direction
+    // (engine::kLeft ... engine::kDown): player 0 is the single game's, 1 and 2 a death match's.
+    using KeyBindings = std::array<std::array<int, 4>, 3>;
+    static constexpr std::array<int, 4> kArrows{ui::vk::Left, ui::vk::Right, ui::vk::Up,
+                                                ui::vk::Down};
+    KeyBindings Bindings{kArrows, kArrows, kArrows};
     TWave Pop{Audio};
-    // The replay file named on the command line, as typed; empty when there is none.
-    std::string ReplayFile;
     // Where finished games are kept and watched from.
     ReplayStore Replays;
 
-    // The bindings in the order of settings::kBindings.
-    static const std::array<int Session::*, 12> kBindingFields;
-
     // The skill level from the settings file, then its parameters.
     void ReadSkill();
-    // Prob, TimerInterval and WormCount from the skill level: the engine's row for levels 1 to
-    // 4, the settings file's Custom values for level 5.
+    // The skill's parameters from its level: the engine's row for levels 1 to 4, the settings
+    // file's Custom values for level 5.
     void SetSkill();
     // The twelve key bindings from the settings file.
     void InitKeys();

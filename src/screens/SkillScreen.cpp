@@ -68,15 +68,14 @@ void Sink(ui::Control& control, int shift)
 
 } // namespace
 
-TSkillForm::TSkillForm(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label111(&Panel1), Label222(&Panel1), BLabel(&Panel1),
-      ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1), CLabel(&Panel1), Label6(&Panel1),
-      Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1), Label60(&Panel1),
-      Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1), Label2(&Panel1),
-      Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1), CDK5(&Panel1),
-      CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1)
+TSkillForm::TSkillForm(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label111(&Panel1), Label222(&Panel1),
+      BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1), CLabel(&Panel1),
+      Label6(&Panel1), Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1),
+      Label60(&Panel1), Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1),
+      Label2(&Panel1), Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1),
+      CDK5(&Panel1), CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1)
 {
-    Enter(&Screens::SkillForm, this);
 
     using widgets::TRotation;
     const form::Text level{35, ui::clYellow};
@@ -156,7 +155,7 @@ void TSkillForm::FormShow()
     Set(Value::Prob, settings::Read(ini, settings::kCustomProb));
     Set(Value::Timer, settings::Read(ini, settings::kCustomTimer));
     Set(Value::Worms, settings::Read(ini, settings::kCustomWorms));
-    switch (session_.SkillLevel)
+    switch (session_.Skill.level)
     {
     case 1:
         BLabelClick();
@@ -185,7 +184,7 @@ void TSkillForm::FormHide()
     Timer1.SetEnabled(false);
     repeat_ = RepeatMode::None;
     TIniFile& ini = session_.Ini;
-    settings::Write(ini, settings::kSkill, session_.SkillLevel);
+    settings::Write(ini, settings::kSkill, session_.Skill.level);
     settings::Write(ini, settings::kCustomProb, Get(Value::Prob));
     settings::Write(ini, settings::kCustomTimer, Get(Value::Timer));
     settings::Write(ini, settings::kCustomWorms, Get(Value::Worms));
@@ -227,7 +226,7 @@ void TSkillForm::SelectLevel(int level)
 {
     session_.Pop.Play();
     // The skill parameters follow only when the screen closes.
-    session_.SkillLevel = static_cast<std::uint8_t>(level);
+    session_.Skill.level = level;
     for (int row = 1; row <= 5; ++row)
         SetRow(row, row == level);
     if (level == 5)

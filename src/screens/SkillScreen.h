@@ -20,7 +20,7 @@ public:
         TimerUp
     };
 
-    TSkillForm(Screens& screens, Session& session);
+    TSkillForm(ui::Platform& app, Navigator& navigator, Session& session);
     ~TSkillForm() override;
 
     RepeatMode Repeat() const { return repeat_; }

@@ -1,8 +1,8 @@
 // TForm2: the statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/StatisticsScreen.h"
 
+#include "engine/Replay.h"
 #include "screens/FormData.h"
-#include "screens/GameScreen.h"
 #include "screens/ScreenButton.h"
 #include "settings/NumberText.h"
 #include "settings/ReplayStore.h"
@@ -27,17 +27,17 @@ constexpr int kGamesColumnLeft = 224;
 
 } // namespace
 
-TForm2::TForm2(Screens& screens, Session& session)
-    : Screen(screens, session), Panel1(this), Label1(&Panel1), Shape1(&Panel1), Shape2(&Panel1),
-      Shape3(&Panel1), Shape4(&Panel1), Shape5(&Panel1), Shape6(&Panel1), Shape7(&Panel1),
-      Shape8(&Panel1), Shape9(&Panel1), Shape10(&Panel1), Shape11(&Panel1), Label2(&Panel1),
-      Label3(&Panel1), Label4(&Panel1), Label5(&Panel1), Label6(&Panel1), NL1(&Panel1),
-      NL2(&Panel1), NL3(&Panel1), NL4(&Panel1), NL5(&Panel1), NL6(&Panel1), NL7(&Panel1),
-      GP1(&Panel1), GP2(&Panel1), GP3(&Panel1), GP4(&Panel1), GP5(&Panel1), GP6(&Panel1),
-      GP7(&Panel1), E1(&Panel1), E2(&Panel1), E3(&Panel1), E4(&Panel1), E5(&Panel1), E6(&Panel1),
-      E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1), A6(&Panel1),
-      A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1), S6(&Panel1),
-      S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
+TForm2::TForm2(ui::Platform& app, Navigator& navigator, Session& session)
+    : Screen(app, navigator, session), Panel1(this), Label1(&Panel1), Shape1(&Panel1),
+      Shape2(&Panel1), Shape3(&Panel1), Shape4(&Panel1), Shape5(&Panel1), Shape6(&Panel1),
+      Shape7(&Panel1), Shape8(&Panel1), Shape9(&Panel1), Shape10(&Panel1), Shape11(&Panel1),
+      Label2(&Panel1), Label3(&Panel1), Label4(&Panel1), Label5(&Panel1), Label6(&Panel1),
+      NL1(&Panel1), NL2(&Panel1), NL3(&Panel1), NL4(&Panel1), NL5(&Panel1), NL6(&Panel1),
+      NL7(&Panel1), GP1(&Panel1), GP2(&Panel1), GP3(&Panel1), GP4(&Panel1), GP5(&Panel1),
+      GP6(&Panel1), GP7(&Panel1), E1(&Panel1), E2(&Panel1), E3(&Panel1), E4(&Panel1), E5(&Panel1),
+      E6(&Panel1), E7(&Panel1), A1(&Panel1), A2(&Panel1), A3(&Panel1), A4(&Panel1), A5(&Panel1),
+      A6(&Panel1), A7(&Panel1), S1(&Panel1), S2(&Panel1), S3(&Panel1), S4(&Panel1), S5(&Panel1),
+      S6(&Panel1), S7(&Panel1), BLabel(&Panel1), ALabel(&Panel1), PLabel(&Panel1), ELabel(&Panel1),
       Image13(&Panel1), Label40(&Panel1),
       ReplayMessage(&Panel1), names_{&NL1, &NL2, &NL3, &NL4, &NL5, &NL6, &NL7}, games_{&GP1, &GP2,
                                                                                        &GP3, &GP4,
@@ -46,8 +46,6 @@ TForm2::TForm2(Screens& screens, Session& session)
       eaten_{&E1, &E2, &E3, &E4, &E5, &E6, &E7}, averages_{&A1, &A2, &A3, &A4, &A5, &A6, &A7},
       scores_{&S1, &S2, &S3, &S4, &S5, &S6, &S7}, captions_{&BLabel, &ALabel, &PLabel, &ELabel}
 {
-    Enter(&Screens::Form2, this);
-
     const form::Text header{16, ui::clYellow};
     const form::Text cell{16, ui::clWhite};
     const form::Text level{21, kOtherCaption};
@@ -123,9 +121,9 @@ void TForm2::FormCreate()
 void TForm2::FormShow()
 {
     if (handedOver_)
-        ShowTable(session_.SkillLevel, *handedOver_);
+        ShowTable(session_.Skill.level, *handedOver_);
     else
-        UpdateAll(session_.SkillLevel);
+        UpdateAll(session_.Skill.level);
 }
 
 void TForm2::ShowGameResult(const records::Table& table)
@@ -199,16 +197,17 @@ void TForm2::FormKeyDown(ui::Form&, int& key)
         return;
     }
     const int shown = ShownLevel();
-    if (shown != 0 && (key == session_.RightKey || key == session_.LeftKey))
+    const std::array<int, 4>& keys = session_.Bindings[0];
+    if (shown != 0 && (key == keys[engine::kRight] || key == keys[engine::kLeft]))
     {
         // As a click on the caption of the next or previous level, Master and Beginner joined.
         session_.Pop.Play();
-        UpdateAll((key == session_.RightKey ? shown : shown + 2) % 4 + 1);
+        UpdateAll((key == keys[engine::kRight] ? shown : shown + 2) % 4 + 1);
         return;
     }
-    if (!overGame_ && (key == session_.UpKey || key == session_.DownKey))
+    if (!overGame_ && (key == keys[engine::kUp] || key == keys[engine::kDown]))
     {
-        const int step = key == session_.DownKey ? 1 : -1;
+        const int step = key == keys[engine::kDown] ? 1 : -1;
         for (int row = picked_ == 0 ? (step > 0 ? 1 : 7) : picked_ + step; row >= 1 && row <= 7;
              row += step)
             if (!names_[row - 1]->Caption().empty())
@@ -278,6 +277,5 @@ void TForm2::WatchRow(int row)
         return;
     }
     ReplayMessage.SetCaption("");
-    if (screens_.GameForm != nullptr)
-        screens_.GameForm->ShowReplay(*read.replay);
+    navigator_.PlayReplay(*read.replay);
 }

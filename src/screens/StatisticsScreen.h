@@ -12,7 +12,7 @@
 class TForm2 final : public Screen
 {
 public:
-    TForm2(Screens& screens, Session& session);
+    TForm2(ui::Platform& app, Navigator& navigator, Session& session);
     ~TForm2() override;
 
     // Fills the table for a level from the settings file and makes its caption yellow; Custom

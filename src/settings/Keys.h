@@ -54,21 +54,22 @@ inline constexpr Key kCustomProb{"Custom", "prob", 6, Range::Clamp, 1, 99};
 inline constexpr Key kCustomTimer{"Custom", "timer", 100, Range::Clamp, 1, 999};
 inline constexpr Key kCustomWorms{"Custom", "worms", 4, Range::Clamp, 0, 8};
 
-// The twelve direction keys as virtual-key codes, in the order left, right, up, down of the
-// single game, then death-match player 1, then player 2.
-inline constexpr std::array<Key, 12> kBindings{{
-    {"Keys", "LeftKey", 37},
-    {"Keys", "RightKey", 39},
-    {"Keys", "UpKey", 38},
-    {"Keys", "DownKey", 40},
-    {"Keys", "LeftKey1", 37},
-    {"Keys", "RightKey1", 39},
-    {"Keys", "UpKey1", 38},
-    {"Keys", "DownKey1", 40},
-    {"Keys", "LeftKey2", 37},
-    {"Keys", "RightKey2", 39},
-    {"Keys", "UpKey2", 38},
-    {"Keys", "DownKey2", 40},
+// The twelve direction keys as virtual-key codes, by player (the single game's, then death-match
+// player 1, then player 2) and by the engine's direction (left, right, up, down); the arrows by
+// default.
+inline constexpr std::array<std::array<Key, 4>, 3> kBindings{{
+    {{{"Keys", "LeftKey", 37},
+      {"Keys", "RightKey", 39},
+      {"Keys", "UpKey", 38},
+      {"Keys", "DownKey", 40}}},
+    {{{"Keys", "LeftKey1", 37},
+      {"Keys", "RightKey1", 39},
+      {"Keys", "UpKey1", 38},
+      {"Keys", "DownKey1", 40}}},
+    {{{"Keys", "LeftKey2", 37},
+      {"Keys", "RightKey2", 39},
+      {"Keys", "UpKey2", 38},
+      {"Keys", "DownKey2", 40}}},
 }};
 
 inline constexpr KeyFamily kUserName{"User_Names", "name", ""};

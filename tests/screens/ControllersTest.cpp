@@ -153,7 +153,7 @@ TEST_F(ControllersTest, EachControllerSteersOnlyItsOwnPlayersWorm)
 // controller plugged in, also in the middle of a game. The controls screen names them.
 TEST_F(ControllersTest, ControllersAreBoundInTheOrderTheyConnectAndShownOnTheControlsScreen)
 {
-    TKeyForm keys(screens, *session);
+    TKeyForm keys(app, navigator, *session);
     auto first = std::make_unique<VirtualPad>("Pad One");
     VirtualPad second("Pad Two");
     VirtualPad third("Pad Three");

@@ -24,6 +24,8 @@ constexpr ui::Color kLightRed{255, 94, 94};
 class KeyFormTest : public screentest::ScreenTest
 {
 protected:
+    KeyFormTest() { navigator.Join(keys); }
+
     int Stored(const char* key) const
     {
         return TIniFile(ConfigFilePath()).ReadInteger("Keys", key, -1);
@@ -72,8 +74,8 @@ protected:
         return selected;
     }
 
-    TForm1 menu{screens, *session};
-    TKeyForm keys{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TKeyForm keys{app, navigator, *session};
 };
 
 const std::vector<std::string> kArrows{"Left",  "Up",   "Right", "Down", "Left",  "Up",
@@ -150,20 +152,20 @@ TEST_F(KeyFormTest, PlayerTwoUpSetToWIsSavedAndReloaded)
     EXPECT_TRUE(SelectedBoxes().empty());
     // Nothing is stored before Save.
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
-    EXPECT_EQ(session->UpKey2, 38);
+    EXPECT_EQ(session->Bindings[2][engine::kUp], 38);
 
     Click(keys.Image13);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_EQ(Stored("UpKey2"), 87);
-    EXPECT_EQ(session->UpKey2, 87);
+    EXPECT_EQ(session->Bindings[2][engine::kUp], 87);
     EXPECT_EQ(Stored("LeftKey"), 37);
     EXPECT_EQ(Stored("RightKey"), 39);
     EXPECT_EQ(Stored("UpKey"), 38);
     EXPECT_EQ(Stored("DownKey"), 40);
     EXPECT_EQ(Stored("UpKey1"), 38);
     EXPECT_EQ(Stored("DownKey2"), 40);
-    EXPECT_EQ(session->UpKey, 38);
-    EXPECT_EQ(session->UpKey1, 38);
+    EXPECT_EQ(session->Bindings[0][engine::kUp], 38);
+    EXPECT_EQ(session->Bindings[1][engine::kUp], 38);
     EXPECT_TRUE(errors.empty());
 
     Open();
@@ -183,8 +185,8 @@ TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
     Click(keys.Image13);
     EXPECT_EQ(Stored("LeftKey"), 8);
     EXPECT_EQ(Stored("RightKey1"), 46);
-    EXPECT_EQ(session->LeftKey, 8);
-    EXPECT_EQ(session->RightKey1, 46);
+    EXPECT_EQ(session->Bindings[0][engine::kLeft], 8);
+    EXPECT_EQ(session->Bindings[1][engine::kRight], 46);
 }
 
 TEST_F(KeyFormTest, KeyPressWithNothingSelectedChangesNoName)
@@ -238,7 +240,7 @@ TEST_F(KeyFormTest, EscapeWithABoxSelectedClosesWithoutStoringAnything)
     app.KeyDown(ui::vk::Escape);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
-    EXPECT_EQ(session->LeftKey1, 37);
+    EXPECT_EQ(session->Bindings[1][engine::kLeft], 37);
 
     Open();
     EXPECT_EQ(Names(), kArrows);
@@ -254,7 +256,7 @@ TEST_F(KeyFormTest, CancelForgetsTheEdits)
     Click(keys.Image14);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
-    EXPECT_EQ(session->UpKey, 38);
+    EXPECT_EQ(session->Bindings[0][engine::kUp], 38);
 
     Open();
     EXPECT_EQ(keys.LabelU.Caption(), "Up");
@@ -285,8 +287,8 @@ TEST_F(KeyFormTest, KeypadDigitsWithNumLockAreNamedAndStoredAndOtherKeysGiveNone
     EXPECT_EQ(Stored("DownKey2"), 96);
     EXPECT_EQ(Stored("DownKey"), 0);
     // Saving reads the bindings back from the file.
-    EXPECT_EQ(session->UpKey2, 104);
-    EXPECT_EQ(session->DownKey, 0);
+    EXPECT_EQ(session->Bindings[2][engine::kUp], 104);
+    EXPECT_EQ(session->Bindings[0][engine::kDown], 0);
 
     Open();
     EXPECT_EQ(keys.LabelU2.Caption(), "Num 8");
@@ -324,13 +326,13 @@ TEST_F(KeyFormTest, BindingOutsideTheTableShowsNoneAndSavesAsZero)
     EXPECT_EQ(keys.LabelR2.Caption(), "None");
     Click(keys.Image13);
     EXPECT_EQ(Stored("RightKey2"), 0);
-    EXPECT_EQ(session->RightKey2, 0);
+    EXPECT_EQ(session->Bindings[2][engine::kRight], 0);
 }
 
 TEST_F(KeyFormTest, ShowingUsesTheBindingsInMemoryNotTheFile)
 {
     TIniFile(ConfigFilePath()).WriteInteger("Keys", "LeftKey", 'A');
-    session->LeftKey2 = 'K';
+    session->Bindings[2][engine::kLeft] = 'K';
     Open();
     EXPECT_EQ(keys.LabelL.Caption(), "Left");
     EXPECT_EQ(keys.LabelL2.Caption(), "K");
@@ -349,7 +351,7 @@ TEST_F(KeyFormTest, FailedWriteShowsTheMessageAndKeepsTheScreenAndBindings)
     EXPECT_EQ(errors[0], "Unable to write to Zorbel2.ini");
     errors.clear();
     EXPECT_TRUE(keys.IsShown());
-    EXPECT_EQ(session->LeftKey, 37);
+    EXPECT_EQ(session->Bindings[0][engine::kLeft], 37);
     EXPECT_EQ(keys.LabelL.Caption(), "Z");
 }
 

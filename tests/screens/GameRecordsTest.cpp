@@ -22,8 +22,9 @@ using gametest::GameFixture;
 TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
 {
     Create();
-    TForm2 stats(screens, *session);
-    session->SkillLevel = 3;
+    TForm2 stats(app, navigator, *session);
+    navigator.Join(stats);
+    session->Skill.level = 3;
     session->UserName = "BOB";
     // A name too long to live inside its string, so that the table shown over the game reads
     // it from memory of its own.
@@ -81,7 +82,7 @@ TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
 TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
 {
     Create();
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     session->UserName = "BOB";
     game->Show();
     game->WaitTimer.SetEnabled(false);
@@ -100,15 +101,16 @@ TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
 TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
 {
     Create();
-    TForm2 stats(screens, *session);
+    TForm2 stats(app, navigator, *session);
+    navigator.Join(stats);
     game->Model.SetRandomSource(nullptr);
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     session->UserName = "BOB";
     records::RecordGame(session->Ini, 3, "ANNA", 1);
     game->Show();
     game->WaitTimer.SetEnabled(false);
     game->NewGame(42);
-    Key(session->LeftKey);
+    Key(session->Bindings[0][engine::kLeft]);
     // The timers' steps until the wait for the next game; the table shown closes with Enter.
     app.PostKey(ui::vk::Return);
     while (game->Model.GamePhase() != engine::Phase::Waiting)
@@ -219,7 +221,7 @@ TEST_F(GameFixture, AReplaysStatusLineShowsNothingOfTheLoggedInPlayer)
 TEST_F(GameFixture, AReplayWatchedBetweenGamesLeavesTheNextGamesFirstKeyAlone)
 {
     Create();
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     session->UserName = "BOB";
     engine::Game recorded;
     recorded.Start({engine::Mode::Single, 7, *engine::LevelSkill(3), {true, false}});
@@ -242,14 +244,14 @@ TEST_F(GameFixture, AReplayWatchedBetweenGamesLeavesTheNextGamesFirstKeyAlone)
         game->Show();
         game->WaitTimer.SetEnabled(false);
         StartGame(0);
-        Key(session->UpKey);
+        Key(session->Bindings[0][engine::kUp]);
         Tick();
         return Head();
     };
     EXPECT_EQ(firstMoveAfter(queued), (engine::Cell{15, 14}));
 
     // A key after the last tick, then Esc: the next game has it, and its first key waits.
-    Key(session->LeftKey);
+    Key(session->Bindings[0][engine::kLeft]);
     Key(ui::vk::Escape);
     EXPECT_EQ(firstMoveAfter(unqueued), (engine::Cell{15, 15}));
     game->Hide();

@@ -39,8 +39,9 @@ protected:
         if (prepare)
             prepare(config);
         session = std::make_unique<Session>(audio);
-        form1 = std::make_unique<TForm1>(screens, *session);
-        game = std::make_unique<TGameForm>(screens, *session);
+        form1 = std::make_unique<TForm1>(app, navigator, *session);
+        game = std::make_unique<TGameForm>(app, navigator, *session);
+        navigator.Join(*game);
         game->Model.SetRandomSource(&script);
     }
 
@@ -54,7 +55,7 @@ protected:
     // A new game of n computer worms whose first target lands on (x, y).
     void StartGame(int worms, int targetX = 29, int targetY = 29)
     {
-        session->WormCount = worms;
+        session->Skill.worms = worms;
         script.Push(targetX - 1);
         script.Push(targetY - 1);
         game->NewGame();
@@ -85,7 +86,7 @@ protected:
     void EatFirstTarget()
     {
         StartGame(0, 16, 15);
-        Key(session->RightKey);
+        Key(session->Bindings[0][engine::kRight]);
         script.Push(0);
         script.Push(0);
         Tick();

@@ -85,7 +85,7 @@ TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverP
 {
     // Paint the whole surface first: the reset must cover exactly the 841 squares.
     ui::Canvas(game->PaintBox1.Canvas()).FillRect({0, 0, 436, 436}, kMagenta);
-    session->WormCount = 8;
+    session->Skill.worms = 8;
     game->Model.SetRandomSource(nullptr);
     game->NewGame(5);
     for (int i = 0; i < 60; ++i)
@@ -324,7 +324,7 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     ini.WriteString("HiAverage", "average32", "3,33");
     ini.WriteString("HiScores", "score32", "9");
     ini.WriteString("HiNames", "name32", "BOB");
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     session->UserName = "BOB";
     game->Get_User_ID();
     StartGame(0);
@@ -349,7 +349,7 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     session->UserName = "BOB";
     game->Get_User_ID();
     game->UpdateHiScoreLabel();
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
     EXPECT_EQ(game->GL.Caption(), "00012");
@@ -433,8 +433,8 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
 // elsewhere; without Num Lock the keypad's arrows are the arrows.
 TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDisplay)
 {
-    session->RightKey = ui::vk::F1 + 10;
-    session->UpKey = ui::vk::Return;
+    session->Bindings[0][engine::kRight] = ui::vk::F1 + 10;
+    session->Bindings[0][engine::kUp] = ui::vk::Return;
     ShowStill();
     StartGame(0);
     Press(SDLK_F11);
@@ -447,7 +447,7 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     game->Model.Enter(engine::Mode::DeathMatch); // the single game's keys are not the death match's
     Press(SDLK_F11);
     EXPECT_FALSE(app.Fullscreen());
-    session->UpKey2 = ui::vk::F1 + 10;
+    session->Bindings[2][engine::kUp] = ui::vk::F1 + 10;
     Press(SDLK_F11);
     EXPECT_FALSE(app.Fullscreen());
 }
@@ -622,8 +622,8 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
     EXPECT_NE(errors[0].find("b0.bmp"), std::string::npos);
     errors.clear();
     EXPECT_TRUE(game->WormPictures[0].Empty());
-    EXPECT_EQ(session->SkillLevel, 4);
-    EXPECT_EQ(session->WormCount, 8);
+    EXPECT_EQ(session->Skill.level, 4);
+    EXPECT_EQ(session->Skill.worms, 8);
     // Drawing with a missing picture draws nothing and the game goes on.
     StartGame(8);
     EXPECT_EQ(game->Timer1.Interval(), 80);
@@ -656,7 +656,7 @@ TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsCl
                              "worm_up.bmp", "worm_left_small.bmp"})
         EXPECT_EQ(ui::Bitmap::Embedded(name).Finer().size(), 2u) << name;
     EXPECT_EQ(game->Player2Picture.Width(), 14);
-    EXPECT_EQ(session->SkillLevel, 3);
+    EXPECT_EQ(session->Skill.level, 3);
 }
 
 // The pixels of a rectangle of a bitmap, row by row.
@@ -753,7 +753,7 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
 {
     Create();
     game->Model.SetRandomSource(nullptr);
-    session->WormCount = 0;
+    session->Skill.worms = 0;
     game->Timer1.SetInterval(5);
     game->Show();
     const auto pumpUntil = [&](auto done)
@@ -801,7 +801,7 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
 TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
 {
     session->UserName = "ANNA";
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     EXPECT_EQ(game->Get_User_ID(), -1);
 
     auto finish = [&](int score)
@@ -825,7 +825,7 @@ TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
     EXPECT_EQ(game->Get_User_ID(), 1);
     EXPECT_TRUE(game->WaitTimer.Enabled()) << "the next game follows the records";
 
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     finish(9);
     EXPECT_EQ(ini.ReadInteger("HiGames", "games31", -1), 1);
     EXPECT_EQ(ini.ReadString("HiNames", "name51", "none"), "none");

@@ -139,12 +139,12 @@ protected:
         batch.Commit();
     }
 
-    TForm1 menu{screens, *session};
-    TGameForm game{screens, *session};
-    TNameForm login{screens, *session};
-    TKeyForm keys{screens, *session};
-    TSkillForm skill{screens, *session};
-    TForm2 stats{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TGameForm game{app, navigator, *session};
+    TNameForm login{app, navigator, *session};
+    TKeyForm keys{app, navigator, *session};
+    TSkillForm skill{app, navigator, *session};
+    TForm2 stats{app, navigator, *session};
 };
 
 // Each screen in the state that shows the most of its controls.

@@ -2,6 +2,7 @@
 #include "screens/MenuScreen.h"
 
 #include "ScreenTestEnv.h"
+#include "records/Accounts.h"
 #include "screens/ControlsScreen.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
@@ -61,17 +62,19 @@ std::vector<int> Runs(const ui::Bitmap& b, ui::Point p, ui::Point step, int coun
 class MainTest : public screentest::ScreenTest
 {
 protected:
+    MainTest() { navigator.Join(game, login, keys, skill, stats); }
+
     ui::Point Centre(const ui::Control& image) const
     {
         return image.ToForm({image.Width() / 2, image.Height() / 2});
     }
 
-    TForm1 menu{screens, *session};
-    TGameForm game{screens, *session};
-    TNameForm login{screens, *session};
-    TKeyForm keys{screens, *session};
-    TSkillForm skill{screens, *session};
-    TForm2 stats{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TGameForm game{app, navigator, *session};
+    TNameForm login{app, navigator, *session};
+    TKeyForm keys{app, navigator, *session};
+    TSkillForm skill{app, navigator, *session};
+    TForm2 stats{app, navigator, *session};
 };
 
 TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
@@ -81,8 +84,8 @@ TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
     EXPECT_FALSE(menu.Label1.Visible());
     EXPECT_TRUE(menu.Image3.Visible());
     EXPECT_EQ(session->UserName, "");
-    EXPECT_EQ(session->LeftKey, Left);
-    EXPECT_EQ(session->RightKey2, Right);
+    EXPECT_EQ(session->Bindings[0][engine::kLeft], Left);
+    EXPECT_EQ(session->Bindings[2][engine::kRight], Right);
     EXPECT_FALSE(TempConfig::FileExists()) << "start-up writes nothing";
     EXPECT_EQ(menu.Panel1.Left(), (app.ScreenWidth() - 545) / 2);
     EXPECT_EQ(menu.Panel1.Top(), (app.ScreenHeight() - 297) / 2);
@@ -419,7 +422,7 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
     std::string text = TempConfig::FileText();
     const std::size_t hashAt = text.find("pass1=") + 6;
     const std::string hash = text.substr(hashAt, text.find('\n', hashAt) - hashAt);
-    EXPECT_TRUE(IsPasswordHash(hash) && PasswordMatches(hash, "12")) << text;
+    EXPECT_TRUE(records::IsPasswordHash(hash) && records::PasswordMatches(hash, "12")) << text;
     text.replace(hashAt, hash.size(), "<hash of 12>");
 
     // [Main] came first with the registration, so the skill goes there though the skill screen

@@ -1,9 +1,9 @@
 // Shared set-up of the screen tests: a private settings folder, the build's program folder, a
-// headless application, the screen registry and the session, with handler errors recorded
-// instead of shown.
+// headless application, the navigator and the session, with handler errors recorded instead of
+// shown.
 #pragma once
 
-#include "screens/Screens.h"
+#include "TestNavigator.h"
 #include "screens/Session.h"
 #include "support/ProgramFolder.h"
 #include "support/TempConfig.h"
@@ -26,7 +26,7 @@ namespace screentest
 
 using testsupport::TempConfig;
 
-// The headless application, the registry and the session; a derived fixture declares the
+// The headless application, the navigator and the session; a derived fixture declares the
 // screens it needs as members, so they are built after these and destroyed before them.
 class ScreenTest : public ::testing::Test
 {
@@ -79,7 +79,7 @@ protected:
                           {
                               played.push_back(sound);
                           }}};
-    Screens screens{app};
+    TestNavigator navigator;
     // Made again by a test that prepares the settings file or the program directory first.
     std::unique_ptr<Session> session = std::make_unique<Session>(audio);
     std::vector<std::string> errors;

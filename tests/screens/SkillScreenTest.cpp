@@ -27,6 +27,8 @@ constexpr ui::Color kGrey{142, 142, 142};
 class SkillFormTest : public screentest::ScreenTest
 {
 protected:
+    SkillFormTest() { navigator.Join(skill); }
+
     // Writes values into the settings file before the screen opens.
     void Store(const char* section, const char* key, int value)
     {
@@ -61,8 +63,8 @@ protected:
         ASSERT_EQ(app.TopForm(), &skill);
     }
 
-    TForm1 menu{screens, *session};
-    TSkillForm skill{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TSkillForm skill{app, navigator, *session};
 };
 
 TEST_F(SkillFormTest, OpensOnProfessionalWithDefaultCustomValuesWithoutASettingsFile)
@@ -102,7 +104,7 @@ TEST_F(SkillFormTest, OpeningReadsTheCustomValuesAndLevelKeptInMemory)
     Store("Custom", "prob", 12);
     Store("Custom", "timer", 300);
     Store("Custom", "worms", 2);
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     Open();
     EXPECT_EQ(skill.Label1.Caption(), "1/12");
     EXPECT_EQ(skill.Label2.Caption(), "300");
@@ -157,7 +159,7 @@ TEST_F(SkillFormTest, SpinButtonsAreDrawnOnlyWhileCustomIsSelected)
 TEST_F(SkillFormTest, CustomValuesStandOnTheirCaptionsLinesAndArrowsAndNamesInColumns)
 {
     Store("Custom", "worms", 1);
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     Open();
     // The ink in a rectangle given from a control's top-left corner.
     const auto ink = [&](const ui::Control& c, ui::Rect r)
@@ -224,7 +226,7 @@ TEST_F(SkillFormTest, HoldingProbabilityDecreaseReachesOneInOneAndStays)
 TEST_F(SkillFormTest, HeldIncreaseRepeatsThroughTheMessageLoopUpToItsBound)
 {
     Store("Custom", "prob", 95);
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     Open();
     Press(skill.CDK2);
     EXPECT_EQ(skill.Label1.Caption(), "1/96");
@@ -244,7 +246,7 @@ TEST_F(SkillFormTest, HeldIncreaseRepeatsThroughTheMessageLoopUpToItsBound)
 TEST_F(SkillFormTest, TimerIncreaseStopsAt999)
 {
     Store("Custom", "timer", 998);
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     Open();
     Press(skill.CDK4);
     EXPECT_EQ(skill.Label2.Caption(), "999");
@@ -265,7 +267,7 @@ TEST_F(SkillFormTest, TimerIncreaseStopsAt999)
 TEST_F(SkillFormTest, WormCountStepsOncePerPressWithinZeroToEight)
 {
     Store("Custom", "worms", 7);
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     Open();
     for (const char* expected : {"8", "8"})
     {
@@ -285,9 +287,9 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
 {
     Open();
     Click(skill.ELabel);
-    EXPECT_EQ(session->SkillLevel, 4);
+    EXPECT_EQ(session->Skill.level, 4);
     // Choosing alone changes nothing of the game yet.
-    EXPECT_EQ(session->TimerInterval, 100);
+    EXPECT_EQ(session->Skill.interval, 100);
     played.clear();
     app.KeyDown(ui::vk::Escape);
 
@@ -300,9 +302,9 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
     EXPECT_EQ(Stored("Custom", "worms"), 4);
     EXPECT_EQ(config.FileText(), "[MAin]\nSkill=4\n[Custom]\nprob=6\ntimer=100\nworms=4\n")
         << "a new section keeps the spelling of its first write";
-    EXPECT_EQ(session->Prob, 6);
-    EXPECT_EQ(session->TimerInterval, 80);
-    EXPECT_EQ(session->WormCount, 8);
+    EXPECT_EQ(session->Skill.probability, 6);
+    EXPECT_EQ(session->Skill.interval, 80);
+    EXPECT_EQ(session->Skill.worms, 8);
     EXPECT_TRUE(errors.empty());
 }
 
@@ -322,9 +324,9 @@ TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInFo
     EXPECT_EQ(Stored("Custom", "prob"), 8);
     EXPECT_EQ(Stored("Custom", "timer"), 99);
     EXPECT_EQ(Stored("Custom", "worms"), 5);
-    EXPECT_EQ(session->Prob, 10);
-    EXPECT_EQ(session->TimerInterval, 120);
-    EXPECT_EQ(session->WormCount, 2);
+    EXPECT_EQ(session->Skill.probability, 10);
+    EXPECT_EQ(session->Skill.interval, 120);
+    EXPECT_EQ(session->Skill.worms, 2);
 
     // The next showing brings the stored values back; Custom then puts them in force.
     Open();
@@ -334,9 +336,9 @@ TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInFo
     Click(skill.Image4); // Main Menu
     EXPECT_FALSE(skill.IsShown());
     EXPECT_EQ(Stored("MAin", "Skill"), 5);
-    EXPECT_EQ(session->Prob, 8);
-    EXPECT_EQ(session->TimerInterval, 99);
-    EXPECT_EQ(session->WormCount, 5);
+    EXPECT_EQ(session->Skill.probability, 8);
+    EXPECT_EQ(session->Skill.interval, 99);
+    EXPECT_EQ(session->Skill.worms, 5);
 }
 
 TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
@@ -354,9 +356,9 @@ TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
     errors.clear();
     EXPECT_FALSE(skill.IsShown());
     // SetSkill did not run: Professional's values are still in force.
-    EXPECT_EQ(session->Prob, 6);
-    EXPECT_EQ(session->TimerInterval, 100);
-    EXPECT_EQ(session->WormCount, 4);
+    EXPECT_EQ(session->Skill.probability, 6);
+    EXPECT_EQ(session->Skill.interval, 100);
+    EXPECT_EQ(session->Skill.worms, 4);
 }
 
 } // namespace

@@ -20,6 +20,8 @@ constexpr ui::Color kGrey{142, 142, 142};
 class Unit2Test : public screentest::ScreenTest
 {
 protected:
+    Unit2Test() { navigator.Join(stats); }
+
     void PutSlot(int level, int slot, const std::string& name, const std::string& games,
                  const std::string& eaten, const std::string& average, const std::string& score)
     {
@@ -59,8 +61,8 @@ protected:
         return n;
     }
 
-    TForm1 menu{screens, *session};
-    TForm2 stats{screens, *session};
+    TForm1 menu{app, navigator, *session};
+    TForm2 stats{app, navigator, *session};
 };
 
 using Texts = std::vector<std::string>;
@@ -70,7 +72,7 @@ TEST_F(Unit2Test, TwoUsersThenBlankRowsWithPaddedNumbers)
     PutSlot(3, 1, "ANNA", "7", "53", "7,57", "9");
     PutSlot(3, 2, "BOB", "123456", "1234567", "0,00", "1234");
     PutSlot(3, 3, "", "0", "0", "0,00", "0");
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     stats.Show();
 
     EXPECT_EQ(Row(1), (Texts{"ANNA", "00007", "000053", "7,57", "009"}));
@@ -86,7 +88,7 @@ TEST_F(Unit2Test, NamePresentButNumbersMissingShowsTheDefaults)
 {
     session->Ini.WriteString("HiNames", "name21", "CARL");
     session->Ini.WriteString("HiAverage", "average21", "3");
-    session->SkillLevel = 2;
+    session->Skill.level = 2;
     stats.Show();
     EXPECT_EQ(Row(1), (Texts{"CARL", "00000", "000000", "003", "000"}));
     EXPECT_EQ(Row(2), (Texts{"", "", "", "", ""}));
@@ -96,7 +98,7 @@ TEST_F(Unit2Test, CustomOpensOnProfessionalAndEveryOpeningShowsTheCurrentLevel)
 {
     PutSlot(3, 1, "THREE", "1", "1", "1,00", "1");
     PutSlot(5, 1, "FIVE", "1", "1", "1,00", "1");
-    session->SkillLevel = 5;
+    session->Skill.level = 5;
     stats.Show();
     EXPECT_EQ(stats.NL1.Caption(), "THREE");
     EXPECT_EQ(stats.PLabel.Font().color, ui::clYellow);
@@ -108,7 +110,7 @@ TEST_F(Unit2Test, CustomOpensOnProfessionalAndEveryOpeningShowsTheCurrentLevel)
     EXPECT_EQ(stats.ShownLevel(), 4);
     app.KeyDown(Escape);
     EXPECT_FALSE(stats.IsShown());
-    session->SkillLevel = 1;
+    session->Skill.level = 1;
     stats.Show();
     EXPECT_EQ(stats.ShownLevel(), 1);
     EXPECT_EQ(stats.NL1.Caption(), "");
@@ -120,7 +122,7 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     PutSlot(2, 1, "TWO", "1", "1", "1,00", "1");
     PutSlot(3, 1, "THREE", "1", "1", "1,00", "1");
     PutSlot(4, 1, "FOUR", "1", "1", "1,00", "1");
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     stats.Show();
 
     std::vector<std::string> seen;
@@ -141,8 +143,8 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     EXPECT_EQ(seen, (Texts{"TWO", "ONE", "FOUR", "THREE"}));
 
     // The single game's bindings, not the arrows, drive it; a key bound both ways steps right.
-    session->RightKey = 'D';
-    session->LeftKey = 'D';
+    session->Bindings[0][engine::kRight] = 'D';
+    session->Bindings[0][engine::kLeft] = 'D';
     app.KeyDown(Right);
     EXPECT_EQ(stats.ShownLevel(), 3);
     app.KeyDown('D');
@@ -163,7 +165,7 @@ TEST_F(Unit2Test, UpAndDownPickARowForEnterAndLevelKeysComeFirst)
 {
     PutSlot(3, 1, "ANNA", "1", "1", "1,00", "1");
     PutSlot(3, 2, "BOB", "1", "1", "1,00", "1");
-    session->SkillLevel = 3;
+    session->Skill.level = 3;
     stats.Show();
     std::vector<int> picked;
     for (const int key : {Down, Down, Down, Up})
@@ -184,8 +186,8 @@ TEST_F(Unit2Test, UpAndDownPickARowForEnterAndLevelKeysComeFirst)
     app.KeyDown(Return);
     EXPECT_FALSE(stats.IsShown());
 
-    session->RightKey = session->DownKey = 'S';
-    session->LeftKey = session->UpKey = 'W';
+    session->Bindings[0][engine::kRight] = session->Bindings[0][engine::kDown] = 'S';
+    session->Bindings[0][engine::kLeft] = session->Bindings[0][engine::kUp] = 'W';
     stats.Show();
     app.KeyDown('S');
     EXPECT_EQ(stats.ShownLevel(), 4);
@@ -217,7 +219,7 @@ TEST_F(Unit2Test, EnterEscAndContinueClose)
 
 TEST_F(Unit2Test, TheShownLevelsCaptionIsYellowAndTheOthersGrey)
 {
-    session->SkillLevel = 2;
+    session->Skill.level = 2;
     stats.Show();
     app.Render();
 

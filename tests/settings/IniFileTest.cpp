@@ -595,8 +595,8 @@ TEST_F(IniFileTest, HandEditedRangesAreClampedOrDefaulted)
     SetFileText("[Main]\nSkill=0\nUsr_num=-3\n[Keys]\nLeftKey=-1\n");
     EXPECT_EQ(Read(ini, kSkill), 3);
     EXPECT_EQ(Read(ini, kUserCount), 0);
-    EXPECT_EQ(Read(ini, kBindings[0]), -1) << "a key binding is taken as it is";
-    EXPECT_EQ(Read(ini, kBindings[11]), 40);
+    EXPECT_EQ(Read(ini, kBindings[0][0]), -1) << "a key binding is taken as it is";
+    EXPECT_EQ(Read(ini, kBindings[2][3]), 40);
 }
 
 } // namespace
