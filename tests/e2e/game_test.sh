@@ -56,7 +56,15 @@ at_wall() { player_cells "$1" | grep -q '29 15;'; }
 # take on a loaded machine: frames of the board are taken in the background from here until the
 # next game shows, and searched afterwards.
 burst_start death "$bx" "$by" 436 436
-poll_shot game_wall 25 at_wall || fail "the worm did not reach the wall: '$(player_cells game_wall)'"
+# The run to the wall, the death and the erasing take about four seconds, which a busy machine's
+# screenshots can miss altogether: once the next game shows, the frames are searched for the worm
+# at the wall (the newest first, so only those since the death are looked at).
+wall_seen() {
+    at_wall "$1" && return 0
+    computer_worms_out "$1" && burst_find death at_wall || return 1
+    cp "$WORK/death.png" "$WORK/$1.png"
+}
+poll_shot game_wall 25 wall_seen || fail "the worm did not reach the wall: '$(player_cells game_wall)'"
 
 # The worm's beads left on the board: one run along the middle row up to the wall.
 run_to_wall() {
