@@ -23,13 +23,8 @@
 #include <unistd.h>
 #endif
 
-namespace
+namespace settings
 {
-
-constexpr std::size_t kMaxValueLength = 1023;
-constexpr const char* kNoHomeFolder =
-    "Unable to write to Zorbel2.ini: there is no home folder to keep it in";
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 bool IsSpace(char c)
 {
@@ -48,6 +43,19 @@ std::string_view Trim(std::string_view s)
     }
     return s;
 }
+
+} // namespace settings
+
+namespace
+{
+
+using settings::IsSpace;
+using settings::Trim;
+
+constexpr std::size_t kMaxValueLength = 1023;
+constexpr const char* kNoHomeFolder =
+    "Unable to write to Zorbel2.ini: there is no home folder to keep it in";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 char AsciiLower(char c)
 {

@@ -18,6 +18,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+namespace settings
+{
+// The blanks the reader strips around section names, key names and values: C's isspace in the
+// "C" locale, whatever the program's locale.
+bool IsSpace(char c);
+// s without those blanks at either end.
+std::string_view Trim(std::string_view s);
+} // namespace settings
+
 // "<$XDG_CONFIG_HOME or ~/.config>/zorbel2/Zorbel2.ini": the one settings file of this user;
 // empty when the user has no home folder, never a path in the folder the game was started from.
 std::string ConfigFilePath();
