@@ -3,13 +3,13 @@
 // a third is the game model's tick without the screen.
 #include "BenchEnvironment.h"
 #include "engine/Game.h"
+#include "platform/Paths.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Screens.h"
 #include "screens/Session.h"
 #include "ui/Application.h"
 #include "ui/Fonts.h"
-#include "ui/Paths.h"
 
 #include <benchmark/benchmark.h>
 

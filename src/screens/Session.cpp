@@ -3,8 +3,8 @@
 
 #include "assets/Assets.h"
 #include "engine/Game.h"
+#include "platform/Paths.h"
 #include "settings/Keys.h"
-#include "ui/Paths.h"
 
 #include <stdexcept>
 
@@ -25,7 +25,7 @@ const std::array<int Session::*, 12> Session::kBindingFields{
     &Session::LeftKey2, &Session::RightKey2, &Session::UpKey2, &Session::DownKey2};
 
 Session::Session(audio::Service& audio)
-    : Audio(audio), ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
+    : Audio(audio), ProgramDir(platform::ProgramDirectory()), Ini(ConfigFilePath())
 {
     // Said at once: every file the game reads would otherwise be looked for in whatever folder
     // it was started from.

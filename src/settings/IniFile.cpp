@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include "platform/UserFolders.h"
 #include "settings/FileLock.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -499,37 +499,9 @@ private:
 };
 
 #ifndef _WIN32
-std::string ChooseUserFolder(const char* xdg, const char* home, const char* databaseHome,
-                             std::string_view underHome)
-{
-    const auto absolute = [](const char* path)
-    {
-        return path != nullptr && path[0] == '/';
-    };
-    if (absolute(xdg))
-    {
-        return xdg;
-    }
-    for (const char* base : {home, databaseHome})
-    {
-        if (absolute(base))
-        {
-            return (std::filesystem::path(base) / underHome).string();
-        }
-    }
-    return {};
-}
-
-std::string UserFolder(const char* xdgVariable, std::string_view underHome)
-{
-    const passwd* pw = ::getpwuid(::getuid());
-    return ChooseUserFolder(std::getenv(xdgVariable), std::getenv("HOME"),
-                            pw != nullptr ? pw->pw_dir : nullptr, underHome);
-}
-
 std::string ConfigFilePath()
 {
-    const std::string base = UserFolder("XDG_CONFIG_HOME", ".config");
+    const std::string base = platform::UserFolder("XDG_CONFIG_HOME", ".config");
     return base.empty() ? base : (std::filesystem::path(base) / "zorbel2" / "Zorbel2.ini").string();
 }
 #endif

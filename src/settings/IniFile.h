@@ -31,17 +31,6 @@ std::string_view Trim(std::string_view s);
 // empty when the user has no home folder, never a path in the folder the game was started from.
 std::string ConfigFilePath();
 
-#ifndef _WIN32
-// The folder of a kind of per-user files: xdg when it is an absolute path, else underHome in the
-// first of home and databaseHome (the password database's) that is absolute; empty when none
-// is. A relative or missing value never stands for the current folder.
-std::string ChooseUserFolder(const char* xdg, const char* home, const char* databaseHome,
-                             std::string_view underHome);
-// ChooseUserFolder with the environment variable xdgVariable, HOME and this user's entry in the
-// password database.
-std::string UserFolder(const char* xdgVariable, std::string_view underHome);
-#endif
-
 class TIniFile final
 {
 public:
