@@ -1,7 +1,7 @@
 // The settings folder and program directory every benchmark that builds screens runs with.
 #pragma once
 
-#include "ui/Paths.h"
+#include "platform/Paths.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,7 +26,7 @@ struct Environment
             ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
         }
         const char* dir = std::getenv("ZORBEL_PROGRAM_DIR");
-        ui::SetProgramDirectory(dir != nullptr ? dir : ZORBEL_PROGRAM_DIR);
+        platform::SetProgramDirectory(dir != nullptr ? dir : ZORBEL_PROGRAM_DIR);
     }
     ~Environment()
     {

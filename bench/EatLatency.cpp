@@ -11,13 +11,13 @@
 #include "BenchNavigator.h"
 #include "audio/Audio.h"
 #include "engine/Board.h"
+#include "platform/Dispatch.h"
+#include "platform/Paths.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Session.h"
 #include "ui/Application.h"
-#include "ui/Dispatch.h"
 #include "ui/Fonts.h"
-#include "ui/Paths.h"
 
 #include <algorithm>
 #include <chrono>
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     // One tick more after the last eat, for its lateness.
     while (afterEat.size() < static_cast<std::size_t>(eats) && !died)
     {
-        ui::WaitPending(50ms);
+        platform::WaitPending(50ms);
         app.Step(false);
     }
     game.Timer1.SetEnabled(false);

@@ -4,12 +4,12 @@
 #include "BenchEnvironment.h"
 #include "BenchNavigator.h"
 #include "engine/Game.h"
+#include "platform/Paths.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Session.h"
 #include "ui/Application.h"
 #include "ui/Fonts.h"
-#include "ui/Paths.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Timer punctuality: how late each tick starts against the end of the previous handler plus the
 // interval, with an empty handler and the main thread doing nothing else.
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 #include "widgets/Timer.h"
 
 #include <algorithm>
@@ -64,9 +64,9 @@ Figures Measure(int interval, TThreadPriority priority)
         });
     while (static_cast<int>(lateness.size()) < kTicks)
     {
-        if (ui::WaitPending(std::chrono::milliseconds(100)))
+        if (platform::WaitPending(std::chrono::milliseconds(100)))
         {
-            ui::RunPending();
+            platform::RunPending();
         }
     }
     return Summarise(lateness);
@@ -81,7 +81,7 @@ const char* Name(TThreadPriority priority)
 
 int main()
 {
-    ui::SetMainThread();
+    platform::SetMainThread();
     std::printf("%d ticks each; lateness = tick start - (previous handler end + Interval), in us\n",
                 kTicks);
     for (const int interval : {20, 1})

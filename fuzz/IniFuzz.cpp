@@ -5,6 +5,7 @@
 #include "settings/IniFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -29,22 +30,25 @@ const std::vector<Name> kGameNames = {
 
 constexpr std::size_t kMaxValue = 1023;
 
-bool IsSpace(char c)
+// The reader's blank rule and trim, which the names below come through as well: so that a fault in
+// them cannot hide on both sides of a comparison, they are held to C's isspace in the "C" locale
+// and to what a trim is.
+void CheckTrim(std::string_view s)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsSpace(s.front()))
+    for (const char c : s)
     {
-        s.remove_prefix(1);
+        FUZZ_CHECK(settings::IsSpace(c) == (std::isspace(static_cast<unsigned char>(c)) != 0));
     }
-    while (!s.empty() && IsSpace(s.back()))
+    const std::string_view t = settings::Trim(s);
+    const auto blank = [](std::string_view part)
     {
-        s.remove_suffix(1);
-    }
-    return s;
+        return std::all_of(part.begin(), part.end(), settings::IsSpace);
+    };
+    FUZZ_CHECK(t.data() >= s.data() && t.data() + t.size() <= s.data() + s.size());
+    FUZZ_CHECK(t.empty() || (!settings::IsSpace(t.front()) && !settings::IsSpace(t.back())));
+    const std::size_t head = static_cast<std::size_t>(t.data() - s.data());
+    FUZZ_CHECK(blank(s.substr(0, head)) && blank(s.substr(head + t.size())));
+    FUZZ_CHECK(!t.empty() || blank(s));
 }
 
 // A name as the game would choose one: letters, digits, '_' and inner spaces.
@@ -92,7 +96,7 @@ std::vector<Name> NamesIn(std::string_view text)
         {
             ++end;
         }
-        const std::string_view word = Trim(text.substr(i, end - i));
+        const std::string_view word = settings::Trim(text.substr(i, end - i));
         if (PlainName(word))
         {
             words.emplace_back(word);
@@ -165,6 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t target = (size + (size > 0 ? data[0] : 0)) % names.size();
     const std::size_t from = size > 0 ? (data[size - 1] * 131u) % size : 0;
     const std::string_view value = text.substr(from, 1100);
+    CheckTrim(value);
     try
     {
         ini.WriteString(names[target].section, names[target].key, value);

@@ -2,6 +2,7 @@
 // navigator that joins them, the message loop.
 #include "assets/Assets.h"
 #include "audio/Audio.h"
+#include "platform/Diagnostics.h"
 #include "screens/ControlsScreen.h"
 #include "screens/Display.h"
 #include "screens/GameScreen.h"
@@ -13,7 +14,6 @@
 #include "screens/StatisticsScreen.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
-#include "ui/Diagnostics.h"
 #include "ui/Fonts.h"
 #include "ui/Presenter.h"
 
@@ -60,7 +60,7 @@ std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* 
     }
     catch (const std::invalid_argument& e)
     {
-        ui::ReportOnStderr(std::string(e.what()) + "\n" + kCommandLineUsage);
+        platform::ReportOnStderr(std::string(e.what()) + "\n" + kCommandLineUsage);
         exitCode = 2;
     }
     return std::nullopt;
@@ -69,7 +69,7 @@ std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* 
 // What escaped the program: on stderr, and in the window while there is one to show it in.
 void ReportEscaped(const char* message, std::optional<ui::Application>& app) noexcept
 {
-    ui::ReportOnStderr(message);
+    platform::ReportOnStderr(message);
     if (!app || !app->Display().Seen() || app->Terminated())
         return;
     try
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
     // none of it.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
 #endif
-    ui::RouteSdlLog();
+    platform::RouteSdlLog();
     // Before the first thread: the environment is changed here and nowhere later.
     ui::SetWindowClass("io.github.zorbel2.Zorbel2");
     // Outside the try, so that the message box can still show what escaped; declared in the
@@ -165,9 +165,8 @@ int main(int argc, char** argv)
         options.minimumWidth = TGameForm::kPanelWidth;
         options.minimumHeight = TGameForm::kPanelHeight;
         app.emplace(options);
-        app->SetTitle("Zorbel2");
         if (const auto icon = assets::Find("icon.bmp"); !icon.empty())
-            app->SetIcon(ui::Bitmap::FromBmp(icon), ui::Color{255, 0, 255});
+            app->Display().SetIcon(ui::Bitmap::FromBmp(icon), ui::Color{255, 0, 255});
         app->OnDisplayChanged = [&]
         {
             SaveDisplayChoice(displayIni, *app);

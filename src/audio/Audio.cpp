@@ -2,8 +2,8 @@
 #include "audio/Audio.h"
 
 #include "audio/Music.h"
-#include "ui/Dispatch.h"
-#include "ui/SdlPtrs.h"
+#include "platform/Dispatch.h"
+#include "platform/SdlPtrs.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -61,7 +61,7 @@ void SilenceAlsa()
 
 bool FileExists(const char* path)
 {
-    return ui::RWopsPtr(SDL_RWFromFile(path, "rb")) != nullptr;
+    return platform::RWopsPtr(SDL_RWFromFile(path, "rb")) != nullptr;
 }
 
 } // namespace
@@ -129,7 +129,7 @@ bool Service::Open()
 void Service::Close()
 {
     idleWatch_ = {};
-    ui::Cancel(this);
+    platform::Cancel(this);
     checkQueued_ = false;
     released_ = false;
     held_ = false;
@@ -193,7 +193,7 @@ void Service::StartIdleWatch()
                    !stop.stop_requested())
             {
                 if (!checkQueued_.exchange(true))
-                    ui::Post(
+                    platform::Post(
                         [this]
                         {
                             checkQueued_ = false;

@@ -1,7 +1,7 @@
 // The program's audio service: the device, the mixer, the one wave channel and the music stream.
 #pragma once
 
-#include "ui/SdlPtrs.h"
+#include "platform/SdlPtrs.h"
 
 #include <atomic>
 #include <chrono>
@@ -21,7 +21,7 @@ class MusicStream;
 // A wave sound decoded for the device, kept until its bytes change or the device opens again.
 struct DecodedWave
 {
-    ui::ChunkPtr chunk;
+    platform::ChunkPtr chunk;
     std::uint64_t session = 0;
 };
 

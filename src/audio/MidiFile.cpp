@@ -1,7 +1,7 @@
 // Reading a Standard MIDI File's own timing.
 #include "audio/MidiFile.h"
 
-#include "ui/Paths.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <fstream>
@@ -202,7 +202,7 @@ std::uint64_t TuneFrames(std::uint64_t lengthMicroseconds, int frequency)
 
 std::vector<std::uint8_t> ReadFile(const std::string& name)
 {
-    std::ifstream file(ui::NativePath(name), std::ios::binary);
+    std::ifstream file(platform::NativePath(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 

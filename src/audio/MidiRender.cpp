@@ -2,6 +2,7 @@
 #include "audio/MidiRender.h"
 
 #include "audio/MidiFile.h"
+#include "platform/UserFolders.h"
 
 #include <fluidsynth.h>
 
@@ -128,14 +129,8 @@ bool RenderedTune::Read(std::size_t first, std::size_t count, std::int16_t* out)
 
 std::string TuneCacheDirectory()
 {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache != nullptr && *cache == '/')
-        return std::string(cache) + "/zorbel2/";
-    // A relative HOME would put the cache in whatever folder the game was started from.
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home == '/')
-        return std::string(home) + "/.cache/zorbel2/";
-    return {};
+    const std::string base = platform::UserFolder("XDG_CACHE_HOME", ".cache");
+    return base.empty() ? base : base + "/zorbel2/";
 }
 
 std::string TuneCachePath(std::span<const std::uint8_t> tune, int frequency)

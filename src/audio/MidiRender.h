@@ -47,8 +47,8 @@ private:
     int fd_ = -1;
 };
 
-// "$XDG_CACHE_HOME/zorbel2/" (or "~/.cache/zorbel2/"); empty when neither variable names an
-// absolute folder.
+// "$XDG_CACHE_HOME/zorbel2/" (or "~/.cache/zorbel2/", HOME or else the password database's
+// home); empty when none names an absolute folder.
 std::string TuneCacheDirectory();
 // Where the rendering of this tune (the MIDI file's bytes) at `frequency` is kept: the name
 // follows from the bytes, so a changed tune file is rendered anew.

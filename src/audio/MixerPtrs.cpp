@@ -1,10 +1,10 @@
 // The mixer's owners: on Windows the mixer is linked directly, on Linux these calls reach it
 // through the functions that open it on first use.
-#include "ui/SdlPtrs.h"
+#include "platform/SdlPtrs.h"
 
 #include <SDL_mixer.h>
 
-namespace ui
+namespace platform
 {
 
 void ChunkDeleter::operator()(Mix_Chunk* chunk) const
@@ -17,4 +17,4 @@ void MusicDeleter::operator()(Mix_Music* music) const
     Mix_FreeMusic(music);
 }
 
-} // namespace ui
+} // namespace platform

@@ -6,7 +6,7 @@
 #include "audio/MidiFile.h"
 #include "audio/MidiRender.h"
 #include "audio/SystemMidi.h"
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -87,7 +87,7 @@ void MusicStream::PostNotice(bool atEnd)
 {
     MusicListener* listener = notify_;
     notify_ = nullptr;
-    ui::Post([listener, atEnd] { listener->MusicEnded(atEnd); }, listener);
+    platform::Post([listener, atEnd] { listener->MusicEnded(atEnd); }, listener);
 }
 
 bool MusicStream::RenderingInPlay()
@@ -163,7 +163,7 @@ void MusicStream::MixRendering(std::int16_t* out, std::size_t frames)
                 position_ = 0;
                 looped_ = true;
                 if (MusicListener* listener = notify_)
-                    ui::Post([listener] { listener->MusicRepeated(); }, listener);
+                    platform::Post([listener] { listener->MusicRepeated(); }, listener);
             }
             else if (!ended_)
             {
@@ -228,8 +228,8 @@ Music::~Music()
         if (s.playing_ == this)
             s.playing_ = nullptr;
     }
-    ui::Cancel(this);
-    ui::Cancel(&listener_);
+    platform::Cancel(this);
+    platform::Cancel(&listener_);
 }
 
 void Music::Unload()
@@ -313,7 +313,7 @@ bool Music::LoadRendering(int frequency)
                 auto shared = RenderAndKeep(tune, length, bank, frequency, path, std::move(stop));
                 if (shared == nullptr)
                     return;
-                ui::Post(
+                platform::Post(
                     [this, shared, file]
                     {
                         if (file_ == file)
@@ -325,8 +325,9 @@ bool Music::LoadRendering(int frequency)
             {
                 // Nothing escapes a worker: the failure is reported on the main thread as a
                 // handed-over call's is, and the synthesiser goes on playing the tune.
-                ui::Post([failure = std::current_exception()] { std::rethrow_exception(failure); },
-                         this);
+                platform::Post([failure = std::current_exception()]
+                               { std::rethrow_exception(failure); },
+                               this);
             }
         });
     return false;
@@ -337,7 +338,7 @@ void Music::WaitForRendering()
 {
     if (renderer_.joinable())
         renderer_.join();
-    ui::RunPending();
+    platform::RunPending();
 }
 
 bool Music::PlayRendering(bool loop)

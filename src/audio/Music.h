@@ -2,7 +2,7 @@
 // the notice of each play's end.
 #pragma once
 
-#include "ui/SdlPtrs.h"
+#include "platform/SdlPtrs.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -118,7 +118,7 @@ private:
     Service& audio_;
     MusicListener& listener_;
     std::string file_;
-    ui::MusicPtr mixed_; // the mixer's own music, when no rendering plays
+    platform::MusicPtr mixed_; // the mixer's own music, when no rendering plays
     std::uint64_t session_ = 0;
     // The length of a MIDI file by its own timing; 0 when unknown.
     std::uint64_t lengthMicroseconds_ = 0;

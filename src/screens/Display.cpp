@@ -1,9 +1,9 @@
 // Reading and remembering the display choice.
 #include "screens/Display.h"
 
+#include "platform/Diagnostics.h"
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
-#include "ui/Diagnostics.h"
 #include "ui/Platform.h"
 
 #include <charconv>
@@ -93,8 +93,8 @@ CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFi
             {
                 char used[16];
                 std::snprintf(used, sizeof used, "%g", choice.scale);
-                ui::ReportOnStderr("scale " + std::string(args[i]) +
-                                   " is rounded to the nearest quarter step, " + used);
+                platform::ReportOnStderr("scale " + std::string(args[i]) +
+                                         " is rounded to the nearest quarter step, " + used);
             }
         }
         else if (arg == "--replay")

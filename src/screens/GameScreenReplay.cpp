@@ -2,9 +2,9 @@
 // same screen with its pictures, sounds and numbers, paused, sped up and left with the keys.
 #include "screens/GameScreen.h"
 
+#include "platform/Paths.h"
 #include "settings/NumberText.h"
 #include "settings/ReplayStore.h"
-#include "ui/Paths.h"
 #include "ui/Platform.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ bool TGameForm::WatchReplayFile(const std::string& path)
     {
         // The file came from the command line or a file manager: the message says which.
         std::error_code ec;
-        const bool found = std::filesystem::exists(ui::NativePath(path), ec);
+        const bool found = std::filesystem::exists(platform::NativePath(path), ec);
         App().ShowMessage(
             (found ? std::string(engine::Describe(read.error)) : "Replay file not found") + ":\n" +
             path);

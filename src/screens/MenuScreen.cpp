@@ -1,9 +1,9 @@
 // TForm1: the main menu: the seven menu items and their keys, the user label and the music.
 #include "screens/MenuScreen.h"
 
+#include "platform/Paths.h"
 #include "screens/FormData.h"
 #include "screens/ScreenButton.h"
-#include "ui/Paths.h"
 
 #include <filesystem>
 
@@ -59,7 +59,7 @@ void TForm1::FormCreate()
     Panel1.SetColor(ui::clBlack);
     const std::string music = session_.ProgramDir + "zbmusic.mid";
     std::error_code ec;
-    if (std::filesystem::exists(ui::NativePath(music), ec))
+    if (std::filesystem::exists(platform::NativePath(music), ec))
         Music.SetFileName(music);
 }
 

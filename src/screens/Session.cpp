@@ -3,8 +3,8 @@
 
 #include "assets/Assets.h"
 #include "engine/Game.h"
+#include "platform/Paths.h"
 #include "settings/Keys.h"
-#include "ui/Paths.h"
 
 #include <stdexcept>
 
@@ -31,7 +31,7 @@ static_assert(
     }());
 
 Session::Session(audio::Service& audio)
-    : Audio(audio), ProgramDir(ui::ProgramDirectory()), Ini(ConfigFilePath())
+    : Audio(audio), ProgramDir(platform::ProgramDirectory()), Ini(ConfigFilePath())
 {
     // Said at once: every file the game reads would otherwise be looked for in whatever folder
     // it was started from.

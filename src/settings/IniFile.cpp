@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include "platform/UserFolders.h"
 #include "settings/FileLock.h"
 
 #include <algorithm>
@@ -18,18 +19,12 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-namespace
+namespace settings
 {
-
-constexpr std::size_t kMaxValueLength = 1023;
-constexpr const char* kNoHomeFolder =
-    "Unable to write to Zorbel2.ini: there is no home folder to keep it in";
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 bool IsSpace(char c)
 {
@@ -48,6 +43,19 @@ std::string_view Trim(std::string_view s)
     }
     return s;
 }
+
+} // namespace settings
+
+namespace
+{
+
+using settings::IsSpace;
+using settings::Trim;
+
+constexpr std::size_t kMaxValueLength = 1023;
+constexpr const char* kNoHomeFolder =
+    "Unable to write to Zorbel2.ini: there is no home folder to keep it in";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 char AsciiLower(char c)
 {
@@ -491,37 +499,9 @@ private:
 };
 
 #ifndef _WIN32
-std::string ChooseUserFolder(const char* xdg, const char* home, const char* databaseHome,
-                             std::string_view underHome)
-{
-    const auto absolute = [](const char* path)
-    {
-        return path != nullptr && path[0] == '/';
-    };
-    if (absolute(xdg))
-    {
-        return xdg;
-    }
-    for (const char* base : {home, databaseHome})
-    {
-        if (absolute(base))
-        {
-            return (std::filesystem::path(base) / underHome).string();
-        }
-    }
-    return {};
-}
-
-std::string UserFolder(const char* xdgVariable, std::string_view underHome)
-{
-    const passwd* pw = ::getpwuid(::getuid());
-    return ChooseUserFolder(std::getenv(xdgVariable), std::getenv("HOME"),
-                            pw != nullptr ? pw->pw_dir : nullptr, underHome);
-}
-
 std::string ConfigFilePath()
 {
-    const std::string base = UserFolder("XDG_CONFIG_HOME", ".config");
+    const std::string base = platform::UserFolder("XDG_CONFIG_HOME", ".config");
     return base.empty() ? base : (std::filesystem::path(base) / "zorbel2" / "Zorbel2.ini").string();
 }
 #endif

@@ -18,20 +18,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+namespace settings
+{
+// The blanks the reader strips around section names, key names and values: C's isspace in the
+// "C" locale, whatever the program's locale.
+bool IsSpace(char c);
+// s without those blanks at either end.
+std::string_view Trim(std::string_view s);
+} // namespace settings
+
 // "<$XDG_CONFIG_HOME or ~/.config>/zorbel2/Zorbel2.ini": the one settings file of this user;
 // empty when the user has no home folder, never a path in the folder the game was started from.
 std::string ConfigFilePath();
-
-#ifndef _WIN32
-// The folder of a kind of per-user files: xdg when it is an absolute path, else underHome in the
-// first of home and databaseHome (the password database's) that is absolute; empty when none
-// is. A relative or missing value never stands for the current folder.
-std::string ChooseUserFolder(const char* xdg, const char* home, const char* databaseHome,
-                             std::string_view underHome);
-// ChooseUserFolder with the environment variable xdgVariable, HOME and this user's entry in the
-// password database.
-std::string UserFolder(const char* xdgVariable, std::string_view underHome);
-#endif
 
 class TIniFile final
 {

@@ -1,6 +1,7 @@
 // The replays folder: file names, atomic writes, the best game per user and level, the last games.
 #include "settings/ReplayStore.h"
 
+#include "platform/UserFolders.h"
 #include "settings/FileLock.h"
 #include "settings/IniFile.h"
 
@@ -253,7 +254,7 @@ std::string ReplayFolderPath()
 #else
 std::string ReplayFolderPath()
 {
-    const std::string base = UserFolder("XDG_DATA_HOME", ".local/share");
+    const std::string base = platform::UserFolder("XDG_DATA_HOME", ".local/share");
     return base.empty() ? base : base + "/zorbel2/replays";
 }
 #endif

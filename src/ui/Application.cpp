@@ -2,8 +2,8 @@
 // to and the display paints, and the message box for what escapes a handler.
 #include "ui/Application.h"
 
+#include "platform/Diagnostics.h"
 #include "ui/Canvas.h"
-#include "ui/Diagnostics.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
 
@@ -24,21 +24,11 @@ std::unique_ptr<Presenter> MakePresenter(const Application::Options& options)
     return OpenWindowPresenter();
 }
 
-Presentation::Options DisplayOptions(const Application::Options& options)
-{
-    return {.scale = options.scale,
-            .fullscreen = options.fullscreen,
-            .windowWidth = options.windowWidth,
-            .windowHeight = options.windowHeight,
-            .minimumWidth = options.minimumWidth,
-            .minimumHeight = options.minimumHeight};
-}
-
 } // namespace
 
 Application::Application(Options options)
     : loop_(*this, [this](std::exception_ptr error) { HandleException(error); }),
-      display_(MakePresenter(options), DisplayOptions(options)), input_(*this, display_)
+      display_(MakePresenter(options), options), input_(*this, display_)
 {
     display_.OnLayOut = [this]
     {
@@ -93,7 +83,7 @@ void Application::PostKey(int key)
     PostCall([this, key] { KeyDown(key); });
 }
 
-void Application::HandleEvent(const SDL_Event& event)
+void Application::HandleEvent(const platform::Event& event)
 {
     if (input_.Handle(event))
         return;
@@ -197,7 +187,7 @@ void Application::ShowMessage(const std::string& message)
     // With nobody to see the output, or with the loop already ending, nobody could close a box.
     if (!display_.Seen() || loop_.Terminated())
     {
-        ReportOnStderr(message);
+        platform::ReportOnStderr(message);
         return;
     }
     MessageDialog(*this, message).Run();

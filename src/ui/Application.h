@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-union SDL_Event;
-
 namespace ui
 {
 
@@ -24,38 +22,15 @@ class Form;
 class Application final : public Platform, private EventLoop::Client
 {
 public:
-    struct Options
-    {
-        // Without a window: everything but presenting works, for tests.
-        bool headless = false;
-        // The screen size in physical pixels when headless.
-        int width = 1024;
-        int height = 768;
-        // Physical pixels per logical pixel; 0 chooses it from the screen's size.
-        double scale = 1.0;
-        bool fullscreen = true;
-        // The window's size when not full screen; 0 for three quarters of the desktop.
-        int windowWidth = 0;
-        int windowHeight = 0;
-        // The logical screen the largest panel needs: no window is smaller at scale 1, and a
-        // scale asked for is lowered until the screen holds it.
-        int minimumWidth = 0;
-        int minimumHeight = 0;
-    };
-
-    static double ChooseScale(int physicalWidth, int physicalHeight, int logicalWidth = 800,
-                              int logicalHeight = 600)
-    {
-        return Presentation::ChooseScale(physicalWidth, physicalHeight, logicalWidth,
-                                         logicalHeight);
-    }
+    using Options = DisplayOptions;
 
     explicit Application(Options options);
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
     ~Application() override;
 
-    // The pieces themselves, for what the platform's contract does not cover.
+    // The pieces themselves, for what the platform's contract does not cover: the window's title
+    // and icon, its physical size, the frames presented, the controllers' input.
     Presentation& Display() { return display_; }
     const Presentation& Display() const { return display_; }
     Input& Devices() { return input_; }
@@ -93,25 +68,19 @@ public:
     // Called when the user switched between full screen and a window or resized the window.
     std::function<void()> OnDisplayChanged;
 
-    // The window.
-    void SetTitle(std::string title) { display_.SetTitle(std::move(title)); }
-    const std::string& Title() const { return display_.Title(); }
-    void SetIcon(const Bitmap& icon, Color transparent) { display_.SetIcon(icon, transparent); }
+    // The window; what the screen tests drive it with.
     void SetFullscreen(bool fullscreen);
     void SetScale(double scale) { display_.SetScale(scale); }
     void ResizeScreen(int physicalWidth, int physicalHeight)
     {
         display_.ResizeScreen(physicalWidth, physicalHeight);
     }
-    int PhysicalWidth() const { return display_.PhysicalWidth(); }
-    int PhysicalHeight() const { return display_.PhysicalHeight(); }
     Point ToLogical(Point physical) const { return display_.ToLogical(physical); }
     Rect ToPhysical(Rect logical) const { return display_.ToPhysical(logical); }
     void InvalidateAll() { display_.InvalidateAll(); }
     // Paints the dirty part of the top form into the screen image and presents it.
     void Render();
     const Bitmap& Screen() const { return display_.Screen(); }
-    int FramesPresented() const { return display_.FramesPresented(); }
 
     // The loop: shows the main form and runs until it closes.
     void Run(Form& mainForm);
@@ -119,25 +88,24 @@ public:
     // Queues work for the loop's next turn (tests drive modal screens this way).
     void PostCall(std::function<void()> call) { loop_.Post(std::move(call)); }
     void PostKey(int key);
-    // One event as the loop gets it from SDL; public so that tests feed it the system's events.
-    void Handle(const SDL_Event& event) { loop_.Dispatch(event); }
+    // One event as the loop gets it from the system; public so that tests feed it the system's
+    // events.
+    void Handle(const platform::Event& event) { loop_.Dispatch(event); }
 
     // Input as the loop delivers it; public so that tests drive the screens directly.
     void KeyDown(int key) { input_.KeyDown(key); }
     void MouseDown(MouseButton button, int x, int y) { input_.MouseDown(button, x, y); }
     void MouseUp(MouseButton button, int x, int y) { input_.MouseUp(button, x, y); }
-    void MouseMove(int x, int y) { input_.MouseMove(x, y); }
-    void PlayerTurn(int player, Turn turn) { input_.PlayerTurn(player, turn); }
     void EnableControllers(std::string mappingFile)
     {
-        input_.EnableControllers(std::move(mappingFile), FramesPresented() > 0);
+        input_.EnableControllers(std::move(mappingFile), display_.FramesPresented() > 0);
     }
 
 private:
     // EventLoop::Client.
     void Paint() override { Render(); }
-    int Poll() override { return input_.Poll(FramesPresented() > 0); }
-    void HandleEvent(const SDL_Event& event) override;
+    int Poll() override { return input_.Poll(display_.FramesPresented() > 0); }
+    void HandleEvent(const platform::Event& event) override;
 
     void LayOutForms();
     void TopChanged(Form* previous);

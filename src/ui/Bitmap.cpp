@@ -2,7 +2,7 @@
 #include "ui/Bitmap.h"
 
 #include "assets/Assets.h"
-#include "ui/SdlPtrs.h"
+#include "platform/SdlPtrs.h"
 
 #include <SDL.h>
 
@@ -20,7 +20,7 @@ namespace
 
 Bitmap FromSurface(SDL_Surface* loaded)
 {
-    SurfacePtr converted(SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0));
+    platform::SurfacePtr converted(SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0));
     if (!converted)
         throw std::runtime_error(SDL_GetError());
     Bitmap result(converted->w, converted->h);
@@ -122,7 +122,7 @@ Bitmap Bitmap::FromBmp(std::span<const std::uint8_t> bytes)
     if (bytes.empty())
         throw std::runtime_error("Bitmap image is not valid");
     // The loader closes the memory stream whether or not it succeeds.
-    SurfacePtr loaded(
+    platform::SurfacePtr loaded(
         SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
     if (!loaded)
         throw std::runtime_error("Bitmap image is not valid");
@@ -131,7 +131,7 @@ Bitmap Bitmap::FromBmp(std::span<const std::uint8_t> bytes)
 
 Bitmap Bitmap::LoadFromFile(const std::string& path)
 {
-    SurfacePtr loaded(SDL_LoadBMP(path.c_str()));
+    platform::SurfacePtr loaded(SDL_LoadBMP(path.c_str()));
     if (!loaded)
     {
         std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -150,7 +150,7 @@ Bitmap Bitmap::LoadPicture(const std::string& path)
     for (const int factor : kFinerFactors)
     {
         const std::string name = FinerName(path, factor);
-        if (SurfacePtr finer{SDL_LoadBMP(name.c_str())})
+        if (platform::SurfacePtr finer{SDL_LoadBMP(name.c_str())})
             picture.AddFiner(FromSurface(finer.get()));
     }
     return picture;
@@ -199,9 +199,9 @@ bool Bitmap::AddFiner(Bitmap finer)
 
 void Bitmap::SaveToFile(const std::string& path) const
 {
-    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(Data()),
-                                                          width_, height_, 32, stride_ * 4,
-                                                          SDL_PIXELFORMAT_XRGB8888));
+    platform::SurfacePtr surface(
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(Data()), width_, height_, 32,
+                                           stride_ * 4, SDL_PIXELFORMAT_XRGB8888));
     if (!surface || SDL_SaveBMP(surface.get(), path.c_str()) != 0)
         throw std::runtime_error("Cannot write " + path);
 }

@@ -162,43 +162,41 @@ void Controllers::Stick(int player, Pad& pad)
     }
 }
 
-bool Controllers::Handle(const SDL_Event& event)
+bool Controllers::Handle(const platform::Event& event)
 {
-    switch (event.type)
+    using Kind = platform::Event::Kind;
+    switch (event.kind)
     {
-    case SDL_CONTROLLERDEVICEADDED:
-        Attach(event.cdevice.which);
+    case Kind::ControllerAdded:
+        Attach(event.device);
         return true;
-    case SDL_CONTROLLERDEVICEREMOVED:
-        Detach(event.cdevice.which);
+    case Kind::ControllerRemoved:
+        Detach(event.device);
         return true;
-    case SDL_CONTROLLERBUTTONDOWN:
+    case Kind::ControllerButtonDown:
     {
-        Pad* pad = PadOf(event.cbutton.which);
+        Pad* pad = PadOf(event.device);
         if (pad == nullptr)
             return true;
         const int player = static_cast<int>(pad - pads_.data()) + 1;
-        const int button = event.cbutton.button;
+        const int button = event.controllerButton;
         if (const auto turn = TurnOf(button); turn && sink_.turn)
             sink_.turn(player, *turn);
         else if (const int key = KeyOf(button); key != 0 && sink_.key)
             sink_.key(key);
         return true;
     }
-    case SDL_CONTROLLERAXISMOTION:
-        if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ||
-            event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY)
+    case Kind::ControllerAxis:
+        if (event.axis == SDL_CONTROLLER_AXIS_LEFTX || event.axis == SDL_CONTROLLER_AXIS_LEFTY)
         {
-            if (Pad* pad = PadOf(event.caxis.which))
+            if (Pad* pad = PadOf(event.device))
             {
-                (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX ? pad->x : pad->y) =
-                    event.caxis.value;
+                (event.axis == SDL_CONTROLLER_AXIS_LEFTX ? pad->x : pad->y) = event.value;
                 Stick(static_cast<int>(pad - pads_.data()) + 1, *pad);
             }
         }
         return true;
-    case SDL_CONTROLLERBUTTONUP:
-    case SDL_CONTROLLERDEVICEREMAPPED:
+    case Kind::ControllerOther:
         return true;
     default:
         return false;

@@ -2,13 +2,12 @@
 // directions and keys the screens already understand.
 #pragma once
 
-#include "ui/SdlPtrs.h"
+#include "platform/Event.h"
+#include "platform/SdlPtrs.h"
 
 #include <array>
 #include <functional>
 #include <string>
-
-union SDL_Event;
 
 namespace ui
 {
@@ -54,7 +53,7 @@ public:
     // a pad is bound (its input must not wait), else once a second for plugging in.
     int PollInterval() const;
     // Takes the controller events; false for any other event.
-    bool Handle(const SDL_Event& event);
+    bool Handle(const platform::Event& event);
 
     // The name of player's (1 or 2) controller; empty when none is bound.
     std::string Name(int player) const;
@@ -64,7 +63,7 @@ public:
 private:
     struct Pad
     {
-        GameControllerPtr controller;
+        platform::GameControllerPtr controller;
         int instance = -1;
         int stick = -1; // the direction the stick leans, -1 in the centre
         int x = 0;      // the stick's position as the events so far gave it

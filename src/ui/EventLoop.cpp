@@ -2,7 +2,7 @@
 // and one handed over by a timer thread wait in the same queue and run in their order.
 #include "ui/EventLoop.h"
 
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <SDL.h>
 
@@ -20,17 +20,17 @@ EventLoop::EventLoop(Client& client, std::function<void(std::exception_ptr)> onE
     if (SDL_Init(SDL_INIT_EVENTS) != 0)
         throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
     wakeEvent_ = SDL_RegisterEvents(1);
-    SetMainThread();
-    Restart();
+    platform::SetMainThread();
+    platform::Restart();
     const std::uint32_t wake = wakeEvent_;
-    SetWakeup(
+    platform::SetWakeup(
         [wake]
         {
             SDL_Event e{};
             e.type = wake;
             SDL_PushEvent(&e);
         });
-    SetExceptionHandler(std::move(onException));
+    platform::SetExceptionHandler(std::move(onException));
 }
 
 EventLoop::~EventLoop()
@@ -44,9 +44,9 @@ void EventLoop::Stop()
     if (stopped_)
         return;
     stopped_ = true;
-    Shutdown();
-    SetWakeup(nullptr);
-    SetExceptionHandler(nullptr);
+    platform::Shutdown();
+    platform::SetWakeup(nullptr);
+    platform::SetExceptionHandler(nullptr);
 }
 
 void EventLoop::Wake() const
@@ -58,7 +58,7 @@ void EventLoop::Wake() const
 
 void EventLoop::Post(std::function<void()> call)
 {
-    ui::Post(std::move(call));
+    platform::Post(std::move(call));
 }
 
 void EventLoop::Terminate()
@@ -70,7 +70,7 @@ void EventLoop::Terminate()
 void EventLoop::RunQueued()
 {
     // A call that ends the loop is the last one to run.
-    RunPending(&terminated_);
+    platform::RunPending(&terminated_);
 }
 
 bool EventLoop::Step(bool wait)
@@ -88,8 +88,10 @@ bool EventLoop::Step(bool wait)
         got = SDL_WaitEventTimeout(&event, interval);
     else
         got = SDL_WaitEvent(&event);
-    if (got != 0)
-        Dispatch(event);
+    if (got != 0 && event.type == wakeEvent_)
+        RunQueued();
+    else if (got != 0)
+        Dispatch(platform::FromSdl(event));
     return !terminated_;
 }
 
@@ -102,17 +104,17 @@ void EventLoop::ProcessMessages()
         client_.Poll();
         if (terminated_ || SDL_PollEvent(&event) == 0)
             break;
-        Dispatch(event);
+        // The wake-up only says that calls are queued; the next pass runs them.
+        if (event.type != wakeEvent_)
+            Dispatch(platform::FromSdl(event));
     }
     client_.Paint();
 }
 
-void EventLoop::Dispatch(const SDL_Event& event)
+void EventLoop::Dispatch(const platform::Event& event)
 {
-    if (event.type == SDL_QUIT)
+    if (event.kind == platform::Event::Kind::Quit)
         Terminate();
-    else if (event.type == wakeEvent_)
-        RunQueued();
     else
         client_.HandleEvent(event);
 }

@@ -2,11 +2,11 @@
 // thread the calls that other threads, timers and tests queue for it, all through one queue.
 #pragma once
 
+#include "platform/Event.h"
+
 #include <cstdint>
 #include <exception>
 #include <functional>
-
-union SDL_Event;
 
 namespace ui
 {
@@ -24,7 +24,7 @@ public:
         // milliseconds, or -1 until the next event.
         virtual int Poll() = 0;
         // An event that is neither the end of the program nor a queued call.
-        virtual void HandleEvent(const SDL_Event& event) = 0;
+        virtual void HandleEvent(const platform::Event& event) = 0;
 
     protected:
         ~Client() = default;
@@ -45,8 +45,8 @@ public:
     bool Step(bool wait);
     // Everything pending, without waiting, then painting.
     void ProcessMessages();
-    // An event as SDL delivers it.
-    void Dispatch(const SDL_Event& event);
+    // An event as the system delivers it.
+    void Dispatch(const platform::Event& event);
 
     void Terminate();
     bool Terminated() const { return terminated_; }

@@ -2,9 +2,9 @@
 // Windows fonts folder), opened once per pixel size with SDL_ttf.
 #include "ui/Fonts.h"
 
+#include "platform/Paths.h"
+#include "platform/SdlPtrs.h"
 #include "ui/Canvas.h"
-#include "ui/Paths.h"
-#include "ui/SdlPtrs.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -76,7 +76,7 @@ public:
 private:
     struct Entry
     {
-        FontPtr font;
+        platform::FontPtr font;
         bool synthBold = false;
         std::string file;
     };
@@ -169,12 +169,12 @@ private:
     // is no program directory (never the current folder).
     static std::string OwnFile(const char* name)
     {
-        const std::string dir = ProgramDirectory();
+        const std::string dir = platform::ProgramDirectory();
         if (dir.empty())
             return {};
         const std::string own = dir + name;
         std::error_code ec;
-        return std::filesystem::exists(NativePath(own), ec) ? own : std::string();
+        return std::filesystem::exists(platform::NativePath(own), ec) ? own : std::string();
     }
 
 #ifndef _WIN32
@@ -209,7 +209,7 @@ private:
         auto it = bytes_.find(file);
         if (it == bytes_.end())
         {
-            std::ifstream in(NativePath(file), std::ios::binary);
+            std::ifstream in(platform::NativePath(file), std::ios::binary);
             std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
             it = bytes_.emplace(file, std::move(bytes)).first;
@@ -337,10 +337,11 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
         return;
     const std::string s(text);
     const SDL_Color fg{font.color.r, font.color.g, font.color.b, 255};
-    const SurfacePtr rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));
+    const platform::SurfacePtr rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));
     if (!rendered)
         return;
-    const SurfacePtr argb(SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    const platform::SurfacePtr argb(
+        SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb)
         return;
     const int px = PhysX(x);

@@ -17,48 +17,47 @@ Input::Input(Platform& platform, const Presentation& presentation)
 
 Input::~Input() = default;
 
-bool Input::Handle(const SDL_Event& event)
+bool Input::Handle(const platform::Event& event)
 {
+    using Kind = platform::Event::Kind;
     if (controllers_ != nullptr && controllers_->Handle(event))
         return true;
-    switch (event.type)
+    switch (event.kind)
     {
-    case SDL_KEYDOWN:
+    case Kind::KeyDown:
     {
-        const SDL_Keysym& keysym = event.key.keysym;
-        const int key = VirtualKeyFromSdl(keysym.sym, (keysym.mod & KMOD_NUM) != 0);
-        const bool altEnter =
-            (keysym.sym == SDLK_RETURN || keysym.sym == SDLK_KP_ENTER) && (keysym.mod & KMOD_ALT);
+        const int key = VirtualKeyFromSdl(event.key, event.numLock);
+        const bool altEnter = (event.key == SDLK_RETURN || event.key == SDLK_KP_ENTER) && event.alt;
         // The toggle's keys are also keys a player can bind: the form on top says when it
         // needs them.
         const Form* top = platform_.TopForm();
-        if ((keysym.sym == SDLK_F11 || altEnter) && (top == nullptr || !top->ClaimsKey(key)))
+        if ((event.key == SDLK_F11 || altEnter) && (top == nullptr || !top->ClaimsKey(key)))
         {
-            if (event.key.repeat == 0 && OnToggleDisplay)
+            if (!event.repeat && OnToggleDisplay)
                 OnToggleDisplay();
             return true;
         }
         KeyDown(key);
         return true;
     }
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
+    case Kind::MouseDown:
+    case Kind::MouseUp:
     {
         MouseButton button = MouseButton::Left;
-        if (event.button.button == SDL_BUTTON_RIGHT)
+        if (event.button == platform::Event::Button::Right)
             button = MouseButton::Right;
-        else if (event.button.button == SDL_BUTTON_MIDDLE)
+        else if (event.button == platform::Event::Button::Middle)
             button = MouseButton::Middle;
-        const Point p = presentation_.FromOutput(event.button.x, event.button.y);
-        if (event.type == SDL_MOUSEBUTTONDOWN)
+        const Point p = presentation_.FromOutput(event.x, event.y);
+        if (event.kind == Kind::MouseDown)
             MouseDown(button, p.x, p.y);
         else
             MouseUp(button, p.x, p.y);
         return true;
     }
-    case SDL_MOUSEMOTION:
+    case Kind::MouseMove:
     {
-        const Point p = presentation_.FromOutput(event.motion.x, event.motion.y);
+        const Point p = presentation_.FromOutput(event.x, event.y);
         MouseMove(p.x, p.y);
         return true;
     }

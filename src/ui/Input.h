@@ -2,14 +2,13 @@
 // goes to the control under it in logical pixels, and game controllers turn like a player's keys.
 #pragma once
 
+#include "platform/Event.h"
 #include "ui/Controllers.h"
 #include "ui/Types.h"
 
 #include <functional>
 #include <memory>
 #include <string>
-
-union SDL_Event;
 
 namespace ui
 {
@@ -30,7 +29,7 @@ public:
     std::function<void()> OnToggleDisplay;
 
     // Takes the keyboard, mouse and controller events; false for any other.
-    bool Handle(const SDL_Event& event);
+    bool Handle(const platform::Event& event);
 
     void KeyDown(int key);
     void MouseDown(MouseButton button, int x, int y);

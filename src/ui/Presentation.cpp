@@ -2,8 +2,8 @@
 // nothing is presented when nothing changed.
 #include "ui/Presentation.h"
 
+#include "platform/Diagnostics.h"
 #include "ui/Canvas.h"
-#include "ui/Diagnostics.h"
 
 #include <SDL.h>
 
@@ -139,7 +139,7 @@ void Presentation::LayOut()
             char line[96];
             std::snprintf(line, sizeof line, "scale %g does not fit the screen, %g is used",
                           requestedScale_, scale_);
-            ReportOnStderr(line);
+            platform::ReportOnStderr(line);
         }
     }
     else
@@ -206,32 +206,27 @@ void Presentation::SetScreenSaverAllowed(bool allowed)
     presenter_->AllowScreenSaver(allowed);
 }
 
-Presentation::Change Presentation::Handle(const SDL_Event& event)
+Presentation::Change Presentation::Handle(const platform::Event& event)
 {
-    if (event.type != SDL_WINDOWEVENT)
-        return Change::None;
-    switch (event.window.event)
+    switch (event.kind)
     {
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case platform::Event::Kind::WindowSized:
     {
         const Point size = presenter_->OutputSize();
         ResizeScreen(size.x, size.y);
-        if (!fullscreen_ &&
-            (event.window.data1 != windowWidth_ || event.window.data2 != windowHeight_))
+        if (!fullscreen_ && (event.x != windowWidth_ || event.y != windowHeight_))
         {
-            windowWidth_ = event.window.data1;
-            windowHeight_ = event.window.data2;
+            windowWidth_ = event.x;
+            windowHeight_ = event.y;
             return Change::WindowSized;
         }
         return Change::None;
     }
     // The screen image keeps everything painted; uncovering only needs presenting again.
-    case SDL_WINDOWEVENT_EXPOSED:
-    case SDL_WINDOWEVENT_SHOWN:
+    case platform::Event::Kind::WindowShown:
         Present({screen_.BoundsRect()});
         return Change::None;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-    case SDL_WINDOWEVENT_MINIMIZED:
+    case platform::Event::Kind::WindowDeactivated:
         return Change::Deactivated;
     default:
         return Change::None;

@@ -3,6 +3,7 @@
 // and the first frame's path. What the output is (a window, or nothing) is its presenter's.
 #pragma once
 
+#include "platform/Event.h"
 #include "ui/Bitmap.h"
 #include "ui/Presenter.h"
 #include "ui/Types.h"
@@ -12,31 +13,37 @@
 #include <string>
 #include <vector>
 
-union SDL_Event;
-
 namespace ui
 {
 
 class Canvas;
 
+// How the application starts its output; the window's part is the presentation's.
+struct DisplayOptions
+{
+    // Without a window: everything but presenting works, for tests.
+    bool headless = false;
+    // The screen size in physical pixels when headless.
+    int width = 1024;
+    int height = 768;
+    std::string title = "Zorbel2";
+    // Physical pixels per logical pixel; 0 chooses it from the screen's size.
+    double scale = 1.0;
+    bool fullscreen = true;
+    // The window's size when not full screen; 0 for three quarters of the desktop.
+    int windowWidth = 0;
+    int windowHeight = 0;
+    // The logical screen the largest panel needs: no window is made smaller than it at scale 1,
+    // and the scale is lowered until the screen holds it, below 1 where a window is forced
+    // smaller.
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+};
+
 class Presentation
 {
 public:
-    struct Options
-    {
-        std::string title = "Zorbel2";
-        // Physical pixels per logical pixel; 0 chooses it from the screen's size.
-        double scale = 1.0;
-        bool fullscreen = true;
-        // The window's size when not full screen; 0 for three quarters of the desktop.
-        int windowWidth = 0;
-        int windowHeight = 0;
-        // The logical screen the largest panel needs: no window is made smaller than it at
-        // scale 1, and the scale is lowered until the screen holds it, below 1 where a window
-        // is forced smaller.
-        int minimumWidth = 0;
-        int minimumHeight = 0;
-    };
+    using Options = DisplayOptions;
 
     // What a window event meant beyond the display itself.
     enum class Change
@@ -96,7 +103,7 @@ public:
     bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
 
     // A window event: size changes, exposure; what else it meant is returned.
-    Change Handle(const SDL_Event& event);
+    Change Handle(const platform::Event& event);
 
     // A physical rectangle to present at the next Render.
     void Invalidate(Rect physical);

@@ -2,7 +2,7 @@
 // SDL's renderer with one streaming texture refreshed only where the frame changed (Wayland).
 #include "ui/Presenter.h"
 
-#include "ui/SdlPtrs.h"
+#include "platform/SdlPtrs.h"
 #include "ui/WindowSystem.h"
 
 #include <SDL.h>
@@ -30,7 +30,7 @@ bool OnDisplay()
 class RendererOutput
 {
 public:
-    explicit RendererOutput(RendererPtr renderer) : renderer_(std::move(renderer)) {}
+    explicit RendererOutput(platform::RendererPtr renderer) : renderer_(std::move(renderer)) {}
 
     // The window's drawable in physical pixels: its size in window points times the output's
     // scale where the window is high-DPI.
@@ -81,8 +81,8 @@ public:
     }
 
 private:
-    RendererPtr renderer_;
-    TexturePtr texture_;
+    platform::RendererPtr renderer_;
+    platform::TexturePtr texture_;
     int textureWidth_ = 0;
     int textureHeight_ = 0;
 };
@@ -138,7 +138,7 @@ public:
         if (SDL_GetWindowSurface(window_.get()) == nullptr)
         {
             // No vertical sync: a present must never hold the loop, which also runs the ticks.
-            RendererPtr renderer(SDL_CreateRenderer(window_.get(), -1, 0));
+            platform::RendererPtr renderer(SDL_CreateRenderer(window_.get(), -1, 0));
             if (renderer == nullptr)
             {
                 window_.reset();
@@ -199,7 +199,7 @@ public:
             update.push_back({r.left, r.top, r.Width(), r.Height()});
         if (!direct_)
         {
-            const SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
+            const platform::SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
                 const_cast<std::uint32_t*>(screen.Data()), screen.Width(), screen.Height(), 32,
                 screen.Stride() * 4, SDL_PIXELFORMAT_XRGB8888));
             if (!source)
@@ -272,8 +272,8 @@ public:
     {
         if (icon.Empty())
             return;
-        const SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(0, icon.Width(), icon.Height(), 32,
-                                                                SDL_PIXELFORMAT_ARGB8888));
+        const platform::SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(
+            0, icon.Width(), icon.Height(), 32, SDL_PIXELFORMAT_ARGB8888));
         if (!surface)
             return;
         for (int y = 0; y < icon.Height(); ++y)
@@ -300,7 +300,7 @@ public:
     }
 
 private:
-    WindowPtr window_;
+    platform::WindowPtr window_;
     std::unique_ptr<RendererOutput> renderer_;
     // The window's own framebuffer, which the window owns.
     SDL_Surface* surface_ = nullptr;

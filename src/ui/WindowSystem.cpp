@@ -1,7 +1,7 @@
 // The X11 window's background, set through the window system SDL runs on.
 #include "ui/WindowSystem.h"
 
-#include "ui/Diagnostics.h"
+#include "platform/Diagnostics.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -35,7 +35,7 @@ int ReportError(Display* display, XErrorEvent* error)
     std::snprintf(line, sizeof line, "window system error %s (request %u.%u, resource 0x%lx)", text,
                   static_cast<unsigned>(error->request_code),
                   static_cast<unsigned>(error->minor_code), error->resourceid);
-    ReportOnStderr(line);
+    platform::ReportOnStderr(line);
     return 0;
 }
 

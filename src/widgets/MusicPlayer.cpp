@@ -2,7 +2,7 @@
 // music.
 #include "widgets/MusicPlayer.h"
 
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <SDL_error.h>
 
@@ -27,7 +27,7 @@ std::uint16_t NextDeviceId(std::uint16_t last)
 TMCIFilePlayer::~TMCIFilePlayer()
 {
     Close();
-    ui::Cancel(this);
+    platform::Cancel(this);
 }
 
 void TMCIFilePlayer::Loaded()
@@ -72,13 +72,13 @@ bool TMCIFilePlayer::Play()
     if (atEnd_)
     {
         // Playing from the end finishes at once.
-        ui::Post([this] { Notify(nvSuccessful); }, this);
+        platform::Post([this] { Notify(nvSuccessful); }, this);
         return true;
     }
     if (music_.Playing())
     {
         // Already under way: it goes on, and the earlier request's notice is overtaken.
-        ui::Post([this] { Notify(nvSuperseded); }, this);
+        platform::Post([this] { Notify(nvSuperseded); }, this);
         return true;
     }
     SDL_ClearError();

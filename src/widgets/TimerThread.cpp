@@ -1,7 +1,7 @@
 // The worker thread behind the timer components.
 #include "widgets/TimerThread.h"
 
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <array>
 #include <chrono>
@@ -59,7 +59,7 @@ TimerThread::~TimerThread()
     changed_.notify_all();
     // The worker queues a tick only while holding mutex_ and seeing stop_ false, so nothing new
     // can be queued from here on; dropping what is queued frees a worker blocked in Send.
-    ui::Cancel(this);
+    platform::Cancel(this);
     if (worker_.joinable())
         worker_.join();
 }
@@ -122,11 +122,11 @@ void TimerThread::Run()
         deadline.reset();
         if (handover_ == Handover::Blocking)
         {
-            ui::Send([this] { Deliver(); }, this, lock);
+            platform::Send([this] { Deliver(); }, this, lock);
         }
         else if (!posted_)
         {
-            posted_ = ui::Post([this] { Deliver(); }, this);
+            posted_ = platform::Post([this] { Deliver(); }, this);
         }
     }
     running_ = false;

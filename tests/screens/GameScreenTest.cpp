@@ -729,7 +729,7 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
     // The player's own b0.bmp in a copy of the program folder, ours at 2x and 4x left beside it.
     const auto dir = config.Root() / "own-pictures";
     std::filesystem::create_directories(dir);
-    for (const auto& entry : std::filesystem::directory_iterator(ui::ProgramDirectory()))
+    for (const auto& entry : std::filesystem::directory_iterator(platform::ProgramDirectory()))
         if (entry.path().extension() == ".bmp")
             std::filesystem::copy_file(entry.path(), dir / entry.path().filename());
     ui::Bitmap own(14, 14, kMagenta);

@@ -2,13 +2,13 @@
 #include "screens/MenuScreen.h"
 
 #include "ScreenTestEnv.h"
+#include "platform/Paths.h"
 #include "records/Accounts.h"
 #include "screens/ControlsScreen.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
 #include "screens/SkillScreen.h"
 #include "screens/StatisticsScreen.h"
-#include "ui/Paths.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -93,7 +93,7 @@ TEST_F(MainTest, StartsWithoutASettingsFileAsNobody)
 
 TEST_F(MainTest, WithoutTheProgramFolderTheGameSaysSoRatherThanUseTheCurrentOne)
 {
-    ui::SetProgramDirectory("");
+    platform::SetProgramDirectory("");
     EXPECT_THAT([&] { Session{audio}; }, testing::ThrowsMessage<std::runtime_error>(testing::StrEq(
                                              "Unable to find the folder of the game's files")));
 }

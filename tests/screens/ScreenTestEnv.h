@@ -53,7 +53,7 @@ protected:
         event.type = SDL_KEYDOWN;
         event.key.keysym.sym = key;
         event.key.keysym.mod = modifiers;
-        app.Handle(event);
+        app.Handle(platform::FromSdl(event));
     }
     void PostType(const std::string& text)
     {

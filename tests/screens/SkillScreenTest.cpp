@@ -3,10 +3,10 @@
 #include "screens/SkillScreen.h"
 
 #include "ScreenTestEnv.h"
+#include "platform/Dispatch.h"
 #include "screens/MenuScreen.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
-#include "ui/Dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -234,7 +234,7 @@ TEST_F(SkillFormTest, HeldIncreaseRepeatsThroughTheMessageLoopUpToItsBound)
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (skill.Label1.Caption() != "1/99" && std::chrono::steady_clock::now() < deadline)
     {
-        ui::WaitPending(50ms);
+        platform::WaitPending(50ms);
         app.ProcessMessages();
     }
     EXPECT_EQ(skill.Label1.Caption(), "1/99");

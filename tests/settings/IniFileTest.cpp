@@ -79,11 +79,6 @@ TEST_F(IniFileTest, ConfigFilePathFollowsXdgConfigHomeElseHome)
     EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/zorbel2/Zorbel2.ini");
     ::setenv("XDG_CONFIG_HOME", "", 1);
     EXPECT_EQ(ConfigFilePath(), "/home/someone/.config/zorbel2/Zorbel2.ini");
-
-    // A relative or missing folder never stands for the one the game was started from: the
-    // password database's home serves, and without one there is no settings file.
-    EXPECT_EQ(ChooseUserFolder(nullptr, "", "/home/db", ".config"), "/home/db/.config");
-    EXPECT_EQ(ChooseUserFolder("config", "home", "", ".config"), "");
 }
 #endif
 

@@ -1,8 +1,8 @@
 // The game's program folder pointed somewhere for a while.
 #pragma once
 
+#include "platform/Paths.h"
 #include "support/Environment.h"
-#include "ui/Paths.h"
 
 #include <filesystem>
 #include <string>
@@ -16,12 +16,12 @@ class ProgramFolderGuard
 {
 public:
     explicit ProgramFolderGuard(const std::filesystem::path& folder = BuiltProgramFolder())
-        : saved_(ui::ProgramDirectory())
+        : saved_(platform::ProgramDirectory())
     {
         if (!folder.empty())
-            ui::SetProgramDirectory(folder.string());
+            platform::SetProgramDirectory(folder.string());
     }
-    ~ProgramFolderGuard() { ui::SetProgramDirectory(saved_); }
+    ~ProgramFolderGuard() { platform::SetProgramDirectory(saved_); }
     ProgramFolderGuard(const ProgramFolderGuard&) = delete;
     ProgramFolderGuard& operator=(const ProgramFolderGuard&) = delete;
 

@@ -60,7 +60,7 @@ TEST_F(RxTimerTest, ThreadedTicksKeepAFixedDelayAndStopOnDisable)
         EXPECT_GE(log.GapBefore(i).count(), 15) << "tick " << i;
     }
 
-    ASSERT_TRUE(ui::WaitPending(kPatience));
+    ASSERT_TRUE(platform::WaitPending(kPatience));
     timer.SetEnabled(false);
     const std::size_t stoppedAt = log.Count();
     PumpFor(milliseconds(60));
@@ -75,13 +75,13 @@ TEST_F(RxTimerTest, UnthreadedTicksDoNotPileUpWhileTheLoopIsBusy)
     timer.SetInterval(5);
     timer.SetOnTimer([&](TRxTimer&) { ++calls; });
 
-    ASSERT_TRUE(ui::WaitPending(kPatience));
+    ASSERT_TRUE(platform::WaitPending(kPatience));
     std::this_thread::sleep_for(milliseconds(100)); // some twenty intervals without a pump
-    ui::RunPending();
+    platform::RunPending();
     EXPECT_EQ(calls, 1);
     ASSERT_TRUE(PumpUntil([&] { return calls >= 4; }));
 
-    ASSERT_TRUE(ui::WaitPending(kPatience));
+    ASSERT_TRUE(platform::WaitPending(kPatience));
     timer.SetEnabled(false);
     const int stoppedAt = calls;
     PumpFor(milliseconds(60));

@@ -13,9 +13,9 @@ using DispatchTest = ThreadTest;
 TEST_F(DispatchTest, SendOnTheMainThreadRunsAtOnce)
 {
     bool ran = false;
-    EXPECT_TRUE(ui::Send([&] { ran = true; }));
+    EXPECT_TRUE(platform::Send([&] { ran = true; }));
     EXPECT_TRUE(ran);
-    EXPECT_THROW(ui::Send([] { throw std::runtime_error("inline"); }), std::runtime_error);
+    EXPECT_THROW(platform::Send([] { throw std::runtime_error("inline"); }), std::runtime_error);
     EXPECT_TRUE(failures_.empty());
 }
 
@@ -27,13 +27,13 @@ TEST_F(DispatchTest, SendFromAWorkerBlocksUntilTheMainThreadRanIt)
     std::thread worker(
         [&]
         {
-            result = ui::Send([&] { ranOn = std::this_thread::get_id(); });
+            result = platform::Send([&] { ranOn = std::this_thread::get_id(); });
             returned = true;
         });
-    ASSERT_TRUE(ui::WaitPending(kPatience));
+    ASSERT_TRUE(platform::WaitPending(kPatience));
     std::this_thread::sleep_for(milliseconds(20));
     EXPECT_FALSE(returned) << "the sender went on before its call ran";
-    ui::RunPending();
+    platform::RunPending();
     worker.join();
     EXPECT_TRUE(result);
     EXPECT_EQ(ranOn, std::this_thread::get_id());
@@ -42,24 +42,24 @@ TEST_F(DispatchTest, SendFromAWorkerBlocksUntilTheMainThreadRanIt)
 TEST_F(DispatchTest, WaitPendingTimesOutWhenNothingIsQueued)
 {
     const auto start = Clock::now();
-    EXPECT_FALSE(ui::WaitPending(milliseconds(30)));
+    EXPECT_FALSE(platform::WaitPending(milliseconds(30)));
     EXPECT_GE(Clock::now() - start, milliseconds(30));
 }
 
 TEST_F(DispatchTest, RunPendingRunsInOrderOnlyWhatWasQueuedBefore)
 {
     std::string trace;
-    ui::Post([&] { trace += 'a'; });
-    ui::Post(
+    platform::Post([&] { trace += 'a'; });
+    platform::Post(
         [&]
         {
             trace += 'b';
-            ui::Post([&] { trace += 'd'; });
+            platform::Post([&] { trace += 'd'; });
         });
-    ui::Post([&] { trace += 'c'; });
-    ui::RunPending();
+    platform::Post([&] { trace += 'c'; });
+    platform::RunPending();
     EXPECT_EQ(trace, "abc");
-    ui::RunPending();
+    platform::RunPending();
     EXPECT_EQ(trace, "abcd");
 }
 
@@ -69,17 +69,17 @@ TEST_F(DispatchTest, RunPendingStopsAfterTheCallThatEndsTheLoop)
 {
     std::string trace;
     bool ended = false;
-    ui::Post(
+    platform::Post(
         [&]
         {
             trace += 'a';
             ended = true;
         });
-    ui::Post([&] { trace += 'b'; });
-    ui::RunPending(&ended);
+    platform::Post([&] { trace += 'b'; });
+    platform::RunPending(&ended);
     EXPECT_EQ(trace, "a");
     ended = false;
-    ui::RunPending(&ended);
+    platform::RunPending(&ended);
     EXPECT_EQ(trace, "ab");
 }
 
@@ -87,11 +87,11 @@ TEST_F(DispatchTest, WakeupRunsOnTheQueuingThreadForEachCall)
 {
     std::atomic<int> wakes{0};
     std::atomic<bool> wokeOnMain{false};
-    ui::SetWakeup(
+    platform::SetWakeup(
         [&]
         {
             ++wakes;
-            if (ui::IsMainThread())
+            if (platform::IsMainThread())
             {
                 wokeOnMain = true;
             }
@@ -100,17 +100,17 @@ TEST_F(DispatchTest, WakeupRunsOnTheQueuingThreadForEachCall)
     std::thread worker(
         [&]
         {
-            ui::Send([] {});
-            ui::Send([] {});
+            platform::Send([] {});
+            platform::Send([] {});
             done = true;
         });
     ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
     worker.join();
     EXPECT_EQ(wakes, 2);
     EXPECT_FALSE(wokeOnMain);
-    ui::Post([] {});
+    platform::Post([] {});
     EXPECT_EQ(wakes, 3);
-    ui::RunPending();
+    platform::RunPending();
 }
 
 TEST_F(DispatchTest, AThrowingCallIsReportedAfterItsSenderWasReleased)
@@ -118,7 +118,7 @@ TEST_F(DispatchTest, AThrowingCallIsReportedAfterItsSenderWasReleased)
     std::atomic<bool> returned{false};
     std::atomic<bool> result{false};
     bool senderFreeAtReport = false;
-    ui::SetExceptionHandler(
+    platform::SetExceptionHandler(
         [&](const std::exception_ptr& e)
         {
             failures_.push_back(e);
@@ -128,7 +128,7 @@ TEST_F(DispatchTest, AThrowingCallIsReportedAfterItsSenderWasReleased)
     std::thread worker(
         [&]
         {
-            result = ui::Send([] { throw std::runtime_error("handler failed"); });
+            result = platform::Send([] { throw std::runtime_error("handler failed"); });
             returned = true;
         });
     ASSERT_TRUE(PumpUntil([&] { return !failures_.empty(); }));
@@ -139,8 +139,8 @@ TEST_F(DispatchTest, AThrowingCallIsReportedAfterItsSenderWasReleased)
     EXPECT_EQ(Message(failures_[0]), "handler failed");
 
     bool later = false;
-    ui::Post([&] { later = true; });
-    ui::RunPending();
+    platform::Post([&] { later = true; });
+    platform::RunPending();
     EXPECT_TRUE(later);
 }
 
@@ -153,13 +153,13 @@ TEST_F(DispatchTest, CancelReleasesOnlyThatOwnersSenders)
     std::atomic<int> ranB{0};
     bool resultA = true;
     bool resultB = false;
-    std::thread a([&] { resultA = ui::Send([&] { ++ranA; }, &ownerA); });
-    std::thread b([&] { resultB = ui::Send([&] { ++ranB; }, &ownerB); });
+    std::thread a([&] { resultA = platform::Send([&] { ++ranA; }, &ownerA); });
+    std::thread b([&] { resultB = platform::Send([&] { ++ranB; }, &ownerB); });
     ASSERT_TRUE(WaitUntil([&] { return wakes == 2; }));
-    ui::Cancel(&ownerA);
+    platform::Cancel(&ownerA);
     a.join(); // returns without the main thread running anything
     EXPECT_FALSE(resultA);
-    ui::RunPending();
+    platform::RunPending();
     b.join();
     EXPECT_TRUE(resultB);
     EXPECT_EQ(ranA, 0);
@@ -171,31 +171,31 @@ TEST_F(DispatchTest, ShutdownReleasesWaitersAndRefusesLaterCalls)
     auto& wakes = CountWakeups();
     std::atomic<bool> ran{false};
     bool result = true;
-    std::thread blocked([&] { result = ui::Send([&] { ran = true; }); });
+    std::thread blocked([&] { result = platform::Send([&] { ran = true; }); });
     ASSERT_TRUE(WaitUntil([&] { return wakes == 1; }));
     {
         Watchdog watchdog("a sender stayed blocked after Shutdown");
-        ui::Shutdown();
+        platform::Shutdown();
         blocked.join();
     }
     EXPECT_FALSE(result);
-    ui::RunPending();
+    platform::RunPending();
     EXPECT_FALSE(ran);
 
     bool late = true;
-    std::thread after([&] { late = ui::Send([&] { ran = true; }); });
+    std::thread after([&] { late = platform::Send([&] { ran = true; }); });
     after.join();
     EXPECT_FALSE(late);
-    EXPECT_FALSE(ui::Post([&] { ran = true; }));
-    EXPECT_FALSE(ui::Send([&] { ran = true; }));
-    ui::RunPending();
+    EXPECT_FALSE(platform::Post([&] { ran = true; }));
+    EXPECT_FALSE(platform::Send([&] { ran = true; }));
+    platform::RunPending();
     EXPECT_FALSE(ran);
 
-    ui::Restart();
+    platform::Restart();
     bool again = false;
-    std::thread restarted([&] { again = ui::Send([] {}); });
+    std::thread restarted([&] { again = platform::Send([] {}); });
     ASSERT_TRUE(PumpUntil([&] { return wakes == 2; }));
-    ui::RunPending();
+    platform::RunPending();
     restarted.join();
     EXPECT_TRUE(again);
 }

@@ -1,7 +1,7 @@
 // Helpers for the tests that run real worker threads against the main-thread hand-over.
 #pragma once
 
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +39,9 @@ inline bool PumpUntil(const std::function<bool()>& done, milliseconds limit = kP
             return false;
         }
         const auto left = std::chrono::duration_cast<milliseconds>(end - now);
-        if (ui::WaitPending(std::min(left, milliseconds(10))))
+        if (platform::WaitPending(std::min(left, milliseconds(10))))
         {
-            ui::RunPending();
+            platform::RunPending();
         }
     }
     return true;
@@ -110,17 +110,18 @@ class ThreadTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ui::SetMainThread();
-        ui::Restart();
-        ui::SetExceptionHandler([this](const std::exception_ptr& e) { failures_.push_back(e); });
+        platform::SetMainThread();
+        platform::Restart();
+        platform::SetExceptionHandler([this](const std::exception_ptr& e)
+                                      { failures_.push_back(e); });
     }
 
     void TearDown() override
     {
-        ui::RunPending();
-        ui::SetWakeup(nullptr);
-        ui::SetExceptionHandler(nullptr);
-        ui::Restart();
+        platform::RunPending();
+        platform::SetWakeup(nullptr);
+        platform::SetExceptionHandler(nullptr);
+        platform::Restart();
     }
 
     static std::string Message(const std::exception_ptr& e)
@@ -143,7 +144,7 @@ protected:
     std::atomic<int>& CountWakeups()
     {
         wakeups_ = 0;
-        ui::SetWakeup([this] { ++wakeups_; });
+        platform::SetWakeup([this] { ++wakeups_; });
         return wakeups_;
     }
 

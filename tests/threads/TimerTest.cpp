@@ -160,9 +160,9 @@ TEST_F(TzcTimerTest, TickHandedOverBeforeTheTimerStoppedIsDropped)
     timer.SetInterval(10);
     timer.SetOnTimer([&](TzcTimer&) { ++calls; });
 
-    ASSERT_TRUE(ui::WaitPending(kPatience)) << "the worker should have handed a tick over";
+    ASSERT_TRUE(platform::WaitPending(kPatience)) << "the worker should have handed a tick over";
     timer.SetEnabled(false);
-    ui::RunPending();
+    platform::RunPending();
     EXPECT_EQ(calls, 0);
     PumpFor(milliseconds(60));
     EXPECT_EQ(calls, 0);
@@ -170,9 +170,9 @@ TEST_F(TzcTimerTest, TickHandedOverBeforeTheTimerStoppedIsDropped)
     timer.SetEnabled(true);
     ASSERT_TRUE(PumpUntil([&] { return calls == 1; }));
 
-    ASSERT_TRUE(ui::WaitPending(kPatience));
+    ASSERT_TRUE(platform::WaitPending(kPatience));
     timer.SetInterval(0);
-    ui::RunPending();
+    platform::RunPending();
     EXPECT_EQ(calls, 1) << "Interval 0 stops the timer as Enabled false does";
     timer.SetInterval(10);
     EXPECT_TRUE(PumpUntil([&] { return calls == 2; }));
@@ -201,7 +201,7 @@ TEST_F(TzcTimerTest, TimerStoppedByAnotherTimersHandlerLosesItsQueuedTick)
         });
     // Each worker blocks after queuing one tick, so two wake-ups mean both ticks are queued.
     ASSERT_TRUE(WaitUntil([&] { return wakes == 2; }));
-    ui::RunPending();
+    platform::RunPending();
     ASSERT_EQ(aCalls + bCalls, 1);
     const bool aWon = aCalls == 1;
     ASSERT_TRUE(PumpUntil([&] { return aCalls + bCalls >= 3; }));
@@ -254,12 +254,12 @@ TEST_F(TzcTimerTest, DestroyingATimerWhoseTickIsQueuedNeitherHangsNorRunsIt)
     auto timer = std::make_unique<TzcTimer>();
     timer->SetInterval(5);
     timer->SetOnTimer([&](TzcTimer&) { ++calls; });
-    ASSERT_TRUE(ui::WaitPending(kPatience));
+    ASSERT_TRUE(platform::WaitPending(kPatience));
     {
         Watchdog watchdog("timer destruction with its worker blocked in Send");
         timer.reset();
     }
-    ui::RunPending();
+    platform::RunPending();
     PumpFor(milliseconds(50));
     EXPECT_EQ(calls, 0);
 }
@@ -298,7 +298,7 @@ TEST_F(TzcTimerTest, TimersDestroyingEachOtherFromTheirHandlers)
     ASSERT_TRUE(WaitUntil([&] { return wakes == 2; }));
     {
         Watchdog watchdog("a handler destroying another timer whose tick is queued");
-        ui::RunPending();
+        platform::RunPending();
     }
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE((a == nullptr) != (b == nullptr));

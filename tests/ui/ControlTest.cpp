@@ -1,8 +1,8 @@
 // The platform layer headless: painting order and clipping, forms on a stack, mouse capture and
 // clicks, key routing, painting only when something changed.
 #include "ui/Control.h"
+#include "platform/Dispatch.h"
 #include "ui/Application.h"
-#include "ui/Dispatch.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
 
@@ -59,10 +59,10 @@ TEST_F(PlatformTest, PanelCentredWithTruncatingDivision)
 
 TEST_F(PlatformTest, ScaleIsChosenForTheScreenAndANewSizeLaysTheFormsOutAgain)
 {
-    EXPECT_EQ(ui::Application::ChooseScale(800, 600), 1.0);
-    EXPECT_EQ(ui::Application::ChooseScale(1280, 1024), 1.5);
-    EXPECT_EQ(ui::Application::ChooseScale(1920, 1080), 1.75);
-    EXPECT_EQ(ui::Application::ChooseScale(3840, 2160), 3.5);
+    EXPECT_EQ(ui::Presentation::ChooseScale(800, 600), 1.0);
+    EXPECT_EQ(ui::Presentation::ChooseScale(1280, 1024), 1.5);
+    EXPECT_EQ(ui::Presentation::ChooseScale(1920, 1080), 1.75);
+    EXPECT_EQ(ui::Presentation::ChooseScale(3840, 2160), 3.5);
 
     ui::Form form(app);
     ui::Panel panel(&form);
@@ -122,13 +122,13 @@ TEST_F(PlatformTest, NothingIsPaintedWhenNothingChanged)
     label.SetCaption("Score");
     form.Show();
     app.Render();
-    const int frames = app.FramesPresented();
+    const int frames = app.Display().FramesPresented();
     app.Render();
     app.ProcessMessages();
-    EXPECT_EQ(app.FramesPresented(), frames);
+    EXPECT_EQ(app.Display().FramesPresented(), frames);
     label.SetCaption("Score!");
     app.Render();
-    EXPECT_EQ(app.FramesPresented(), frames + 1);
+    EXPECT_EQ(app.Display().FramesPresented(), frames + 1);
 }
 
 // Calls queued on the loop's own thread and calls a worker hands over share one queue: they run
@@ -137,7 +137,7 @@ TEST_F(PlatformTest, CallsFromTheLoopAndFromWorkersRunInTheirOrder)
 {
     std::string trace;
     app.PostCall([&] { trace += 'a'; });
-    std::thread([&] { ui::Post([&] { trace += 'b'; }); }).join();
+    std::thread([&] { platform::Post([&] { trace += 'b'; }); }).join();
     app.PostKey('C');
     ui::Form form(app);
     form.OnKeyDown = [&](ui::Form&, int& key)

@@ -1,8 +1,8 @@
 // The typeface's files: one that does not open gives way to the next, and a system with no font
 // file at all measures its texts by estimate, draws none and does not fail.
 #include "ui/Fonts.h"
+#include "platform/Paths.h"
 #include "ui/Canvas.h"
-#include "ui/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ int MeasureAndDrawWithoutFonts(const std::string& config)
 // Runs in a child process of its own: the faces a process opens are kept for its whole run.
 int DrawPastBrokenOwnFaces(const std::string& programDir)
 {
-    ui::SetProgramDirectory(programDir);
+    platform::SetProgramDirectory(programDir);
     for (const bool bold : {false, true})
     {
         const ui::Font font{"Comic Sans MS", 19, bold, ui::clYellow};

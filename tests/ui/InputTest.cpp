@@ -47,7 +47,7 @@ TEST(DisplayKeys, SwitchTheWindowUnlessTheTopFormClaimsThem)
         e.key.keysym.sym = sym;
         e.key.keysym.mod = mod;
         e.key.repeat = repeat;
-        app.Handle(e);
+        app.Handle(platform::FromSdl(e));
     };
     struct Claiming : ui::Form
     {
@@ -71,7 +71,7 @@ TEST(DisplayKeys, SwitchTheWindowUnlessTheTopFormClaimsThem)
     EXPECT_EQ(changes, 2);
     EXPECT_TRUE(keys.empty());
     // Headless, the screen keeps its size through the switches.
-    EXPECT_EQ(app.PhysicalWidth(), 800);
+    EXPECT_EQ(app.Display().PhysicalWidth(), 800);
     EXPECT_EQ(app.ScreenHeight(), 600);
 
     form.claims = true;

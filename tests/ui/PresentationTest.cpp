@@ -45,18 +45,18 @@ TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
                                                     .minimumHeight = 577}};
     ASSERT_TRUE(window.Display().Seen());
     EXPECT_EQ(window.WindowWidth(), 641);
-    EXPECT_EQ(window.PhysicalHeight(), 577);
+    EXPECT_EQ(window.Display().PhysicalHeight(), 577);
     SDL_Event sized{};
     sized.type = SDL_WINDOWEVENT;
     sized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
     sized.window.data1 = 3000;
     sized.window.data2 = 2000;
-    window.Handle(sized);
+    window.Handle(platform::FromSdl(sized));
     window.SetFullscreen(true);
     window.SetFullscreen(false);
     SDL_DisplayMode desktop;
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
-    EXPECT_EQ(window.PhysicalWidth(), desktop.w);
+    EXPECT_EQ(window.Display().PhysicalWidth(), desktop.w);
     EXPECT_EQ(window.WindowHeight(), desktop.h);
 }
 
@@ -85,7 +85,7 @@ TEST(Headless, MessagesGoToStderrAndPaintingStillHappens)
     EXPECT_EQ(app.TopForm(), &form);
     app.Render();
     EXPECT_EQ(app.Screen().Pixel(319, 199), ui::clNavy);
-    EXPECT_EQ(app.FramesPresented(), 1);
+    EXPECT_EQ(app.Display().FramesPresented(), 1);
 }
 
 } // namespace

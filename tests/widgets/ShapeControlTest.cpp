@@ -269,7 +269,7 @@ TEST_F(ShapeTest, BrushAndPenChangesRepaint)
 TEST_F(ShapeTest, WritingTheValueAlreadyHeldRepaintsNothing)
 {
     Place(TShapeType::stTriangle, TRotation::_090, 9, 17);
-    const int frames = app.FramesPresented();
+    const int frames = app.Display().FramesPresented();
     shape.SetShape(TShapeType::stTriangle);
     shape.SetRotation(TRotation::_090);
     shape.SetArrowWidth(6);
@@ -278,11 +278,11 @@ TEST_F(ShapeTest, WritingTheValueAlreadyHeldRepaintsNothing)
     shape.Pen().SetColor(ui::clBlack);
     shape.SetPen({});
     app.Render();
-    EXPECT_EQ(app.FramesPresented(), frames);
+    EXPECT_EQ(app.Display().FramesPresented(), frames);
 
     shape.SetRotation(TRotation::_270);
     app.Render();
-    EXPECT_EQ(app.FramesPresented(), frames + 1);
+    EXPECT_EQ(app.Display().FramesPresented(), frames + 1);
 }
 
 } // namespace

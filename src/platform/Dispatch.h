@@ -6,7 +6,7 @@
 #include <functional>
 #include <mutex>
 
-namespace ui
+namespace platform
 {
 
 // Marks the calling thread as the main (user-interface) thread.
@@ -50,4 +50,4 @@ void Cancel(const void* owner);
 void Shutdown();
 void Restart();
 
-} // namespace ui
+} // namespace platform

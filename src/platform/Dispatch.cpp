@@ -1,7 +1,7 @@
 // Hand-over of calls from worker threads to the one user-interface thread.
-#include "ui/Dispatch.h"
+#include "platform/Dispatch.h"
 
-#include "ui/Diagnostics.h"
+#include "platform/Diagnostics.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace ui
+namespace platform
 {
 namespace
 {
@@ -289,4 +289,4 @@ void Restart()
     s.shutDown = false;
 }
 
-} // namespace ui
+} // namespace platform

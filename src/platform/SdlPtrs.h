@@ -14,7 +14,7 @@ struct _TTF_Font;
 struct Mix_Chunk;
 struct _Mix_Music;
 
-namespace ui
+namespace platform
 {
 
 struct SurfaceDeleter
@@ -66,4 +66,4 @@ using FontPtr = std::unique_ptr<_TTF_Font, FontDeleter>;
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 using MusicPtr = std::unique_ptr<_Mix_Music, MusicDeleter>;
 
-} // namespace ui
+} // namespace platform

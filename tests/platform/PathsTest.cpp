@@ -1,6 +1,8 @@
 // Where the game looks for its data files: beside the executable in a build folder, the shared
-// data folder of an installed tree, and the override the tests use.
-#include "ui/Paths.h"
+// data folder of an installed tree, and the override the tests use; and where it keeps the
+// user's own files.
+#include "platform/Paths.h"
+#include "platform/UserFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +42,8 @@ TEST_F(ProgramDirectoryTest, BuildFolderWithTheFilesBesideTheExecutableIsUsedAsI
     // An installed copy elsewhere in the tree does not draw a build folder away from its files.
     Touch(root_ / "share" / "zorbel2" / "b0.bmp");
     const std::string build = (root_ / "build").string();
-    EXPECT_EQ(ui::ProgramDirectoryFor(build), build + "/");
-    EXPECT_EQ(ui::ProgramDirectoryFor(build + "/"), build + "/");
+    EXPECT_EQ(platform::ProgramDirectoryFor(build), build + "/");
+    EXPECT_EQ(platform::ProgramDirectoryFor(build + "/"), build + "/");
 }
 
 TEST_F(ProgramDirectoryTest, InstalledTreeFindsTheSharedDataFolderBesideItsBinFolder)
@@ -50,14 +52,14 @@ TEST_F(ProgramDirectoryTest, InstalledTreeFindsTheSharedDataFolderBesideItsBinFo
     fs::create_directories(prefix / "bin");
     Touch(prefix / "share" / "zorbel2" / "b0.bmp");
     const std::string expected = (prefix / "share" / "zorbel2").string() + "/";
-    EXPECT_EQ(ui::ProgramDirectoryFor((prefix / "bin").string() + "/"), expected);
-    EXPECT_EQ(ui::ProgramDirectoryFor((prefix / "bin").string()), expected);
+    EXPECT_EQ(platform::ProgramDirectoryFor((prefix / "bin").string() + "/"), expected);
+    EXPECT_EQ(platform::ProgramDirectoryFor((prefix / "bin").string()), expected);
 
     // The tree is found relative to the executable, so a moved tree still finds its data.
     const fs::path moved = root_ / "opt" / "zorbel";
     fs::create_directories(moved.parent_path());
     fs::rename(prefix, moved);
-    EXPECT_EQ(ui::ProgramDirectoryFor((moved / "bin").string() + "/"),
+    EXPECT_EQ(platform::ProgramDirectoryFor((moved / "bin").string() + "/"),
               (moved / "share" / "zorbel2").string() + "/");
 }
 
@@ -68,7 +70,7 @@ TEST_F(ProgramDirectoryTest, WithoutDataAnywhereTheExecutablesFolderStays)
     Touch(root_ / "share" / "zorbel" / "b0.bmp");
     Touch(root_ / "share" / "zorbel2" / "zbmusic.mid");
     const std::string bin = (root_ / "bin").string() + "/";
-    EXPECT_EQ(ui::ProgramDirectoryFor(bin), bin);
+    EXPECT_EQ(platform::ProgramDirectoryFor(bin), bin);
 }
 
 TEST_F(ProgramDirectoryTest, WithoutTheExecutablesOwnFolderThereIsNone)
@@ -77,20 +79,33 @@ TEST_F(ProgramDirectoryTest, WithoutTheExecutablesOwnFolderThereIsNone)
     Touch(root_ / "bin" / "b0.bmp");
     const fs::path start = fs::current_path();
     fs::current_path(root_);
-    EXPECT_EQ(ui::ProgramDirectoryFor(""), "");
-    EXPECT_EQ(ui::ProgramDirectoryFor("bin"), "");
+    EXPECT_EQ(platform::ProgramDirectoryFor(""), "");
+    EXPECT_EQ(platform::ProgramDirectoryFor("bin"), "");
     fs::current_path(start);
 }
 
 TEST(ProgramDirectory, OverrideWinsAndGetsItsSlashUntilRestored)
 {
-    const std::string saved = ui::ProgramDirectory();
+    const std::string saved = platform::ProgramDirectory();
     ASSERT_FALSE(saved.empty());
     EXPECT_EQ(saved.back(), '/');
-    ui::SetProgramDirectory("/some/where");
-    EXPECT_EQ(ui::ProgramDirectory(), "/some/where/");
-    ui::SetProgramDirectory(saved);
-    EXPECT_EQ(ui::ProgramDirectory(), saved);
+    platform::SetProgramDirectory("/some/where");
+    EXPECT_EQ(platform::ProgramDirectory(), "/some/where/");
+    platform::SetProgramDirectory(saved);
+    EXPECT_EQ(platform::ProgramDirectory(), saved);
 }
+
+#ifndef _WIN32
+// The settings, the replays and the tune's cache all take their folder from this choice: a
+// relative or missing folder never stands for the one the game was started from.
+TEST(UserFolder, AnAbsoluteXdgFolderElseUnderHomeElseUnderThePasswordDatabasesHome)
+{
+    EXPECT_EQ(platform::ChooseUserFolder("/xdg", "/home/a", "/home/db", ".cache"), "/xdg");
+    EXPECT_EQ(platform::ChooseUserFolder("xdg", "/home/a", "/home/db", ".cache"), "/home/a/.cache");
+    EXPECT_EQ(platform::ChooseUserFolder(nullptr, "", "/home/db", ".config"), "/home/db/.config");
+    EXPECT_EQ(platform::ChooseUserFolder("config", "home", "", ".config"), "");
+    EXPECT_EQ(platform::ChooseUserFolder(nullptr, nullptr, nullptr, ".config"), "");
+}
+#endif
 
 } // namespace

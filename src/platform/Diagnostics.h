@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace ui
+namespace platform
 {
 
 inline constexpr std::string_view kProgramName = "zorbel2";
@@ -16,4 +16,4 @@ void ReportOnStderr(std::string_view text);
 // SDL's own log lines take the same way.
 void RouteSdlLog();
 
-} // namespace ui
+} // namespace platform

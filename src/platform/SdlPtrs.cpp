@@ -1,11 +1,11 @@
 // The release functions behind the owning SDL pointers; the mixer's two are defined where the
 // mixer is loaded (audio/MixerLibraries.cpp), so that the platform layer links no mixer.
-#include "ui/SdlPtrs.h"
+#include "platform/SdlPtrs.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-namespace ui
+namespace platform
 {
 
 void SurfaceDeleter::operator()(SDL_Surface* surface) const
@@ -43,4 +43,4 @@ void FontDeleter::operator()(TTF_Font* font) const
     TTF_CloseFont(font);
 }
 
-} // namespace ui
+} // namespace platform

@@ -1,5 +1,5 @@
 // The program directory: beside the executable in a build folder, share/zorbel2 when installed.
-#include "ui/Paths.h"
+#include "platform/Paths.h"
 
 #include <SDL.h>
 
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <optional>
 
-namespace ui
+namespace platform
 {
 namespace
 {
@@ -80,4 +80,4 @@ void SetProgramDirectory(std::string dir)
     gProgramDir = WithSlash(std::move(dir));
 }
 
-} // namespace ui
+} // namespace platform

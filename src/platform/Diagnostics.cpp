@@ -1,12 +1,12 @@
 // Standard error under the program's name.
-#include "ui/Diagnostics.h"
+#include "platform/Diagnostics.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <string>
 
-namespace ui
+namespace platform
 {
 
 void ReportOnStderr(std::string_view text)
@@ -28,4 +28,4 @@ void RouteSdlLog()
         [](void*, int, SDL_LogPriority, const char* message) { ReportOnStderr(message); }, nullptr);
 }
 
-} // namespace ui
+} // namespace platform

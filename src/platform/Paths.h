@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-namespace ui
+namespace platform
 {
 
 // The program directory with a trailing '/': the executable's folder when it holds the game's
@@ -23,4 +23,4 @@ std::filesystem::path NativePath(const std::string& utf8);
 // for a system that does not tell.
 void SetProgramDirectory(std::string dir);
 
-} // namespace ui
+} // namespace platform

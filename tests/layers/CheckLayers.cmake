@@ -1,0 +1,53 @@
+# Reads every #include "..." line under a source folder and fails, naming each, when a file
+# includes a folder that is not its own layer or one below it (cmake/Layers.cmake), or a folder
+# the table does not know. Angle-bracket includes are the system's and are not read.
+#
+#   cmake -DSOURCE_DIR=<src folder> -P CheckLayers.cmake
+cmake_minimum_required(VERSION 3.25)
+if(NOT SOURCE_DIR)
+    message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<src folder> -P CheckLayers.cmake")
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/Layers.cmake)
+
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+list(SORT files)
+set(faults)
+set(count 0)
+foreach(file ${files})
+    if(file MATCHES "^([^/]+)/")
+        set(layer ${CMAKE_MATCH_1})
+    else()
+        # A file at the root of src/ is the program's start.
+        set(layer main)
+    endif()
+    if(NOT layer IN_LIST ZORBEL_LAYERS)
+        list(APPEND faults "src/${file}: its folder ${layer} is no layer of cmake/Layers.cmake")
+        continue()
+    endif()
+    zorbel_layers_below(${layer} allowed)
+    list(APPEND allowed ${layer})
+    file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line ${lines})
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" included "${line}")
+        math(EXPR count "${count} + 1")
+        if(included MATCHES "^([^/]+)/")
+            set(target ${CMAKE_MATCH_1})
+        else()
+            # A bare name is a file beside the includer: the same layer.
+            set(target ${layer})
+        endif()
+        if(NOT target IN_LIST allowed)
+            list(APPEND faults "src/${file} includes ${included}: ${target} is not below ${layer}")
+        endif()
+    endforeach()
+endforeach()
+
+list(LENGTH files fileCount)
+if(faults)
+    list(JOIN faults "\n  " text)
+    message(FATAL_ERROR "Includes against the layers:\n  ${text}")
+endif()
+if(count EQUAL 0)
+    message(FATAL_ERROR "No #include line found under ${SOURCE_DIR}")
+endif()
+message(STATUS "${count} includes in ${fileCount} files follow the layers")
