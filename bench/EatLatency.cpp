@@ -10,6 +10,7 @@
 #include "BenchEnvironment.h"
 #include "audio/Audio.h"
 #include "engine/Board.h"
+#include "engine/Scenario.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Screens.h"
@@ -58,12 +59,8 @@ std::uint8_t Way(engine::Cell head, std::uint8_t dir)
 
 void MoveTarget(TGameForm& game, engine::Cell to)
 {
-    if (game.Model.targetCell == to)
-        return;
-    if (game.Model.board.At(game.Model.targetCell) == engine::kTarget)
-        game.Model.board.At(game.Model.targetCell) = engine::kEmpty;
-    game.Model.board.At(to) = engine::kTarget;
-    game.Model.targetCell = to;
+    if (game.Model.TargetCell() != to)
+        engine::Scenario(game.Model).Target(to);
 }
 
 void Report(const char* what, std::vector<double> late)
@@ -130,13 +127,13 @@ int main(int argc, char** argv)
             }
             lastStart = start;
             const std::uint8_t dir =
-                Way(game.Model.player.sections[1], game.Model.player.direction);
+                Way(game.Model.Player().sections[1], game.Model.Player().direction);
             game.PlayerTurn(1, dir);
             const bool eat = start >= nextEat;
-            MoveTarget(game, eat ? engine::Step(game.Model.player.sections[1], dir) : kParking);
-            const int score = game.Model.score;
+            MoveTarget(game, eat ? engine::Step(game.Model.Player().sections[1], dir) : kParking);
+            const int score = game.Model.Score();
             tick(timer);
-            lastAte = game.Model.score > score;
+            lastAte = game.Model.Score() > score;
             if (lastAte)
             {
                 ++eaten;

@@ -3,6 +3,7 @@
 // a third is the game model's tick without the screen.
 #include "BenchEnvironment.h"
 #include "engine/Game.h"
+#include "engine/Scenario.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Screens.h"
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -36,8 +38,7 @@ struct Game
         game->Timer1.SetEnabled(false);
         // The longest worm the board keeps, standing on its start cell: the shift of all 800
         // sections is the tick's largest cost, and a standing worm never dies.
-        game->Model.player.length = engine::kMaxLength;
-        game->Model.player.sections.fill(engine::kPlayerStart);
+        engine::Scenario(game->Model).StandingPlayer(engine::kPlayerStart, engine::kMaxLength);
     }
 
     bench::Environment env;
@@ -55,7 +56,7 @@ void BM_Timer1Timer(benchmark::State& state)
     Game g;
     for (auto _ : state)
         g.game->Timer1Timer(g.game->Timer1);
-    benchmark::DoNotOptimize(g.game->Model.board);
+    benchmark::DoNotOptimize(g.game->Model.Board());
     state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1Timer)->Unit(benchmark::kMicrosecond);
@@ -77,14 +78,14 @@ void BM_GameTick(benchmark::State& state)
 {
     engine::Game game;
     game.NewGame(12345, {3, 6, 100, 8});
-    game.player.length = engine::kMaxLength;
-    game.player.sections.fill(engine::kPlayerStart);
+    engine::Scenario(game).StandingPlayer(engine::kPlayerStart, engine::kMaxLength);
+    std::vector<engine::Event> events;
     for (auto _ : state)
     {
-        game.events.clear();
-        game.Tick();
+        game.TakeEvents(events);
+        game.Step();
     }
-    benchmark::DoNotOptimize(game.board);
+    benchmark::DoNotOptimize(game.Board());
 }
 BENCHMARK(BM_GameTick)->Unit(benchmark::kMicrosecond);
 

@@ -354,7 +354,8 @@ void TGameForm::Advance(engine::Phase phase)
         StopAllTimers();
         // Kept before the records are shown, so that the table can already play it.
         KeepReplay();
-        if (Model.CountsForRecords())
+        if (Model.GameMode() == engine::Mode::Single &&
+            records::LevelHasRecords(Model.Started().skill.level))
             CheckHiScore();
         // The records may have shown the statistics screen; if the game screen was left
         // meanwhile, no next game is started behind the menu.
@@ -429,7 +430,7 @@ void TGameForm::NewGame(std::uint64_t seed)
                   {session_.SkillLevel, session_.Prob, session_.TimerInterval, session_.WormCount});
     ApplyEvents();
     UpdateScoreLabel();
-    if (engine::LevelHasRecords(session_.SkillLevel))
+    if (records::LevelHasRecords(session_.SkillLevel))
     {
         // One reading of the file at every start: another copy of the game may have written a
         // best, or moved this user, since this copy last wrote the table.
@@ -451,7 +452,7 @@ void TGameForm::PaintEvents()
 {
     // A handler below may show a message and let other calls run, so the list being read is
     // not the one the engine appends to.
-    applying_.swap(Model.events);
+    Model.TakeEvents(applying_);
     for (const engine::Event& event : applying_)
     {
         switch (event.kind)
@@ -493,6 +494,8 @@ void TGameForm::PaintEvents()
             break;
         case engine::EventKind::BoutOver:
             EndBout(event.who);
+            break;
+        case engine::EventKind::Finished:
             break;
         }
     }
@@ -633,12 +636,12 @@ void TGameForm::FormDeactivate()
 
 void TGameForm::UpdateScoreLabel()
 {
-    ScoreLabel.SetCaption(PadLeft(std::to_string(Model.score), 3));
+    ScoreLabel.SetCaption(PadLeft(std::to_string(Model.Score()), 3));
 }
 
 void TGameForm::UpdateLLL()
 {
-    const double change = engine::AverageChange(Statistics, Model.score);
+    const double change = records::AverageChange(Statistics, Model.Score());
     const SignedChangeText text = FormatSignedChange(change);
     LLL.SetCaption("");
     if (text.nonNegative)
@@ -665,8 +668,8 @@ void TGameForm::CheckHiScore()
     records::GameResult result;
     try
     {
-        result =
-            records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName, Model.score);
+        result = records::RecordGame(session_.Ini, session_.SkillLevel, session_.UserName,
+                                     Model.Score());
     }
     catch (const EIniFileException& e)
     {
@@ -698,5 +701,5 @@ void TGameForm::UpdateHiScoreLabel()
     EL.SetCaption(PadLeft(std::to_string(row.eaten), 5));
     AL.SetCaption(PadLeft(row.averageText, 2));
     HL.SetCaption(PadLeft(std::to_string(row.score), 3));
-    Statistics = {row.games, row.eaten, row.average};
+    Statistics = row;
 }

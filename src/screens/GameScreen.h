@@ -99,8 +99,8 @@ public:
     // Paints and sounds everything the engine reported, in order, forgets it, and runs the
     // timer the engine's phase wants.
     void ApplyEvents();
-    // The statistics row under the board as numbers, for the average change.
-    engine::Statistics Statistics;
+    // The statistics row under the board, for the average change.
+    records::Row Statistics;
 
     // Worm pictures: index 0 the player's (b0.bmp), 1..8 the computer worms' (b1..b8.bmp).
     std::array<ui::Bitmap, engine::kComputerWorms + 1> WormPictures;

@@ -38,10 +38,10 @@ void TGameForm::EndBout(std::uint8_t whoDied)
 
 void TGameForm::UpdateScore1Label()
 {
-    ScoreLabel.SetCaption(PadLeft(std::to_string(Model.score1), 3));
+    ScoreLabel.SetCaption(PadLeft(std::to_string(Model.Score1()), 3));
 }
 
 void TGameForm::UpdateScore2Label()
 {
-    HiScoreLabel.SetCaption(PadLeft(std::to_string(Model.score2), 3));
+    HiScoreLabel.SetCaption(PadLeft(std::to_string(Model.Score2()), 3));
 }

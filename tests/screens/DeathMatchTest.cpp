@@ -48,28 +48,12 @@ protected:
     void Remove() { game->DMKillerTimer(game->DMKiller); }
 
     // Lays and paints a worm from head to tail (the last cell repeated up to its length).
-    void Lay(engine::DeathMatchWorm& worm, std::initializer_list<Cell> cells, std::uint8_t dir,
-             int length = 10)
+    void Lay(int player, std::initializer_list<Cell> cells, std::uint8_t dir, int length = 10)
     {
-        auto& board = game->Model.board;
-        for (int i = 0; i <= worm.length; ++i)
-            board.At(worm.sections[static_cast<std::size_t>(i)]) = engine::kEmpty;
-        worm.length = length;
-        std::size_t i = 1;
-        Cell last{};
-        const ui::Bitmap& picture =
-            &worm == &game->Model.player1 ? game->WormPictures[0] : game->Player2Picture;
+        engine::Scenario(game->Model)
+            .DeathMatchPlayer(player, std::span(cells.begin(), cells.size()), dir, length);
         for (const Cell c : cells)
-        {
-            worm.sections[i++] = c;
-            board.At(c) = engine::kPlayer;
-            game->DrawSection(picture, c);
-            last = c;
-        }
-        for (; i <= static_cast<std::size_t>(length); ++i)
-            worm.sections[i] = last;
-        worm.sections[0] = last;
-        worm.direction = dir;
+            game->DrawSection(player == 1 ? game->WormPictures[0] : game->Player2Picture, c);
     }
 };
 
@@ -81,11 +65,11 @@ TEST_F(DeathMatchTest, EachPlayerShowsInItsOwnPictureAndScoresShowAtLeastThreeDi
     Tick();
     EXPECT_EQ(CellPixel(10, 10), gametest::kPlayerColour);
     EXPECT_EQ(CellPixel(20, 20), kPlayer2Colour);
-    game->Model.score1 = 999;
-    Lay(game->Model.player2, {{29, 15}}, engine::kRight);
+    engine::Scenario(game->Model).Scores(999, 0);
+    Lay(2, {{29, 15}}, engine::kRight);
     Tick();
     EXPECT_EQ(game->ScoreLabel.Caption(), "1000");
-    game->Model.score2 = 41;
+    engine::Scenario(game->Model).Scores(1000, 41);
     game->UpdateScore2Label();
     EXPECT_EQ(game->HiScoreLabel.Caption(), "041");
 }
@@ -176,7 +160,7 @@ TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
     game->FormKeyDown(*game, pause);
     EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
 
-    Lay(game->Model.player1, {{1, 15}}, engine::kLeft);
+    Lay(1, {{1, 15}}, engine::kLeft);
     Tick();
     ASSERT_EQ(game->Model.GamePhase(), engine::Phase::RemovingBout);
     game->FormKeyDown(*game, pause);
@@ -186,7 +170,7 @@ TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
     EXPECT_FALSE(game->TimerDM.Enabled());
     EXPECT_TRUE(game->DMKiller.Enabled());
     Tick();
-    EXPECT_EQ(game->Model.player1.sections[1], (Cell{0, 15})) << "no tick during the removal";
+    EXPECT_EQ(game->Model.Player1().sections[1], (Cell{0, 15})) << "no tick during the removal";
 
     game->Hide();
     EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Idle);
@@ -238,7 +222,7 @@ TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
     PushTargets({1, 29}, {29, 1});
     game->WaitTimerTimer(game->WaitTimer);
     EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
-    Lay(game->Model.player2, {{29, 15}}, engine::kRight);
+    Lay(2, {{29, 15}}, engine::kRight);
     Tick();
     PushTargets({1, 29}, {29, 1});
     while (game->Model.GamePhase() == engine::Phase::RemovingBout)

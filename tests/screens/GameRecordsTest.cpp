@@ -91,7 +91,7 @@ TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
         FinishGame(score);
     }
     EatFirstTarget();
-    ASSERT_EQ(game->Model.score, 1);
+    ASSERT_EQ(game->Model.Score(), 1);
     EXPECT_EQ(game->AL.Caption(), "0,33");
     EXPECT_EQ(game->LLL.Caption(), "+0,17");
     game->Hide();

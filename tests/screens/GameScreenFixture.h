@@ -4,6 +4,7 @@
 
 #include "ScreenTestEnv.h"
 #include "engine/RandomScript.h"
+#include "engine/Scenario.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 
@@ -71,8 +72,7 @@ protected:
     // the records, up to the wait for the next game, whose timer is stopped.
     void FinishGame(int score)
     {
-        game->Model.score = score;
-        game->Model.Dead();
+        engine::Scenario(game->Model).Scores(score).Kill();
         game->ApplyEvents();
         while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
             game->pKillTimerTimer(game->pKillTimer);
@@ -102,8 +102,8 @@ protected:
     }
     void Key(int key) { game->FormKeyDown(*game, key); }
 
-    engine::Cell Head() const { return game->Model.player.sections[1]; }
-    std::uint8_t Code(int x, int y) const { return game->Model.board.At(x, y); }
+    engine::Cell Head() const { return game->Model.Player().sections[1]; }
+    std::uint8_t Code(int x, int y) const { return game->Model.Board().At(x, y); }
     // The pixel at (px, py) of cell (x, y)'s square on the drawing surface.
     ui::Color CellPixel(int x, int y, int px = 7, int py = 7) const
     {
@@ -114,19 +114,8 @@ protected:
     // section 10), with its codes.
     void PlaceWorm(int n, std::initializer_list<engine::Cell> cells, std::uint8_t direction)
     {
-        engine::ComputerWorm& worm = game->Model.worms[static_cast<std::size_t>(n)];
-        std::size_t i = 1;
-        engine::Cell last{};
-        for (const engine::Cell c : cells)
-        {
-            worm.sections[i++] = c;
-            game->Model.board.At(c) = engine::kComputer;
-            last = c;
-        }
-        for (; i <= 10; ++i)
-            worm.sections[i] = last;
-        worm.sections[0] = last;
-        worm.direction = direction;
+        engine::Scenario(game->Model)
+            .ComputerWorm(n, std::span(cells.begin(), cells.size()), direction);
     }
 
     testing_support::RandomScript script;

@@ -2,6 +2,7 @@
 // gradients, the scoreboard's texts on any locale, what hiding, Pause, growth and a full board
 // do, and a real game run by the timers.
 #include "GameScreenFixture.h"
+#include "engine/Scenario.h"
 
 #include "assets/Assets.h"
 #include "settings/IniFile.h"
@@ -184,10 +185,10 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     StartGame(0);
     ShowStill();
     game->DrawSection(gametest::Solid(kMagenta), {1, 1});
-    game->Model.board.At(29, 29) = engine::kEmpty;
+    engine::Scenario(game->Model).Code({29, 29}, engine::kEmpty);
     script.Push(0);
     script.Push(0);
-    game->Model.PutNewTarget();
+    engine::Scenario(game->Model).NewTarget();
     game->ApplyEvents();
     ASSERT_EQ(game->Target.Left(), 9);
     ASSERT_EQ(game->Target.Top(), 17);
@@ -217,10 +218,10 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     EXPECT_NE(frame(), first) << "the next frame of the strip";
 
     // Moved away, the target leaves the board as it was painted.
-    game->Model.board.At(1, 1) = engine::kEmpty;
+    engine::Scenario(game->Model).Code({1, 1}, engine::kEmpty);
     script.Push(4);
     script.Push(4);
-    game->Model.PutNewTarget();
+    engine::Scenario(game->Model).NewTarget();
     game->ApplyEvents();
     for (const ui::Color c : frame())
         EXPECT_EQ(c, kMagenta);
@@ -236,7 +237,7 @@ TEST_F(GameScreenTest, PaintedBoardIsKeptAndNeverRedrawnFromTheCodes)
     const ui::Point head = CellOnScreen(20, 15);
     const ui::Point body = CellOnScreen(17, 15);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
-    game->Model.board.Reset();
+    engine::Scenario(game->Model).ResetBoard();
     app.InvalidateAll();
     EXPECT_EQ(ScreenPixel(body.x + 3, body.y + 3), gametest::kPlayerColour);
     game->Hide();
@@ -266,7 +267,7 @@ TEST_F(GameScreenTest, ScoreShowsAtLeastThreeDigits)
     for (const auto& [score, text] :
          std::vector<std::pair<int, std::string>>{{0, "000"}, {7, "007"}, {120, "120"}})
     {
-        game->Model.score = score;
+        engine::Scenario(game->Model).Scores(score);
         game->UpdateScoreLabel();
         EXPECT_EQ(game->ScoreLabel.Caption(), text);
     }
@@ -332,7 +333,7 @@ private:
 
 struct ChangeCase
 {
-    engine::Statistics statistics;
+    records::Row statistics;
     int score;
     const char* shown;
     ui::Color colour;
@@ -341,19 +342,24 @@ struct ChangeCase
 void CheckAverageChange(TGameForm& game)
 {
     const ChangeCase cases[] = {
-        {{4, 10, 2.5}, 0, "-0,50", ui::clRed},   {{4, 10, 2.5}, 5, "+0,50", ui::clLime},
-        {{7, 8, 1}, 1, "+0,12", ui::clLime},     {{7, 6, 1}, 1, "-0,12", ui::clRed},
-        {{0, 0, 0}, 0, "+0,00", ui::clLime},     {{0, 0, 0}, 1, "+1,00", ui::clLime},
-        {{2, 4, 1.34}, 0, "+0,00", ui::clLime},  {{2, 4, 1.333334}, 0, "+0,00", ui::clLime},
-        {{2, 3, 1.33}, 1, "+0,00", ui::clLime},  {{3, 10, 3.33}, 0, "-0,83", ui::clRed},
-        {{9, 36, 12.75}, 0, "-9,15", ui::clRed},
+        {{"", 0, 4, 10, 2.5}, 0, "-0,50", ui::clRed},
+        {{"", 0, 4, 10, 2.5}, 5, "+0,50", ui::clLime},
+        {{"", 0, 7, 8, 1}, 1, "+0,12", ui::clLime},
+        {{"", 0, 7, 6, 1}, 1, "-0,12", ui::clRed},
+        {{"", 0, 0, 0, 0}, 0, "+0,00", ui::clLime},
+        {{"", 0, 0, 0, 0}, 1, "+1,00", ui::clLime},
+        {{"", 0, 2, 4, 1.34}, 0, "+0,00", ui::clLime},
+        {{"", 0, 2, 4, 1.333334}, 0, "+0,00", ui::clLime},
+        {{"", 0, 2, 3, 1.33}, 1, "+0,00", ui::clLime},
+        {{"", 0, 3, 10, 3.33}, 0, "-0,83", ui::clRed},
+        {{"", 0, 9, 36, 12.75}, 0, "-9,15", ui::clRed},
     };
     for (const ChangeCase& c : cases)
     {
         game.Statistics = c.statistics;
-        game.Model.score = c.score;
+        engine::Scenario(game.Model).Scores(c.score);
         game.UpdateLLL();
-        const engine::Statistics& s = c.statistics;
+        const records::Row& s = c.statistics;
         EXPECT_EQ(game.LLL.Caption(), c.shown) << s.games << " " << s.eaten << " " << s.average;
         EXPECT_EQ(game.LLL.Font().color, c.colour) << c.shown;
     }
@@ -444,16 +450,16 @@ TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
 
     game->Show();
     StartGame(0);
-    game->Model.Dead();
+    engine::Scenario(game->Model).Kill();
     game->ApplyEvents();
     check("removing the player");
     // A removal step arriving after the hide changes nothing.
     game->pKillTimerTimer(game->pKillTimer);
-    EXPECT_EQ(game->Model.removalCounter, 10);
+    EXPECT_EQ(game->Model.RemovalCounter(), 10);
 
     game->Show();
     StartGame(0);
-    game->Model.Dead();
+    engine::Scenario(game->Model).Kill();
     game->ApplyEvents();
     while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
         game->pKillTimerTimer(game->pKillTimer);
@@ -481,7 +487,7 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     Tick();
     EXPECT_EQ(Head(), (Cell{16, 15}));
 
-    game->Model.Dead();
+    engine::Scenario(game->Model).Kill();
 
     game->ApplyEvents();
     Key(ui::vk::Pause);
@@ -500,10 +506,10 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     StartGame(0);
     Press(SDLK_F11);
     Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
-    EXPECT_EQ(game->Model.player.queued, engine::kUp);
+    EXPECT_EQ(game->Model.Player().queued, engine::kUp);
     Press(SDLK_KP_2, KMOD_NONE);
-    EXPECT_EQ(game->Model.player.queued, engine::kDown);
-    EXPECT_EQ(game->Model.player.direction, engine::kRight);
+    EXPECT_EQ(game->Model.Player().queued, engine::kDown);
+    EXPECT_EQ(game->Model.Player().direction, engine::kRight);
     EXPECT_TRUE(app.Fullscreen());
     game->Model.Enter(engine::Mode::DeathMatch); // the single game's keys are not the death match's
     Press(SDLK_F11);
@@ -540,7 +546,7 @@ TEST_F(GameScreenTest, SwitchingAwayPausesOnlyAGameInPlayAndTheScreenMaySleepOut
     EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "minimised";
     Key(ui::vk::Pause);
 
-    game->Model.Dead();
+    engine::Scenario(game->Model).Kill();
 
     game->ApplyEvents();
     SwitchAway();
@@ -621,22 +627,20 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
-    game->Model.player.length = 798;
-    for (auto& c : game->Model.player.sections)
-        c = Cell{15, 15};
+    engine::Scenario(game->Model).StandingPlayer({15, 15}, 798);
     Key(ui::vk::Right);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Model.player.length, 800);
-    EXPECT_EQ(game->Model.score, 1);
+    EXPECT_EQ(game->Model.Player().length, 800);
+    EXPECT_EQ(game->Model.Score(), 1);
 
-    game->Model.board.At(1, 1) = engine::kEmpty;
-    game->Model.board.At(17, 15) = engine::kTarget;
+    engine::Scenario(game->Model).Code({1, 1}, engine::kEmpty);
+    engine::Scenario(game->Model).Code({17, 15}, engine::kTarget);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Model.player.length, 800);
+    EXPECT_EQ(game->Model.Player().length, 800);
     EXPECT_EQ(game->ScoreLabel.Caption(), "002");
     EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
     for (int i = 0; i < 5; ++i)
@@ -650,18 +654,19 @@ TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
     StartGame(0);
     for (int x = 1; x <= 29; ++x)
         for (int y = 1; y <= 29; ++y)
-            if (game->Model.board.At(x, y) == engine::kEmpty)
-                game->Model.board.At(x, y) = engine::kComputer;
-    game->Model.board.At(29, 29) = engine::kEmpty;
+            if (game->Model.Board().At(x, y) == engine::kEmpty)
+                engine::Scenario(game->Model)
+                    .Code({std::uint8_t(x), std::uint8_t(y)}, engine::kComputer);
+    engine::Scenario(game->Model).Code({29, 29}, engine::kEmpty);
     const std::size_t draws = script.bounds.size();
     script.Push(28);
     script.Push(28);
-    game->Model.PutNewTarget();
+    engine::Scenario(game->Model).NewTarget();
     game->ApplyEvents();
-    EXPECT_EQ(game->Model.targetCell, (Cell{29, 29}));
+    EXPECT_EQ(game->Model.TargetCell(), (Cell{29, 29}));
     EXPECT_TRUE(game->Target.Visible());
 
-    game->Model.PutNewTarget();
+    engine::Scenario(game->Model).NewTarget();
 
     game->ApplyEvents();
     EXPECT_FALSE(game->Target.Visible());
@@ -837,7 +842,7 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
     ASSERT_TRUE(pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::Waiting; }));
     ASSERT_TRUE(pumpUntil(playing));
     EXPECT_EQ(Head(), (Cell{15, 15}));
-    EXPECT_EQ(game->Model.player.direction, engine::kNone);
+    EXPECT_EQ(game->Model.Player().direction, engine::kNone);
 
     // On a full disk the records update of the next game's end fails: its message shows, and the
     // game after it starts all the same, with the table on disk as it was.
@@ -869,8 +874,7 @@ TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
     {
         ShowStill();
         StartGame(0);
-        game->Model.score = score;
-        game->Model.Dead();
+        engine::Scenario(game->Model).Scores(score).Kill();
         game->ApplyEvents();
         while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
             game->pKillTimerTimer(game->pKillTimer);

@@ -2,6 +2,7 @@
 #include "screens/MenuScreen.h"
 
 #include "ScreenTestEnv.h"
+#include "engine/Scenario.h"
 #include "screens/ControlsScreen.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
@@ -397,8 +398,7 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
     ASSERT_TRUE(game.IsShown());
     game.WaitTimer.SetEnabled(false);
     game.NewGame();
-    game.Model.score = 7;
-    game.Model.Dead();
+    engine::Scenario(game.Model).Scores(7).Kill();
     game.ApplyEvents();
     while (game.Model.GamePhase() == engine::Phase::RemovingPlayer)
         game.pKillTimerTimer(game.pKillTimer);
