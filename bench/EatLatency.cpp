@@ -59,8 +59,8 @@ std::uint8_t Way(engine::Cell head, std::uint8_t dir)
 
 void MoveTarget(TGameForm& game, engine::Cell to)
 {
-    if (game.Model.TargetCell() != to)
-        engine::Scenario(game.Model).Target(to);
+    if (game.Play().Model().TargetCell() != to)
+        game.Play().Setup().Target(to);
 }
 
 void Report(const char* what, std::vector<double> late)
@@ -126,20 +126,21 @@ int main(int argc, char** argv)
                 (lastAte ? afterEat : others).push_back(late);
             }
             lastStart = start;
-            const std::uint8_t dir =
-                Way(game.Model.Player().sections[1], game.Model.Player().direction);
+            const std::uint8_t dir = Way(game.Play().Model().Player().sections[1],
+                                         game.Play().Model().Player().direction);
             game.PlayerTurn(1, dir);
             const bool eat = start >= nextEat;
-            MoveTarget(game, eat ? engine::Step(game.Model.Player().sections[1], dir) : kParking);
-            const int score = game.Model.Score();
+            MoveTarget(game, eat ? engine::Step(game.Play().Model().Player().sections[1], dir)
+                                 : kParking);
+            const int score = game.Play().Model().Score();
             tick(timer);
-            lastAte = game.Model.Score() > score;
+            lastAte = game.Play().Model().Score() > score;
             if (lastAte)
             {
                 ++eaten;
                 nextEat = Clock::now() + gap;
             }
-            died = game.Model.GamePhase() != engine::Phase::Playing;
+            died = game.Play().Model().GamePhase() != engine::Phase::Playing;
         });
     game.Show();
 

@@ -33,12 +33,13 @@ struct Game
         game = std::make_unique<TGameForm>(screens, session);
         session.WormCount = 8;
         game->Show();
-        game->WaitTimer.SetEnabled(false);
-        game->NewGame(12345);
+        game->Timer1.SetEnabled(false);
+        game->Play().NewGame();
+        game->ApplyEvents();
         game->Timer1.SetEnabled(false);
         // The longest worm the board keeps, standing on its start cell: the shift of all 800
         // sections is the tick's largest cost, and a standing worm never dies.
-        engine::Scenario(game->Model).StandingPlayer(engine::kPlayerStart, engine::kMaxLength);
+        game->Play().Setup().StandingPlayer(engine::kPlayerStart, engine::kMaxLength);
     }
 
     bench::Environment env;
@@ -56,8 +57,9 @@ void BM_Timer1Timer(benchmark::State& state)
     Game g;
     for (auto _ : state)
         g.game->Timer1Timer(g.game->Timer1);
-    benchmark::DoNotOptimize(g.game->Model.Board());
-    state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
+    benchmark::DoNotOptimize(g.game->Play().Model().Board());
+    state.counters["phase_playing"] =
+        g.game->Play().Model().GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1Timer)->Unit(benchmark::kMicrosecond);
 
@@ -69,7 +71,8 @@ void BM_Timer1TimerAndRender(benchmark::State& state)
         g.game->Timer1Timer(g.game->Timer1);
         g.app.Render();
     }
-    state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
+    state.counters["phase_playing"] =
+        g.game->Play().Model().GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1TimerAndRender)->Unit(benchmark::kMicrosecond);
 

@@ -39,6 +39,12 @@ public:
     Scenario& Scores(int score);
     Scenario& Scores(int score1, int score2);
 
+    // Random numbers from source (null: the game's generator again).
+    Scenario& UseRandom(RandomSource* source)
+    {
+        game_.SetRandomSource(source);
+        return *this;
+    }
     // The generator the game draws from when no other source is set.
     RandomGenerator& Generator() { return game_.generator_; }
 

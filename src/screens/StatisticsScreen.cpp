@@ -1,6 +1,7 @@
 // TForm2: the statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/StatisticsScreen.h"
 
+#include "play/ReplayFile.h"
 #include "screens/GameScreen.h"
 #include "screens/ScreenButton.h"
 #include "settings/NumberText.h"
@@ -277,14 +278,14 @@ void TForm2::WatchRow(int row)
         ReplayMessage.SetCaption("No game of " + name + rest);
         return;
     }
-    const engine::ReplayDecoding read = ReadReplayFile(*path);
-    if (!read.replay)
+    const play::OpenedReplay opened = play::OpenReplay(*path);
+    if (!opened.replay)
     {
         ReplayMessage.SetKeptEnd(0);
-        ReplayMessage.SetCaption(std::string(engine::Describe(read.error)));
+        ReplayMessage.SetCaption(opened.problem);
         return;
     }
     ReplayMessage.SetCaption("");
     if (screens_.GameForm != nullptr)
-        screens_.GameForm->ShowReplay(*read.replay);
+        screens_.GameForm->ShowReplay(*opened.replay);
 }

@@ -42,7 +42,7 @@ protected:
         session = std::make_unique<Session>(audio);
         form1 = std::make_unique<TForm1>(screens, *session);
         game = std::make_unique<TGameForm>(screens, *session);
-        game->Model.SetRandomSource(&script);
+        game->Play().Setup().UseRandom(&script);
     }
 
     void UseSolidPictures()
@@ -58,7 +58,8 @@ protected:
         session->WormCount = worms;
         script.Push(targetX - 1);
         script.Push(targetY - 1);
-        game->NewGame();
+        game->Play().NewGame();
+        game->ApplyEvents();
     }
     // Every computer worm of the game keeps its way (or stays within its free-count rule)
     // in the next tick: one non-zero first draw per worm.
@@ -72,13 +73,13 @@ protected:
     // the records, up to the wait for the next game, whose timer is stopped.
     void FinishGame(int score)
     {
-        engine::Scenario(game->Model).Scores(score).Kill();
+        game->Play().Setup().Scores(score).Kill();
         game->ApplyEvents();
-        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-            game->pKillTimerTimer(game->pKillTimer);
-        while (game->Model.GamePhase() == engine::Phase::RemovingComputers)
-            game->cKillTimerTimer(game->cKillTimer);
-        game->WaitTimer.SetEnabled(false);
+        while (game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer)
+            game->Timer1Timer(game->Timer1);
+        while (game->Play().Model().GamePhase() == engine::Phase::RemovingComputers)
+            game->Timer1Timer(game->Timer1);
+        game->Timer1.SetEnabled(false);
     }
     // The next game's first target, on the cell to the right of the player's start, eaten at
     // the first tick.
@@ -102,8 +103,8 @@ protected:
     }
     void Key(int key) { game->FormKeyDown(*game, key); }
 
-    engine::Cell Head() const { return game->Model.Player().sections[1]; }
-    std::uint8_t Code(int x, int y) const { return game->Model.Board().At(x, y); }
+    engine::Cell Head() const { return game->Play().Model().Player().sections[1]; }
+    std::uint8_t Code(int x, int y) const { return game->Play().Model().Board().At(x, y); }
     // The pixel at (px, py) of cell (x, y)'s square on the drawing surface.
     ui::Color CellPixel(int x, int y, int px = 7, int py = 7) const
     {
@@ -114,8 +115,7 @@ protected:
     // section 10), with its codes.
     void PlaceWorm(int n, std::initializer_list<engine::Cell> cells, std::uint8_t direction)
     {
-        engine::Scenario(game->Model)
-            .ComputerWorm(n, std::span(cells.begin(), cells.size()), direction);
+        game->Play().Setup().ComputerWorm(n, std::span(cells.begin(), cells.size()), direction);
     }
 
     testing_support::RandomScript script;

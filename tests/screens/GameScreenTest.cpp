@@ -42,7 +42,7 @@ protected:
     void ShowStill()
     {
         game->Show();
-        game->WaitTimer.SetEnabled(false);
+        game->Timer1.SetEnabled(false);
     }
     ui::Color ScreenPixel(int x, int y)
     {
@@ -57,9 +57,9 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuShowsTheLayoutAndHidesThePointe
     form1->StartNewGame();
     EXPECT_TRUE(game->IsShown());
     EXPECT_FALSE(app.CursorVisible());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Waiting);
-    EXPECT_TRUE(game->WaitTimer.Enabled());
-    EXPECT_EQ(game->WaitTimer.Interval(), 200);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Waiting);
+    EXPECT_TRUE(game->Timer1.Enabled());
+    EXPECT_EQ(game->Timer1.Interval(), 200);
     EXPECT_EQ(game->Label1.Caption(), "ANNA");
     EXPECT_EQ(game->Label2.Caption(), "High Score");
     EXPECT_EQ(game->Label2.Left(), 511);
@@ -132,15 +132,11 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuShowsTheLayoutAndHidesThePointe
     EXPECT_EQ(game->Target.TransparentColor(), ui::clGreen);
     EXPECT_EQ(game->Target.Interval(), 100);
     EXPECT_EQ(game->Timer1.Priority(), widgets::TThreadPriority::tpHigher);
-    EXPECT_EQ(game->Timer1.Interval(), 100);
-    EXPECT_EQ(game->TimerDM.Priority(), widgets::TThreadPriority::tpHigher);
-    EXPECT_EQ(game->pKillTimer.Interval(), 20);
-    EXPECT_EQ(game->cKillTimer.Interval(), 20);
 
     app.KeyDown(ui::vk::Escape);
     EXPECT_FALSE(game->IsShown());
     EXPECT_TRUE(app.CursorVisible());
-    EXPECT_FALSE(game->WaitTimer.Enabled());
+    EXPECT_FALSE(game->Timer1.Enabled());
 }
 
 TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverPainted)
@@ -148,8 +144,9 @@ TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverP
     // Paint the whole surface first: the reset must cover exactly the 841 squares.
     ui::Canvas(game->PaintBox1.Canvas()).FillRect({0, 0, 436, 436}, kMagenta);
     session->WormCount = 8;
-    game->Model.SetRandomSource(nullptr);
-    game->NewGame(5);
+    game->Play().Setup().UseRandom(nullptr);
+    game->Play().NewGame();
+    game->ApplyEvents();
     for (int i = 0; i < 60; ++i)
         Tick();
     const ui::Bitmap& surface = game->PaintBox1.Surface();
@@ -185,10 +182,10 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     StartGame(0);
     ShowStill();
     game->DrawSection(gametest::Solid(kMagenta), {1, 1});
-    engine::Scenario(game->Model).Code({29, 29}, engine::kEmpty);
+    game->Play().Setup().Code({29, 29}, engine::kEmpty);
     script.Push(0);
     script.Push(0);
-    engine::Scenario(game->Model).NewTarget();
+    game->Play().Setup().NewTarget();
     game->ApplyEvents();
     ASSERT_EQ(game->Target.Left(), 9);
     ASSERT_EQ(game->Target.Top(), 17);
@@ -218,10 +215,10 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     EXPECT_NE(frame(), first) << "the next frame of the strip";
 
     // Moved away, the target leaves the board as it was painted.
-    engine::Scenario(game->Model).Code({1, 1}, engine::kEmpty);
+    game->Play().Setup().Code({1, 1}, engine::kEmpty);
     script.Push(4);
     script.Push(4);
-    engine::Scenario(game->Model).NewTarget();
+    game->Play().Setup().NewTarget();
     game->ApplyEvents();
     for (const ui::Color c : frame())
         EXPECT_EQ(c, kMagenta);
@@ -237,12 +234,12 @@ TEST_F(GameScreenTest, PaintedBoardIsKeptAndNeverRedrawnFromTheCodes)
     const ui::Point head = CellOnScreen(20, 15);
     const ui::Point body = CellOnScreen(17, 15);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
-    engine::Scenario(game->Model).ResetBoard();
+    game->Play().Setup().ResetBoard();
     app.InvalidateAll();
     EXPECT_EQ(ScreenPixel(body.x + 3, body.y + 3), gametest::kPlayerColour);
     game->Hide();
     game->Show();
-    game->WaitTimer.SetEnabled(false);
+    game->Timer1.SetEnabled(false);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
 }
 
@@ -267,7 +264,7 @@ TEST_F(GameScreenTest, ScoreShowsAtLeastThreeDigits)
     for (const auto& [score, text] :
          std::vector<std::pair<int, std::string>>{{0, "000"}, {7, "007"}, {120, "120"}})
     {
-        engine::Scenario(game->Model).Scores(score);
+        game->Play().Setup().Scores(score);
         game->UpdateScoreLabel();
         EXPECT_EQ(game->ScoreLabel.Caption(), text);
     }
@@ -356,9 +353,7 @@ void CheckAverageChange(TGameForm& game)
     };
     for (const ChangeCase& c : cases)
     {
-        game.Statistics = c.statistics;
-        engine::Scenario(game.Model).Scores(c.score);
-        game.UpdateLLL();
+        game.UpdateLLL(c.statistics, c.score);
         const records::Row& s = c.statistics;
         EXPECT_EQ(game.LLL.Caption(), c.shown) << s.games << " " << s.eaten << " " << s.average;
         EXPECT_EQ(game.LLL.Font().color, c.colour) << c.shown;
@@ -393,7 +388,6 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     ini.WriteString("HiNames", "name32", "BOB");
     session->SkillLevel = 3;
     session->UserName = "BOB";
-    game->Get_User_ID();
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00012");
@@ -403,7 +397,6 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->LLL.Caption(), "-0,25");
 
     session->UserName = "CARL";
-    game->Get_User_ID();
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00000");
@@ -414,8 +407,7 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
 
     // Custom: the top score shows 000 and the statistics row keeps what it showed.
     session->UserName = "BOB";
-    game->Get_User_ID();
-    game->UpdateHiScoreLabel();
+    StartGame(0);
     session->SkillLevel = 5;
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
@@ -428,10 +420,8 @@ TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
     const auto check = [&](const char* phase)
     {
         game->Hide();
-        EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Idle) << phase;
-        for (const widgets::TzcTimer* t : {&game->Timer1, &game->TimerDM, &game->pKillTimer,
-                                           &game->cKillTimer, &game->WaitTimer, &game->DMKiller})
-            EXPECT_FALSE(t->Enabled()) << phase;
+        EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Idle) << phase;
+        EXPECT_FALSE(game->Timer1.Enabled()) << phase;
         EXPECT_FALSE(game->Target.Visible()) << phase;
         EXPECT_FALSE(game->Target2.Visible()) << phase;
         EXPECT_TRUE(app.CursorVisible()) << phase;
@@ -450,24 +440,24 @@ TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
 
     game->Show();
     StartGame(0);
-    engine::Scenario(game->Model).Kill();
+    game->Play().Setup().Kill();
     game->ApplyEvents();
     check("removing the player");
     // A removal step arriving after the hide changes nothing.
-    game->pKillTimerTimer(game->pKillTimer);
-    EXPECT_EQ(game->Model.RemovalCounter(), 10);
+    game->Timer1Timer(game->Timer1);
+    EXPECT_EQ(game->Play().Model().RemovalCounter(), 10);
 
     game->Show();
     StartGame(0);
-    engine::Scenario(game->Model).Kill();
+    game->Play().Setup().Kill();
     game->ApplyEvents();
-    while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-        game->pKillTimerTimer(game->pKillTimer);
-    game->cKillTimerTimer(game->cKillTimer);
+    while (game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer)
+        game->Timer1Timer(game->Timer1);
+    game->Timer1Timer(game->Timer1);
     check("removing the computer worms");
     for (int i = 0; i < 10; ++i)
-        game->cKillTimerTimer(game->cKillTimer);
-    EXPECT_FALSE(game->WaitTimer.Enabled()) << "no next game behind the menu";
+        game->Timer1Timer(game->Timer1);
+    EXPECT_FALSE(game->Timer1.Enabled()) << "no next game behind the menu";
 }
 
 TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
@@ -479,7 +469,7 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     Key(ui::vk::Right);
     Key(ui::vk::Pause);
     EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused);
     Tick();
     EXPECT_EQ(Head(), (Cell{15, 15})) << "a paused game does not move";
     Key(ui::vk::Pause);
@@ -487,13 +477,12 @@ TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
     Tick();
     EXPECT_EQ(Head(), (Cell{16, 15}));
 
-    engine::Scenario(game->Model).Kill();
+    game->Play().Setup().Kill();
 
     game->ApplyEvents();
     Key(ui::vk::Pause);
-    EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingPlayer);
-    EXPECT_TRUE(game->pKillTimer.Enabled());
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::RemovingPlayer);
+    EXPECT_TRUE(game->Timer1.Enabled());
 }
 
 // Keys bound to directions of the mode played steer, though F11 and Alt+Enter switch the display
@@ -506,12 +495,13 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     StartGame(0);
     Press(SDLK_F11);
     Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
-    EXPECT_EQ(game->Model.Player().queued, engine::kUp);
+    EXPECT_EQ(game->Play().Model().Player().queued, engine::kUp);
     Press(SDLK_KP_2, KMOD_NONE);
-    EXPECT_EQ(game->Model.Player().queued, engine::kDown);
-    EXPECT_EQ(game->Model.Player().direction, engine::kRight);
+    EXPECT_EQ(game->Play().Model().Player().queued, engine::kDown);
+    EXPECT_EQ(game->Play().Model().Player().direction, engine::kRight);
     EXPECT_TRUE(app.Fullscreen());
-    game->Model.Enter(engine::Mode::DeathMatch); // the single game's keys are not the death match's
+    game->Play().Enter(
+        engine::Mode::DeathMatch); // the single game's keys are not the death match's
     Press(SDLK_F11);
     EXPECT_FALSE(app.Fullscreen());
     session->UpKey2 = ui::vk::F1 + 10;
@@ -528,31 +518,32 @@ TEST_F(GameScreenTest, SwitchingAwayPausesOnlyAGameInPlayAndTheScreenMaySleepOut
     ShowStill();
     EXPECT_FALSE(app.ScreenSaverAllowed()) << "the game screen";
     SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Waiting)
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Waiting)
         << "nothing to pause before the game";
 
     StartGame(0);
     SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused);
     EXPECT_FALSE(game->Timer1.Enabled());
     EXPECT_TRUE(game->PauseLabel.Showing());
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "paused";
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "a paused game stays paused";
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused)
+        << "a paused game stays paused";
     Key(ui::vk::Pause);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     EXPECT_FALSE(app.ScreenSaverAllowed());
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "minimised";
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused) << "minimised";
     Key(ui::vk::Pause);
 
-    engine::Scenario(game->Model).Kill();
+    game->Play().Setup().Kill();
 
     game->ApplyEvents();
     SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingPlayer)
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::RemovingPlayer)
         << "the death sequence runs on";
-    EXPECT_TRUE(game->pKillTimer.Enabled());
+    EXPECT_TRUE(game->Timer1.Enabled());
 
     Key(ui::vk::Escape);
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "back at the menu";
@@ -627,25 +618,25 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
-    engine::Scenario(game->Model).StandingPlayer({15, 15}, 798);
+    game->Play().Setup().StandingPlayer({15, 15}, 798);
     Key(ui::vk::Right);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Model.Player().length, 800);
-    EXPECT_EQ(game->Model.Score(), 1);
+    EXPECT_EQ(game->Play().Model().Player().length, 800);
+    EXPECT_EQ(game->Play().Model().Score(), 1);
 
-    engine::Scenario(game->Model).Code({1, 1}, engine::kEmpty);
-    engine::Scenario(game->Model).Code({17, 15}, engine::kTarget);
+    game->Play().Setup().Code({1, 1}, engine::kEmpty);
+    game->Play().Setup().Code({17, 15}, engine::kTarget);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Model.Player().length, 800);
+    EXPECT_EQ(game->Play().Model().Player().length, 800);
     EXPECT_EQ(game->ScoreLabel.Caption(), "002");
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     for (int i = 0; i < 5; ++i)
         Tick();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing)
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing)
         << "stacked sections do not kill the head";
 }
 
@@ -654,19 +645,18 @@ TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
     StartGame(0);
     for (int x = 1; x <= 29; ++x)
         for (int y = 1; y <= 29; ++y)
-            if (game->Model.Board().At(x, y) == engine::kEmpty)
-                engine::Scenario(game->Model)
-                    .Code({std::uint8_t(x), std::uint8_t(y)}, engine::kComputer);
-    engine::Scenario(game->Model).Code({29, 29}, engine::kEmpty);
+            if (game->Play().Model().Board().At(x, y) == engine::kEmpty)
+                game->Play().Setup().Code({std::uint8_t(x), std::uint8_t(y)}, engine::kComputer);
+    game->Play().Setup().Code({29, 29}, engine::kEmpty);
     const std::size_t draws = script.bounds.size();
     script.Push(28);
     script.Push(28);
-    engine::Scenario(game->Model).NewTarget();
+    game->Play().Setup().NewTarget();
     game->ApplyEvents();
-    EXPECT_EQ(game->Model.TargetCell(), (Cell{29, 29}));
+    EXPECT_EQ(game->Play().Model().TargetCell(), (Cell{29, 29}));
     EXPECT_TRUE(game->Target.Visible());
 
-    engine::Scenario(game->Model).NewTarget();
+    game->Play().Setup().NewTarget();
 
     game->ApplyEvents();
     EXPECT_FALSE(game->Target.Visible());
@@ -695,11 +685,13 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
     EXPECT_EQ(game->Timer1.Interval(), 80);
     KeepAll(8);
     Tick();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     for (const int n : {0, 28, 28, 0})
         script.Push(n);
-    game->NewDeathMatch();
-    EXPECT_EQ(game->TimerDM.Interval(), 250);
+    game->Play().Enter(engine::Mode::DeathMatch);
+    game->Play().NewGame();
+    game->ApplyEvents();
+    EXPECT_EQ(game->Timer1.Interval(), 250);
 }
 
 TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsClamped)
@@ -708,8 +700,10 @@ TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsCl
     EXPECT_TRUE(errors.empty());
     for (const int n : {0, 28, 28, 0})
         script.Push(n);
-    game->NewDeathMatch();
-    EXPECT_EQ(game->TimerDM.Interval(), 999);
+    game->Play().Enter(engine::Mode::DeathMatch);
+    game->Play().NewGame();
+    game->ApplyEvents();
+    EXPECT_EQ(game->Timer1.Interval(), 999);
     for (const ui::Bitmap& picture : game->WormPictures)
     {
         EXPECT_EQ(picture.Width(), 14);
@@ -750,7 +744,7 @@ protected:
     ui::Rect DrawnCell(const ui::Bitmap& picture)
     {
         game->Show();
-        game->WaitTimer.SetEnabled(false);
+        game->Timer1.SetEnabled(false);
         game->DrawSection(picture, {3, 2});
         app.Render();
         const ui::Point o = game->PaintBox1.ToForm({31, 16});
@@ -818,9 +812,8 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
 TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughRecordsFail)
 {
     Create();
-    game->Model.SetRandomSource(nullptr);
+    game->Play().Setup().UseRandom(nullptr);
     session->WormCount = 0;
-    game->Timer1.SetInterval(5);
     game->Show();
     const auto pumpUntil = [&](auto done)
     {
@@ -831,18 +824,18 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
     };
     const auto playing = [&]
     {
-        return game->Model.GamePhase() == engine::Phase::Playing;
+        return game->Play().Model().GamePhase() == engine::Phase::Playing;
     };
     ASSERT_TRUE(pumpUntil(playing));
-    EXPECT_FALSE(game->WaitTimer.Enabled());
     app.KeyDown(ui::vk::Up);
-    ASSERT_TRUE(
-        pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::RemovingPlayer; }));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer; }));
     EXPECT_EQ(Head(), (Cell{15, 0}));
-    ASSERT_TRUE(pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::Waiting; }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return game->Play().Model().GamePhase() == engine::Phase::Waiting; }));
     ASSERT_TRUE(pumpUntil(playing));
     EXPECT_EQ(Head(), (Cell{15, 15}));
-    EXPECT_EQ(game->Model.Player().direction, engine::kNone);
+    EXPECT_EQ(game->Play().Model().Player().direction, engine::kNone);
 
     // On a full disk the records update of the next game's end fails: its message shows, and the
     // game after it starts all the same, with the table on disk as it was.
@@ -863,36 +856,3 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
 }
 
 } // namespace
-
-TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
-{
-    session->UserName = "ANNA";
-    session->SkillLevel = 3;
-    EXPECT_EQ(game->Get_User_ID(), -1);
-
-    auto finish = [&](int score)
-    {
-        ShowStill();
-        StartGame(0);
-        engine::Scenario(game->Model).Scores(score).Kill();
-        game->ApplyEvents();
-        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-            game->pKillTimerTimer(game->pKillTimer);
-        for (int i = 0; i < 10; ++i)
-            game->cKillTimerTimer(game->cKillTimer);
-    };
-    finish(4);
-    TIniFile& ini = session->Ini;
-    EXPECT_EQ(ini.ReadString("HiNames", "name31", ""), "ANNA");
-    EXPECT_EQ(ini.ReadInteger("HiScores", "score31", -1), 4);
-    EXPECT_EQ(ini.ReadString("HiAverage", "average31", ""), "4,00");
-    EXPECT_EQ(game->Records().slot, 1);
-    EXPECT_EQ(game->Get_User_ID(), 1);
-    EXPECT_TRUE(game->WaitTimer.Enabled()) << "the next game follows the records";
-
-    session->SkillLevel = 5;
-    finish(9);
-    EXPECT_EQ(ini.ReadInteger("HiGames", "games31", -1), 1);
-    EXPECT_EQ(ini.ReadString("HiNames", "name51", "none"), "none");
-    game->Hide();
-}
