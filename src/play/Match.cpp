@@ -56,7 +56,7 @@ void Match::Leave()
                  game_.Events().begin() + static_cast<std::ptrdiff_t>(before), game_.Events().end(),
                  [](const engine::Event& e) { return e.kind == engine::EventKind::Finished; }))
         Conclude();
-    ticker_.Schedule(0);
+    Schedule(0, game_.GamePhase());
 }
 
 void Match::NewGame()
@@ -90,7 +90,7 @@ void Match::Tick()
         if (!playback_->Step(game_))
         {
             replayEnded_ = true;
-            ticker_.Schedule(0);
+            Schedule(0, game_.GamePhase());
             if (OnOver)
                 OnOver({std::nullopt, {}, playback_->Matches(game_)});
             return;
@@ -110,7 +110,7 @@ void Match::Tick()
                     [](const engine::Event& e) { return e.kind == engine::EventKind::Finished; }))
     {
         // The next game waits until the player has seen what this one changed.
-        ticker_.Schedule(0);
+        Schedule(0, game_.GamePhase());
         const Over over = Conclude();
         if (OnOver)
             OnOver(over);
@@ -185,7 +185,16 @@ int Match::Interval() const
 
 void Match::Sync()
 {
-    ticker_.Schedule(Interval());
+    Schedule(Interval(), game_.GamePhase());
+}
+
+void Match::Schedule(int intervalMs, engine::Phase phase)
+{
+    if (intervalMs == scheduled_ && (intervalMs == 0 || phase == scheduledPhase_))
+        return;
+    scheduled_ = intervalMs;
+    scheduledPhase_ = phase;
+    ticker_.Schedule(intervalMs);
 }
 
 void Match::Watch(const engine::Replay& replay)

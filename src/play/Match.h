@@ -28,7 +28,8 @@ class Ticker
 {
 public:
     virtual ~Ticker() = default;
-    // Ticks every intervalMs from now on, replacing the interval before; 0 stops the ticks.
+    // Ticks every intervalMs from now on, the first a whole interval from now, whatever was
+    // scheduled before; 0 stops the ticks. Called only when what runs changes.
     virtual void Schedule(int intervalMs) = 0;
 };
 
@@ -115,8 +116,10 @@ public:
 
 private:
     bool Reported(engine::EventKind kind) const;
-    // The ticker told the interval of what runs now, or stopped.
+    // The ticker told the interval of what runs now, or stopped, when that changed: a new phase
+    // starts a whole interval after the step that began it, as a timer of its own would.
     void Sync();
+    void Schedule(int intervalMs, engine::Phase phase);
     // The game that is over kept, and entered into the records when it counts.
     Over Conclude();
 
@@ -132,6 +135,8 @@ private:
     int replaySpeed_ = 1;
     bool replayPaused_ = false;
     bool replayEnded_ = false;
+    int scheduled_ = 0;
+    engine::Phase scheduledPhase_ = engine::Phase::Idle;
 };
 
 } // namespace play

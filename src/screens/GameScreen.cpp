@@ -88,9 +88,18 @@ TGameForm::~TGameForm()
 
 void TGameForm::TimerTicker::Schedule(int intervalMs)
 {
+    // Stopped first, so that the first tick waits the whole new interval.
+    timer_.SetEnabled(false);
     if (intervalMs > 0)
         timer_.SetInterval(intervalMs);
     timer_.SetEnabled(intervalMs > 0);
+    since_ = std::chrono::steady_clock::now();
+    interval_ = intervalMs;
+}
+
+bool TGameForm::TimerTicker::Stale() const
+{
+    return std::chrono::steady_clock::now() - since_ < std::chrono::milliseconds(interval_) / 2;
 }
 
 void TGameForm::BuildLayout()
@@ -178,7 +187,12 @@ void TGameForm::BuildLayout()
     Timer1.SetEnabled(false);
     Timer1.SetPriority(widgets::TThreadPriority::tpHigher);
     Timer1.SetInterval(100);
-    Timer1.SetOnTimer([this](widgets::TzcTimer& t) { Timer1Timer(t); });
+    Timer1.SetOnTimer(
+        [this](widgets::TzcTimer& t)
+        {
+            if (!ticker_.Stale())
+                Timer1Timer(t);
+        });
 
     SetSoundAsset(Hrum, "hrum.wav");
     SetSoundAsset(DeadSound, "deadsound.wav");

@@ -16,6 +16,7 @@
 #include "widgets/Wave.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -119,9 +120,14 @@ private:
     public:
         explicit TimerTicker(widgets::TzcTimer& timer) : timer_(timer) {}
         void Schedule(int intervalMs) override;
+        // A tick handed over before the last Schedule and arriving after it, which would cut
+        // the new interval short (the end of a removal's 20 ms into the 200 ms wait).
+        bool Stale() const;
 
     private:
         widgets::TzcTimer& timer_;
+        std::chrono::steady_clock::time_point since_;
+        int interval_ = 0;
     };
 
     void BuildLayout();

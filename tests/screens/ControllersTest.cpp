@@ -80,7 +80,6 @@ protected:
     {
         game->Play().Enter(deathMatch ? engine::Mode::DeathMatch : engine::Mode::Single);
         game->Show();
-        game->Timer1.SetEnabled(false);
         if (deathMatch)
         {
             for (const int n : {0, 28, 28, 0})
@@ -92,7 +91,6 @@ protected:
         {
             StartGame(0);
         }
-        game->Timer1.SetEnabled(false);
         game->Timer1.SetEnabled(false);
     }
 };
