@@ -11,6 +11,7 @@
 #include "BenchNavigator.h"
 #include "audio/Audio.h"
 #include "engine/Board.h"
+#include "engine/Scenario.h"
 #include "platform/Dispatch.h"
 #include "platform/Paths.h"
 #include "screens/GameScreen.h"
@@ -58,12 +59,8 @@ std::uint8_t Way(engine::Cell head, std::uint8_t dir)
 
 void MoveTarget(TGameForm& game, engine::Cell to)
 {
-    if (game.Model.targetCell == to)
-        return;
-    if (game.Model.board.At(game.Model.targetCell) == engine::kTarget)
-        game.Model.board.At(game.Model.targetCell) = engine::kEmpty;
-    game.Model.board.At(to) = engine::kTarget;
-    game.Model.targetCell = to;
+    if (game.Play().Model().TargetCell() != to)
+        game.Play().Setup().Target(to);
 }
 
 void Report(const char* what, std::vector<double> late)
@@ -129,20 +126,21 @@ int main(int argc, char** argv)
                 (lastAte ? afterEat : others).push_back(late);
             }
             lastStart = start;
-            const std::uint8_t dir =
-                Way(game.Model.player.sections[1], game.Model.player.direction);
+            const std::uint8_t dir = Way(game.Play().Model().Player().sections[1],
+                                         game.Play().Model().Player().direction);
             game.PlayerTurn(1, dir);
             const bool eat = start >= nextEat;
-            MoveTarget(game, eat ? engine::Step(game.Model.player.sections[1], dir) : kParking);
-            const int score = game.Model.score;
+            MoveTarget(game, eat ? engine::Step(game.Play().Model().Player().sections[1], dir)
+                                 : kParking);
+            const int score = game.Play().Model().Score();
             tick(timer);
-            lastAte = game.Model.score > score;
+            lastAte = game.Play().Model().Score() > score;
             if (lastAte)
             {
                 ++eaten;
                 nextEat = Clock::now() + gap;
             }
-            died = game.Model.GamePhase() != engine::Phase::Playing;
+            died = game.Play().Model().GamePhase() != engine::Phase::Playing;
         });
     game.Show();
 

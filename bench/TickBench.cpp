@@ -4,6 +4,7 @@
 #include "BenchEnvironment.h"
 #include "BenchNavigator.h"
 #include "engine/Game.h"
+#include "engine/Scenario.h"
 #include "platform/Paths.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -31,13 +33,13 @@ struct Game
         game = std::make_unique<TGameForm>(app, navigator, session);
         session.Skill.worms = 8;
         game->Show();
-        game->WaitTimer.SetEnabled(false);
-        game->NewGame(12345);
+        game->Timer1.SetEnabled(false);
+        game->Play().NewGame();
+        game->ApplyEvents();
         game->Timer1.SetEnabled(false);
         // The longest worm the board keeps, standing on its start cell: the shift of all 800
         // sections is the tick's largest cost, and a standing worm never dies.
-        game->Model.player.length = engine::kMaxLength;
-        game->Model.player.sections.fill(engine::kPlayerStart);
+        game->Play().Setup().StandingPlayer(engine::kPlayerStart, engine::kMaxLength);
     }
 
     bench::Environment env;
@@ -55,8 +57,9 @@ void BM_Timer1Timer(benchmark::State& state)
     Game g;
     for (auto _ : state)
         g.game->Timer1Timer(g.game->Timer1);
-    benchmark::DoNotOptimize(g.game->Model.board);
-    state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
+    benchmark::DoNotOptimize(g.game->Play().Model().Board());
+    state.counters["phase_playing"] =
+        g.game->Play().Model().GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1Timer)->Unit(benchmark::kMicrosecond);
 
@@ -68,7 +71,8 @@ void BM_Timer1TimerAndRender(benchmark::State& state)
         g.game->Timer1Timer(g.game->Timer1);
         g.app.Render();
     }
-    state.counters["phase_playing"] = g.game->Model.GamePhase() == engine::Phase::Playing ? 1 : 0;
+    state.counters["phase_playing"] =
+        g.game->Play().Model().GamePhase() == engine::Phase::Playing ? 1 : 0;
 }
 BENCHMARK(BM_Timer1TimerAndRender)->Unit(benchmark::kMicrosecond);
 
@@ -77,14 +81,14 @@ void BM_GameTick(benchmark::State& state)
 {
     engine::Game game;
     game.NewGame(12345, {3, 6, 100, 8});
-    game.player.length = engine::kMaxLength;
-    game.player.sections.fill(engine::kPlayerStart);
+    engine::Scenario(game).StandingPlayer(engine::kPlayerStart, engine::kMaxLength);
+    std::vector<engine::Event> events;
     for (auto _ : state)
     {
-        game.events.clear();
-        game.Tick();
+        game.TakeEvents(events);
+        game.Step();
     }
-    benchmark::DoNotOptimize(game.board);
+    benchmark::DoNotOptimize(game.Board());
 }
 BENCHMARK(BM_GameTick)->Unit(benchmark::kMicrosecond);
 

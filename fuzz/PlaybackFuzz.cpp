@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     engine::Playback playback(replay);
     engine::Game game;
+    std::vector<engine::Event> events;
     playback.Start(game);
     // The reader accepts only a start the game can take as it is: recorded now, it is the file's.
     const engine::Replay started = engine::Record(game, names);
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::uint32_t steps = 0;
     for (; steps < kStepCap && playback.Step(game); ++steps)
-        game.events.clear();
+        game.TakeEvents(events);
     if (steps == kStepCap || !playback.Matches(game))
         return 0;
     FUZZ_CHECK(engine::Encode(engine::Record(game, names)) == file);

@@ -7,12 +7,6 @@
 namespace engine
 {
 
-double AverageChange(const Statistics& statistics, int score)
-{
-    return static_cast<double>(statistics.eaten + score) / (statistics.games + 1) -
-           statistics.average;
-}
-
 std::optional<Skill> LevelSkill(int level)
 {
     // Beginner, Amateur, Professional, Master.
@@ -25,7 +19,7 @@ std::optional<Skill> LevelSkill(int level)
 
 void Game::SetRandomSource(RandomSource* source)
 {
-    random_ = source != nullptr ? source : &generator;
+    random_ = source != nullptr ? source : &generator_;
 }
 
 void Game::Enter(Mode mode)
@@ -33,13 +27,21 @@ void Game::Enter(Mode mode)
     mode_ = mode;
     phase_ = Phase::Waiting;
     interval_ = kWaitInterval;
-    finished_ = false;
 }
 
 void Game::Leave()
 {
+    // A death match has no end of its own: it ends when its players leave it.
+    if (mode_ == Mode::DeathMatch &&
+        (phase_ == Phase::Playing || phase_ == Phase::Paused || phase_ == Phase::RemovingBout))
+        events_.push_back({EventKind::Finished});
     phase_ = Phase::Idle;
-    finished_ = false;
+}
+
+void Game::TakeEvents(std::vector<Event>& into)
+{
+    into.clear();
+    into.swap(events_);
 }
 
 void Game::Step()
@@ -68,7 +70,7 @@ void Game::Step()
         {
             phase_ = Phase::Waiting;
             interval_ = kWaitInterval;
-            finished_ = true;
+            events_.push_back({EventKind::Finished});
         }
         break;
     case Phase::RemovingBout:
@@ -119,7 +121,7 @@ void Game::Key(std::span<const PlayerTurn> turns)
     if (mode_ == Mode::DeathMatch)
     {
         for (const PlayerTurn turn : turns)
-            TurnWorm(turn.player == 2 ? player2 : player1, turn);
+            TurnWorm(turn.player == 2 ? player2_ : player1_, turn);
         return;
     }
     // Player 2's keys and controller are nothing to the single game.
@@ -127,69 +129,63 @@ void Game::Key(std::span<const PlayerTurn> turns)
         std::none_of(turns.begin(), turns.end(), [](PlayerTurn t) { return t.player == 1; }))
         return;
     // Of several accepted keys within one tick only the last after the first can stay queued.
-    if (player.queued != kNone)
+    if (player_.queued != kNone)
     {
-        player.queued = kNone;
+        player_.queued = kNone;
         Keep({1, kNone});
     }
     for (const PlayerTurn turn : turns)
         if (turn.player == 1)
-            TurnWorm(player, turn);
+            TurnWorm(player_, turn);
 }
 
 void Game::ApplyTurn(PlayerTurn turn)
 {
     if (mode_ == Mode::DeathMatch)
     {
-        TurnWorm(turn.player == 2 ? player2 : player1, turn);
+        TurnWorm(turn.player == 2 ? player2_ : player1_, turn);
         return;
     }
     if (turn.direction != kNone)
     {
-        TurnWorm(player, turn);
+        TurnWorm(player_, turn);
         return;
     }
-    player.queued = kNone;
+    player_.queued = kNone;
     Keep(turn);
-}
-
-bool Game::CountsForRecords() const
-{
-    return mode_ == Mode::Single && finished_ && LevelHasRecords(start_.skill.level);
 }
 
 void Game::Start(const GameStart& start)
 {
     if (start.mode == Mode::Single)
     {
-        player.turned = start.turned[0];
+        player_.turned = start.turned[0];
         NewGame(start.seed, start.skill);
         return;
     }
-    player1.turned = start.turned[0];
-    player2.turned = start.turned[1];
+    player1_.turned = start.turned[0];
+    player2_.turned = start.turned[1];
     NewDeathMatch(start.seed, start.skill.interval);
 }
 
 void Game::Begin(Mode mode, std::uint64_t seed, const Skill& skill)
 {
     mode_ = mode;
-    generator.Seed(seed);
+    generator_.Seed(seed);
     start_ = {mode, seed, skill, {}};
-    start_.turned = mode == Mode::Single ? std::array<bool, 2>{player.turned, false}
-                                         : std::array<bool, 2>{player1.turned, player2.turned};
+    start_.turned = mode == Mode::Single ? std::array<bool, 2>{player_.turned, false}
+                                         : std::array<bool, 2>{player1_.turned, player2_.turned};
     ticks_ = 0;
     steps_ = 0;
     turns_.clear();
-    finished_ = false;
     phase_ = Phase::Playing;
     interval_ = skill.interval;
 }
 
 void Game::Clear()
 {
-    board.Reset();
-    events.push_back({EventKind::Cleared});
+    board_.Reset();
+    events_.push_back({EventKind::Cleared});
 }
 
 void Game::Redraw(std::span<const Cell> sections, int length, std::uint8_t code, std::uint8_t who)
@@ -197,24 +193,24 @@ void Game::Redraw(std::span<const Cell> sections, int length, std::uint8_t code,
     const Cell left = sections[0];
     if (sections[static_cast<std::size_t>(length)] != left)
     {
-        events.push_back({EventKind::Erase, left});
-        board.At(left) = kEmpty;
+        events_.push_back({EventKind::Erase, left});
+        board_.At(left) = kEmpty;
     }
-    events.push_back({EventKind::Draw, sections[1], who});
-    board.At(sections[1]) = code;
+    events_.push_back({EventKind::Draw, sections[1], who});
+    board_.At(sections[1]) = code;
 }
 
 void Game::PlaceTarget(std::uint8_t code, Cell& where, std::uint8_t who)
 {
-    const auto cell = FindTargetCell(board, *random_);
+    const auto cell = FindTargetCell(board_, *random_);
     if (!cell)
     {
-        events.push_back({EventKind::TargetHidden, {}, who});
+        events_.push_back({EventKind::TargetHidden, {}, who});
         return;
     }
     where = *cell;
-    board.At(*cell) = code;
-    events.push_back({EventKind::TargetPlaced, *cell, who});
+    board_.At(*cell) = code;
+    events_.push_back({EventKind::TargetPlaced, *cell, who});
 }
 
 void Game::NewGame(std::uint64_t seed, const Skill& skill)
@@ -224,19 +220,19 @@ void Game::NewGame(std::uint64_t seed, const Skill& skill)
     played.probability = std::max(skill.probability, 1);
     Begin(Mode::Single, seed, played);
     Clear();
-    StartLayout(board, worms, played.worms, player);
-    score = 0;
+    StartLayout(board_, worms_, played.worms, player_);
+    score_ = 0;
     PutNewTarget();
 }
 
 void Game::Tick()
 {
-    CrawlStep(player.sections, player.length, player.direction);
+    CrawlStep(player_.sections, player_.length, player_.direction);
     // The test comes before the redraw: the cell the tail is leaving still holds code 3, so
     // a head entering it dies.
     CheckPlayerWormEvents();
     RedrawPlayerWorm();
-    TakeQueuedTurn(player);
+    TakeQueuedTurn(player_);
     // In number order, each seeing the codes the player and the lower-numbered worms have
     // already written in this tick; a death does not stop them.
     for (int n = 1; n <= start_.skill.worms; ++n)
@@ -245,34 +241,34 @@ void Game::Tick()
 
 void Game::CheckPlayerWormEvents()
 {
-    const Cell head = player.sections[1];
-    const std::uint8_t code = board.At(head);
-    if (HeadDies(player, code, kComputer, false))
+    const Cell head = player_.sections[1];
+    const std::uint8_t code = board_.At(head);
+    if (HeadDies(player_, code, kComputer, false))
     {
-        events.push_back({EventKind::Died, head});
+        events_.push_back({EventKind::Died, head});
         Dead();
     }
     if (code != kTarget)
         return;
-    ++score;
-    events.push_back({EventKind::Eaten, head, kFirstPlayer});
+    ++score_;
+    events_.push_back({EventKind::Eaten, head, kFirstPlayer});
     PutNewTarget();
-    Grow(player);
+    Grow(player_);
 }
 
 void Game::RedrawPlayerWorm()
 {
-    Redraw(player.sections, player.length, kPlayer, kFirstPlayer);
+    Redraw(player_.sections, player_.length, kPlayer, kFirstPlayer);
 }
 
 void Game::MoveComputerWorm(int n)
 {
-    ComputerWorm& worm = worms[static_cast<std::size_t>(n)];
+    ComputerWorm& worm = worms_[static_cast<std::size_t>(n)];
     const auto who = static_cast<std::uint8_t>(n);
     // A worm still stacked on its start cell shows there until it has unrolled.
     if (worm.sections[0] == worm.sections[kComputerLength])
-        events.push_back({EventKind::Draw, worm.sections[0], who});
-    DetectFree(board, worm);
+        events_.push_back({EventKind::Draw, worm.sections[0], who});
+    DetectFree(board_, worm);
     DetectMainDir(worm);
     const Cell head = worm.sections[1];
     CrawlStep(worm.sections, kComputerLength, kNone);
@@ -283,35 +279,36 @@ void Game::MoveComputerWorm(int n)
 
 void Game::RedrawWorm(int n)
 {
-    Redraw(worms[static_cast<std::size_t>(n)].sections, kComputerLength, kComputer,
+    Redraw(worms_[static_cast<std::size_t>(n)].sections, kComputerLength, kComputer,
            static_cast<std::uint8_t>(n));
 }
 
 void Game::PutNewTarget()
 {
-    PlaceTarget(kTarget, targetCell, kFirstPlayer);
+    PlaceTarget(kTarget, targetCell_, kFirstPlayer);
 }
 
 void Game::Dead()
 {
     // The tick that found the death still runs to its end; no tick follows.
     phase_ = Phase::RemovingPlayer;
-    removalCounter = player.length;
+    removalCounter_ = player_.length;
     KillPlayerWorm();
 }
 
 void Game::KillPlayerWorm()
 {
-    interval_ = kRemovalTime / std::max(player.length, 1);
+    interval_ = kRemovalTime / std::max(player_.length, 1);
 }
 
 bool Game::RemovePlayerStep()
 {
-    events.push_back({EventKind::Erase, player.sections[static_cast<std::size_t>(removalCounter)]});
-    --removalCounter;
-    if (removalCounter > 0)
+    events_.push_back(
+        {EventKind::Erase, player_.sections[static_cast<std::size_t>(removalCounter_)]});
+    --removalCounter_;
+    if (removalCounter_ > 0)
         return false;
-    removalCounter = kComputerLength;
+    removalCounter_ = kComputerLength;
     return true;
 }
 
@@ -320,11 +317,11 @@ bool Game::RemoveComputersStep()
     // All eight records, in play or not: the ones beyond this game's count erase the cells an
     // earlier game left in them.
     for (int n = 1; n <= kComputerWorms; ++n)
-        events.push_back(
-            {EventKind::Erase, worms[static_cast<std::size_t>(n)]
-                                   .sections[static_cast<std::size_t>(removalCounter)]});
-    --removalCounter;
-    return removalCounter <= 0;
+        events_.push_back(
+            {EventKind::Erase, worms_[static_cast<std::size_t>(n)]
+                                   .sections[static_cast<std::size_t>(removalCounter_)]});
+    --removalCounter_;
+    return removalCounter_ <= 0;
 }
 
 } // namespace engine

@@ -41,7 +41,10 @@ enum class EventKind : std::uint8_t
     Died,         // the single game's player died on cell; the tick goes on for the computers
     TargetPlaced, // the target of worm who is on cell
     TargetHidden, // no empty cell was left for the target of worm who
-    BoutOver,     // a bout ended; who as in whoDied, the scores already settled
+    BoutOver,     // a bout ended; who as in WhoDied, the scores already settled
+    // The game is over and may be kept: a single game's removal has ended, or a death match
+    // under way (in play, paused or between bouts) was left.
+    Finished,
 };
 
 struct Event
@@ -50,16 +53,6 @@ struct Event
     Cell cell{};
     std::uint8_t who = 0;
 };
-
-// A user's statistics at a level as the records keep them.
-struct Statistics
-{
-    int games = 0;
-    int eaten = 0;
-    double average = 0.0;
-};
-// How the average would change if the game under way ended now with score.
-double AverageChange(const Statistics& statistics, int score);
 
 enum class Mode : std::uint8_t
 {
@@ -102,12 +95,6 @@ constexpr Skill DeathMatchSkill(int interval)
 {
     return {0, 1, interval, 0};
 }
-// Whether games of level go into a records table (Beginner to Master; not Custom).
-constexpr bool LevelHasRecords(int level)
-{
-    return level >= 1 && level < kCustomLevel;
-}
-
 // Milliseconds between the steps of the phases other than play.
 inline constexpr int kWaitInterval = 200;
 inline constexpr int kRemovalInterval = 20;
@@ -157,7 +144,8 @@ public:
     // The flow. A screen enters a mode and waits; when the wait is over it starts a game from a
     // seed of its choosing; Step then does what the phase wants, every Interval() ms.
     void Enter(Mode mode);
-    // Whatever was under way stops; a finished game is not counted any more.
+    // Whatever was under way stops; a death match under way reports Finished, a single game cut
+    // short nothing.
     void Leave();
     Mode GameMode() const { return mode_; }
     Phase GamePhase() const { return phase_; }
@@ -181,10 +169,6 @@ public:
     // An accepted turn played back: what Key did when the game kept it, the cancel of a queued
     // turn (kNone) or the turn of that player's worm.
     void ApplyTurn(PlayerTurn turn);
-    // The single game that just ended goes into the records: a game of a level with a records
-    // table, played until its removal ended.
-    bool CountsForRecords() const;
-
     // Starting. NewGame and NewDeathMatch keep the players' turned flags; Start sets them first,
     // as a replay does.
     void Start(const GameStart& start);
@@ -201,7 +185,35 @@ public:
     std::uint32_t Steps() const { return steps_; }
     const std::vector<AcceptedTurn>& AcceptedTurns() const { return turns_; }
     // FNV-1a over the board's cells.
-    std::uint64_t StateHash() const { return board.Hash(); }
+    std::uint64_t StateHash() const { return board_.Hash(); }
+
+    // What happened since the reader last took it, in order: into is cleared and swapped with the
+    // engine's list, so that both keep their capacity.
+    void TakeEvents(std::vector<Event>& into);
+    const std::vector<Event>& Events() const { return events_; }
+
+    // The state, read only. The board's codes; the single game's player, computer worm n (1..8;
+    // the records beyond the game's count keep what an earlier game left), target and score;
+    // the death match's players, player 2's target, scores and who lost the last bout.
+    const engine::Board& Board() const { return board_; }
+    const PlayerWorm& Player() const { return player_; }
+    const ComputerWorm& Worm(int n) const { return worms_[static_cast<std::size_t>(n)]; }
+    Cell TargetCell() const { return targetCell_; }
+    int Score() const { return score_; }
+    const DeathMatchWorm& Player1() const { return player1_; }
+    const DeathMatchWorm& Player2() const { return player2_; }
+    Cell Target2Cell() const { return target2Cell_; }
+    int Score1() const { return score1_; }
+    int Score2() const { return score2_; }
+    std::uint8_t WhoDied() const { return whoDied_; }
+    // Removal steps left in the phase being removed.
+    int RemovalCounter() const { return removalCounter_; }
+
+private:
+    // Sets a game up cell by cell for tests and benchmarks (engine/Scenario.h).
+    friend class Scenario;
+    // A replay watched between games gives the players' turned flags back as it found them.
+    friend class Playback;
 
     // The single game's steps.
     // One tick: the player moved, tested and drawn, then computer worms 1 to count in order.
@@ -241,26 +253,6 @@ public:
     // next bout is due. Only painting: the codes stay until the next bout clears the board.
     bool BoutRemovalStep();
 
-    // What happened since the reader last cleared it, in order.
-    std::vector<Event> events;
-
-    Board board;
-    RandomGenerator generator;
-    // The single game.
-    std::array<ComputerWorm, kComputerWorms + 1> worms{}; // 1..8 used
-    PlayerWorm player;
-    Cell targetCell;
-    int score = 0;
-    int removalCounter = 0;
-    // The death match; targetCell is player 1's target.
-    DeathMatchWorm player1;
-    DeathMatchWorm player2;
-    Cell target2Cell;
-    int score1 = 0;
-    int score2 = 0;
-    std::uint8_t whoDied = 0;
-
-private:
     void Begin(Mode mode, std::uint64_t seed, const Skill& skill);
     void Clear();
     // The redraw after a crawl step, shared by every worm: the cell the tail left (if it left
@@ -273,11 +265,27 @@ private:
     void TurnWorm(PlayerWorm& worm, PlayerTurn turn);
     void Keep(PlayerTurn turn);
 
-    RandomSource* random_ = &generator;
+    std::vector<Event> events_;
+    engine::Board board_;
+    RandomGenerator generator_;
+    // The single game.
+    std::array<ComputerWorm, kComputerWorms + 1> worms_{}; // 1..8 used
+    PlayerWorm player_;
+    Cell targetCell_;
+    int score_ = 0;
+    int removalCounter_ = 0;
+    // The death match; targetCell_ is player 1's target.
+    DeathMatchWorm player1_;
+    DeathMatchWorm player2_;
+    Cell target2Cell_;
+    int score1_ = 0;
+    int score2_ = 0;
+    std::uint8_t whoDied_ = 0;
+
+    RandomSource* random_ = &generator_;
     Mode mode_ = Mode::Single;
     Phase phase_ = Phase::Idle;
     int interval_ = 0;
-    bool finished_ = false;
     GameStart start_;
     std::uint32_t ticks_ = 0;
     std::uint32_t steps_ = 0;

@@ -16,9 +16,8 @@ Replay Record(const Game& game, std::span<const std::string> names)
     const bool single = start.mode == Mode::Single;
     Replay r;
     r.mode = single ? ReplayMode::SingleGame : ReplayMode::DeathMatch;
-    r.level = single && LevelHasRecords(start.skill.level)
-                  ? static_cast<std::uint8_t>(start.skill.level)
-                  : kNoRecordsLevel;
+    r.level = single && LevelSkill(start.skill.level) ? static_cast<std::uint8_t>(start.skill.level)
+                                                      : kNoRecordsLevel;
     r.probability = static_cast<std::uint16_t>(start.skill.probability);
     r.interval = static_cast<std::uint16_t>(start.skill.interval);
     r.computerWorms = static_cast<std::uint8_t>(single ? start.skill.worms : 0);
@@ -31,15 +30,15 @@ Replay Record(const Game& game, std::span<const std::string> names)
     };
     if (single)
     {
-        r.players = {{name(0), static_cast<std::uint32_t>(game.score),
-                      static_cast<std::uint32_t>(game.player.length)}};
+        r.players = {{name(0), static_cast<std::uint32_t>(game.Score()),
+                      static_cast<std::uint32_t>(game.Player().length)}};
     }
     else
     {
-        r.players = {{name(0), static_cast<std::uint32_t>(game.score1),
-                      static_cast<std::uint32_t>(game.player1.length)},
-                     {name(1), static_cast<std::uint32_t>(game.score2),
-                      static_cast<std::uint32_t>(game.player2.length)}};
+        r.players = {{name(0), static_cast<std::uint32_t>(game.Score1()),
+                      static_cast<std::uint32_t>(game.Player1().length)},
+                     {name(1), static_cast<std::uint32_t>(game.Score2()),
+                      static_cast<std::uint32_t>(game.Player2().length)}};
     }
     r.turns.reserve(game.AcceptedTurns().size());
     for (const AcceptedTurn& t : game.AcceptedTurns())
@@ -64,7 +63,7 @@ GameStart StartOf(const Replay& replay)
 
 void Playback::Start(Game& game)
 {
-    foundTurned_ = {game.player.turned, game.player1.turned, game.player2.turned};
+    foundTurned_ = {game.player_.turned, game.player1_.turned, game.player2_.turned};
     next_ = 0;
     game.Start(StartOf(replay_));
 }
@@ -73,9 +72,9 @@ void Playback::Restore(Game& game) const
 {
     if (!foundTurned_)
         return;
-    game.player.turned = (*foundTurned_)[0];
-    game.player1.turned = (*foundTurned_)[1];
-    game.player2.turned = (*foundTurned_)[2];
+    game.player_.turned = (*foundTurned_)[0];
+    game.player1_.turned = (*foundTurned_)[1];
+    game.player2_.turned = (*foundTurned_)[2];
 }
 
 void Playback::ApplyDue(Game& game)

@@ -42,6 +42,11 @@ Row ReadRow(const TIniFile& ini, int level, int slot)
 
 } // namespace
 
+double AverageChange(const Row& row, int score)
+{
+    return static_cast<double>(row.eaten + score) / (row.games + 1) - row.average;
+}
+
 int FindUser(const Table& table, const std::string& user)
 {
     for (int s = 1; s <= kRows; ++s)

@@ -33,6 +33,15 @@ struct Row
     bool operator==(const Row&) const = default;
 };
 
+// Whether games of level go into a records table (Beginner to Master; not Custom).
+constexpr bool LevelHasRecords(int level)
+{
+    return level >= 1 && level <= 4;
+}
+
+// How row's average would change if a game of score were entered now.
+double AverageChange(const Row& row, int score);
+
 // A level's table, slot 1 at index 0, best score first.
 using Table = std::array<Row, kRows>;
 

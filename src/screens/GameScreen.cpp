@@ -1,5 +1,5 @@
-// TGameForm: the game screen: form data, the engine's events painted and sounded, its phases timed,
-// keys turned into (player, direction), the start of a game and the scoreboard.
+// TGameForm: the game screen: form data, the match's events painted and sounded, its ticks timed,
+// keys turned into (player, direction), and the scoreboard of the single game and death match.
 #include "screens/GameScreen.h"
 
 #include "assets/Assets.h"
@@ -12,7 +12,6 @@
 #include "ui/Platform.h"
 
 #include <algorithm>
-#include <chrono>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -41,15 +40,12 @@ void SetSoundAsset(TWave& wave, std::string_view name)
         wave.SetSound(bytes);
 }
 
-void SetupTimer(widgets::TzcTimer& timer, widgets::TThreadPriority priority, int interval,
-                widgets::TzcTimer::TTimerEvent handler)
+// The user's row of the table, or an empty one when the user is not in it.
+const records::Row& UserRow(const records::Standing& standing)
 {
-    // Stored disabled: nothing ticks until the game enables it.
-    timer.SetEnabled(false);
-    timer.SetPriority(priority);
-    timer.SetInterval(interval);
-    if (handler)
-        timer.SetOnTimer(std::move(handler));
+    static const records::Row kNotInTable;
+    return standing.slot >= 1 ? standing.table[static_cast<std::size_t>(standing.slot - 1)]
+                              : kNotInTable;
 }
 
 } // namespace
@@ -60,19 +56,40 @@ TGameForm::TGameForm(ui::Platform& app, Navigator& navigator, Session& session)
       HiScoreLabel(&Panel1), AnimatedImage1(&Panel1), zNWBlendPaint1(&Panel1), Panel2(&Panel1),
       PaintBox1(&Panel2), Image2(&Panel2), Target(&Panel2), Target2(&Panel2), PauseLabel(&Panel2),
       zNWBlendPaint2(&Panel1), Label6(&Panel1), GL(&Panel1), Label7(&Panel1), EL(&Panel1),
-      Label8(&Panel1), AL(&Panel1), Label9(&Panel1), HL(&Panel1), LLL(&Panel1)
+      Label8(&Panel1), AL(&Panel1), Label9(&Panel1), HL(&Panel1), LLL(&Panel1),
+      match_(ticker_, session.Ini, session.Replays, [this] { return Lineup(); })
 {
     BuildLayout();
     OnPlayerTurn = [this](ui::Form&, int player, ui::Turn turn)
     {
         PlayerTurn(player, static_cast<std::uint8_t>(turn));
     };
+    match_.OnOver = [this](const play::Over& over)
+    {
+        GameOver(over);
+    };
     FormCreate();
 }
 
 TGameForm::~TGameForm()
 {
-    StopAllTimers();
+    Timer1.SetEnabled(false);
+}
+
+void TGameForm::TimerTicker::Schedule(int intervalMs)
+{
+    // Stopped first, so that the first tick waits the whole new interval.
+    timer_.SetEnabled(false);
+    if (intervalMs > 0)
+        timer_.SetInterval(intervalMs);
+    timer_.SetEnabled(intervalMs > 0);
+    since_ = std::chrono::steady_clock::now();
+    interval_ = intervalMs;
+}
+
+bool TGameForm::TimerTicker::Stale() const
+{
+    return std::chrono::steady_clock::now() - since_ < std::chrono::milliseconds(interval_) / 2;
 }
 
 void TGameForm::BuildLayout()
@@ -132,19 +149,16 @@ void TGameForm::BuildLayout()
     };
     form::Build(formData);
 
-    using widgets::TThreadPriority;
-    SetupTimer(Timer1, TThreadPriority::tpHigher, 100,
-               [this](widgets::TzcTimer& t) { Timer1Timer(t); });
-    SetupTimer(TimerDM, TThreadPriority::tpHigher, 100,
-               [this](widgets::TzcTimer& t) { TimerDMTimer(t); });
-    SetupTimer(pKillTimer, TThreadPriority::tpNormal, engine::kRemovalInterval,
-               [this](widgets::TzcTimer& t) { pKillTimerTimer(t); });
-    SetupTimer(cKillTimer, TThreadPriority::tpNormal, engine::kRemovalInterval,
-               [this](widgets::TzcTimer& t) { cKillTimerTimer(t); });
-    SetupTimer(WaitTimer, TThreadPriority::tpNormal, engine::kWaitInterval,
-               [this](widgets::TzcTimer& t) { WaitTimerTimer(t); });
-    SetupTimer(DMKiller, TThreadPriority::tpNormal, engine::kRemovalInterval,
-               [this](widgets::TzcTimer& t) { DMKillerTimer(t); });
+    // Stored disabled: nothing ticks until the match schedules it.
+    Timer1.SetEnabled(false);
+    Timer1.SetPriority(widgets::TThreadPriority::tpHigher);
+    Timer1.SetInterval(100);
+    Timer1.SetOnTimer(
+        [this](widgets::TzcTimer& t)
+        {
+            if (!ticker_.Stale())
+                Timer1Timer(t);
+        });
 
     SetSoundAsset(Hrum, "hrum.wav");
     SetSoundAsset(DeadSound, "deadsound.wav");
@@ -188,7 +202,7 @@ void TGameForm::ShowSingleGame()
     Label2.SetLeft(511);
     Label3.SetVisible(false);
     ShowPlayerColours(false);
-    Model.Enter(engine::Mode::Single);
+    match_.Enter(engine::Mode::Single);
     Show();
 }
 
@@ -198,8 +212,17 @@ void TGameForm::ShowDeathMatch()
     Label2.SetLeft(536);
     Label3.SetVisible(true);
     ShowPlayerColours(true);
-    Model.Enter(engine::Mode::DeathMatch);
+    match_.Enter(engine::Mode::DeathMatch);
     Show();
+}
+
+play::Lineup TGameForm::Lineup() const
+{
+    if (match_.Model().GameMode() == engine::Mode::DeathMatch)
+        return {engine::DeathMatchSkill(deathMatchInterval_), {Label1.Caption(), Label2.Caption()}};
+    // The skill is read as the game starts, so that a change on the skill screen counts from
+    // the next game on.
+    return {session_.Skill, {session_.UserName, {}}};
 }
 
 void TGameForm::ShowPlayerColours(bool deathMatch)
@@ -224,14 +247,13 @@ void TGameForm::FormShow()
     // The line under the board holds the logged-in player's figures, which are not a replay's:
     // over a replay it shows nothing.
     for (ui::Label* status : {&Label6, &GL, &Label7, &EL, &Label8, &AL, &Label9, &HL, &LLL})
-        status->SetVisible(!playback_);
-    if (playback_)
+        status->SetVisible(!match_.Replaying());
+    if (match_.Replaying())
     {
         StartReplay();
         return;
     }
-    Model.Enter(Model.GameMode());
-    SyncTimers();
+    match_.Enter(match_.Model().GameMode());
 }
 
 void TGameForm::FormHide()
@@ -239,184 +261,57 @@ void TGameForm::FormHide()
     App().SetCursorVisible(true);
     App().SetScreenSaverAllowed(true);
     ShowPauseCaption(false);
-    // A death match ends when its players leave it: that is when it is kept.
-    const engine::Phase phase = Model.GamePhase();
-    if (!playback_ && Model.GameMode() == engine::Mode::DeathMatch &&
-        (phase == engine::Phase::Playing || phase == engine::Phase::Paused ||
-         phase == engine::Phase::RemovingBout))
-        KeepReplay();
-    if (playback_)
+    if (match_.Replaying())
     {
-        playback_->Restore(Model);
-        playback_.reset();
         Label1.SetCaption(gameCaption1_);
         Label3.SetCaption("Death Match");
         Label3.SetLeft(272);
         PauseLabel.SetCaption("Paused: press Pause to go on");
     }
-    // Every timer of the screen stops, so that no game, death sequence or wait goes on behind
-    // the menu; a single game cut short here is never recorded.
-    Model.Leave();
-    StopAllTimers();
+    // Nothing goes on behind the menu; a single game cut short here is never recorded.
+    match_.Leave();
     Target.SetVisible(false);
     Target2.SetVisible(false);
     session_.Audio.Hold(false);
 }
 
-void TGameForm::StopAllTimers()
-{
-    for (widgets::TzcTimer* timer :
-         {&Timer1, &TimerDM, &pKillTimer, &cKillTimer, &WaitTimer, &DMKiller})
-        timer->SetEnabled(false);
-}
-
-void TGameForm::SyncTimers()
-{
-    if (playback_)
-    {
-        SyncReplayTimer();
-        return;
-    }
-    widgets::TzcTimer* wanted = nullptr;
-    switch (Model.GamePhase())
-    {
-    case engine::Phase::Playing:
-        wanted = Model.GameMode() == engine::Mode::Single ? &Timer1 : &TimerDM;
-        break;
-    case engine::Phase::RemovingPlayer:
-        wanted = &pKillTimer;
-        break;
-    case engine::Phase::RemovingComputers:
-        wanted = &cKillTimer;
-        break;
-    case engine::Phase::RemovingBout:
-        wanted = &DMKiller;
-        break;
-    case engine::Phase::Waiting:
-        wanted = &WaitTimer;
-        break;
-    case engine::Phase::Idle:
-    case engine::Phase::Paused:
-        break;
-    }
-    for (widgets::TzcTimer* timer :
-         {&Timer1, &TimerDM, &pKillTimer, &cKillTimer, &WaitTimer, &DMKiller})
-        if (timer != wanted)
-            timer->SetEnabled(false);
-    if (wanted == nullptr)
-        return;
-    wanted->SetInterval(Model.Interval());
-    wanted->SetEnabled(true);
-}
-
-void TGameForm::Advance(engine::Phase phase)
-{
-    if (Model.GamePhase() != phase)
-        return;
-    Model.Step();
-    PaintEvents();
-    if (phase == engine::Phase::RemovingComputers && Model.GamePhase() == engine::Phase::Waiting)
-    {
-        StopAllTimers();
-        // Kept before the records are shown, so that the table can already play it.
-        KeepReplay();
-        if (Model.CountsForRecords())
-            CheckHiScore();
-        // The records may have shown the statistics screen; if the game screen was left
-        // meanwhile, no next game is started behind the menu.
-    }
-    SyncTimers();
-}
-
 void TGameForm::Timer1Timer(widgets::TzcTimer&)
 {
-    if (playback_)
-    {
-        ReplayStep();
-        return;
-    }
-    Advance(engine::Phase::Playing);
-}
-
-void TGameForm::TimerDMTimer(widgets::TzcTimer&)
-{
-    Advance(engine::Phase::Playing);
-}
-
-void TGameForm::pKillTimerTimer(widgets::TzcTimer&)
-{
-    Advance(engine::Phase::RemovingPlayer);
-}
-
-void TGameForm::cKillTimerTimer(widgets::TzcTimer&)
-{
-    Advance(engine::Phase::RemovingComputers);
-}
-
-void TGameForm::DMKillerTimer(widgets::TzcTimer&)
-{
-    Advance(engine::Phase::RemovingBout);
-}
-
-namespace
-{
-
-std::uint64_t ClockSeed()
-{
-    return static_cast<std::uint64_t>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count());
-}
-
-} // namespace
-
-void TGameForm::WaitTimerTimer(widgets::TzcTimer&)
-{
-    // A wait handed over after the screen was left starts nothing behind the menu.
-    if (Model.GamePhase() != engine::Phase::Waiting)
-        return;
-    if (Model.GameMode() == engine::Mode::DeathMatch)
-        NewDeathMatch();
-    else
-        NewGame();
-}
-
-void TGameForm::NewGame()
-{
-    NewGame(ClockSeed());
-}
-
-void TGameForm::NewGame(std::uint64_t seed)
-{
-    Target2.SetVisible(false);
-    Target.SetVisible(true);
-    // The skill is read as the game starts, so that a change on the skill screen counts from
-    // the next game on.
-    Model.NewGame(seed, session_.Skill);
+    match_.Tick();
     ApplyEvents();
-    UpdateScoreLabel();
-    if (engine::LevelHasRecords(session_.Skill.level))
+}
+
+void TGameForm::GameOver(const play::Over& over)
+{
+    ApplyEvents();
+    if (match_.Replaying())
     {
-        // One reading of the file at every start: another copy of the game may have written a
-        // best, or moved this user, since this copy last wrote the table.
-        Get_User_ID();
-        UpdateHiScoreLabel();
+        EndReplay(over.replayMatches);
+        return;
     }
-    else
-        HiScoreLabel.SetCaption("000");
-    UpdateLLL();
+    if (!over.recordError.empty())
+    {
+        // Shown here rather than left to the loop's handler: once the message is closed, play
+        // goes on, with the table on disk as it was.
+        App().ShowMessage(over.recordError);
+        return;
+    }
+    // The next game waits until the player has seen the table the game changed.
+    if (over.recorded && over.recorded->orderChanged)
+    {
+        // The table is a screen like the menus: the display may sleep over it.
+        App().SetScreenSaverAllowed(true);
+        navigator_.ShowGameResult(match_.Standing().table);
+        App().SetScreenSaverAllowed(match_.Model().GamePhase() == engine::Phase::Idle);
+    }
 }
 
 void TGameForm::ApplyEvents()
 {
-    PaintEvents();
-    SyncTimers();
-}
-
-void TGameForm::PaintEvents()
-{
     // A handler below may show a message and let other calls run, so the list being read is
     // not the one the engine appends to.
-    applying_.swap(Model.events);
+    match_.TakeEvents(applying_);
+    const bool single = match_.Model().GameMode() == engine::Mode::Single;
     for (const engine::Event& event : applying_)
     {
         switch (event.kind)
@@ -425,6 +320,7 @@ void TGameForm::PaintEvents()
             for (std::uint8_t x = 1; x <= engine::kInnerMax; ++x)
                 for (std::uint8_t y = 1; y <= engine::kInnerMax; ++y)
                     DeleteSection({x, y});
+            ShowStart();
             break;
         case engine::EventKind::Draw:
             DrawSection(event.who == engine::kSecondPlayer ? Player2Picture
@@ -436,12 +332,12 @@ void TGameForm::PaintEvents()
             break;
         case engine::EventKind::Eaten:
             Hrum.Play();
-            if (Model.GameMode() == engine::Mode::Single)
+            if (single)
             {
                 UpdateScoreLabel();
                 // The change is the logged-in player's, which a replay's targets do not move.
-                if (!playback_)
-                    UpdateLLL();
+                if (!match_.Replaying())
+                    UpdateLLL(UserRow(match_.Standing()), match_.Model().Score());
             }
             TargetOf(event.who).SetVisible(false);
             Invalidate();
@@ -459,9 +355,33 @@ void TGameForm::PaintEvents()
         case engine::EventKind::BoutOver:
             EndBout(event.who);
             break;
+        case engine::EventKind::Finished:
+            break;
         }
     }
     applying_.clear();
+}
+
+void TGameForm::ShowStart()
+{
+    if (match_.Model().GameMode() == engine::Mode::DeathMatch)
+    {
+        Target2.SetVisible(true);
+        UpdateScore1Label();
+        UpdateScore2Label();
+        return;
+    }
+    Target2.SetVisible(false);
+    UpdateScoreLabel();
+    if (match_.Replaying())
+        return;
+    if (records::LevelHasRecords(match_.Model().Started().skill.level))
+        UpdateHiScoreLabel();
+    else
+    {
+        HiScoreLabel.SetCaption("000");
+        UpdateLLL(UserRow(match_.Standing()), 0);
+    }
 }
 
 widgets::TAnimatedImage& TGameForm::TargetOf(std::uint8_t who)
@@ -501,12 +421,9 @@ static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
 
 void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 {
-    // A replay plays the recorded turns only.
-    if (playback_)
-        return;
     // A controller's turn is that player's direction key, whatever keys the players share.
     const engine::PlayerTurn turn{static_cast<std::uint8_t>(player), dir};
-    Model.Key(std::span(&turn, 1));
+    match_.Key(std::span(&turn, 1));
 }
 
 std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const
@@ -518,7 +435,7 @@ std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns
             if (bindings[d] == key)
                 turns[count++] = {player, d};
     };
-    if (Model.GameMode() == engine::Mode::Single)
+    if (match_.Model().GameMode() == engine::Mode::Single)
     {
         match(1, session_.Bindings[0]);
         return count;
@@ -532,7 +449,7 @@ std::size_t TGameForm::TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
 {
-    if (playback_)
+    if (match_.Replaying())
     {
         ReplayKey(key);
         return;
@@ -543,12 +460,12 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         TogglePause();
     std::array<engine::PlayerTurn, 8> turns{};
     const std::size_t count = TurnsOf(key, turns);
-    Model.Key(std::span(turns.data(), count));
+    match_.Key(std::span(turns.data(), count));
 }
 
 bool TGameForm::ClaimsKey(int key) const
 {
-    if (playback_)
+    if (match_.Replaying())
         return false;
     std::array<engine::PlayerTurn, 8> turns{};
     return TurnsOf(key, turns) > 0;
@@ -556,16 +473,17 @@ bool TGameForm::ClaimsKey(int key) const
 
 void TGameForm::TogglePause()
 {
-    if (Model.TogglePause())
+    if (match_.TogglePause())
         ShowPaused();
 }
 
 void TGameForm::ShowPaused()
 {
-    const bool paused = Model.GamePhase() == engine::Phase::Paused;
-    SyncTimers();
-    ShowPauseCaption(paused);
-    App().SetScreenSaverAllowed(paused);
+    ShowPauseCaption(match_.Paused());
+    if (match_.Replaying())
+        ShowReplayCaption();
+    else
+        App().SetScreenSaverAllowed(match_.Paused());
 }
 
 void TGameForm::ShowPauseCaption(bool shown)
@@ -585,82 +503,53 @@ void TGameForm::ShowPauseCaption(bool shown)
 void TGameForm::FormDeactivate()
 {
     // A player who switched away must not find the worm dead, nor miss a replay's moves.
-    if (playback_)
-    {
-        if (!replayPaused_ && !replayEnded_)
-            ReplayKey(ui::vk::Space);
-        return;
-    }
-    if (Model.PauseInPlay())
+    if (match_.FocusLost())
         ShowPaused();
 }
 
 void TGameForm::UpdateScoreLabel()
 {
-    ScoreLabel.SetCaption(PadLeft(std::to_string(Model.score), 3));
+    ScoreLabel.SetCaption(PadLeft(std::to_string(match_.Model().Score()), 3));
 }
 
-void TGameForm::UpdateLLL()
+void TGameForm::UpdateLLL(const records::Row& statistics, int score)
 {
-    const double change = engine::AverageChange(Statistics, Model.score);
-    const SignedChangeText text = FormatSignedChange(change);
-    LLL.SetCaption("");
-    if (text.nonNegative)
-    {
-        LLL.SetFontColor(ui::clLime);
-        LLL.SetCaption("+");
-    }
-    else
-    {
-        LLL.SetFontColor(ui::clRed);
-    }
-    LLL.SetCaption(LLL.Caption() + text.text);
-}
-
-int TGameForm::Get_User_ID()
-{
-    records_.table = records::ReadTable(session_.Ini, session_.Skill.level);
-    records_.slot = records::FindUser(records_.table, session_.UserName);
-    return records_.slot;
-}
-
-void TGameForm::CheckHiScore()
-{
-    records::GameResult result;
-    try
-    {
-        result =
-            records::RecordGame(session_.Ini, session_.Skill.level, session_.UserName, Model.score);
-    }
-    catch (const EIniFileException& e)
-    {
-        // Caught here rather than left to the loop's handler, which would end the death sequence
-        // before the wait for the next game: once the message is closed, play goes on, with the
-        // table on disk as it was.
-        App().ShowMessage(e.what());
-        return;
-    }
-    records_ = result.standing;
-    // The next game waits until the player has seen the table the game changed.
-    if (result.orderChanged)
-    {
-        // The table is a screen like the menus: the display may sleep over it.
-        App().SetScreenSaverAllowed(true);
-        navigator_.ShowGameResult(records_.table);
-        App().SetScreenSaverAllowed(Model.GamePhase() == engine::Phase::Idle);
-    }
+    const SignedChangeText text = FormatSignedChange(records::AverageChange(statistics, score));
+    LLL.SetFontColor(text.nonNegative ? ui::clLime : ui::clRed);
+    LLL.SetCaption((text.nonNegative ? "+" : "") + text.text);
 }
 
 void TGameForm::UpdateHiScoreLabel()
 {
-    static const records::Row kNotInTable;
-    const records::Row& row = records_.slot >= 1
-                                  ? records_.table[static_cast<std::size_t>(records_.slot - 1)]
-                                  : kNotInTable;
-    HiScoreLabel.SetCaption(PadLeft(std::to_string(records_.table[0].score), 3));
+    const records::Standing& standing = match_.Standing();
+    const records::Row& row = UserRow(standing);
+    HiScoreLabel.SetCaption(PadLeft(std::to_string(standing.table[0].score), 3));
     GL.SetCaption(PadLeft(std::to_string(row.games), 5));
     EL.SetCaption(PadLeft(std::to_string(row.eaten), 5));
     AL.SetCaption(PadLeft(row.averageText, 2));
     HL.SetCaption(PadLeft(std::to_string(row.score), 3));
-    Statistics = {row.games, row.eaten, row.average};
+    UpdateLLL(row, match_.Model().Score());
+}
+
+void TGameForm::EndBout(std::uint8_t whoDied)
+{
+    if (whoDied == engine::kPlayer1Died)
+        UpdateScore2Label();
+    if (whoDied == engine::kPlayer2Died)
+        UpdateScore1Label();
+    DeadSound.Play();
+    if (whoDied != engine::kPlayer2Died)
+        App().Rumble(1);
+    if (whoDied != engine::kPlayer1Died)
+        App().Rumble(2);
+}
+
+void TGameForm::UpdateScore1Label()
+{
+    ScoreLabel.SetCaption(PadLeft(std::to_string(match_.Model().Score1()), 3));
+}
+
+void TGameForm::UpdateScore2Label()
+{
+    HiScoreLabel.SetCaption(PadLeft(std::to_string(match_.Model().Score2()), 3));
 }

@@ -1,13 +1,12 @@
-// TGameForm: the game screen: the engine's single game and death match, timed, painted and sounded
-// from what the engine reports; the bindings turned into (player, direction), the scoreboard and
-// the records.
+// TGameForm: the game screen: a match's single games, death matches and replays laid out,
+// painted and sounded from the events it reports, keys and controllers turned into
+// (player, direction), and the scoreboard.
 #pragma once
 
 #include "engine/Board.h"
 #include "engine/Game.h"
-#include "engine/Playback.h"
-#include "engine/Random.h"
-#include "engine/Worms.h"
+#include "engine/Replay.h"
+#include "play/Match.h"
 #include "records/Records.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
@@ -19,7 +18,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,29 +42,21 @@ public:
     void ShowReplay(const engine::Replay& replay);
     // The replay in the file at path played, or why not told in the message box (false).
     bool WatchReplayFile(const std::string& path);
-    bool Replaying() const { return playback_.has_value(); }
-    // How many steps the replay takes in the time of one: 1, 2, 4 or 8.
-    int ReplaySpeed() const { return replaySpeed_; }
     static constexpr std::string_view kReplayMismatch =
         "This replay does not match this version of the game";
+
+    // The match the screen shows; the screen times it with Timer1 and paints what it reports.
+    play::Match& Play() { return match_; }
+    const play::Match& Play() const { return match_; }
 
     // Painting on the board; neither changes a cell code.
     void DrawSection(const ui::Bitmap& picture, engine::Cell cell);
     void DeleteSection(engine::Cell cell);
 
-    // The timers: each runs the engine's step while the engine is in its phase.
+    // The one timer: a step of the match, painted.
     void Timer1Timer(widgets::TzcTimer& sender);
-    void TimerDMTimer(widgets::TzcTimer& sender);
-    void pKillTimerTimer(widgets::TzcTimer& sender);
-    void cKillTimerTimer(widgets::TzcTimer& sender);
-    void DMKillerTimer(widgets::TzcTimer& sender);
-    // The wait is over: the next single game or death match, seeded from the clock.
-    void WaitTimerTimer(widgets::TzcTimer& sender);
-    // A single game with the skill in force, or a death match, from the clock or from seed.
-    void NewGame();
-    void NewGame(std::uint64_t seed);
-    void NewDeathMatch();
-    void NewDeathMatch(std::uint64_t seed);
+    // Paints and sounds everything the match reported, in order, and forgets it.
+    void ApplyEvents();
 
     void FormKeyDown(ui::Form& sender, int& key) override;
     // A key bound to a direction of the mode being played steers, even F11 or Enter.
@@ -80,27 +70,12 @@ public:
     void FormShow() override;
     void FormHide() override;
     void UpdateScoreLabel();
-    // The average change if the game ended now, from the statistics row and the score.
-    void UpdateLLL();
+    // The change of statistics' average if the game ended now with score.
+    void UpdateLLL(const records::Row& statistics, int score);
     void UpdateScore1Label();
     void UpdateScore2Label();
-
-    // Records: the current level's table read and the current user's slot in it (-1 when not
-    // in the table), read at each game start of a level with records; the recording of a
-    // finished game; and the record texts shown during play, from the table as last read or
-    // written.
-    int Get_User_ID();
-    void CheckHiScore();
+    // The record texts shown during play, from the table the match last read or wrote.
     void UpdateHiScoreLabel();
-    const records::Standing& Records() const { return records_; }
-
-    // The game itself: the screen times, paints and sounds what it reports.
-    engine::Game Model;
-    // Paints and sounds everything the engine reported, in order, forgets it, and runs the
-    // timer the engine's phase wants.
-    void ApplyEvents();
-    // The statistics row under the board as numbers, for the average change.
-    engine::Statistics Statistics;
 
     // Worm pictures: index 0 the player's (b0.bmp), 1..8 the computer worms' (b1..b8.bmp).
     std::array<ui::Bitmap, engine::kComputerWorms + 1> WormPictures;
@@ -135,51 +110,55 @@ public:
     ui::Label HL;
     ui::Label LLL;
     widgets::TzcTimer Timer1;
-    widgets::TzcTimer TimerDM;
-    widgets::TzcTimer pKillTimer;
-    widgets::TzcTimer cKillTimer;
-    widgets::TzcTimer WaitTimer;
-    widgets::TzcTimer DMKiller;
     TWave Hrum{session_.Audio};
     TWave DeadSound{session_.Audio};
 
 private:
+    // The match's ticks come from Timer1.
+    class TimerTicker final : public play::Ticker
+    {
+    public:
+        explicit TimerTicker(widgets::TzcTimer& timer) : timer_(timer) {}
+        void Schedule(int intervalMs) override;
+        // A tick handed over before the last Schedule and arriving after it, which would cut
+        // the new interval short (the end of a removal's 20 ms into the 200 ms wait).
+        bool Stale() const;
+
+    private:
+        widgets::TzcTimer& timer_;
+        std::chrono::steady_clock::time_point since_;
+        int interval_ = 0;
+    };
+
     void BuildLayout();
-    void StopAllTimers();
-    // The one timer the engine's phase wants runs, at the engine's interval; the others stop.
-    void SyncTimers();
-    // The step of phase, if the engine is still in it, painted and timed.
-    void Advance(engine::Phase phase);
-    // Pause: holds a game or bout in play, or resumes a paused one; ignored in other phases.
+    // Who plays and how, as the session and the captions say when a game starts.
+    play::Lineup Lineup() const;
+    // A game or replay is over: its last step painted, the records or the replay's end shown.
+    void GameOver(const play::Over& over);
     void TogglePause();
     void ShowPaused();
     void ShowPauseCaption(bool shown);
     // The (player, direction) turns key stands for in the mode being played, in binding order.
     std::size_t TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const;
-    void PaintEvents();
+    // The scoreboard of a game or bout that begins.
+    void ShowStart();
     widgets::TAnimatedImage& TargetOf(std::uint8_t who);
     void ShowTarget(std::uint8_t who, engine::Cell cell);
     void EndBout(std::uint8_t whoDied);
     // Player 2's ball shown or not, and player 1's ball and target in the mode's colour.
     void ShowPlayerColours(bool deathMatch);
 
-    // The game just played, kept in the replay store; a full disk only loses the replay.
-    void KeepReplay();
-    // Replay playback: started when the screen shows, one recorded step per timer tick.
+    // Replay playback, started when the screen shows.
     void StartReplay();
-    void ReplayStep();
     void ReplayKey(int key);
-    void SyncReplayTimer();
     void ShowReplayCaption();
+    void EndReplay(bool matches);
 
-    records::Standing records_;
-    std::optional<engine::Playback> playback_;
-    int replaySpeed_ = 1;
-    bool replayPaused_ = false;
-    bool replayEnded_ = false;
+    TimerTicker ticker_{Timer1};
+    play::Match match_;
     // Player 1's caption as the games left it, given back after a replay.
     std::string gameCaption1_;
-    // Events being applied; swapped with the engine's list so that both keep their capacity.
+    // Events being applied, taken from the match's list so that both keep their capacity.
     std::vector<engine::Event> applying_;
     int deathMatchInterval_ = 100;
 };

@@ -1,21 +1,18 @@
-// TGameForm: the game screen's replays: each game kept as it ends, and a replay played back on the
-// same screen with its pictures, sounds and numbers, paused, sped up and left with the keys.
+// TGameForm: the game screen's replays: a replay played back on the same screen with its pictures,
+// sounds and numbers, paused, sped up and left with the keys.
 #include "screens/GameScreen.h"
 
-#include "platform/Paths.h"
+#include "play/ReplayFile.h"
 #include "settings/NumberText.h"
-#include "settings/ReplayStore.h"
 #include "ui/Platform.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace
 {
 
-constexpr int kFastestReplay = 8;
 // A replay's names are shown cut to this many characters: a file may hold a thousand bytes of
 // name, and the font renderer is given no more than a line can show.
 constexpr std::size_t kShownNameCharacters = 32;
@@ -39,29 +36,16 @@ std::string ShownName(std::string_view name)
 
 } // namespace
 
-void TGameForm::KeepReplay()
-{
-    if (playback_)
-        return;
-    const bool single = Model.GameMode() == engine::Mode::Single;
-    const std::string names[] = {single ? session_.UserName : Label1.Caption(), Label2.Caption()};
-    session_.Replays.Keep(engine::Record(Model, std::span(names, single ? 1 : 2)));
-}
-
 bool TGameForm::WatchReplayFile(const std::string& path)
 {
-    const engine::ReplayDecoding read = ReadReplayFile(path);
-    if (!read.replay)
+    const play::OpenedReplay opened = play::OpenReplay(path);
+    if (!opened.replay)
     {
         // The file came from the command line or a file manager: the message says which.
-        std::error_code ec;
-        const bool found = std::filesystem::exists(platform::NativePath(path), ec);
-        App().ShowMessage(
-            (found ? std::string(engine::Describe(read.error)) : "Replay file not found") + ":\n" +
-            path);
+        App().ShowMessage(opened.problem + ":\n" + path);
         return false;
     }
-    ShowReplay(*read.replay);
+    ShowReplay(*opened.replay);
     return true;
 }
 
@@ -79,78 +63,41 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
     Label3.SetVisible(true);
     // The file's final score is only a claim until playback has reached it.
     HiScoreLabel.SetCaption(single ? std::string(kScoreToCome) : "000");
-    playback_.emplace(replay);
-    replaySpeed_ = 1;
-    replayPaused_ = false;
-    replayEnded_ = false;
+    match_.Watch(replay);
     Show();
 }
 
 void TGameForm::StartReplay()
 {
-    const bool single = playback_->Recorded().mode == engine::ReplayMode::SingleGame;
     Target.SetVisible(true);
-    Target2.SetVisible(!single);
-    playback_->Start(Model);
-    PaintEvents();
-    if (single)
-        UpdateScoreLabel();
-    else
-    {
-        UpdateScore1Label();
-        UpdateScore2Label();
-    }
+    match_.Enter(match_.Model().GameMode());
+    ApplyEvents();
     PauseLabel.SetCaption("Paused: press Space to go on");
     ShowReplayCaption();
-    SyncReplayTimer();
 }
 
 void TGameForm::ShowReplayCaption()
 {
-    const engine::Replay& r = playback_->Recorded();
+    const engine::Replay& r = match_.Replay();
     std::string caption = "Replay: " + ShownName(r.players[0].name);
     if (r.players.size() > 1)
         caption += " v " + ShownName(r.players[1].name);
-    caption += " x" + std::to_string(replaySpeed_);
+    caption += " x" + std::to_string(match_.ReplaySpeed());
     Label3.SetCaption(caption);
     // Centred under the title, however long the names.
     Label3.SetLeft(Label5.Left() + (Label5.Width() - Label3.Width()) / 2);
 }
 
-void TGameForm::SyncReplayTimer()
+void TGameForm::EndReplay(bool matches)
 {
-    for (widgets::TzcTimer* timer : {&TimerDM, &pKillTimer, &cKillTimer, &WaitTimer, &DMKiller})
-        timer->SetEnabled(false);
-    if (replayPaused_ || replayEnded_)
-    {
-        Timer1.SetEnabled(false);
-        return;
-    }
-    Timer1.SetInterval(std::max(1, Model.Interval() / replaySpeed_));
-    Timer1.SetEnabled(true);
-}
-
-void TGameForm::ReplayStep()
-{
-    if (!playback_ || replayPaused_ || replayEnded_)
-        return;
-    if (playback_->Step(Model))
-    {
-        PaintEvents();
-        SyncReplayTimer();
-        return;
-    }
-    PaintEvents();
-    replayEnded_ = true;
-    SyncReplayTimer();
-    if (!playback_->Matches(Model))
+    if (!matches)
     {
         App().ShowMessage(std::string(kReplayMismatch));
         Hide();
         return;
     }
-    if (playback_->Recorded().mode == engine::ReplayMode::SingleGame)
-        HiScoreLabel.SetCaption(PadLeft(std::to_string(playback_->Recorded().players[0].score), 3));
+    if (match_.Replay().mode == engine::ReplayMode::SingleGame)
+        HiScoreLabel.SetCaption(PadLeft(std::to_string(match_.Replay().players[0].score), 3));
     // The last board stays until the player leaves.
     PauseLabel.SetCaption("The end: press Esc to go back");
     ShowPauseCaption(true);
@@ -165,20 +112,16 @@ void TGameForm::ReplayKey(int key)
         return;
     case ui::vk::Space:
     case ui::vk::Pause:
-        if (replayEnded_)
-            return;
-        replayPaused_ = !replayPaused_;
-        ShowPauseCaption(replayPaused_);
-        break;
+        TogglePause();
+        return;
     case ui::vk::Right:
-        replaySpeed_ = std::min(kFastestReplay, replaySpeed_ * 2);
+        match_.FasterReplay();
         break;
     case ui::vk::Left:
-        replaySpeed_ = std::max(1, replaySpeed_ / 2);
+        match_.SlowerReplay();
         break;
     default:
         return;
     }
     ShowReplayCaption();
-    SyncReplayTimer();
 }

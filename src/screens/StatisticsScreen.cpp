@@ -1,7 +1,7 @@
 // TForm2: the statistics screen: the records table of the shown level, its level captions and keys.
 #include "screens/StatisticsScreen.h"
 
-#include "engine/Replay.h"
+#include "play/ReplayFile.h"
 #include "screens/FormData.h"
 #include "screens/ScreenButton.h"
 #include "settings/NumberText.h"
@@ -269,13 +269,13 @@ void TForm2::WatchRow(int row)
         ReplayMessage.SetCaption("No game of " + name + rest);
         return;
     }
-    const engine::ReplayDecoding read = ReadReplayFile(*path);
-    if (!read.replay)
+    const play::OpenedReplay opened = play::OpenReplay(*path);
+    if (!opened.replay)
     {
         ReplayMessage.SetKeptEnd(0);
-        ReplayMessage.SetCaption(std::string(engine::Describe(read.error)));
+        ReplayMessage.SetCaption(opened.problem);
         return;
     }
     ReplayMessage.SetCaption("");
-    navigator_.PlayReplay(*read.replay);
+    navigator_.PlayReplay(*opened.replay);
 }

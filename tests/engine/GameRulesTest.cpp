@@ -4,6 +4,7 @@
 // the events paint is followed cell by cell, as a screen would show it.
 #include "engine/Game.h"
 #include "engine/RandomScript.h"
+#include "engine/Scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,8 @@ protected:
     }
     void Apply()
     {
-        for (const engine::Event& e : game.events)
+        game.TakeEvents(events_);
+        for (const engine::Event& e : events_)
         {
             switch (e.kind)
             {
@@ -50,11 +52,13 @@ protected:
             case engine::EventKind::BoutOver:
                 ++deaths;
                 break;
+            case engine::EventKind::Finished:
+                ++finished;
+                break;
             default:
                 break;
             }
         }
-        game.events.clear();
     }
     int& Paint(Cell c) { return shown_[static_cast<std::size_t>(c.x * 31 + c.y)]; }
     // The worm last drawn on cell (x, y), kBlank when none is shown there.
@@ -66,15 +70,17 @@ protected:
         game.Step();
         Apply();
     }
-    std::uint8_t Code(int x, int y) const { return game.board.At(x, y); }
+    std::uint8_t Code(int x, int y) const { return game.Board().At(x, y); }
 
     engine::Game game;
     testing_support::RandomScript script;
     int deaths = 0;
     int eaten = 0;
+    int finished = 0;
 
 private:
     std::array<int, 31 * 31> shown_{};
+    std::vector<engine::Event> events_;
 };
 
 int CountCodes(const engine::Board& board, std::uint8_t code)
@@ -109,24 +115,12 @@ protected:
         const engine::PlayerTurn turn{1, dir};
         game.Key(std::span(&turn, dir == engine::kNone ? 0 : 1));
     }
-    Cell Head() const { return game.player.sections[1]; }
+    Cell Head() const { return game.Player().sections[1]; }
     // Lays computer worm n on the board: cells from head to tail (the last repeated up to
     // section 10), with its codes.
     void PlaceWorm(int n, std::initializer_list<Cell> cells, std::uint8_t direction)
     {
-        engine::ComputerWorm& worm = game.worms[static_cast<std::size_t>(n)];
-        std::size_t i = 1;
-        Cell last{};
-        for (const Cell c : cells)
-        {
-            worm.sections[i++] = c;
-            game.board.At(c) = engine::kComputer;
-            last = c;
-        }
-        for (; i <= 10; ++i)
-            worm.sections[i] = last;
-        worm.sections[0] = last;
-        worm.direction = direction;
+        engine::Scenario(game).ComputerWorm(n, std::span(cells.begin(), cells.size()), direction);
     }
 };
 
@@ -149,11 +143,11 @@ TEST_F(RulesTest, StartLayoutsDependOnTheNumberOfComputerWorms)
     {
         SCOPED_TRACE(n);
         StartGame(n);
-        EXPECT_EQ(CountCodes(game.board, engine::kComputer), n);
+        EXPECT_EQ(CountCodes(game.Board(), engine::kComputer), n);
         for (int k = 1; k <= n; ++k)
         {
             const Expected& e = n <= 4 ? nearCentre[k - 1] : ring[k - 1];
-            const engine::ComputerWorm& worm = game.worms[static_cast<std::size_t>(k)];
+            const engine::ComputerWorm& worm = game.Worm(k);
             for (const Cell c : worm.sections)
                 EXPECT_EQ(c, e.cell) << "worm " << k;
             EXPECT_EQ(worm.direction, e.direction) << "worm " << k;
@@ -162,9 +156,9 @@ TEST_F(RulesTest, StartLayoutsDependOnTheNumberOfComputerWorms)
             EXPECT_EQ(Shown(e.cell.x, e.cell.y), kBlank);
         }
         EXPECT_EQ(Code(15, 15), engine::kPlayer);
-        EXPECT_EQ(CountCodes(game.board, engine::kPlayer), 1);
-        EXPECT_EQ(game.player.length, 10);
-        EXPECT_EQ(game.player.direction, engine::kNone);
+        EXPECT_EQ(CountCodes(game.Board(), engine::kPlayer), 1);
+        EXPECT_EQ(game.Player().length, 10);
+        EXPECT_EQ(game.Player().direction, engine::kNone);
         EXPECT_EQ(Code(29, 29), engine::kTarget);
         EXPECT_EQ(Code(0, 7), engine::kWall);
         EXPECT_EQ(Code(30, 30), engine::kWall);
@@ -172,9 +166,9 @@ TEST_F(RulesTest, StartLayoutsDependOnTheNumberOfComputerWorms)
         EXPECT_EQ(game.Interval(), 100);
     }
     // Records beyond the game's count keep what the earlier game left in them.
-    EXPECT_EQ(game.worms[8].sections[1], (Cell{20, 5}));
+    EXPECT_EQ(game.Worm(8).sections[1], (Cell{20, 5}));
     StartGame(4);
-    EXPECT_EQ(game.worms[8].sections[1], (Cell{20, 5}));
+    EXPECT_EQ(game.Worm(8).sections[1], (Cell{20, 5}));
     EXPECT_EQ(Code(20, 5), engine::kEmpty);
 }
 
@@ -209,8 +203,8 @@ TEST_F(RulesTest, ComputerWormUnrollsFromItsStartCellAndTurnsAtTheWall)
         EXPECT_EQ(Code(9, 15), tick < 10 ? engine::kComputer : engine::kEmpty) << tick;
     }
     EXPECT_EQ(Shown(9, 15), kBlank);
-    EXPECT_EQ(game.worms[1].sections[1], (Cell{1, 13}));
-    EXPECT_EQ(CountCodes(game.board, engine::kComputer), 10);
+    EXPECT_EQ(game.Worm(1).sections[1], (Cell{1, 13}));
+    EXPECT_EQ(CountCodes(game.Board(), engine::kComputer), 10);
     // One draw a tick, and the second only where two ways were open.
     EXPECT_EQ(script.bounds, (std::vector<int>{6, 6, 6, 6, 6, 6, 6, 6, 6, 2, 6}));
 }
@@ -218,12 +212,12 @@ TEST_F(RulesTest, ComputerWormUnrollsFromItsStartCellAndTurnsAtTheWall)
 TEST_F(RulesTest, BoxedInWormStandsStillAndDrawsItselfTogether)
 {
     StartGame(1);
-    game.board.At(9, 15) = engine::kEmpty;
+    engine::Scenario(game).Code({9, 15}, engine::kEmpty);
     PlaceWorm(1,
               {{5, 5}, {6, 5}, {7, 5}, {8, 5}, {9, 5}, {10, 5}, {11, 5}, {12, 5}, {13, 5}, {14, 5}},
               engine::kLeft);
     for (const Cell wall : {Cell{4, 5}, Cell{5, 4}, Cell{5, 6}})
-        game.board.At(wall) = engine::kWall;
+        engine::Scenario(game).Code(wall, engine::kWall);
     for (int x = 5; x <= 14; ++x)
         Paint({static_cast<std::uint8_t>(x), 5}) = 1;
 
@@ -231,31 +225,31 @@ TEST_F(RulesTest, BoxedInWormStandsStillAndDrawsItselfTogether)
     {
         script.Push(3);
         Tick();
-        EXPECT_EQ(game.worms[1].direction, engine::kNone);
-        EXPECT_EQ(game.worms[1].sections[1], (Cell{5, 5}));
+        EXPECT_EQ(game.Worm(1).direction, engine::kNone);
+        EXPECT_EQ(game.Worm(1).sections[1], (Cell{5, 5}));
         const int left = 14 - tick + 1; // the cell the tail left in this tick
         EXPECT_EQ(Code(left, 5), engine::kEmpty) << tick;
         EXPECT_EQ(Shown(left, 5), kBlank) << tick;
     }
     for (std::size_t i = 1; i <= 10; ++i)
-        EXPECT_EQ(game.worms[1].sections[i], (Cell{5, 5})) << i;
-    EXPECT_EQ(CountCodes(game.board, engine::kComputer), 1);
+        EXPECT_EQ(game.Worm(1).sections[i], (Cell{5, 5})) << i;
+    EXPECT_EQ(CountCodes(game.Board(), engine::kComputer), 1);
     EXPECT_EQ(Shown(5, 5), 1);
 
     // Freed on all sides, a worm with direction none stays none even when it reconsiders.
     for (const Cell wall : {Cell{4, 5}, Cell{5, 4}, Cell{5, 6}})
-        game.board.At(wall) = engine::kEmpty;
+        engine::Scenario(game).Code(wall, engine::kEmpty);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game.worms[1].sections[1], (Cell{5, 5}));
-    EXPECT_EQ(game.worms[1].direction, engine::kNone);
+    EXPECT_EQ(game.Worm(1).sections[1], (Cell{5, 5}));
+    EXPECT_EQ(game.Worm(1).direction, engine::kNone);
 }
 
 TEST_F(RulesTest, LowerNumberedWormTakesAContestedCell)
 {
     StartGame(2);
-    game.board.At(9, 15) = engine::kEmpty;
-    game.board.At(21, 15) = engine::kEmpty;
+    engine::Scenario(game).Code({9, 15}, engine::kEmpty);
+    engine::Scenario(game).Code({21, 15}, engine::kEmpty);
     PlaceWorm(1, {{9, 10}, {8, 10}, {7, 10}, {6, 10}, {5, 10}, {4, 10}, {3, 10}, {2, 10}, {1, 10}},
               engine::kRight);
     PlaceWorm(2, {{11, 10}, {12, 10}, {13, 10}, {14, 10}, {15, 10}, {16, 10}, {17, 10}},
@@ -265,9 +259,9 @@ TEST_F(RulesTest, LowerNumberedWormTakesAContestedCell)
     script.Push(1); // worm 2 would go on, but its way is taken now...
     script.Push(1); // ...so it picks down from up and down
     Tick();
-    EXPECT_EQ(game.worms[1].sections[1], (Cell{10, 10}));
-    EXPECT_EQ(game.worms[2].sections[1], (Cell{11, 11}));
-    EXPECT_EQ(game.worms[2].direction, engine::kDown);
+    EXPECT_EQ(game.Worm(1).sections[1], (Cell{10, 10}));
+    EXPECT_EQ(game.Worm(2).sections[1], (Cell{11, 11}));
+    EXPECT_EQ(game.Worm(2).direction, engine::kDown);
     EXPECT_EQ(Code(10, 10), engine::kComputer);
     EXPECT_EQ(script.bounds, (std::vector<int>{6, 6, 2}));
 }
@@ -275,7 +269,7 @@ TEST_F(RulesTest, LowerNumberedWormTakesAContestedCell)
 TEST_F(RulesTest, PlayerDiesOnAComputerTailThatLeavesLaterInTheSameTick)
 {
     StartGame(1);
-    game.board.At(9, 15) = engine::kEmpty;
+    engine::Scenario(game).Code({9, 15}, engine::kEmpty);
     PlaceWorm(1,
               {{16, 6},
                {16, 7},
@@ -295,7 +289,7 @@ TEST_F(RulesTest, PlayerDiesOnAComputerTailThatLeavesLaterInTheSameTick)
     EXPECT_EQ(deaths, 1);
     EXPECT_EQ(game.Interval(), 110);
     // The tick ran to its end: the worm took its step and its tail left the cell.
-    EXPECT_EQ(game.worms[1].sections[1], (Cell{16, 5}));
+    EXPECT_EQ(game.Worm(1).sections[1], (Cell{16, 5}));
     EXPECT_EQ(Code(16, 15), engine::kEmpty);
     EXPECT_EQ(Head(), (Cell{16, 15}));
 }
@@ -303,16 +297,10 @@ TEST_F(RulesTest, PlayerDiesOnAComputerTailThatLeavesLaterInTheSameTick)
 TEST_F(RulesTest, PlayerDiesEnteringTheCellItsOwnTailLeavesInThatTick)
 {
     StartGame(0);
-    game.board.At(15, 15) = engine::kEmpty;
+    engine::Scenario(game).Code({15, 15}, engine::kEmpty);
     const Cell loop[10] = {{10, 10}, {10, 11}, {10, 12}, {10, 13}, {10, 14},
                            {11, 14}, {11, 13}, {11, 12}, {11, 11}, {11, 10}};
-    for (int i = 0; i < 10; ++i)
-    {
-        game.player.sections[static_cast<std::size_t>(i + 1)] = loop[i];
-        game.board.At(loop[i]) = engine::kPlayer;
-    }
-    game.player.sections[0] = loop[9];
-    game.player.direction = engine::kRight;
+    engine::Scenario(game).Player(loop, engine::kRight);
     Tick();
     EXPECT_EQ(game.GamePhase(), engine::Phase::RemovingPlayer);
     EXPECT_EQ(Head(), (Cell{11, 10}));
@@ -330,7 +318,7 @@ TEST_F(RulesTest, DeathIntoTheWallStillDrawsTheHeadThereAndMarksTheWallCell)
     EXPECT_EQ(game.GamePhase(), engine::Phase::RemovingPlayer);
     EXPECT_EQ(Head(), (Cell{15, 0}));
     EXPECT_EQ(Code(15, 0), engine::kPlayer);
-    EXPECT_EQ(game.removalCounter, 10);
+    EXPECT_EQ(game.RemovalCounter(), 10);
 }
 
 TEST_F(RulesTest, MovingRightTheLeftKeyIsIgnoredAndUpThenLeftMakeAUTurn)
@@ -339,19 +327,19 @@ TEST_F(RulesTest, MovingRightTheLeftKeyIsIgnoredAndUpThenLeftMakeAUTurn)
     Key(engine::kRight);
     Tick();
     Key(engine::kLeft);
-    EXPECT_EQ(game.player.direction, engine::kRight);
-    EXPECT_FALSE(game.player.turned) << "a rejected key does not count as a turn";
+    EXPECT_EQ(game.Player().direction, engine::kRight);
+    EXPECT_FALSE(game.Player().turned) << "a rejected key does not count as a turn";
     Tick();
     EXPECT_EQ(Head(), (Cell{17, 15}));
 
     Key(engine::kUp);
     Key(engine::kLeft);
-    EXPECT_EQ(game.player.direction, engine::kUp);
-    EXPECT_EQ(game.player.queued, engine::kLeft);
+    EXPECT_EQ(game.Player().direction, engine::kUp);
+    EXPECT_EQ(game.Player().queued, engine::kLeft);
     Tick();
     EXPECT_EQ(Head(), (Cell{17, 14}));
-    EXPECT_EQ(game.player.direction, engine::kLeft);
-    EXPECT_EQ(game.player.queued, engine::kNone);
+    EXPECT_EQ(game.Player().direction, engine::kLeft);
+    EXPECT_EQ(game.Player().queued, engine::kNone);
     Tick();
     EXPECT_EQ(Head(), (Cell{16, 14}));
     EXPECT_EQ(game.GamePhase(), engine::Phase::Playing);
@@ -363,8 +351,8 @@ TEST_F(RulesTest, OfThreeKeysInOneTickTheFirstActsAndTheThirdIsQueued)
     Key(engine::kUp);
     Key(engine::kLeft);
     Key(engine::kRight);
-    EXPECT_EQ(game.player.direction, engine::kUp);
-    EXPECT_EQ(game.player.queued, engine::kRight);
+    EXPECT_EQ(game.Player().direction, engine::kUp);
+    EXPECT_EQ(game.Player().queued, engine::kRight);
     Tick();
     Tick();
     EXPECT_EQ(Head(), (Cell{16, 14}));
@@ -373,8 +361,8 @@ TEST_F(RulesTest, OfThreeKeysInOneTickTheFirstActsAndTheThirdIsQueued)
     Key(engine::kDown);
     Key(engine::kLeft);
     Key(engine::kNone);
-    EXPECT_EQ(game.player.direction, engine::kDown);
-    EXPECT_EQ(game.player.queued, engine::kNone);
+    EXPECT_EQ(game.Player().direction, engine::kDown);
+    EXPECT_EQ(game.Player().queued, engine::kNone);
     Tick();
     Tick();
     EXPECT_EQ(Head(), (Cell{16, 16}));
@@ -386,16 +374,16 @@ TEST_F(RulesTest, KeyDuringTheDeathSequenceLeavesTheTurnedFlagForTheNextGame)
     Key(engine::kUp);
     while (game.GamePhase() == engine::Phase::Playing)
         Tick();
-    EXPECT_FALSE(game.player.turned);
+    EXPECT_FALSE(game.Player().turned);
     Key(engine::kLeft);
-    EXPECT_TRUE(game.player.turned);
+    EXPECT_TRUE(game.Player().turned);
 
     StartGame(0);
-    EXPECT_EQ(game.player.direction, engine::kNone);
-    EXPECT_TRUE(game.player.turned);
+    EXPECT_EQ(game.Player().direction, engine::kNone);
+    EXPECT_TRUE(game.Player().turned);
     Key(engine::kUp);
-    EXPECT_EQ(game.player.direction, engine::kNone);
-    EXPECT_EQ(game.player.queued, engine::kUp);
+    EXPECT_EQ(game.Player().direction, engine::kNone);
+    EXPECT_EQ(game.Player().queued, engine::kUp);
     Tick();
     EXPECT_EQ(Head(), (Cell{15, 15})) << "the first key of the game is queued";
     Tick();
@@ -415,13 +403,13 @@ TEST_F(RulesTest, EatingScoresGrowsByFiveStackedSectionsAndPlacesTheNextTarget)
     script.Push(0);
     Tick();
     EXPECT_EQ(eaten, 1);
-    EXPECT_EQ(game.score, 1);
-    EXPECT_EQ(game.player.length, 15);
+    EXPECT_EQ(game.Score(), 1);
+    EXPECT_EQ(game.Player().length, 15);
     for (int i = 10; i <= 15; ++i)
-        EXPECT_EQ(game.player.sections[static_cast<std::size_t>(i)], (Cell{17, 15})) << i;
+        EXPECT_EQ(game.Player().sections[static_cast<std::size_t>(i)], (Cell{17, 15})) << i;
     EXPECT_EQ(Code(26, 15), engine::kPlayer);
     EXPECT_EQ(Code(1, 1), engine::kTarget);
-    EXPECT_EQ(game.targetCell, (Cell{1, 1}));
+    EXPECT_EQ(game.TargetCell(), (Cell{1, 1}));
 
     // The tail stays on its cell for the next five moves and leaves it on the sixth.
     Key(engine::kDown);
@@ -448,8 +436,8 @@ TEST_F(RulesTest, PlayerRemovalTakesLengthStepsAtElevenHundredDivLength)
     }
     ASSERT_EQ(game.GamePhase(), engine::Phase::Playing);
     ASSERT_EQ(Head(), (Cell{20, 18}));
-    const engine::Board codes = game.board;
-    game.Dead();
+    const engine::Board codes = game.Board();
+    engine::Scenario(game).Kill();
     EXPECT_EQ(game.GamePhase(), engine::Phase::RemovingPlayer);
     EXPECT_EQ(game.Interval(), 110);
     int steps = 0;
@@ -461,7 +449,7 @@ TEST_F(RulesTest, PlayerRemovalTakesLengthStepsAtElevenHundredDivLength)
     EXPECT_EQ(steps, 10);
     for (int i = 1; i <= 10; ++i)
     {
-        const Cell c = game.player.sections[static_cast<std::size_t>(i)];
+        const Cell c = game.Player().sections[static_cast<std::size_t>(i)];
         EXPECT_EQ(Shown(c.x, c.y), kBlank) << i;
     }
     EXPECT_EQ(game.GamePhase(), engine::Phase::RemovingComputers);
@@ -470,21 +458,21 @@ TEST_F(RulesTest, PlayerRemovalTakesLengthStepsAtElevenHundredDivLength)
     for (int step = 1; step <= 10; ++step)
     {
         ASSERT_EQ(game.GamePhase(), engine::Phase::RemovingComputers) << step;
-        EXPECT_FALSE(game.CountsForRecords());
+        EXPECT_EQ(finished, 0);
         Tick();
     }
     EXPECT_EQ(game.GamePhase(), engine::Phase::Waiting);
     EXPECT_EQ(game.Interval(), 200);
-    EXPECT_TRUE(game.CountsForRecords()) << "a Professional game played to its end";
+    EXPECT_EQ(finished, 1) << "a game played to its end is over";
     for (int n = 1; n <= 4; ++n)
-        for (const Cell c : game.worms[static_cast<std::size_t>(n)].sections)
+        for (const Cell c : game.Worm(n).sections)
             EXPECT_EQ(Shown(c.x, c.y), kBlank);
-    EXPECT_EQ(game.board.ToText(), codes.ToText()) << "the removal only paints";
+    EXPECT_EQ(game.Board().ToText(), codes.ToText()) << "the removal only paints";
 
     // A worm of 60 sections: 60 steps of 18 ms.
     StartGame(0);
-    game.player.length = 60;
-    game.Dead();
+    engine::Scenario(game).PlayerLength(60);
+    engine::Scenario(game).Kill();
     EXPECT_EQ(game.Interval(), 18);
     steps = 0;
     while (game.GamePhase() == engine::Phase::RemovingPlayer && steps < 1000)
@@ -499,7 +487,7 @@ TEST_F(RulesTest, EveryWormDrawsOnceAndASecondTimeOnlyWhenChoosingAmongTwoOrThre
 {
     game.SetRandomSource(nullptr);
     game.NewGame(20260101, {3, 6, 100, 8});
-    testing_support::RandomCounter counter(game.generator);
+    testing_support::RandomCounter counter(engine::Scenario(game).Generator());
     game.SetRandomSource(&counter);
     int seconds = 0;
     for (int tick = 0; tick < 300; ++tick)
@@ -510,7 +498,7 @@ TEST_F(RulesTest, EveryWormDrawsOnceAndASecondTimeOnlyWhenChoosingAmongTwoOrThre
         std::size_t i = 0;
         for (int n = 1; n <= 8; ++n)
         {
-            const engine::ComputerWorm& worm = game.worms[static_cast<std::size_t>(n)];
+            const engine::ComputerWorm& worm = game.Worm(n);
             ASSERT_LT(i, counter.bounds.size());
             ASSERT_EQ(counter.bounds[i], 6) << "tick " << tick << " worm " << n;
             const bool reconsiders = worm.mainDirection == engine::kNone || counter.values[i] == 0;
@@ -542,13 +530,12 @@ TEST_F(RulesTest, PaintedBoardAndCodesAgreeWithTheWormsThroughALongGame)
         for (int n = 1; n <= 8; ++n)
             for (int i = 1; i <= 10; ++i)
             {
-                const Cell c =
-                    game.worms[static_cast<std::size_t>(n)].sections[static_cast<std::size_t>(i)];
+                const Cell c = game.Worm(n).sections[static_cast<std::size_t>(i)];
                 covered.insert({c.x, c.y});
             }
-        ASSERT_EQ(CountCodes(game.board, engine::kComputer), static_cast<int>(covered.size()))
+        ASSERT_EQ(CountCodes(game.Board(), engine::kComputer), static_cast<int>(covered.size()))
             << "tick " << tick;
-        ASSERT_EQ(Code(game.targetCell.x, game.targetCell.y), engine::kTarget);
+        ASSERT_EQ(Code(game.TargetCell().x, game.TargetCell().y), engine::kTarget);
         for (int x = 1; x <= 29; ++x)
             for (int y = 1; y <= 29; ++y)
             {
@@ -604,47 +591,33 @@ protected:
     }
     void NewDeath()
     {
-        game.NewDeath();
+        engine::Scenario(game).NextBout();
         Apply();
     }
     void Remove() { Tick(); }
 
-    // Lays and paints a worm from head to tail (the last cell repeated up to its length).
-    void Lay(engine::DeathMatchWorm& worm, std::initializer_list<Cell> cells, std::uint8_t dir,
-             int length = 10)
+    // Lays and paints player's worm from head to tail (the last cell repeated up to its length).
+    void Lay(int player, std::span<const Cell> cells, std::uint8_t dir, int length = 10)
     {
-        for (int i = 0; i <= worm.length; ++i)
-            game.board.At(worm.sections[static_cast<std::size_t>(i)]) = engine::kEmpty;
-        worm.length = length;
-        std::size_t i = 1;
-        Cell last{};
-        const int who = &worm == &game.player1 ? engine::kFirstPlayer : engine::kSecondPlayer;
+        engine::Scenario(game).DeathMatchPlayer(player, cells, dir, length);
         for (const Cell c : cells)
-        {
-            worm.sections[i++] = c;
-            game.board.At(c) = engine::kPlayer;
-            Paint(c) = who;
-            last = c;
-        }
-        for (; i <= static_cast<std::size_t>(length); ++i)
-            worm.sections[i] = last;
-        worm.sections[0] = last;
-        worm.direction = dir;
+            Paint(c) = player == 1 ? engine::kFirstPlayer : engine::kSecondPlayer;
     }
-    // A straight horizontal worm of ten cells with its head at (x, y), running right.
-    void LayRightward(engine::DeathMatchWorm& worm, int x, int y)
+    void Lay(int player, std::initializer_list<Cell> cells, std::uint8_t dir, int length = 10)
     {
-        Lay(worm, {}, engine::kRight);
-        for (int i = 1; i <= 10; ++i)
-        {
-            const Cell c{static_cast<std::uint8_t>(x - i + 1), static_cast<std::uint8_t>(y)};
-            worm.sections[static_cast<std::size_t>(i)] = c;
-            game.board.At(c) = engine::kPlayer;
-        }
-        worm.sections[0] = worm.sections[10];
+        Lay(player, std::span(cells.begin(), cells.size()), dir, length);
+    }
+    // A straight horizontal worm of ten cells with its head at (x, y), running right, not painted.
+    void LayRightward(int player, int x, int y)
+    {
+        std::array<Cell, 10> cells{};
+        for (int i = 0; i < 10; ++i)
+            cells[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(x - i),
+                                                  static_cast<std::uint8_t>(y)};
+        engine::Scenario(game).DeathMatchPlayer(player, cells, engine::kRight, 10);
     }
 
-    std::uint8_t Code(Cell c) const { return game.board.At(c); }
+    std::uint8_t Code(Cell c) const { return game.Board().At(c); }
 
 private:
     bool separate_ = false;
@@ -665,11 +638,11 @@ TEST_F(DeathMatchTest, WormsStandStillUntilTheirPlayersMoveAndTheFirstTickDrawsB
     for (int i = 0; i < 200; ++i)
         Tick();
     EXPECT_EQ(game.GamePhase(), engine::Phase::Playing);
-    EXPECT_FALSE(game.player1.dead);
-    EXPECT_FALSE(game.player2.dead);
+    EXPECT_FALSE(game.Player1().dead);
+    EXPECT_FALSE(game.Player2().dead);
     EXPECT_EQ(Shown(10, 10), engine::kFirstPlayer);
     EXPECT_EQ(Shown(20, 20), engine::kSecondPlayer);
-    EXPECT_EQ(game.board.EmptyInnerCells(), 29 * 29 - 4);
+    EXPECT_EQ(game.Board().EmptyInnerCells(), 29 * 29 - 4);
     EXPECT_EQ(script.Left(), 0U) << "a tick draws no random number";
 }
 
@@ -680,18 +653,18 @@ TEST_F(DeathMatchTest, PlayerTwoRunningIntoPlayerOnesStartCellLosesTheBout)
     Key2(engine::kUp);
     for (int i = 0; i < 10; ++i)
         Tick();
-    ASSERT_EQ(game.player2.sections[1], (Cell{20, 10}));
+    ASSERT_EQ(game.Player2().sections[1], (Cell{20, 10}));
     Key2(engine::kLeft);
     for (int i = 0; i < 9; ++i)
         Tick();
     ASSERT_EQ(game.GamePhase(), engine::Phase::Playing);
     Tick();
-    EXPECT_TRUE(game.player2.dead);
-    EXPECT_FALSE(game.player1.dead);
+    EXPECT_TRUE(game.Player2().dead);
+    EXPECT_FALSE(game.Player1().dead);
     EXPECT_EQ(game.GamePhase(), engine::Phase::RemovingBout);
-    EXPECT_EQ(game.whoDied, 2);
-    EXPECT_EQ(game.score1, 1);
-    EXPECT_EQ(game.score2, 0);
+    EXPECT_EQ(game.WhoDied(), 2);
+    EXPECT_EQ(game.Score1(), 1);
+    EXPECT_EQ(game.Score2(), 0);
     EXPECT_EQ(game.Interval(), 110);
     // The dead head is drawn over player 1's start cell.
     EXPECT_EQ(Shown(10, 10), engine::kSecondPlayer);
@@ -708,11 +681,11 @@ TEST_F(DeathMatchTest, PlayerTwoRunningIntoPlayerOnesStartCellLosesTheBout)
     EXPECT_EQ(Shown(10, 10), kBlank);
     EXPECT_EQ(game.GamePhase(), engine::Phase::Playing);
     EXPECT_EQ(game.Interval(), 100);
-    EXPECT_EQ(game.player2.sections[1], (Cell{20, 20}));
-    EXPECT_EQ(game.player2.direction, engine::kNone);
+    EXPECT_EQ(game.Player2().sections[1], (Cell{20, 20}));
+    EXPECT_EQ(game.Player2().direction, engine::kNone);
     EXPECT_EQ(Code({5, 5}), engine::kTarget);
     EXPECT_EQ(Code({6, 6}), engine::kTarget2);
-    EXPECT_EQ(game.score1, 1) << "scores carry over from bout to bout";
+    EXPECT_EQ(game.Score1(), 1) << "scores carry over from bout to bout";
 }
 
 // Still gathered on its start cell, a worm is spared only by its own sections: its first step
@@ -721,13 +694,13 @@ TEST_F(DeathMatchTest, AFirstStepIntoTheOtherWormsBodyLosesTheBout)
 {
     SeparateKeys();
     StartMatch();
-    LayRightward(game.player1, 22, 19); // its body crosses (20, 19), above player 2's start
+    LayRightward(1, 22, 19); // its body crosses (20, 19), above player 2's start
     Key2(engine::kUp);
     Tick();
-    EXPECT_EQ(game.player2.sections[1], (Cell{20, 19}));
-    EXPECT_TRUE(game.player2.dead);
-    EXPECT_FALSE(game.player1.dead);
-    EXPECT_EQ(game.whoDied, 2);
+    EXPECT_EQ(game.Player2().sections[1], (Cell{20, 19}));
+    EXPECT_TRUE(game.Player2().dead);
+    EXPECT_FALSE(game.Player1().dead);
+    EXPECT_EQ(game.WhoDied(), 2);
     EXPECT_EQ(game.GamePhase(), engine::Phase::RemovingBout);
 }
 
@@ -736,30 +709,30 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
     StartMatch();
     {
         SCOPED_TRACE("both heads entering one empty cell: player 2 dies");
-        Lay(game.player1, {{14, 15}, {13, 15}}, engine::kRight);
-        Lay(game.player2, {{16, 15}, {17, 15}}, engine::kLeft);
+        Lay(1, {{14, 15}, {13, 15}}, engine::kRight);
+        Lay(2, {{16, 15}, {17, 15}}, engine::kLeft);
         deaths = 0;
         Tick();
         EXPECT_EQ(deaths, 1);
-        EXPECT_FALSE(game.player1.dead);
-        EXPECT_TRUE(game.player2.dead);
-        EXPECT_EQ(game.score1, 1);
-        EXPECT_EQ(game.score2, 0);
+        EXPECT_FALSE(game.Player1().dead);
+        EXPECT_TRUE(game.Player2().dead);
+        EXPECT_EQ(game.Score1(), 1);
+        EXPECT_EQ(game.Score2(), 0);
     }
     PushTargets({1, 29}, {29, 1});
     NewDeath();
     {
         SCOPED_TRACE("heads side by side moving at each other: both die");
-        Lay(game.player1, {{14, 15}, {13, 15}}, engine::kRight, 15);
-        Lay(game.player2, {{15, 15}, {16, 15}}, engine::kLeft);
+        Lay(1, {{14, 15}, {13, 15}}, engine::kRight, 15);
+        Lay(2, {{15, 15}, {16, 15}}, engine::kLeft);
         deaths = 0;
         Tick();
         EXPECT_EQ(deaths, 1) << "one sound for both";
-        EXPECT_TRUE(game.player1.dead);
-        EXPECT_TRUE(game.player2.dead);
-        EXPECT_EQ(game.whoDied, 3);
-        EXPECT_EQ(game.score1, 1);
-        EXPECT_EQ(game.score2, 0);
+        EXPECT_TRUE(game.Player1().dead);
+        EXPECT_TRUE(game.Player2().dead);
+        EXPECT_EQ(game.WhoDied(), 3);
+        EXPECT_EQ(game.Score1(), 1);
+        EXPECT_EQ(game.Score2(), 0);
         EXPECT_EQ(game.Interval(), 1100 / 15);
         for (int i = 0; i < 14; ++i)
             Remove();
@@ -770,13 +743,13 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
     }
     {
         SCOPED_TRACE("player 2 takes the cell player 1's tail left in the same tick");
-        LayRightward(game.player1, 12, 5);
-        Lay(game.player2, {{3, 6}, {3, 7}, {3, 8}}, engine::kUp);
+        LayRightward(1, 12, 5);
+        Lay(2, {{3, 6}, {3, 7}, {3, 8}}, engine::kUp);
         deaths = 0;
         Tick();
         EXPECT_TRUE(deaths == 0);
-        EXPECT_FALSE(game.player1.dead);
-        EXPECT_FALSE(game.player2.dead);
+        EXPECT_FALSE(game.Player1().dead);
+        EXPECT_FALSE(game.Player2().dead);
         EXPECT_EQ(game.GamePhase(), engine::Phase::Playing);
         EXPECT_EQ(Code({3, 5}), engine::kPlayer);
         EXPECT_EQ(Shown(3, 5), engine::kSecondPlayer);
@@ -785,22 +758,22 @@ TEST_F(DeathMatchTest, TheTicksOrderSettlesEveryTie)
     NewDeath();
     {
         SCOPED_TRACE("player 1 enters the cell player 2's tail is about to leave");
-        LayRightward(game.player2, 12, 5);
-        Lay(game.player1, {{3, 6}, {3, 7}, {3, 8}}, engine::kUp);
+        LayRightward(2, 12, 5);
+        Lay(1, {{3, 6}, {3, 7}, {3, 8}}, engine::kUp);
         deaths = 0;
         Tick();
         EXPECT_EQ(deaths, 1);
-        EXPECT_TRUE(game.player1.dead);
-        EXPECT_FALSE(game.player2.dead);
-        EXPECT_EQ(game.score2, 1);
+        EXPECT_TRUE(game.Player1().dead);
+        EXPECT_FALSE(game.Player2().dead);
+        EXPECT_EQ(game.Score2(), 1);
     }
     PushTargets({1, 29}, {29, 1});
     NewDeath();
     {
         SCOPED_TRACE("a worm running into the cell its own tail leaves dies");
-        Lay(game.player1, {{5, 5}, {6, 5}, {6, 6}, {5, 6}}, engine::kDown, 4);
+        Lay(1, {{5, 5}, {6, 5}, {6, 6}, {5, 6}}, engine::kDown, 4);
         Tick();
-        EXPECT_TRUE(game.player1.dead);
+        EXPECT_TRUE(game.Player1().dead);
     }
 }
 
@@ -808,75 +781,75 @@ TEST_F(DeathMatchTest, EachTargetFeedsItsOwnerAndKillsTheOther)
 {
     StartMatch({12, 10}, {20, 22});
     // Player 1 eats: five sections longer, the tail stays for five moves.
-    LayRightward(game.player1, 11, 10);
+    LayRightward(1, 11, 10);
     script.Push(24); // the new target at (25, 25)
     script.Push(24);
     Tick();
-    EXPECT_FALSE(game.player1.dead);
-    EXPECT_EQ(game.player1.length, 15);
-    EXPECT_EQ(game.targetCell, (Cell{25, 25}));
+    EXPECT_FALSE(game.Player1().dead);
+    EXPECT_EQ(game.Player1().length, 15);
+    EXPECT_EQ(game.TargetCell(), (Cell{25, 25}));
     EXPECT_EQ(Code({25, 25}), engine::kTarget);
-    EXPECT_EQ(game.score1, 0) << "eating scores nothing";
-    const Cell tail = game.player1.sections[15];
+    EXPECT_EQ(game.Score1(), 0) << "eating scores nothing";
+    const Cell tail = game.Player1().sections[15];
     for (int i = 0; i < 5; ++i)
     {
         Tick();
-        EXPECT_EQ(game.player1.sections[15], tail);
+        EXPECT_EQ(game.Player1().sections[15], tail);
     }
     Tick();
-    EXPECT_NE(game.player1.sections[15], tail);
+    EXPECT_NE(game.Player1().sections[15], tail);
 
     // Player 1's head on player 2's target: player 1 dies and the target stays uneaten.
     PushTargets({1, 29}, {29, 1});
     NewDeath();
-    Lay(game.player1, {{29, 2}, {28, 2}}, engine::kUp);
+    Lay(1, {{29, 2}, {28, 2}}, engine::kUp);
     Tick();
-    EXPECT_TRUE(game.player1.dead);
-    EXPECT_EQ(game.score2, 1);
-    EXPECT_EQ(game.target2Cell, (Cell{29, 1}));
-    EXPECT_EQ(game.player2.length, 10);
-    EXPECT_EQ(game.player1.length, 10);
+    EXPECT_TRUE(game.Player1().dead);
+    EXPECT_EQ(game.Score2(), 1);
+    EXPECT_EQ(game.Target2Cell(), (Cell{29, 1}));
+    EXPECT_EQ(game.Player2().length, 10);
+    EXPECT_EQ(game.Player1().length, 10);
 }
 
 TEST_F(DeathMatchTest, PlayerTwoOnPlayerOnesTargetDies)
 {
     StartMatch({1, 29}, {29, 1});
-    Lay(game.player2, {{1, 28}, {1, 27}}, engine::kDown);
+    Lay(2, {{1, 28}, {1, 27}}, engine::kDown);
     Tick();
-    EXPECT_TRUE(game.player2.dead);
-    EXPECT_EQ(game.score1, 1);
-    EXPECT_EQ(game.targetCell, (Cell{1, 29}));
+    EXPECT_TRUE(game.Player2().dead);
+    EXPECT_EQ(game.Score1(), 1);
+    EXPECT_EQ(game.TargetCell(), (Cell{1, 29}));
 }
 
 TEST_F(DeathMatchTest, DefaultKeysTurnBothWormsAndSharedKeysDoEverythingBoundToThem)
 {
     StartMatch();
     Key(engine::kLeft);
-    EXPECT_EQ(game.player1.direction, engine::kLeft);
-    EXPECT_EQ(game.player2.direction, engine::kLeft);
+    EXPECT_EQ(game.Player1().direction, engine::kLeft);
+    EXPECT_EQ(game.Player2().direction, engine::kLeft);
     Tick();
-    EXPECT_EQ(game.player1.sections[1], (Cell{9, 10}));
-    EXPECT_EQ(game.player2.sections[1], (Cell{19, 20}));
+    EXPECT_EQ(game.Player1().sections[1], (Cell{9, 10}));
+    EXPECT_EQ(game.Player2().sections[1], (Cell{19, 20}));
     Key(engine::kRight); // the opposite of both worms' way: nothing
-    EXPECT_EQ(game.player1.direction, engine::kLeft);
-    EXPECT_FALSE(game.player1.turned);
+    EXPECT_EQ(game.Player1().direction, engine::kLeft);
+    EXPECT_FALSE(game.Player1().turned);
 
     // One key bound to several directions performs every one of them in the binding order:
     // player 1's right (rejected, the opposite of left), player 1's up, player 2's down.
     const engine::PlayerTurn k[3] = {{1, engine::kRight}, {1, engine::kUp}, {2, engine::kDown}};
     game.Key(k);
-    EXPECT_EQ(game.player1.direction, engine::kUp);
-    EXPECT_EQ(game.player1.queued, engine::kNone);
-    EXPECT_EQ(game.player2.direction, engine::kDown);
+    EXPECT_EQ(game.Player1().direction, engine::kUp);
+    EXPECT_EQ(game.Player1().queued, engine::kNone);
+    EXPECT_EQ(game.Player2().direction, engine::kDown);
     Tick();
     // Now right is accepted first and up, no longer the opposite, is queued behind it.
     game.Key(k);
-    EXPECT_EQ(game.player1.direction, engine::kRight);
-    EXPECT_EQ(game.player1.queued, engine::kUp);
+    EXPECT_EQ(game.Player1().direction, engine::kRight);
+    EXPECT_EQ(game.Player1().queued, engine::kUp);
     Tick();
-    EXPECT_EQ(game.player1.sections[1], (Cell{10, 9}));
-    EXPECT_EQ(game.player1.direction, engine::kUp) << "the queued turn after one move";
-    EXPECT_EQ(game.player1.queued, engine::kNone);
+    EXPECT_EQ(game.Player1().sections[1], (Cell{10, 9}));
+    EXPECT_EQ(game.Player1().direction, engine::kUp) << "the queued turn after one move";
+    EXPECT_EQ(game.Player1().queued, engine::kNone);
 }
 
 TEST_F(DeathMatchTest, ThreeKeysInOneTickQueueOnlyTheLastAndAKeyDuringTheRemovalDelaysTheStart)
@@ -888,43 +861,43 @@ TEST_F(DeathMatchTest, ThreeKeysInOneTickQueueOnlyTheLastAndAKeyDuringTheRemoval
     Key(engine::kUp);
     Key(engine::kLeft);
     Key(engine::kDown); // the opposite of up, which is now the direction: rejected
-    EXPECT_EQ(game.player1.direction, engine::kUp);
-    EXPECT_EQ(game.player1.queued, engine::kLeft);
-    EXPECT_EQ(game.player2.direction, engine::kNone) << "the arrows are player 1's alone";
+    EXPECT_EQ(game.Player1().direction, engine::kUp);
+    EXPECT_EQ(game.Player1().queued, engine::kLeft);
+    EXPECT_EQ(game.Player2().direction, engine::kNone) << "the arrows are player 1's alone";
     Tick();
     Tick();
-    EXPECT_EQ(game.player1.sections[1], (Cell{10, 9}));
-    EXPECT_EQ(game.player1.sections[2], (Cell{11, 9}));
+    EXPECT_EQ(game.Player1().sections[1], (Cell{10, 9}));
+    EXPECT_EQ(game.Player1().sections[2], (Cell{11, 9}));
 
     // Player 1 into the top wall; a key pressed during the removal.
-    game.player1.direction = engine::kUp;
+    engine::Scenario(game).Direction(1, engine::kUp);
     for (int i = 0; i < 9 && game.GamePhase() == engine::Phase::Playing; ++i)
         Tick();
     ASSERT_EQ(game.GamePhase(), engine::Phase::RemovingBout);
-    EXPECT_EQ(game.score2, 1);
+    EXPECT_EQ(game.Score2(), 1);
     Key(engine::kLeft);
-    EXPECT_TRUE(game.player1.turned);
+    EXPECT_TRUE(game.Player1().turned);
     PushTargets({1, 29}, {29, 1});
     while (game.GamePhase() == engine::Phase::RemovingBout)
         Remove();
-    EXPECT_EQ(game.player1.direction, engine::kNone) << "the new bout resets the way";
-    EXPECT_TRUE(game.player1.turned) << "but not the turned flag";
+    EXPECT_EQ(game.Player1().direction, engine::kNone) << "the new bout resets the way";
+    EXPECT_TRUE(game.Player1().turned) << "but not the turned flag";
     Key(engine::kDown);
-    EXPECT_EQ(game.player1.queued, engine::kDown);
+    EXPECT_EQ(game.Player1().queued, engine::kDown);
     Tick();
-    EXPECT_EQ(game.player1.sections[1], (Cell{10, 10})) << "one tick later than usual";
+    EXPECT_EQ(game.Player1().sections[1], (Cell{10, 10})) << "one tick later than usual";
     Tick();
-    EXPECT_EQ(game.player1.sections[1], (Cell{10, 11}));
+    EXPECT_EQ(game.Player1().sections[1], (Cell{10, 11}));
 }
 
 TEST_F(DeathMatchTest, RemovalOfBothErasesEachWormFromItsTail)
 {
     StartMatch();
-    Lay(game.player1, {{14, 15}, {13, 15}, {12, 15}}, engine::kRight, 3);
-    Lay(game.player2, {{15, 15}, {16, 15}, {17, 15}, {18, 15}, {19, 15}}, engine::kLeft, 5);
+    Lay(1, {{14, 15}, {13, 15}, {12, 15}}, engine::kRight, 3);
+    Lay(2, {{15, 15}, {16, 15}, {17, 15}, {18, 15}, {19, 15}}, engine::kLeft, 5);
     Tick();
-    ASSERT_EQ(game.whoDied, 3);
-    EXPECT_EQ(game.removalCounter, 5);
+    ASSERT_EQ(game.WhoDied(), 3);
+    EXPECT_EQ(game.RemovalCounter(), 5);
     EXPECT_EQ(Shown(12, 15), kBlank) << "the cell player 1's tail left";
     EXPECT_EQ(Shown(14, 15), engine::kSecondPlayer) << "player 2's dead head";
     EXPECT_EQ(Shown(15, 15), engine::kFirstPlayer) << "player 1's dead head";
@@ -935,15 +908,15 @@ TEST_F(DeathMatchTest, RemovalOfBothErasesEachWormFromItsTail)
     Remove();
     EXPECT_EQ(Shown(14, 15), kBlank) << "erased with player 1's section under it";
     Remove();
-    EXPECT_EQ(game.player1.length, 0);
-    EXPECT_EQ(game.player2.length, 2);
+    EXPECT_EQ(game.Player1().length, 0);
+    EXPECT_EQ(game.Player2().length, 2);
     EXPECT_EQ(Shown(15, 15), kBlank);
     EXPECT_EQ(Shown(16, 15), kBlank);
     Remove();
     PushTargets({1, 29}, {29, 1});
     Remove();
     EXPECT_EQ(game.GamePhase(), engine::Phase::Playing);
-    EXPECT_EQ(game.score1 + game.score2, 0);
+    EXPECT_EQ(game.Score1() + game.Score2(), 0);
 }
 
 } // namespace
@@ -959,6 +932,7 @@ void PlayBackEqual(const engine::GameStart& start, int steps)
     engine::RandomGenerator keys(start.seed + 1);
     played.Start(start);
     std::vector<std::uint64_t> hashes;
+    std::vector<engine::Event> events;
     for (int s = 0; s < steps && played.GamePhase() != engine::Phase::Waiting; ++s)
     {
         if (keys.Random(3) == 0)
@@ -968,7 +942,7 @@ void PlayBackEqual(const engine::GameStart& start, int steps)
             played.Key(std::span(turns, static_cast<std::size_t>(keys.Random(3))));
         }
         played.Step();
-        played.events.clear();
+        played.TakeEvents(events);
         hashes.push_back(played.StateHash());
     }
     ASSERT_GT(played.AcceptedTurns().size(), 2U);
@@ -982,13 +956,13 @@ void PlayBackEqual(const engine::GameStart& start, int steps)
         for (; next < turns.size() && turns[next].step == again.Steps(); ++next)
             again.Key(std::span(&turns[next].turn, 1));
         again.Step();
-        again.events.clear();
+        again.TakeEvents(events);
         ASSERT_EQ(again.StateHash(), hashes[s]) << "step " << s;
     }
     EXPECT_EQ(again.AcceptedTurns(), turns);
     EXPECT_EQ(again.Ticks(), played.Ticks());
-    EXPECT_EQ(again.score + again.score1 + again.score2,
-              played.score + played.score1 + played.score2);
+    EXPECT_EQ(again.Score() + again.Score1() + again.Score2(),
+              played.Score() + played.Score1() + played.Score2());
 }
 
 TEST(PlaybackTest, TheSameStartAndTurnsAtTheSameStepsGiveTheSameBoardEveryStep)

@@ -3,6 +3,7 @@
 // with the board, the worm records and the picture the events paint checked against each other
 // after every step. ZORBEL_SOAK_TICKS sets the ticks of each mode (the long run uses 1 000 000).
 #include "engine/Game.h"
+#include "engine/Scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ void Press(engine::Game& game, std::uint8_t dir)
 
 bool Reported(const engine::Game& game, EventKind kind)
 {
-    return std::any_of(game.events.begin(), game.events.end(),
+    return std::any_of(game.Events().begin(), game.Events().end(),
                        [kind](const engine::Event& e) { return e.kind == kind; });
 }
 
@@ -45,15 +46,16 @@ std::string Play(engine::Game& game, int ticks, bool& died)
 {
     game.NewGame(1999, *engine::LevelSkill(3));
     died = false;
+    std::vector<engine::Event> events;
     for (int tick = 0; tick < ticks; ++tick)
     {
         if (const auto turn = kTurns.find(tick); turn != kTurns.end())
             Press(game, turn->second);
-        game.events.clear();
-        game.Tick();
+        game.TakeEvents(events);
+        game.Step();
         died = died || Reported(game, EventKind::Died);
     }
-    return game.board.ToText();
+    return game.Board().ToText();
 }
 
 // Eats the target on tick 15 (left, then down onto it), then runs on: the five stacked
@@ -125,13 +127,13 @@ TEST(GameGoldenTest, SeededGameWithAFixedListOfTurnsLeavesTheGoldenBoards)
     engine::Game game;
     bool died = true;
     EXPECT_EQ(Play(game, 20, died), kAfter20);
-    EXPECT_EQ(game.score, 1);
-    EXPECT_EQ(game.player.length, 15);
+    EXPECT_EQ(game.Score(), 1);
+    EXPECT_EQ(game.Player().length, 15);
     EXPECT_FALSE(died);
 
     // The same seed and turns give the same game again, from a fresh start.
     EXPECT_EQ(Play(game, 45, died), kAfter45);
-    EXPECT_EQ(game.player.length, 15);
+    EXPECT_EQ(game.Player().length, 15);
     EXPECT_FALSE(died);
 }
 
@@ -178,7 +180,7 @@ class GameSoakTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        game.generator.Seed(20261208);
+        engine::Scenario(game).Generator().Seed(20261208);
         keys_.Seed(7);
         painted_.fill(kUnpainted);
     }
@@ -186,7 +188,8 @@ protected:
     Reports Apply()
     {
         Reports r;
-        for (const engine::Event& e : game.events)
+        game.TakeEvents(events_);
+        for (const engine::Event& e : events_)
         {
             switch (e.kind)
             {
@@ -212,7 +215,6 @@ protected:
                 break;
             }
         }
-        game.events.clear();
         return r;
     }
     int& Paint(Cell c) { return painted_[static_cast<std::size_t>(c.x * 31 + c.y)]; }
@@ -242,7 +244,7 @@ protected:
             const Cell next = engine::Step(head, d);
             if (!Inside(next))
                 continue;
-            const std::uint8_t code = game.board.At(next);
+            const std::uint8_t code = game.Board().At(next);
             if (code != engine::kEmpty && next != target)
                 continue;
             const int distance = std::abs(next.x - target.x) + std::abs(next.y - target.y);
@@ -260,7 +262,7 @@ protected:
     // against the picture the events painted.
     void CheckSingleGame(int worms, bool inPlay, bool drawn)
     {
-        const engine::PlayerWorm& player = game.player;
+        const engine::PlayerWorm& player = game.Player();
         ASSERT_GE(player.length, 10);
         ASSERT_LE(player.length, engine::kMaxLength);
         std::set<std::pair<int, int>> computer, own;
@@ -274,8 +276,7 @@ protected:
         for (int n = 1; n <= worms; ++n)
             for (int i = 0; i <= 10; ++i)
             {
-                const Cell c =
-                    game.worms[static_cast<std::size_t>(n)].sections[static_cast<std::size_t>(i)];
+                const Cell c = game.Worm(n).sections[static_cast<std::size_t>(i)];
                 ASSERT_TRUE(Inside(c)) << "worm " << n;
                 if (i >= 1)
                     computer.insert({c.x, c.y});
@@ -284,7 +285,7 @@ protected:
         for (int x = 0; x <= 30; ++x)
             for (int y = 0; y <= 30; ++y)
             {
-                const std::uint8_t code = game.board.At(x, y);
+                const std::uint8_t code = game.Board().At(x, y);
                 if (OnBorder(x, y))
                 {
                     // Only a fatal head is drawn over a wall, and play stops at once.
@@ -329,17 +330,17 @@ protected:
         if (!inPlay)
             return;
         for (const auto& [x, y] : own)
-            ASSERT_EQ(game.board.At(x, y), engine::kPlayer) << "player section " << x << "," << y;
+            ASSERT_EQ(game.Board().At(x, y), engine::kPlayer) << "player section " << x << "," << y;
         for (const auto& [x, y] : computer)
-            ASSERT_EQ(game.board.At(x, y), engine::kComputer) << "worm section " << x << "," << y;
+            ASSERT_EQ(game.Board().At(x, y), engine::kComputer) << "worm section " << x << "," << y;
         ASSERT_EQ(targets, 1);
-        ASSERT_EQ(game.board.At(game.targetCell), engine::kTarget);
+        ASSERT_EQ(game.Board().At(game.TargetCell()), engine::kTarget);
     }
 
     void CheckDeathMatch(bool inPlay, bool drawn)
     {
         std::set<std::pair<int, int>> sections;
-        for (const engine::DeathMatchWorm* worm : {&game.player1, &game.player2})
+        for (const engine::DeathMatchWorm* worm : {&game.Player1(), &game.Player2()})
         {
             if (inPlay)
             {
@@ -358,13 +359,13 @@ protected:
         for (int x = 0; x <= 30; ++x)
             for (int y = 0; y <= 30; ++y)
             {
-                const std::uint8_t code = game.board.At(x, y);
+                const std::uint8_t code = game.Board().At(x, y);
                 const Cell c{std::uint8_t(x), std::uint8_t(y)};
                 if (OnBorder(x, y))
                 {
                     const bool deadHead =
                         code == engine::kPlayer && !inPlay &&
-                        (game.player1.sections[1] == c || game.player2.sections[1] == c);
+                        (game.Player1().sections[1] == c || game.Player2().sections[1] == c);
                     ASSERT_TRUE(code == engine::kWall || deadHead) << x << "," << y;
                     continue;
                 }
@@ -397,14 +398,15 @@ protected:
         if (!inPlay)
             return;
         for (const auto& [x, y] : sections)
-            ASSERT_EQ(game.board.At(x, y), engine::kPlayer) << x << "," << y;
+            ASSERT_EQ(game.Board().At(x, y), engine::kPlayer) << x << "," << y;
         ASSERT_EQ(targets1, 1);
         ASSERT_EQ(targets2, 1);
-        ASSERT_EQ(game.board.At(game.targetCell), engine::kTarget);
-        ASSERT_EQ(game.board.At(game.target2Cell), engine::kTarget2);
+        ASSERT_EQ(game.Board().At(game.TargetCell()), engine::kTarget);
+        ASSERT_EQ(game.Board().At(game.Target2Cell()), engine::kTarget2);
     }
 
     engine::Game game;
+    std::vector<engine::Event> events_;
     engine::RandomGenerator keys_;
     std::array<int, 31 * 31> painted_{};
     long longest_ = 0;
@@ -436,19 +438,19 @@ TEST_F(GameSoakTest, SingleGamesAtEveryLevelPlayToTheirEndsInAgreement)
             for (Reports r; !r.died; ++ticks)
             {
                 if (ticks < ticksPerRun)
-                    Steer(game.player, game.targetCell,
+                    Steer(game.Player(), game.TargetCell(),
                           [this](std::uint8_t dir) { Press(game, dir); });
-                else if (game.player.direction == engine::kNone)
+                else if (game.Player().direction == engine::kNone)
                     Press(game, engine::kLeft);
-                game.Tick();
+                game.Step();
                 r = Apply();
                 eaten += r.eaten;
-                longest_ = std::max<long>(longest_, game.player.length);
+                longest_ = std::max<long>(longest_, game.Player().length);
                 CheckSingleGame(level.worms, !r.died, true);
                 if (::testing::Test::HasFatalFailure())
                     return;
             }
-            ASSERT_EQ(eaten, game.score) << "every point was reported eaten";
+            ASSERT_EQ(eaten, game.Score()) << "every point was reported eaten";
             // The death sequence erases every worm the game drew.
             ASSERT_EQ(game.GamePhase(), engine::Phase::RemovingPlayer);
             while (game.GamePhase() != engine::Phase::Waiting)
@@ -475,13 +477,13 @@ TEST_F(GameSoakTest, DeathMatchPlaysBoutAfterBoutInAgreement)
     for (int half = 0; half < 2; ++half)
     {
         const bool shared = half == 0;
-        const auto turn = [&](engine::DeathMatchWorm& worm)
+        const auto turn = [&](const engine::DeathMatchWorm& worm)
         {
             return [&, shared](std::uint8_t dir)
             {
                 if (dir == engine::kNone)
                     return;
-                const std::uint8_t own = &worm == &game.player1 ? 1 : 2;
+                const std::uint8_t own = &worm == &game.Player1() ? 1 : 2;
                 const engine::PlayerTurn both[2] = {{1, dir}, {2, dir}};
                 game.Key(shared ? std::span<const engine::PlayerTurn>(both)
                                 : std::span<const engine::PlayerTurn>(&both[own - 1], 1));
@@ -489,19 +491,20 @@ TEST_F(GameSoakTest, DeathMatchPlaysBoutAfterBoutInAgreement)
         };
         for (long done = 0; done < ticks / 2; ++done)
         {
-            Steer(game.player1, game.targetCell, turn(game.player1));
-            Steer(game.player2, game.target2Cell, turn(game.player2));
-            game.DeathMatchTick();
+            Steer(game.Player1(), game.TargetCell(), turn(game.Player1()));
+            Steer(game.Player2(), game.Target2Cell(), turn(game.Player2()));
+            game.Step();
             const Reports r = Apply();
-            longest_ = std::max<long>(longest_, std::max(game.player1.length, game.player2.length));
+            longest_ =
+                std::max<long>(longest_, std::max(game.Player1().length, game.Player2().length));
             CheckDeathMatch(!r.boutOver, true);
             if (::testing::Test::HasFatalFailure())
                 return;
             if (!r.boutOver)
                 continue;
             ++bouts;
-            bothDied += game.whoDied == engine::kBothDied ? 1 : 0;
-            ASSERT_EQ(game.score1 + game.score2 + bothDied, bouts);
+            bothDied += game.WhoDied() == engine::kBothDied ? 1 : 0;
+            ASSERT_EQ(game.Score1() + game.Score2() + bothDied, bouts);
             // The removal's last step starts the next bout.
             while (game.GamePhase() == engine::Phase::RemovingBout)
                 game.Step();

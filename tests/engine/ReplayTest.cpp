@@ -183,10 +183,10 @@ struct Played
 void PressKeys(Game& game, std::mt19937& keys, bool steer)
 {
     const bool single = game.GameMode() == Mode::Single;
-    const PlayerWorm& worm = single ? game.player : game.player1;
+    const PlayerWorm& worm = single ? game.Player() : game.Player1();
     const auto free = [&](std::uint8_t dir)
     {
-        const std::uint8_t code = game.board.At(Step(worm.sections[1], dir));
+        const std::uint8_t code = game.Board().At(Step(worm.sections[1], dir));
         return dir != Opposite(worm.direction) && (code == kEmpty || code == kTarget);
     };
     if (steer && worm.direction != kNone && free(worm.direction) && keys() % 8 != 0)
@@ -209,6 +209,7 @@ Played Play(const GameStart& start, unsigned keySeed, bool steer = false, int bo
     std::mt19937 keys(keySeed);
     game.Start(start);
     Played played;
+    std::vector<Event> events;
     for (int ended = 0; game.GamePhase() != Phase::Waiting && (bouts == 0 || ended < bouts) &&
                         played.whoDied != kBothDied && game.Steps() < 5000;)
     {
@@ -218,10 +219,10 @@ Played Play(const GameStart& start, unsigned keySeed, bool steer = false, int bo
             game.TogglePause();
         }
         PressKeys(game, keys, steer);
-        game.events.clear();
         game.Step();
         played.hashes.push_back(game.StateHash());
-        for (const Event& e : game.events)
+        game.TakeEvents(events);
+        for (const Event& e : events)
             if (e.kind == EventKind::BoutOver && (++ended, bouts == 0))
                 played.whoDied = e.who;
     }

@@ -76,9 +76,10 @@ TEST(FuzzRegression, TurnsTheGameRefusesAreNoMatch)
     }
     engine::Playback playback(*engine::Decode(engine::Encode(match)).replay);
     engine::Game game;
+    std::vector<engine::Event> events;
     playback.Start(game);
     while (playback.Step(game))
-        game.events.clear();
+        game.TakeEvents(events);
     EXPECT_EQ(game.StateHash(), match.boardHash);
     EXPECT_FALSE(playback.Matches(game));
 }

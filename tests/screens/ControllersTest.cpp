@@ -78,21 +78,20 @@ protected:
     // The game screen shown with a game begun at once and ticked only by the test.
     void ShowGame(bool deathMatch = false)
     {
-        game->Model.Enter(deathMatch ? engine::Mode::DeathMatch : engine::Mode::Single);
+        game->Play().Enter(deathMatch ? engine::Mode::DeathMatch : engine::Mode::Single);
         game->Show();
-        game->WaitTimer.SetEnabled(false);
         if (deathMatch)
         {
             for (const int n : {0, 28, 28, 0})
                 script.Push(n);
-            game->NewDeathMatch();
+            game->Play().NewGame();
+            game->ApplyEvents();
         }
         else
         {
             StartGame(0);
         }
         game->Timer1.SetEnabled(false);
-        game->TimerDM.SetEnabled(false);
     }
 };
 
@@ -103,7 +102,7 @@ TEST_F(ControllersTest, DpadAndStickSteerTheSingleGameOneTurnPerHeldDirection)
     Pump();
     pad.Stick(-30000, 0);
     Pump();
-    EXPECT_EQ(game->Model.player.direction, kLeft);
+    EXPECT_EQ(game->Play().Model().Player().direction, kLeft);
     KeepAll(0);
     Tick();
     // Held with a wobble: no further turn, so the d-pad's Up is the first turn of this tick.
@@ -111,21 +110,21 @@ TEST_F(ControllersTest, DpadAndStickSteerTheSingleGameOneTurnPerHeldDirection)
     pad.Stick(-31000, -2000);
     pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
     Pump();
-    EXPECT_EQ(game->Model.player.direction, kUp);
-    EXPECT_EQ(game->Model.player.queued, kNone);
+    EXPECT_EQ(game->Play().Model().Player().direction, kUp);
+    EXPECT_EQ(game->Play().Model().Player().queued, kNone);
     // Back through the centre, the stick turns again (queued behind the Up of this tick).
     pad.Stick(0, 0);
     pad.Stick(-30000, 0);
     Pump();
-    EXPECT_EQ(game->Model.player.queued, kLeft);
+    EXPECT_EQ(game->Play().Model().Player().queued, kLeft);
 
     // Start pauses and resumes; B leaves the game as Esc does.
     pad.Press(SDL_CONTROLLER_BUTTON_START);
     Pump();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused);
     pad.Press(SDL_CONTROLLER_BUTTON_START);
     Pump();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     game->Timer1.SetEnabled(false);
     pad.Press(SDL_CONTROLLER_BUTTON_B);
     Pump();
@@ -141,12 +140,12 @@ TEST_F(ControllersTest, EachControllerSteersOnlyItsOwnPlayersWorm)
     Pump();
     first.Press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
     Pump();
-    EXPECT_EQ(game->Model.player1.direction, kLeft);
-    EXPECT_EQ(game->Model.player2.direction, kNone);
+    EXPECT_EQ(game->Play().Model().Player1().direction, kLeft);
+    EXPECT_EQ(game->Play().Model().Player2().direction, kNone);
     second.Stick(0, 30000);
     Pump();
-    EXPECT_EQ(game->Model.player2.direction, kDown);
-    EXPECT_EQ(game->Model.player1.direction, kLeft);
+    EXPECT_EQ(game->Play().Model().Player2().direction, kDown);
+    EXPECT_EQ(game->Play().Model().Player1().direction, kLeft);
 }
 
 // Bound in the order of connection; a third is ignored; a freed player's place goes to the next
@@ -172,13 +171,14 @@ TEST_F(ControllersTest, ControllersAreBoundInTheOrderTheyConnectAndShownOnTheCon
     ShowGame();
     third.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     Pump();
-    EXPECT_EQ(game->Model.player.direction, kNone) << "the third controller steers nobody";
+    EXPECT_EQ(game->Play().Model().Player().direction, kNone)
+        << "the third controller steers nobody";
     VirtualPad fourth("Pad Four");
     Pump();
     EXPECT_EQ(app.ControllerName(1), "Pad Four");
     fourth.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     Pump();
-    EXPECT_EQ(game->Model.player.direction, kDown);
+    EXPECT_EQ(game->Play().Model().Player().direction, kDown);
 }
 
 TEST_F(ControllersTest, AAndBWorkTheMenuAsEnterAndEsc)

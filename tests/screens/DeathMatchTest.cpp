@@ -26,7 +26,7 @@ protected:
         Create();
         UseSolidPictures();
         game->Player2Picture = gametest::Solid(kPlayer2Colour);
-        game->Model.Enter(engine::Mode::DeathMatch);
+        game->Play().Enter(engine::Mode::DeathMatch);
     }
 
     // Queues the cells the next two targets land on (x drawn before y).
@@ -42,34 +42,19 @@ protected:
     void StartMatch(Cell target1 = {1, 29}, Cell target2 = {29, 1})
     {
         PushTargets(target1, target2);
-        game->NewDeathMatch();
+        game->Play().NewGame();
+        game->ApplyEvents();
     }
-    void Tick() { game->TimerDMTimer(game->TimerDM); }
-    void Remove() { game->DMKillerTimer(game->DMKiller); }
+    void Tick() { game->Timer1Timer(game->Timer1); }
+    void Remove() { game->Timer1Timer(game->Timer1); }
 
     // Lays and paints a worm from head to tail (the last cell repeated up to its length).
-    void Lay(engine::DeathMatchWorm& worm, std::initializer_list<Cell> cells, std::uint8_t dir,
-             int length = 10)
+    void Lay(int player, std::initializer_list<Cell> cells, std::uint8_t dir, int length = 10)
     {
-        auto& board = game->Model.board;
-        for (int i = 0; i <= worm.length; ++i)
-            board.At(worm.sections[static_cast<std::size_t>(i)]) = engine::kEmpty;
-        worm.length = length;
-        std::size_t i = 1;
-        Cell last{};
-        const ui::Bitmap& picture =
-            &worm == &game->Model.player1 ? game->WormPictures[0] : game->Player2Picture;
+        game->Play().Setup().DeathMatchPlayer(player, std::span(cells.begin(), cells.size()), dir,
+                                              length);
         for (const Cell c : cells)
-        {
-            worm.sections[i++] = c;
-            board.At(c) = engine::kPlayer;
-            game->DrawSection(picture, c);
-            last = c;
-        }
-        for (; i <= static_cast<std::size_t>(length); ++i)
-            worm.sections[i] = last;
-        worm.sections[0] = last;
-        worm.direction = dir;
+            game->DrawSection(player == 1 ? game->WormPictures[0] : game->Player2Picture, c);
     }
 };
 
@@ -81,11 +66,11 @@ TEST_F(DeathMatchTest, EachPlayerShowsInItsOwnPictureAndScoresShowAtLeastThreeDi
     Tick();
     EXPECT_EQ(CellPixel(10, 10), gametest::kPlayerColour);
     EXPECT_EQ(CellPixel(20, 20), kPlayer2Colour);
-    game->Model.score1 = 999;
-    Lay(game->Model.player2, {{29, 15}}, engine::kRight);
+    game->Play().Setup().Scores(999, 0);
+    Lay(2, {{29, 15}}, engine::kRight);
     Tick();
     EXPECT_EQ(game->ScoreLabel.Caption(), "1000");
-    game->Model.score2 = 41;
+    game->Play().Setup().Scores(1000, 41);
     game->UpdateScore2Label();
     EXPECT_EQ(game->HiScoreLabel.Caption(), "041");
 }
@@ -108,7 +93,7 @@ TEST_F(DeathMatchTest, EachPlayersBallTargetAndWormShareOneColour)
     game->Player2Picture = ui::Bitmap::LoadPicture(session->ProgramDir + "b2.bmp");
     form1->StartDeathMatch();
     PushTargets({1, 29}, {29, 1});
-    game->WaitTimerTimer(game->WaitTimer);
+    game->Timer1Timer(game->Timer1);
     Tick();
     // Points inside each ball, away from its highlight, as the screen shows them.
     const auto hueAt = [&](const ui::Control& c, int x, int y)
@@ -155,54 +140,34 @@ TEST_F(DeathMatchTest, AReplaysLongNamesEndClearOfTheirNeighbours)
     game->Hide();
 }
 
-TEST_F(DeathMatchTest, PauseHoldsOnlyABoutInPlayAndHidingStopsEverything)
+// The rules of pause and switching away are the match's (tests/play); here they reach it.
+TEST_F(DeathMatchTest, PauseAndSwitchingAwayHoldTheBoutAndANewVisitStartsFromNoScores)
 {
     game->Show();
-    game->WaitTimer.SetEnabled(false);
+    game->Timer1.SetEnabled(false);
     StartMatch();
     int pause = ui::vk::Pause;
     game->FormKeyDown(*game, pause);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
-    EXPECT_FALSE(game->TimerDM.Enabled());
+    EXPECT_TRUE(game->Play().Paused());
+    EXPECT_TRUE(game->PauseLabel.Showing());
+    EXPECT_FALSE(game->Timer1.Enabled());
     game->FormKeyDown(*game, pause);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
-    EXPECT_TRUE(game->TimerDM.Enabled());
-    // Switching away pauses the bout as Pause does, and only Pause resumes it.
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
-    EXPECT_FALSE(game->TimerDM.Enabled());
-    SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
+    EXPECT_TRUE(game->Play().Paused());
     game->FormKeyDown(*game, pause);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_TRUE(game->Timer1.Enabled());
 
-    Lay(game->Model.player1, {{1, 15}}, engine::kLeft);
+    Lay(1, {{1, 15}}, engine::kLeft);
     Tick();
-    ASSERT_EQ(game->Model.GamePhase(), engine::Phase::RemovingBout);
-    game->FormKeyDown(*game, pause);
-    SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingBout)
-        << "Pause changes nothing in the removal";
-    EXPECT_FALSE(game->TimerDM.Enabled());
-    EXPECT_TRUE(game->DMKiller.Enabled());
-    Tick();
-    EXPECT_EQ(game->Model.player1.sections[1], (Cell{0, 15})) << "no tick during the removal";
-
+    EXPECT_EQ(game->HiScoreLabel.Caption(), "001");
     game->Hide();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Idle);
-    EXPECT_FALSE(game->DMKiller.Enabled());
-    EXPECT_FALSE(game->TimerDM.Enabled());
-    EXPECT_FALSE(game->WaitTimer.Enabled());
+    EXPECT_FALSE(game->Timer1.Enabled());
     EXPECT_FALSE(game->Target2.Visible());
-    Remove();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Idle) << "a late removal step starts nothing";
 
-    // A new visit starts from 0 to 0.
     game->Show();
     PushTargets({1, 29}, {29, 1});
-    game->WaitTimerTimer(game->WaitTimer);
-    EXPECT_FALSE(game->WaitTimer.Enabled());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    game->Timer1Timer(game->Timer1);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     EXPECT_EQ(game->ScoreLabel.Caption(), "000");
     EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
     game->Hide();
@@ -226,7 +191,7 @@ TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
     game->Label1.SetCaption("ANNA");
     game->GL.SetCaption("00012");
     form1->StartDeathMatch();
-    EXPECT_EQ(game->Model.GameMode(), engine::Mode::DeathMatch);
+    EXPECT_EQ(game->Play().Model().GameMode(), engine::Mode::DeathMatch);
     EXPECT_TRUE(game->IsShown());
     EXPECT_EQ(game->Label2.Caption(), "Player 2");
     EXPECT_EQ(game->Label2.Left(), 536);
@@ -236,12 +201,12 @@ TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
     EXPECT_EQ(game->Label1.Caption(), "ANNA") << "the left caption stays as it was";
 
     PushTargets({1, 29}, {29, 1});
-    game->WaitTimerTimer(game->WaitTimer);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
-    Lay(game->Model.player2, {{29, 15}}, engine::kRight);
+    game->Timer1Timer(game->Timer1);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
+    Lay(2, {{29, 15}}, engine::kRight);
     Tick();
     PushTargets({1, 29}, {29, 1});
-    while (game->Model.GamePhase() == engine::Phase::RemovingBout)
+    while (game->Play().Model().GamePhase() == engine::Phase::RemovingBout)
         Remove();
     EXPECT_EQ(game->ScoreLabel.Caption(), "001");
     EXPECT_EQ(game->GL.Caption(), "00012") << "the statistics row is left alone";

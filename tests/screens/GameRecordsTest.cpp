@@ -32,7 +32,7 @@ TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
     ASSERT_EQ(anna.size(), 39u);
     records::RecordGame(session->Ini, 3, anna, 5);
     game->Show();
-    game->WaitTimer.SetEnabled(false);
+    game->Timer1.SetEnabled(false);
     testsupport::FileOpens reads(ConfigFilePath());
     StartGame(0);
     EXPECT_EQ(reads.Take(), 1);
@@ -73,7 +73,7 @@ TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
     EXPECT_EQ(game->EL.Caption(), "00012");
     EXPECT_EQ(game->AL.Caption(), "4,00");
     EXPECT_EQ(game->HL.Caption(), "009");
-    EXPECT_EQ(game->Records().slot, 2);
+    EXPECT_EQ(game->Play().Standing().slot, 2);
     game->Hide();
 }
 
@@ -85,14 +85,14 @@ TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
     session->Skill.level = 3;
     session->UserName = "BOB";
     game->Show();
-    game->WaitTimer.SetEnabled(false);
+    game->Timer1.SetEnabled(false);
     for (const int score : {1, 0, 0})
     {
         StartGame(0);
         FinishGame(score);
     }
     EatFirstTarget();
-    ASSERT_EQ(game->Model.score, 1);
+    ASSERT_EQ(game->Play().Model().Score(), 1);
     EXPECT_EQ(game->AL.Caption(), "0,33");
     EXPECT_EQ(game->LLL.Caption(), "+0,17");
     game->Hide();
@@ -103,20 +103,19 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     Create();
     TForm2 stats(app, navigator, *session);
     navigator.Join(stats);
-    game->Model.SetRandomSource(nullptr);
+    game->Play().Setup().UseRandom(nullptr);
     session->Skill.level = 3;
     session->UserName = "BOB";
     records::RecordGame(session->Ini, 3, "ANNA", 1);
     game->Show();
-    game->WaitTimer.SetEnabled(false);
-    game->NewGame(42);
+    game->Timer1.SetEnabled(false);
+    game->Play().NewGame();
+    game->ApplyEvents();
     Key(session->Bindings[0][engine::kLeft]);
     // The timers' steps until the wait for the next game; the table shown closes with Enter.
     app.PostKey(ui::vk::Return);
-    while (game->Model.GamePhase() != engine::Phase::Waiting)
-        for (widgets::TzcTimer* t : {&game->Timer1, &game->pKillTimer, &game->cKillTimer})
-            if (t->Enabled())
-                t->OnTimer()(*t);
+    while (game->Play().Model().GamePhase() != engine::Phase::Waiting)
+        game->Timer1Timer(game->Timer1);
     game->Hide();
     ASSERT_TRUE(session->Replays.BestGame("BOB", 3));
     const std::string settings = config.FileText();
@@ -131,7 +130,7 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     EXPECT_FALSE(game->IsShown());
     app.KeyDown(bobFirst ? ui::vk::Up : ui::vk::Down);
     app.KeyDown(ui::vk::Return);
-    ASSERT_TRUE(game->Replaying());
+    ASSERT_TRUE(game->Play().Replaying());
     // The final score is the file's claim until playback reaches it.
     EXPECT_EQ(game->HiScoreLabel.Caption(), "---");
     app.KeyDown(ui::vk::Right);
@@ -187,7 +186,7 @@ TEST_F(GameFixture, AReplaysStatusLineShowsNothingOfTheLoggedInPlayer)
         return !screentest::InkBox(app.Screen(), line).Empty();
     };
     game->Show();
-    game->WaitTimer.SetEnabled(false);
+    game->Timer1.SetEnabled(false);
     StartGame(0);
     EXPECT_TRUE(inkOnLine());
     const std::string change = game->LLL.Caption();
@@ -235,14 +234,14 @@ TEST_F(GameFixture, AReplayWatchedBetweenGamesLeavesTheNextGamesFirstKeyAlone)
     const auto firstMoveAfter = [&](const engine::Replay& watched)
     {
         // The replay draws from its own seed, the game after it from the script.
-        game->Model.SetRandomSource(nullptr);
+        game->Play().Setup().UseRandom(nullptr);
         game->ShowReplay(watched);
-        EXPECT_TRUE(game->Replaying());
+        EXPECT_TRUE(game->Play().Replaying());
         Key(ui::vk::Escape);
         EXPECT_FALSE(game->IsShown());
-        game->Model.SetRandomSource(&script);
+        game->Play().Setup().UseRandom(&script);
         game->Show();
-        game->WaitTimer.SetEnabled(false);
+        game->Timer1.SetEnabled(false);
         StartGame(0);
         Key(session->Bindings[0][engine::kUp]);
         Tick();

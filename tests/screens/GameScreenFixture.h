@@ -4,6 +4,7 @@
 
 #include "ScreenTestEnv.h"
 #include "engine/RandomScript.h"
+#include "engine/Scenario.h"
 #include "screens/GameScreen.h"
 #include "screens/MenuScreen.h"
 
@@ -42,7 +43,7 @@ protected:
         form1 = std::make_unique<TForm1>(app, navigator, *session);
         game = std::make_unique<TGameForm>(app, navigator, *session);
         navigator.Join(*game);
-        game->Model.SetRandomSource(&script);
+        game->Play().Setup().UseRandom(&script);
     }
 
     void UseSolidPictures()
@@ -58,7 +59,8 @@ protected:
         session->Skill.worms = worms;
         script.Push(targetX - 1);
         script.Push(targetY - 1);
-        game->NewGame();
+        game->Play().NewGame();
+        game->ApplyEvents();
     }
     // Every computer worm of the game keeps its way (or stays within its free-count rule)
     // in the next tick: one non-zero first draw per worm.
@@ -72,14 +74,13 @@ protected:
     // the records, up to the wait for the next game, whose timer is stopped.
     void FinishGame(int score)
     {
-        game->Model.score = score;
-        game->Model.Dead();
+        game->Play().Setup().Scores(score).Kill();
         game->ApplyEvents();
-        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-            game->pKillTimerTimer(game->pKillTimer);
-        while (game->Model.GamePhase() == engine::Phase::RemovingComputers)
-            game->cKillTimerTimer(game->cKillTimer);
-        game->WaitTimer.SetEnabled(false);
+        while (game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer)
+            game->Timer1Timer(game->Timer1);
+        while (game->Play().Model().GamePhase() == engine::Phase::RemovingComputers)
+            game->Timer1Timer(game->Timer1);
+        game->Timer1.SetEnabled(false);
     }
     // The next game's first target, on the cell to the right of the player's start, eaten at
     // the first tick.
@@ -103,8 +104,8 @@ protected:
     }
     void Key(int key) { game->FormKeyDown(*game, key); }
 
-    engine::Cell Head() const { return game->Model.player.sections[1]; }
-    std::uint8_t Code(int x, int y) const { return game->Model.board.At(x, y); }
+    engine::Cell Head() const { return game->Play().Model().Player().sections[1]; }
+    std::uint8_t Code(int x, int y) const { return game->Play().Model().Board().At(x, y); }
     // The pixel at (px, py) of cell (x, y)'s square on the drawing surface.
     ui::Color CellPixel(int x, int y, int px = 7, int py = 7) const
     {
@@ -115,19 +116,7 @@ protected:
     // section 10), with its codes.
     void PlaceWorm(int n, std::initializer_list<engine::Cell> cells, std::uint8_t direction)
     {
-        engine::ComputerWorm& worm = game->Model.worms[static_cast<std::size_t>(n)];
-        std::size_t i = 1;
-        engine::Cell last{};
-        for (const engine::Cell c : cells)
-        {
-            worm.sections[i++] = c;
-            game->Model.board.At(c) = engine::kComputer;
-            last = c;
-        }
-        for (; i <= 10; ++i)
-            worm.sections[i] = last;
-        worm.sections[0] = last;
-        worm.direction = direction;
+        game->Play().Setup().ComputerWorm(n, std::span(cells.begin(), cells.size()), direction);
     }
 
     testing_support::RandomScript script;

@@ -2,6 +2,7 @@
 // gradients, the scoreboard's texts on any locale, what hiding, Pause, growth and a full board
 // do, and a real game run by the timers.
 #include "GameScreenFixture.h"
+#include "engine/Scenario.h"
 
 #include "assets/Assets.h"
 #include "settings/IniFile.h"
@@ -41,7 +42,7 @@ protected:
     void ShowStill()
     {
         game->Show();
-        game->WaitTimer.SetEnabled(false);
+        game->Timer1.SetEnabled(false);
     }
     ui::Color ScreenPixel(int x, int y)
     {
@@ -56,9 +57,9 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuNamesThePlayersAndHidesThePoint
     form1->StartNewGame();
     EXPECT_TRUE(game->IsShown());
     EXPECT_FALSE(app.CursorVisible());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Waiting);
-    EXPECT_TRUE(game->WaitTimer.Enabled());
-    EXPECT_EQ(game->WaitTimer.Interval(), 200);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Waiting);
+    EXPECT_TRUE(game->Timer1.Enabled());
+    EXPECT_EQ(game->Timer1.Interval(), 200);
     EXPECT_EQ(game->Label1.Caption(), "ANNA");
     EXPECT_EQ(game->Label2.Caption(), "High Score");
     EXPECT_EQ(game->Label2.Left(), 511);
@@ -70,15 +71,11 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuNamesThePlayersAndHidesThePoint
     EXPECT_EQ(game->Target.TransparentColor(), ui::clGreen);
     EXPECT_EQ(game->Target.Interval(), 100);
     EXPECT_EQ(game->Timer1.Priority(), widgets::TThreadPriority::tpHigher);
-    EXPECT_EQ(game->Timer1.Interval(), 100);
-    EXPECT_EQ(game->TimerDM.Priority(), widgets::TThreadPriority::tpHigher);
-    EXPECT_EQ(game->pKillTimer.Interval(), 20);
-    EXPECT_EQ(game->cKillTimer.Interval(), 20);
 
     app.KeyDown(ui::vk::Escape);
     EXPECT_FALSE(game->IsShown());
     EXPECT_TRUE(app.CursorVisible());
-    EXPECT_FALSE(game->WaitTimer.Enabled());
+    EXPECT_FALSE(game->Timer1.Enabled());
 }
 
 TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverPainted)
@@ -86,8 +83,10 @@ TEST_F(GameScreenTest, CellsAreFourteenPixelSquaresAndTheGridBetweenThemIsNeverP
     // Paint the whole surface first: the reset must cover exactly the 841 squares.
     ui::Canvas(game->PaintBox1.Canvas()).FillRect({0, 0, 436, 436}, kMagenta);
     session->Skill.worms = 8;
-    game->Model.SetRandomSource(nullptr);
-    game->NewGame(5);
+    engine::RandomGenerator seeded(5);
+    game->Play().Setup().UseRandom(&seeded);
+    game->Play().NewGame();
+    game->ApplyEvents();
     for (int i = 0; i < 60; ++i)
         Tick();
     const ui::Bitmap& surface = game->PaintBox1.Surface();
@@ -123,10 +122,10 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     StartGame(0);
     ShowStill();
     game->DrawSection(gametest::Solid(kMagenta), {1, 1});
-    game->Model.board.At(29, 29) = engine::kEmpty;
+    game->Play().Setup().Code({29, 29}, engine::kEmpty);
     script.Push(0);
     script.Push(0);
-    game->Model.PutNewTarget();
+    game->Play().Setup().NewTarget();
     game->ApplyEvents();
     ASSERT_EQ(game->Target.Left(), 9);
     ASSERT_EQ(game->Target.Top(), 17);
@@ -156,10 +155,10 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
     EXPECT_NE(frame(), first) << "the next frame of the strip";
 
     // Moved away, the target leaves the board as it was painted.
-    game->Model.board.At(1, 1) = engine::kEmpty;
+    game->Play().Setup().Code({1, 1}, engine::kEmpty);
     script.Push(4);
     script.Push(4);
-    game->Model.PutNewTarget();
+    game->Play().Setup().NewTarget();
     game->ApplyEvents();
     for (const ui::Color c : frame())
         EXPECT_EQ(c, kMagenta);
@@ -175,12 +174,12 @@ TEST_F(GameScreenTest, PaintedBoardIsKeptAndNeverRedrawnFromTheCodes)
     const ui::Point head = CellOnScreen(20, 15);
     const ui::Point body = CellOnScreen(17, 15);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
-    game->Model.board.Reset();
+    game->Play().Setup().ResetBoard();
     app.InvalidateAll();
     EXPECT_EQ(ScreenPixel(body.x + 3, body.y + 3), gametest::kPlayerColour);
     game->Hide();
     game->Show();
-    game->WaitTimer.SetEnabled(false);
+    game->Timer1.SetEnabled(false);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
 }
 
@@ -205,7 +204,7 @@ TEST_F(GameScreenTest, ScoreShowsAtLeastThreeDigits)
     for (const auto& [score, text] :
          std::vector<std::pair<int, std::string>>{{0, "000"}, {7, "007"}, {120, "120"}})
     {
-        game->Model.score = score;
+        game->Play().Setup().Scores(score);
         game->UpdateScoreLabel();
         EXPECT_EQ(game->ScoreLabel.Caption(), text);
     }
@@ -271,7 +270,7 @@ private:
 
 struct ChangeCase
 {
-    engine::Statistics statistics;
+    records::Row statistics;
     int score;
     const char* shown;
     ui::Color colour;
@@ -280,19 +279,22 @@ struct ChangeCase
 void CheckAverageChange(TGameForm& game)
 {
     const ChangeCase cases[] = {
-        {{4, 10, 2.5}, 0, "-0,50", ui::clRed},   {{4, 10, 2.5}, 5, "+0,50", ui::clLime},
-        {{7, 8, 1}, 1, "+0,12", ui::clLime},     {{7, 6, 1}, 1, "-0,12", ui::clRed},
-        {{0, 0, 0}, 0, "+0,00", ui::clLime},     {{0, 0, 0}, 1, "+1,00", ui::clLime},
-        {{2, 4, 1.34}, 0, "+0,00", ui::clLime},  {{2, 4, 1.333334}, 0, "+0,00", ui::clLime},
-        {{2, 3, 1.33}, 1, "+0,00", ui::clLime},  {{3, 10, 3.33}, 0, "-0,83", ui::clRed},
-        {{9, 36, 12.75}, 0, "-9,15", ui::clRed},
+        {{"", 0, 4, 10, 2.5}, 0, "-0,50", ui::clRed},
+        {{"", 0, 4, 10, 2.5}, 5, "+0,50", ui::clLime},
+        {{"", 0, 7, 8, 1}, 1, "+0,12", ui::clLime},
+        {{"", 0, 7, 6, 1}, 1, "-0,12", ui::clRed},
+        {{"", 0, 0, 0, 0}, 0, "+0,00", ui::clLime},
+        {{"", 0, 0, 0, 0}, 1, "+1,00", ui::clLime},
+        {{"", 0, 2, 4, 1.34}, 0, "+0,00", ui::clLime},
+        {{"", 0, 2, 4, 1.333334}, 0, "+0,00", ui::clLime},
+        {{"", 0, 2, 3, 1.33}, 1, "+0,00", ui::clLime},
+        {{"", 0, 3, 10, 3.33}, 0, "-0,83", ui::clRed},
+        {{"", 0, 9, 36, 12.75}, 0, "-9,15", ui::clRed},
     };
     for (const ChangeCase& c : cases)
     {
-        game.Statistics = c.statistics;
-        game.Model.score = c.score;
-        game.UpdateLLL();
-        const engine::Statistics& s = c.statistics;
+        game.UpdateLLL(c.statistics, c.score);
+        const records::Row& s = c.statistics;
         EXPECT_EQ(game.LLL.Caption(), c.shown) << s.games << " " << s.eaten << " " << s.average;
         EXPECT_EQ(game.LLL.Font().color, c.colour) << c.shown;
     }
@@ -326,7 +328,6 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     ini.WriteString("HiNames", "name32", "BOB");
     session->Skill.level = 3;
     session->UserName = "BOB";
-    game->Get_User_ID();
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00012");
@@ -336,7 +337,6 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->LLL.Caption(), "-0,25");
 
     session->UserName = "CARL";
-    game->Get_User_ID();
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "025");
     EXPECT_EQ(game->GL.Caption(), "00000");
@@ -347,8 +347,7 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
 
     // Custom: the top score shows 000 and the statistics row keeps what it showed.
     session->UserName = "BOB";
-    game->Get_User_ID();
-    game->UpdateHiScoreLabel();
+    StartGame(0);
     session->Skill.level = 5;
     StartGame(0);
     EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
@@ -356,15 +355,15 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->AL.Caption(), "3,33");
 }
 
-TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
+// That leaving stops the match in every phase is the match's rule (tests/play); the screen's
+// timer, targets and pointer follow it.
+TEST_F(GameScreenTest, HidingStopsTheTimerAndHidesTheTargets)
 {
     const auto check = [&](const char* phase)
     {
         game->Hide();
-        EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Idle) << phase;
-        for (const widgets::TzcTimer* t : {&game->Timer1, &game->TimerDM, &game->pKillTimer,
-                                           &game->cKillTimer, &game->WaitTimer, &game->DMKiller})
-            EXPECT_FALSE(t->Enabled()) << phase;
+        EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Idle) << phase;
+        EXPECT_FALSE(game->Timer1.Enabled()) << phase;
         EXPECT_FALSE(game->Target.Visible()) << phase;
         EXPECT_FALSE(game->Target2.Visible()) << phase;
         EXPECT_TRUE(app.CursorVisible()) << phase;
@@ -374,59 +373,13 @@ TEST_F(GameScreenTest, HidingStopsEveryTimerInEveryPhase)
 
     game->Show();
     StartGame(0);
-    check("playing");
-
-    game->Show();
-    StartGame(0);
-    Key(ui::vk::Pause);
-    check("paused");
-
-    game->Show();
-    StartGame(0);
-    game->Model.Dead();
+    game->Play().Setup().Kill();
     game->ApplyEvents();
     check("removing the player");
     // A removal step arriving after the hide changes nothing.
-    game->pKillTimerTimer(game->pKillTimer);
-    EXPECT_EQ(game->Model.removalCounter, 10);
-
-    game->Show();
-    StartGame(0);
-    game->Model.Dead();
-    game->ApplyEvents();
-    while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-        game->pKillTimerTimer(game->pKillTimer);
-    game->cKillTimerTimer(game->cKillTimer);
-    check("removing the computer worms");
-    for (int i = 0; i < 10; ++i)
-        game->cKillTimerTimer(game->cKillTimer);
-    EXPECT_FALSE(game->WaitTimer.Enabled()) << "no next game behind the menu";
-}
-
-TEST_F(GameScreenTest, PauseTogglesTheTickOnlyWhileAGameIsInPlay)
-{
-    Key(ui::vk::Pause);
-    EXPECT_FALSE(game->Timer1.Enabled()) << "nothing started yet";
-
-    StartGame(0);
-    Key(ui::vk::Right);
-    Key(ui::vk::Pause);
+    game->Timer1Timer(game->Timer1);
+    EXPECT_EQ(game->Play().Model().RemovalCounter(), 10);
     EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
-    Tick();
-    EXPECT_EQ(Head(), (Cell{15, 15})) << "a paused game does not move";
-    Key(ui::vk::Pause);
-    EXPECT_TRUE(game->Timer1.Enabled());
-    Tick();
-    EXPECT_EQ(Head(), (Cell{16, 15}));
-
-    game->Model.Dead();
-
-    game->ApplyEvents();
-    Key(ui::vk::Pause);
-    EXPECT_FALSE(game->Timer1.Enabled());
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingPlayer);
-    EXPECT_TRUE(game->pKillTimer.Enabled());
 }
 
 // Keys bound to directions of the mode played steer, though F11 and Alt+Enter switch the display
@@ -439,12 +392,13 @@ TEST_F(GameScreenTest, AKeyBoundToADirectionSteersEvenWhereItWouldSwitchTheDispl
     StartGame(0);
     Press(SDLK_F11);
     Press(SDLK_KP_ENTER, KMOD_NUM | KMOD_LALT);
-    EXPECT_EQ(game->Model.player.queued, engine::kUp);
+    EXPECT_EQ(game->Play().Model().Player().queued, engine::kUp);
     Press(SDLK_KP_2, KMOD_NONE);
-    EXPECT_EQ(game->Model.player.queued, engine::kDown);
-    EXPECT_EQ(game->Model.player.direction, engine::kRight);
+    EXPECT_EQ(game->Play().Model().Player().queued, engine::kDown);
+    EXPECT_EQ(game->Play().Model().Player().direction, engine::kRight);
     EXPECT_TRUE(app.Fullscreen());
-    game->Model.Enter(engine::Mode::DeathMatch); // the single game's keys are not the death match's
+    game->Play().Enter(
+        engine::Mode::DeathMatch); // the single game's keys are not the death match's
     Press(SDLK_F11);
     EXPECT_FALSE(app.Fullscreen());
     session->Bindings[2][engine::kUp] = ui::vk::F1 + 10;
@@ -461,31 +415,20 @@ TEST_F(GameScreenTest, SwitchingAwayPausesOnlyAGameInPlayAndTheScreenMaySleepOut
     ShowStill();
     EXPECT_FALSE(app.ScreenSaverAllowed()) << "the game screen";
     SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Waiting)
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Waiting)
         << "nothing to pause before the game";
 
     StartGame(0);
     SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused);
     EXPECT_FALSE(game->Timer1.Enabled());
     EXPECT_TRUE(game->PauseLabel.Showing());
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "paused";
-    SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "a paused game stays paused";
     Key(ui::vk::Pause);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     EXPECT_FALSE(app.ScreenSaverAllowed());
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Paused) << "minimised";
-    Key(ui::vk::Pause);
-
-    game->Model.Dead();
-
-    game->ApplyEvents();
-    SwitchAway();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::RemovingPlayer)
-        << "the death sequence runs on";
-    EXPECT_TRUE(game->pKillTimer.Enabled());
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused) << "minimised";
 
     Key(ui::vk::Escape);
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "back at the menu";
@@ -560,27 +503,25 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
 TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 {
     StartGame(0, 16, 15);
-    game->Model.player.length = 798;
-    for (auto& c : game->Model.player.sections)
-        c = Cell{15, 15};
+    game->Play().Setup().StandingPlayer({15, 15}, 798);
     Key(ui::vk::Right);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Model.player.length, 800);
-    EXPECT_EQ(game->Model.score, 1);
+    EXPECT_EQ(game->Play().Model().Player().length, 800);
+    EXPECT_EQ(game->Play().Model().Score(), 1);
 
-    game->Model.board.At(1, 1) = engine::kEmpty;
-    game->Model.board.At(17, 15) = engine::kTarget;
+    game->Play().Setup().Code({1, 1}, engine::kEmpty);
+    game->Play().Setup().Code({17, 15}, engine::kTarget);
     script.Push(0);
     script.Push(0);
     Tick();
-    EXPECT_EQ(game->Model.player.length, 800);
+    EXPECT_EQ(game->Play().Model().Player().length, 800);
     EXPECT_EQ(game->ScoreLabel.Caption(), "002");
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     for (int i = 0; i < 5; ++i)
         Tick();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing)
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing)
         << "stacked sections do not kill the head";
 }
 
@@ -589,18 +530,18 @@ TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
     StartGame(0);
     for (int x = 1; x <= 29; ++x)
         for (int y = 1; y <= 29; ++y)
-            if (game->Model.board.At(x, y) == engine::kEmpty)
-                game->Model.board.At(x, y) = engine::kComputer;
-    game->Model.board.At(29, 29) = engine::kEmpty;
+            if (game->Play().Model().Board().At(x, y) == engine::kEmpty)
+                game->Play().Setup().Code({std::uint8_t(x), std::uint8_t(y)}, engine::kComputer);
+    game->Play().Setup().Code({29, 29}, engine::kEmpty);
     const std::size_t draws = script.bounds.size();
     script.Push(28);
     script.Push(28);
-    game->Model.PutNewTarget();
+    game->Play().Setup().NewTarget();
     game->ApplyEvents();
-    EXPECT_EQ(game->Model.targetCell, (Cell{29, 29}));
+    EXPECT_EQ(game->Play().Model().TargetCell(), (Cell{29, 29}));
     EXPECT_TRUE(game->Target.Visible());
 
-    game->Model.PutNewTarget();
+    game->Play().Setup().NewTarget();
 
     game->ApplyEvents();
     EXPECT_FALSE(game->Target.Visible());
@@ -629,11 +570,13 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
     EXPECT_EQ(game->Timer1.Interval(), 80);
     KeepAll(8);
     Tick();
-    EXPECT_EQ(game->Model.GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
     for (const int n : {0, 28, 28, 0})
         script.Push(n);
-    game->NewDeathMatch();
-    EXPECT_EQ(game->TimerDM.Interval(), 250);
+    game->Play().Enter(engine::Mode::DeathMatch);
+    game->Play().NewGame();
+    game->ApplyEvents();
+    EXPECT_EQ(game->Timer1.Interval(), 250);
 }
 
 TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsClamped)
@@ -642,8 +585,10 @@ TEST_F(GameFixture, PicturesLoadFromTheProgramDirectoryAndDeathMatchIntervalIsCl
     EXPECT_TRUE(errors.empty());
     for (const int n : {0, 28, 28, 0})
         script.Push(n);
-    game->NewDeathMatch();
-    EXPECT_EQ(game->TimerDM.Interval(), 999);
+    game->Play().Enter(engine::Mode::DeathMatch);
+    game->Play().NewGame();
+    game->ApplyEvents();
+    EXPECT_EQ(game->Timer1.Interval(), 999);
     for (const ui::Bitmap& picture : game->WormPictures)
     {
         EXPECT_EQ(picture.Width(), 14);
@@ -684,7 +629,7 @@ protected:
     ui::Rect DrawnCell(const ui::Bitmap& picture)
     {
         game->Show();
-        game->WaitTimer.SetEnabled(false);
+        game->Timer1.SetEnabled(false);
         game->DrawSection(picture, {3, 2});
         app.Render();
         const ui::Point o = game->PaintBox1.ToForm({31, 16});
@@ -752,9 +697,8 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
 TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughRecordsFail)
 {
     Create();
-    game->Model.SetRandomSource(nullptr);
+    game->Play().Setup().UseRandom(nullptr);
     session->Skill.worms = 0;
-    game->Timer1.SetInterval(5);
     game->Show();
     const auto pumpUntil = [&](auto done)
     {
@@ -765,18 +709,18 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
     };
     const auto playing = [&]
     {
-        return game->Model.GamePhase() == engine::Phase::Playing;
+        return game->Play().Model().GamePhase() == engine::Phase::Playing;
     };
     ASSERT_TRUE(pumpUntil(playing));
-    EXPECT_FALSE(game->WaitTimer.Enabled());
     app.KeyDown(ui::vk::Up);
-    ASSERT_TRUE(
-        pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::RemovingPlayer; }));
+    ASSERT_TRUE(pumpUntil(
+        [&] { return game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer; }));
     EXPECT_EQ(Head(), (Cell{15, 0}));
-    ASSERT_TRUE(pumpUntil([&] { return game->Model.GamePhase() == engine::Phase::Waiting; }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return game->Play().Model().GamePhase() == engine::Phase::Waiting; }));
     ASSERT_TRUE(pumpUntil(playing));
     EXPECT_EQ(Head(), (Cell{15, 15}));
-    EXPECT_EQ(game->Model.player.direction, engine::kNone);
+    EXPECT_EQ(game->Play().Model().Player().direction, engine::kNone);
 
     // On a full disk the records update of the next game's end fails: its message shows, and the
     // game after it starts all the same, with the table on disk as it was.
@@ -797,37 +741,3 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
 }
 
 } // namespace
-
-TEST_F(GameScreenTest, AFinishedGameIsRecordedBeforeTheWaitAndCustomGamesAreNot)
-{
-    session->UserName = "ANNA";
-    session->Skill.level = 3;
-    EXPECT_EQ(game->Get_User_ID(), -1);
-
-    auto finish = [&](int score)
-    {
-        ShowStill();
-        StartGame(0);
-        game->Model.score = score;
-        game->Model.Dead();
-        game->ApplyEvents();
-        while (game->Model.GamePhase() == engine::Phase::RemovingPlayer)
-            game->pKillTimerTimer(game->pKillTimer);
-        for (int i = 0; i < 10; ++i)
-            game->cKillTimerTimer(game->cKillTimer);
-    };
-    finish(4);
-    TIniFile& ini = session->Ini;
-    EXPECT_EQ(ini.ReadString("HiNames", "name31", ""), "ANNA");
-    EXPECT_EQ(ini.ReadInteger("HiScores", "score31", -1), 4);
-    EXPECT_EQ(ini.ReadString("HiAverage", "average31", ""), "4,00");
-    EXPECT_EQ(game->Records().slot, 1);
-    EXPECT_EQ(game->Get_User_ID(), 1);
-    EXPECT_TRUE(game->WaitTimer.Enabled()) << "the next game follows the records";
-
-    session->Skill.level = 5;
-    finish(9);
-    EXPECT_EQ(ini.ReadInteger("HiGames", "games31", -1), 1);
-    EXPECT_EQ(ini.ReadString("HiNames", "name51", "none"), "none");
-    game->Hide();
-}

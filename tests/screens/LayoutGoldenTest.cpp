@@ -165,7 +165,7 @@ TEST_F(LayoutGoldenTest, EveryScreenLooksAsItsPicture)
     app.RemoveForm(login);
 
     game.ShowDeathMatch();
-    game.WaitTimer.SetEnabled(false);
+    game.Timer1.SetEnabled(false);
     Check(game, "game");
     app.RemoveForm(game);
 

@@ -2,6 +2,7 @@
 #include "screens/MenuScreen.h"
 
 #include "ScreenTestEnv.h"
+#include "engine/Scenario.h"
 #include "platform/Paths.h"
 #include "records/Accounts.h"
 #include "screens/ControlsScreen.h"
@@ -329,7 +330,7 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
     app.KeyDown(Return);
     EXPECT_TRUE(game.IsShown());
     EXPECT_EQ(app.TopForm(), &game);
-    EXPECT_EQ(game.Model.GameMode(), engine::Mode::Single);
+    EXPECT_EQ(game.Play().Model().GameMode(), engine::Mode::Single);
     EXPECT_EQ(game.Label1.Caption(), "ANNA");
     EXPECT_EQ(game.Label2.Caption(), "High Score");
 }
@@ -342,7 +343,8 @@ TEST_F(MainTest, SettingsClosedFromTheMenuSetTheGamesTick)
     app.KeyDown(Escape);
     EXPECT_EQ(app.TopForm(), &menu);
     // The next game reads the skill as it starts.
-    game.NewGame();
+    game.Play().NewGame();
+    game.ApplyEvents();
     EXPECT_EQ(game.Timer1.Interval(), 80);
 }
 
@@ -398,15 +400,15 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
 
     app.KeyDown(Return);
     ASSERT_TRUE(game.IsShown());
-    game.WaitTimer.SetEnabled(false);
-    game.NewGame();
-    game.Model.score = 7;
-    game.Model.Dead();
+    game.Timer1.SetEnabled(false);
+    game.Play().NewGame();
     game.ApplyEvents();
-    while (game.Model.GamePhase() == engine::Phase::RemovingPlayer)
-        game.pKillTimerTimer(game.pKillTimer);
-    while (game.Model.GamePhase() == engine::Phase::RemovingComputers)
-        game.cKillTimerTimer(game.cKillTimer);
+    game.Play().Setup().Scores(7).Kill();
+    game.ApplyEvents();
+    while (game.Play().Model().GamePhase() == engine::Phase::RemovingPlayer)
+        game.Timer1Timer(game.Timer1);
+    while (game.Play().Model().GamePhase() == engine::Phase::RemovingComputers)
+        game.Timer1Timer(game.Timer1);
     app.KeyDown(Escape);
     ASSERT_EQ(app.TopForm(), &menu);
 
