@@ -5,6 +5,7 @@
 #include "ui/Canvas.h"
 #include "ui/Diagnostics.h"
 #include "ui/Form.h"
+#include "ui/FrameTiming.h"
 #include "ui/MessageDialog.h"
 
 #include <SDL.h>
@@ -95,6 +96,7 @@ void Application::PostKey(int key)
 
 void Application::HandleEvent(const SDL_Event& event)
 {
+    timing::NoteInput(event);
     if (input_.Handle(event))
         return;
     switch (display_.Handle(event))

@@ -2,6 +2,8 @@
 // scaled and colour-keyed copies, text.
 #include "ui/Canvas.h"
 
+#include "ui/FrameTiming.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -362,6 +364,7 @@ void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<C
     srcRect = srcRect.Intersect(src.BoundsRect());
     if (dst.Empty() || srcRect.Empty())
         return;
+    const timing::Scope timed(timing::Part::Pictures);
     const Rect d = ToPhysical(dst);
     const Rect t = d.Intersect(clip_);
     if (t.Empty() || d.Empty())
@@ -528,6 +531,7 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
                            std::optional<Color> transparent)
 {
     pictureRect = pictureRect.Intersect(picture.BoundsRect());
+    const timing::Scope timed(timing::Part::Resampled);
     const Rect d = ToPhysical(dst);
     const Rect t = d.Intersect(clip_);
     if (pictureRect.Empty() || t.Empty())

@@ -2,6 +2,7 @@
 #include "ui/Control.h"
 
 #include "ui/Form.h"
+#include "ui/FrameTiming.h"
 #include "ui/Platform.h"
 
 #include <algorithm>
@@ -662,7 +663,12 @@ void PaintTree(Control& control, Canvas& canvas)
     const auto& children = control.Children();
     const Rect clip = canvas.LocalClip();
     if (!Hidden(children, 0, clip))
+    {
+        // The form's own paint is the screen's background.
+        const timing::Scope timed(control.Parent() == nullptr ? timing::Part::Clear
+                                                              : timing::Part::Panels);
         control.Paint(canvas);
+    }
     for (std::size_t i = 0; i < children.size(); ++i)
     {
         Control* child = children[i];

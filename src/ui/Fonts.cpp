@@ -3,6 +3,7 @@
 #include "ui/Fonts.h"
 
 #include "ui/Canvas.h"
+#include "ui/FrameTiming.h"
 #include "ui/Paths.h"
 #include "ui/SdlPtrs.h"
 
@@ -328,6 +329,7 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
 {
     if (text.empty())
         return;
+    const timing::Scope timed(timing::Part::Text);
     // At a scale the face is opened at the physical pixel size, so the glyphs are rasterised
     // for the screen they land on rather than magnified from the logical size.
     Font physical = font;
