@@ -130,7 +130,7 @@ function sorted_at(list, n, q,    a, i, j, k, t) {
     all[$1] = all[$1] " " $6
     if (!($1 in sizeseen)) { sizeseen[$1] = 1; sizes[++m] = $1 }
     names = ""
-    for (i = 9; i < NF; i += 2) names = names " " $i
+    for (i = 7; i < NF; i += 2) names = names " " $i
 }
 END {
     split(substr(names, 2), part, " ")
@@ -144,7 +144,7 @@ END {
             sorted_at(values[key, "total"], 0, 0.99) / 1000
         for (p = 1; p in part; p++) {
             v = sorted_at(values[key, part[p]], 0, 0.5)
-            printf " %9.2f", part[p] == "rects" ? v : v / (part[p] == "pixels" ? 1e6 : 1000)
+            printf " %9.2f", part[p] == "rects" || part[p] == "queued" ? v : v / (part[p] == "pixels" ? 1e6 : 1000)
         }
         printf "\n"
     }

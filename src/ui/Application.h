@@ -140,6 +140,8 @@ private:
     void HandleEvent(const SDL_Event& event) override;
 
     void LayOutForms();
+    // The screen's part that changes when the form on top goes from `from` to `to`.
+    void InvalidateBetween(const Form* from, const Form* to);
     void TopChanged(Form* previous);
 
     EventLoop loop_;
