@@ -625,11 +625,20 @@ ui::Canvas PaintBox::Canvas()
 
 void PaintBox::Paint(ui::Canvas& canvas)
 {
+    const Rect clip = canvas.LocalClip();
+    // Scaled, a clip within one picture (a worm's section just drawn) shows that picture alone,
+    // which covers every pixel of its place: the surface beneath need not be resampled first.
+    if (canvas.Scale() != 1.0)
+        for (const Placed& p : placed_)
+            if (p.area.Intersect(clip) == clip)
+            {
+                canvas.DrawPart(p.area, p.picture, p.picture.BoundsRect());
+                return;
+            }
     canvas.Draw(0, 0, bitmap_);
     // Unscaled, the surface holds the pictures pixel for pixel.
     if (canvas.Scale() == 1.0)
         return;
-    const Rect clip = canvas.LocalClip();
     for (const Placed& p : placed_)
     {
         if (!p.area.Intersect(clip).Empty())
