@@ -116,7 +116,7 @@ public:
         renderedBytes_ += result->alpha.size();
         recent_.emplace_front(key, result);
         rendered_.emplace(std::move(key), recent_.begin());
-        // The least recently painted go first: every caption of a few screens fits at 4K.
+        // The least recently painted go first: the captions of every screen fit at 4K.
         while (renderedBytes_ > kRenderedBytes && recent_.size() > 1)
         {
             renderedBytes_ -= recent_.back().second->alpha.size();
@@ -293,7 +293,7 @@ private:
     // Files that no face opened from.
     std::set<std::string> broken_;
     // Rasterised texts by their text and face, most recently painted first.
-    static constexpr std::size_t kRenderedBytes = 4u << 20;
+    static constexpr std::size_t kRenderedBytes = 8u << 20;
     using Recent = std::list<std::pair<std::string, std::shared_ptr<const RenderedText>>>;
     Recent recent_;
     std::unordered_map<std::string, Recent::iterator> rendered_;
