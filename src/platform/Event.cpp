@@ -48,14 +48,16 @@ Event FromSdl(const SDL_Event& event)
                 .key = event.key.keysym.sym,
                 .numLock = (event.key.keysym.mod & KMOD_NUM) != 0,
                 .alt = (event.key.keysym.mod & KMOD_ALT) != 0,
-                .repeat = event.key.repeat != 0};
+                .repeat = event.key.repeat != 0,
+                .timestamp = event.key.timestamp};
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         return {.kind = event.type == SDL_MOUSEBUTTONDOWN ? Event::Kind::MouseDown
                                                           : Event::Kind::MouseUp,
                 .button = ButtonOf(event.button.button),
                 .x = event.button.x,
-                .y = event.button.y};
+                .y = event.button.y,
+                .timestamp = event.button.timestamp};
     case SDL_MOUSEMOTION:
         return {.kind = Event::Kind::MouseMove, .x = event.motion.x, .y = event.motion.y};
     case SDL_WINDOWEVENT:

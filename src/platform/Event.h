@@ -2,6 +2,8 @@
 // layer names SDL's event type: the loop translates each event it takes from SDL once.
 #pragma once
 
+#include <cstdint>
+
 union SDL_Event;
 
 namespace platform
@@ -61,6 +63,8 @@ struct Event
     int controllerButton = 0;
     int axis = 0;
     int value = 0;
+    // When a key or mouse button event happened, in milliseconds since the start.
+    std::uint32_t timestamp = 0;
 };
 
 Event FromSdl(const SDL_Event& event);

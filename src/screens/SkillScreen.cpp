@@ -4,6 +4,7 @@
 
 #include "screens/FormData.h"
 #include "screens/ScreenButton.h"
+#include "settings/IniFile.h"
 #include "settings/Keys.h"
 #include "ui/Fonts.h"
 
@@ -184,10 +185,14 @@ void TSkillForm::FormHide()
     Timer1.SetEnabled(false);
     repeat_ = RepeatMode::None;
     TIniFile& ini = session_.Ini;
+    // One replacement of the file, and none when it holds these values already: closing the
+    // screen then waits for no disk.
+    TIniFile::Batch batch(ini);
     settings::Write(ini, settings::kSkill, session_.Skill.level);
     settings::Write(ini, settings::kCustomProb, Get(Value::Prob));
     settings::Write(ini, settings::kCustomTimer, Get(Value::Timer));
     settings::Write(ini, settings::kCustomWorms, Get(Value::Worms));
+    batch.Commit();
     session_.SetSkill();
 }
 

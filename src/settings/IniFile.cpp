@@ -398,7 +398,6 @@ public:
     {
         section = Trim(section);
         key = Trim(key);
-        changed = true;
         const auto header =
             std::find_if(lines_.begin(), lines_.end(),
                          [&](const Line& line)
@@ -407,6 +406,7 @@ public:
         {
             Append("[" + std::string(section) + "]", lines_.size());
             Append(std::string(key) + "=" + std::string(value), lines_.size());
+            changed = true;
             return;
         }
         std::size_t insertAt = static_cast<std::size_t>(header - lines_.begin()) + 1;
@@ -415,7 +415,13 @@ public:
             Line& line = lines_[i];
             if (line.kind == Kind::Entry && SameName(line.name, key))
             {
-                line = MakeLine(line.name + "=" + std::string(value), std::move(line.eol));
+                // A batch that stores what the file holds already leaves the file alone.
+                std::string text = line.name + "=" + std::string(value);
+                if (text != line.text)
+                {
+                    line = MakeLine(std::move(text), std::move(line.eol));
+                    changed = true;
+                }
                 return;
             }
             // New keys go after the section's last non-blank line, before blank separators.
@@ -425,6 +431,7 @@ public:
             }
         }
         Append(std::string(key) + "=" + std::string(value), insertAt);
+        changed = true;
     }
 
     [[nodiscard]] std::string Text() const

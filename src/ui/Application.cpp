@@ -5,11 +5,15 @@
 #include "platform/Diagnostics.h"
 #include "ui/Canvas.h"
 #include "ui/Form.h"
+#include "ui/FrameTiming.h"
 #include "ui/MessageDialog.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <optional>
+#include <typeinfo>
+#include <vector>
 
 namespace ui
 {
@@ -22,6 +26,38 @@ std::unique_ptr<Presenter> MakePresenter(const Application::Options& options)
     if (options.headless)
         return std::make_unique<NullPresenter>(Point{options.width, options.height});
     return OpenWindowPresenter();
+}
+
+// Where a form paints something other than its colour, within clip: its visible children, and
+// inside a plain panel of that colour the panel's own children instead.
+void PaintedAreas(const Control& parent, Rect clip, Color background, std::vector<Rect>& areas)
+{
+    for (const Control* child : parent.Children())
+    {
+        if (!child->Visible())
+            continue;
+        const Rect area = child->BoundsRect().Offset(clip.left, clip.top).Intersect(clip);
+        if (area.Empty())
+            continue;
+        if (typeid(*child) == typeid(Panel) && child->GetColor() == background)
+            PaintedAreas(*child, child->BoundsRect().Offset(clip.left, clip.top).Intersect(clip),
+                         background, areas);
+        else
+            areas.push_back(area);
+    }
+}
+
+// The logical areas where two forms' pictures may differ, when both paint the same plain
+// background around their children; none when either paints more.
+std::optional<std::vector<Rect>> ChangedBetween(const Form* from, const Form* to)
+{
+    if (from == nullptr || to == nullptr || from->GetColor() != to->GetColor() ||
+        !from->PlainBackground() || !to->PlainBackground())
+        return std::nullopt;
+    std::vector<Rect> areas;
+    for (const Form* form : {from, to})
+        PaintedAreas(*form, form->ClientRect(), form->GetColor(), areas);
+    return areas;
 }
 
 } // namespace
@@ -85,6 +121,7 @@ void Application::PostKey(int key)
 
 void Application::HandleEvent(const platform::Event& event)
 {
+    timing::NoteInput(event);
     if (input_.Handle(event))
         return;
     switch (display_.Handle(event))
@@ -118,7 +155,7 @@ void Application::PushForm(Form& form)
     Form* covered = TopForm();
     std::erase(forms_, &form);
     forms_.push_back(&form);
-    display_.InvalidateAll();
+    InvalidateBetween(covered, &form);
     TopChanged(covered);
 }
 
@@ -128,9 +165,28 @@ void Application::RemoveForm(Form& form)
         return;
     Form* top = TopForm();
     std::erase(forms_, &form);
-    display_.InvalidateAll();
-    if (top == &form)
-        TopChanged(&form);
+    if (top != &form)
+    {
+        // Seen only through a form on top that paints what lies beneath it.
+        display_.InvalidateAll();
+        return;
+    }
+    InvalidateBetween(&form, TopForm());
+    TopChanged(&form);
+}
+
+void Application::InvalidateBetween(const Form* from, const Form* to)
+{
+    // Around their children two plain forms of one colour look alike: a large screen then
+    // presents the panels' change rather than its every pixel of black.
+    const std::optional<std::vector<Rect>> areas = ChangedBetween(from, to);
+    if (!areas)
+    {
+        display_.InvalidateAll();
+        return;
+    }
+    for (const Rect& area : *areas)
+        display_.Invalidate(display_.ToPhysical(area));
 }
 
 void Application::TopChanged(Form* previous)

@@ -108,6 +108,8 @@ private:
     void HandleEvent(const platform::Event& event) override;
 
     void LayOutForms();
+    // The screen's part that changes when the form on top goes from `from` to `to`.
+    void InvalidateBetween(const Form* from, const Form* to);
     void TopChanged(Form* previous);
 
     EventLoop loop_;

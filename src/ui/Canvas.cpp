@@ -2,8 +2,14 @@
 // scaled and colour-keyed copies, text.
 #include "ui/Canvas.h"
 
+#include "ui/FrameTiming.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <list>
+#include <unordered_map>
 #include <vector>
 
 namespace ui
@@ -362,6 +368,7 @@ void Canvas::DrawPart(Rect dst, const Bitmap& src, Rect srcRect, std::optional<C
     srcRect = srcRect.Intersect(src.BoundsRect());
     if (dst.Empty() || srcRect.Empty())
         return;
+    const timing::Scope timed(timing::Part::Pictures);
     const Rect d = ToPhysical(dst);
     const Rect t = d.Intersect(clip_);
     if (t.Empty() || d.Empty())
@@ -489,70 +496,46 @@ Footprints FootprintsOf(int physical, int pixels, int from, int to)
 
 } // namespace
 
-void Canvas::DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
-                         std::optional<Color> transparent)
+namespace
 {
-    // Each physical pixel averages the stretch of the picture it covers, each picture pixel
-    // weighted by how much of it lies inside; key-coloured pixels carry only transparency, as
-    // in the bilinear case.
-    const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;
-    const Footprints columns =
-        FootprintsOf(d.Width(), srcRect.Width(), t.left - d.left, t.right - d.left);
-    const Footprints rows =
-        FootprintsOf(d.Height(), srcRect.Height(), t.top - d.top, t.bottom - d.top);
-    for (int ty = t.top; ty < t.bottom; ++ty)
-    {
-        const auto ry = static_cast<std::size_t>(ty - t.top);
-        for (int tx = t.left; tx < t.right; ++tx)
-        {
-            const auto cx = static_cast<std::size_t>(tx - t.left);
-            Mix mix;
-            for (int m = rows.start[ry]; m < rows.start[ry + 1]; ++m)
-            {
-                const std::uint32_t* srow =
-                    src.Row(srcRect.top + rows.first[ry] + m - rows.start[ry]) + srcRect.left;
-                const int wy = rows.weights[static_cast<std::size_t>(m)];
-                for (int n = columns.start[cx]; n < columns.start[cx + 1]; ++n)
-                {
-                    mix.Add(srow[columns.first[cx] + n - columns.start[cx]],
-                            wy * columns.weights[static_cast<std::size_t>(n)], key);
-                }
-            }
-            if (mix.a != 0)
-                Blend(tx, ty, mix.Average(), mix.Alpha());
-        }
-    }
-}
 
-void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
-                           std::optional<Color> transparent)
+// Resamples srcRect of src onto the physical rectangle d, for the part t of it: out(x, y, pixel,
+// alpha) receives each pixel of t that is not wholly transparent, alpha 255 where opaque.
+template <typename Out>
+void ResampleInto(Rect d, Rect t, const Bitmap& src, Rect srcRect, std::uint32_t key, Out&& out)
 {
-    pictureRect = pictureRect.Intersect(picture.BoundsRect());
-    const Rect d = ToPhysical(dst);
-    const Rect t = d.Intersect(clip_);
-    if (pictureRect.Empty() || t.Empty())
-        return;
-    // The smallest drawing of the picture at least as large as the area it lands on (else the
-    // largest): reducing it keeps the edges sharp that magnifying a smaller one would blur.
-    const Bitmap* source = &picture;
-    Rect srcRect = pictureRect;
-    if (srcRect.Width() < d.Width() || srcRect.Height() < d.Height())
-    {
-        for (const Bitmap& finer : picture.Finer())
-        {
-            const int k = finer.Width() / picture.Width();
-            source = &finer;
-            srcRect = {pictureRect.left * k, pictureRect.top * k, pictureRect.right * k,
-                       pictureRect.bottom * k};
-            if (srcRect.Width() >= d.Width() && srcRect.Height() >= d.Height())
-                break;
-        }
-    }
-    const Bitmap& src = *source;
     if (srcRect.Width() >= d.Width() && srcRect.Height() >= d.Height() &&
         (srcRect.Width() > d.Width() || srcRect.Height() > d.Height()))
     {
-        DrawReduced(d, t, src, srcRect, transparent);
+        // Each physical pixel averages the stretch of the picture it covers, each picture pixel
+        // weighted by how much of it lies inside; key-coloured pixels carry only transparency,
+        // as in the bilinear case.
+        const Footprints columns =
+            FootprintsOf(d.Width(), srcRect.Width(), t.left - d.left, t.right - d.left);
+        const Footprints rows =
+            FootprintsOf(d.Height(), srcRect.Height(), t.top - d.top, t.bottom - d.top);
+        for (int ty = t.top; ty < t.bottom; ++ty)
+        {
+            const auto ry = static_cast<std::size_t>(ty - t.top);
+            for (int tx = t.left; tx < t.right; ++tx)
+            {
+                const auto cx = static_cast<std::size_t>(tx - t.left);
+                Mix mix;
+                for (int m = rows.start[ry]; m < rows.start[ry + 1]; ++m)
+                {
+                    const std::uint32_t* srow =
+                        src.Row(srcRect.top + rows.first[ry] + m - rows.start[ry]) + srcRect.left;
+                    const int wy = rows.weights[static_cast<std::size_t>(m)];
+                    for (int n = columns.start[cx]; n < columns.start[cx + 1]; ++n)
+                    {
+                        mix.Add(srow[columns.first[cx] + n - columns.start[cx]],
+                                wy * columns.weights[static_cast<std::size_t>(n)], key);
+                    }
+                }
+                if (mix.a != 0)
+                    out(tx, ty, mix.Average().Pixel(), mix.Alpha());
+            }
+        }
         return;
     }
     // Bilinear: each physical pixel's centre is sampled between the four nearest picture
@@ -560,7 +543,6 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
     // own colour and fades into whatever lies beneath instead of into the key.
     const double fx = static_cast<double>(srcRect.Width()) / d.Width();
     const double fy = static_cast<double>(srcRect.Height()) / d.Height();
-    const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;
     // The columns' sample positions are the same on every row.
     struct Column
     {
@@ -585,7 +567,6 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
         const int wy = static_cast<int>((v - y0) * 256 + 0.5);
         const std::uint32_t* top = src.Row(srcRect.top + y0);
         const std::uint32_t* bottom = src.Row(srcRect.top + y1);
-        std::uint32_t* drow = target_->Row(ty);
         for (int tx = t.left; tx < t.right; ++tx)
         {
             const Column& c = columns[static_cast<std::size_t>(tx - t.left)];
@@ -594,7 +575,7 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
             if (px[0] == px[1] && px[0] == px[2] && px[0] == px[3])
             {
                 if (px[0] != key)
-                    drow[tx] = px[0];
+                    out(tx, ty, px[0], 255u);
                 continue;
             }
             const int w[4] = {(256 - c.w1) * (256 - wy), c.w1 * (256 - wy), (256 - c.w1) * wy,
@@ -603,7 +584,158 @@ void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
             for (int k = 0; k < 4; ++k)
                 mix.Add(px[k], w[k], key);
             if (mix.a != 0)
-                Blend(tx, ty, mix.Average(), mix.Alpha());
+                out(tx, ty, mix.Average().Pixel(), mix.Alpha());
+        }
+    }
+}
+
+// A small picture resampled to a physical size, as ResampleInto gives it.
+struct Scaled
+{
+    // What it was made from: the picture part's pixels, the key and the size.
+    std::vector<std::uint32_t> source;
+    int sourceWidth = 0;
+    std::uint32_t key = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint8_t> alpha;
+};
+
+// Resampled small pictures (buttons, balls, worm heads, targets' frames) kept between paints:
+// the same few are drawn at the same sizes frame after frame. An entry is found by the
+// picture's pixels themselves, so a changed picture, key or size is made anew, never shown stale.
+class ScaledCache
+{
+public:
+    static constexpr int kLargestSource = 128 * 128;
+    static constexpr std::size_t kBytes = 2u << 20;
+
+    const Scaled& Get(const Bitmap& src, Rect srcRect, std::uint32_t key, int width, int height)
+    {
+        std::uint64_t hash = 1469598103934665603ull;
+        const auto mixIn = [&hash](std::uint64_t v)
+        {
+            hash = (hash ^ v) * 1099511628211ull;
+        };
+        mixIn(static_cast<std::uint64_t>(width) << 32 | static_cast<std::uint32_t>(height));
+        mixIn(static_cast<std::uint64_t>(srcRect.Width()) << 32 | key);
+        for (int y = srcRect.top; y < srcRect.bottom; ++y)
+            for (int x = srcRect.left; x < srcRect.right; ++x)
+                mixIn(src.Row(y)[x]);
+        const auto [first, last] = entries_.equal_range(hash);
+        for (auto it = first; it != last; ++it)
+            if (Matches(*it->second, src, srcRect, key, width, height))
+            {
+                recent_.splice(recent_.begin(), recent_, it->second);
+                return *it->second;
+            }
+        Scaled made;
+        made.sourceWidth = srcRect.Width();
+        made.key = key;
+        made.width = width;
+        made.height = height;
+        for (int y = srcRect.top; y < srcRect.bottom; ++y)
+            made.source.insert(made.source.end(), src.Row(y) + srcRect.left,
+                               src.Row(y) + srcRect.right);
+        const std::size_t area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        made.pixels.assign(area, 0);
+        made.alpha.assign(area, 0);
+        const Rect d{0, 0, width, height};
+        ResampleInto(d, d, src, srcRect, key,
+                     [&made](int x, int y, std::uint32_t p, unsigned a)
+                     {
+                         const std::size_t i = static_cast<std::size_t>(y) * made.width + x;
+                         made.pixels[i] = p;
+                         made.alpha[i] = static_cast<std::uint8_t>(std::min(a, 255u));
+                     });
+        bytes_ += Size(made);
+        recent_.push_front(std::move(made));
+        entries_.emplace(hash, recent_.begin());
+        while (bytes_ > kBytes && recent_.size() > 1)
+        {
+            const auto oldest = std::prev(recent_.end());
+            bytes_ -= Size(*oldest);
+            std::erase_if(entries_, [&](const auto& e) { return e.second == oldest; });
+            recent_.erase(oldest);
+        }
+        return recent_.front();
+    }
+
+private:
+    static std::size_t Size(const Scaled& s) { return s.source.size() * 4 + s.pixels.size() * 5; }
+    static bool Matches(const Scaled& s, const Bitmap& src, Rect srcRect, std::uint32_t key,
+                        int width, int height)
+    {
+        if (s.width != width || s.height != height || s.key != key ||
+            s.sourceWidth != srcRect.Width() ||
+            s.source.size() != static_cast<std::size_t>(srcRect.Width()) * srcRect.Height())
+            return false;
+        auto it = s.source.begin();
+        for (int y = srcRect.top; y < srcRect.bottom; ++y, it += srcRect.Width())
+            if (!std::equal(src.Row(y) + srcRect.left, src.Row(y) + srcRect.right, it))
+                return false;
+        return true;
+    }
+
+    std::list<Scaled> recent_;
+    std::unordered_multimap<std::uint64_t, std::list<Scaled>::iterator> entries_;
+    std::size_t bytes_ = 0;
+};
+
+// Pictures are painted on the main thread; a worker painting a bitmap of its own gets a cache of
+// its own.
+thread_local ScaledCache scaledCache;
+
+} // namespace
+
+void Canvas::DrawResampled(Rect dst, const Bitmap& picture, Rect pictureRect,
+                           std::optional<Color> transparent)
+{
+    pictureRect = pictureRect.Intersect(picture.BoundsRect());
+    const timing::Scope timed(timing::Part::Resampled);
+    const Rect d = ToPhysical(dst);
+    const Rect t = d.Intersect(clip_);
+    if (pictureRect.Empty() || t.Empty())
+        return;
+    // The smallest drawing of the picture at least as large as the area it lands on (else the
+    // largest): reducing it keeps the edges sharp that magnifying a smaller one would blur.
+    const Bitmap* source = &picture;
+    Rect srcRect = pictureRect;
+    if (srcRect.Width() < d.Width() || srcRect.Height() < d.Height())
+    {
+        for (const Bitmap& finer : picture.Finer())
+        {
+            const int k = finer.Width() / picture.Width();
+            source = &finer;
+            srcRect = {pictureRect.left * k, pictureRect.top * k, pictureRect.right * k,
+                       pictureRect.bottom * k};
+            if (srcRect.Width() >= d.Width() && srcRect.Height() >= d.Height())
+                break;
+        }
+    }
+    const std::uint32_t key = transparent ? transparent->Pixel() : 0xFFFFFFFFu;
+    const auto put = [this](int x, int y, std::uint32_t p, unsigned alpha)
+    {
+        if (alpha >= 255)
+            target_->Row(y)[x] = p;
+        else
+            Blend(x, y, Color::FromPixel(p), alpha);
+    };
+    if (srcRect.Width() * srcRect.Height() > ScaledCache::kLargestSource)
+    {
+        ResampleInto(d, t, *source, srcRect, key, put);
+        return;
+    }
+    const Scaled& scaled = scaledCache.Get(*source, srcRect, key, d.Width(), d.Height());
+    for (int ty = t.top; ty < t.bottom; ++ty)
+    {
+        const std::size_t row = static_cast<std::size_t>(ty - d.top) * scaled.width;
+        for (int tx = t.left; tx < t.right; ++tx)
+        {
+            const std::size_t i = row + static_cast<std::size_t>(tx - d.left);
+            if (scaled.alpha[i] != 0)
+                put(tx, ty, scaled.pixels[i], scaled.alpha[i]);
         }
     }
 }

@@ -100,9 +100,6 @@ private:
     void Put(int x, int y, Color c);                   // one physical pixel, clipped
     void Square(int x, int y, int w, Color c);         // a w x w pen dot around a physical point
     void Blend(int x, int y, Color c, unsigned alpha); // alpha 0..255
-    // srcRect averaged onto the physical rectangle d (at most its size), within t.
-    void DrawReduced(Rect d, Rect t, const Bitmap& src, Rect srcRect,
-                     std::optional<Color> transparent);
 
     Bitmap* target_;
     double scale_ = 1.0;

@@ -2,6 +2,7 @@
 #include "ui/Control.h"
 
 #include "ui/Form.h"
+#include "ui/FrameTiming.h"
 #include "ui/Platform.h"
 
 #include <algorithm>
@@ -624,11 +625,20 @@ ui::Canvas PaintBox::Canvas()
 
 void PaintBox::Paint(ui::Canvas& canvas)
 {
+    const Rect clip = canvas.LocalClip();
+    // Scaled, a clip within one picture (a worm's section just drawn) shows that picture alone,
+    // which covers every pixel of its place: the surface beneath need not be resampled first.
+    if (canvas.Scale() != 1.0)
+        for (const Placed& p : placed_)
+            if (p.area.Intersect(clip) == clip)
+            {
+                canvas.DrawPart(p.area, p.picture, p.picture.BoundsRect());
+                return;
+            }
     canvas.Draw(0, 0, bitmap_);
     // Unscaled, the surface holds the pictures pixel for pixel.
     if (canvas.Scale() == 1.0)
         return;
-    const Rect clip = canvas.LocalClip();
     for (const Placed& p : placed_)
     {
         if (!p.area.Intersect(clip).Empty())
@@ -662,7 +672,12 @@ void PaintTree(Control& control, Canvas& canvas)
     const auto& children = control.Children();
     const Rect clip = canvas.LocalClip();
     if (!Hidden(children, 0, clip))
+    {
+        // The form's own paint is the screen's background.
+        const timing::Scope timed(control.Parent() == nullptr ? timing::Part::Clear
+                                                              : timing::Part::Panels);
         control.Paint(canvas);
+    }
     for (std::size_t i = 0; i < children.size(); ++i)
     {
         Control* child = children[i];

@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "platform/SdlPtrs.h"
 #include "ui/Canvas.h"
+#include "ui/FrameTiming.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -19,16 +20,26 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <stdexcept>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace ui
 {
+
+// A line of text as a face rasterises it: the coverage of each pixel, to be laid on in any colour.
+struct RenderedText
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> alpha;
+};
 
 // The faces opened so far, the files that may serve each typeface and the bytes read from them.
 class FontCache
@@ -59,6 +70,60 @@ public:
     {
         std::lock_guard lock(mutex_);
         return Open(font).file;
+    }
+
+    // The text rasterised by the face of the font, from the last paints when it was among them:
+    // a screen shown again, or a panel repainted round a changed control, rasterises nothing.
+    // Null when there is no face.
+    std::shared_ptr<const RenderedText> Rendered(const Font& font, std::string_view text)
+    {
+        std::lock_guard lock(mutex_);
+        TTF_Font* face = Open(font).font.get();
+        if (face == nullptr)
+            return nullptr;
+        std::string key(text);
+        key.push_back('\0');
+        key.append(reinterpret_cast<const char*>(&face), sizeof face);
+        if (auto it = rendered_.find(key); it != rendered_.end())
+        {
+            recent_.splice(recent_.begin(), recent_, it->second);
+            return it->second->second;
+        }
+        // Rendered in white: the face gives every pixel the colour asked for and the glyph's
+        // coverage as its alpha, so the coverage alone serves every colour.
+        const platform::SurfacePtr rendered(
+            TTF_RenderUTF8_Blended(face, std::string(text).c_str(), SDL_Color{255, 255, 255, 255}));
+        if (!rendered)
+            return nullptr;
+        const platform::SurfacePtr argb(
+            SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+        if (!argb)
+            return nullptr;
+        auto result = std::make_shared<RenderedText>();
+        result->width = argb->w;
+        result->height = argb->h;
+        result->alpha.resize(static_cast<std::size_t>(argb->w) * static_cast<std::size_t>(argb->h));
+        SDL_LockSurface(argb.get());
+        for (int y = 0; y < argb->h; ++y)
+        {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(
+                static_cast<const std::uint8_t*>(argb->pixels) + y * argb->pitch);
+            for (int x = 0; x < argb->w; ++x)
+                result->alpha[static_cast<std::size_t>(y) * argb->w + x] =
+                    static_cast<std::uint8_t>(row[x] >> 24);
+        }
+        SDL_UnlockSurface(argb.get());
+        renderedBytes_ += result->alpha.size();
+        recent_.emplace_front(key, result);
+        rendered_.emplace(std::move(key), recent_.begin());
+        // The least recently painted go first: the captions of every screen fit at 4K.
+        while (renderedBytes_ > kRenderedBytes && recent_.size() > 1)
+        {
+            renderedBytes_ -= recent_.back().second->alpha.size();
+            rendered_.erase(recent_.back().first);
+            recent_.pop_back();
+        }
+        return result;
     }
 
     void Prepare()
@@ -227,6 +292,12 @@ private:
     std::map<std::pair<std::string, bool>, std::vector<std::string>> files_;
     // Files that no face opened from.
     std::set<std::string> broken_;
+    // Rasterised texts by their text and face, most recently painted first.
+    static constexpr std::size_t kRenderedBytes = 8u << 20;
+    using Recent = std::list<std::pair<std::string, std::shared_ptr<const RenderedText>>>;
+    Recent recent_;
+    std::unordered_map<std::string, Recent::iterator> rendered_;
+    std::size_t renderedBytes_ = 0;
 };
 
 namespace
@@ -328,36 +399,26 @@ void Canvas::TextOut(int x, int y, std::string_view text, const Font& font)
 {
     if (text.empty())
         return;
+    const timing::Scope timed(timing::Part::Text);
     // At a scale the face is opened at the physical pixel size, so the glyphs are rasterised
     // for the screen they land on rather than magnified from the logical size.
     Font physical = font;
     physical.height = std::max(1, static_cast<int>(std::floor(font.height * scale_ + 0.5)));
-    TTF_Font* f = FaceFor(physical);
-    if (f == nullptr)
+    if (current == nullptr)
         return;
-    const std::string s(text);
-    const SDL_Color fg{font.color.r, font.color.g, font.color.b, 255};
-    const platform::SurfacePtr rendered(TTF_RenderUTF8_Blended(f, s.c_str(), fg));
+    const std::shared_ptr<const RenderedText> rendered = current->Rendered(physical, text);
     if (!rendered)
-        return;
-    const platform::SurfacePtr argb(
-        SDL_ConvertSurfaceFormat(rendered.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!argb)
         return;
     const int px = PhysX(x);
     const int py = PhysY(y);
-    SDL_LockSurface(argb.get());
-    for (int sy = 0; sy < argb->h; ++sy)
+    const Rect t = Bounds(px, py, rendered->width, rendered->height).Intersect(clip_);
+    for (int ty = t.top; ty < t.bottom; ++ty)
     {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(
-            static_cast<const std::uint8_t*>(argb->pixels) + sy * argb->pitch);
-        for (int sx = 0; sx < argb->w; ++sx)
-        {
-            const std::uint32_t p = row[sx];
-            Blend(px + sx, py + sy, Color::FromPixel(p), p >> 24);
-        }
+        const std::uint8_t* row =
+            rendered->alpha.data() + static_cast<std::size_t>(ty - py) * rendered->width;
+        for (int tx = t.left; tx < t.right; ++tx)
+            Blend(tx, ty, font.color, row[tx - px]);
     }
-    SDL_UnlockSurface(argb.get());
 }
 
 std::string FitText(const Font& font, std::string_view text, int room, double scale,

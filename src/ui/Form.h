@@ -42,6 +42,9 @@ public:
     void LayOut();
 
     void Paint(Canvas& canvas) override;
+    // Whether the form paints nothing but its colour around its children, so that switching to
+    // another such form changes only the children's places. A form that paints more says not.
+    virtual bool PlainBackground() const { return true; }
 
     // Whether the form needs a key that the window toggle (F11, Alt+Enter) would otherwise take
     // before any form sees it; key is the code KeyDown would get.

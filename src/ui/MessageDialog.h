@@ -28,6 +28,7 @@ public:
 
     // The screen beneath shows through around the panel, though it gets no input.
     void Paint(Canvas& canvas) override;
+    bool PlainBackground() const override { return false; }
 
     const Control& Box() const { return box_; }
     const Control& OkButton() const { return ok_; }

@@ -4,6 +4,7 @@
 
 #include "platform/Diagnostics.h"
 #include "ui/Canvas.h"
+#include "ui/FrameTiming.h"
 
 #include <SDL.h>
 
@@ -20,6 +21,7 @@ Presentation::Presentation(std::unique_ptr<Presenter> presenter, Options options
       panelHeight_(options.minimumHeight), fullscreen_(options.fullscreen),
       windowWidth_(options.windowWidth), windowHeight_(options.windowHeight)
 {
+    timing::StartFromEnvironment();
     if (windowWidth_ <= 0 || windowHeight_ <= 0)
     {
         const Point desktop = presenter_->DesktopSize();
@@ -235,11 +237,13 @@ Presentation::Change Presentation::Handle(const platform::Event& event)
 
 void Presentation::InvalidateAll()
 {
+    const timing::Scope timed(timing::Part::Union);
     dirty_.assign(1, screen_.BoundsRect());
 }
 
 void Presentation::Invalidate(Rect physical)
 {
+    const timing::Scope timed(timing::Part::Union);
     Rect r = physical.Intersect(screen_.BoundsRect());
     if (r.Empty())
         return;
@@ -275,10 +279,13 @@ void Presentation::Render(const std::function<void(Canvas&)>& paint)
         return;
     std::vector<Rect> rects = std::move(dirty_);
     dirty_.clear();
-    for (const Rect& r : rects)
     {
-        Canvas canvas(screen_, scale_, {0, 0}, {0, 0}, r);
-        paint(canvas);
+        const timing::Scope timed(timing::Part::Panels);
+        for (const Rect& r : rects)
+        {
+            Canvas canvas(screen_, scale_, {0, 0}, {0, 0}, r);
+            paint(canvas);
+        }
     }
     // The window system's first handling of a whole screen costs it some 30 ms on a large
     // screen. Where it clears the window to black itself, doing so while the first frame is
@@ -298,6 +305,13 @@ void Presentation::Present(const std::vector<Rect>& rects)
 {
     ++frames_;
     presenter_->Present(screen_, rects);
+    if (timing::active != nullptr)
+    {
+        long long pixels = 0;
+        for (const Rect& r : rects)
+            pixels += static_cast<long long>(r.Width()) * r.Height();
+        timing::FramePresented(static_cast<int>(rects.size()), pixels);
+    }
 }
 
 } // namespace ui

@@ -3,6 +3,7 @@
 #include "ui/Presenter.h"
 
 #include "platform/SdlPtrs.h"
+#include "ui/FrameTiming.h"
 #include "ui/WindowSystem.h"
 
 #include <SDL.h>
@@ -68,12 +69,16 @@ public:
                 screen.Data() + static_cast<std::ptrdiff_t>(r.top) * screen.Stride() + r.left;
             SDL_UpdateTexture(texture_.get(), &area, first, pitch);
         };
-        if (whole)
-            upload(screen.BoundsRect());
-        else
-            for (const Rect& r : rects)
-                if (Rect clipped = r.Intersect(screen.BoundsRect()); !clipped.Empty())
-                    upload(clipped);
+        {
+            const timing::Scope timed(timing::Part::Upload);
+            if (whole)
+                upload(screen.BoundsRect());
+            else
+                for (const Rect& r : rects)
+                    if (Rect clipped = r.Intersect(screen.BoundsRect()); !clipped.Empty())
+                        upload(clipped);
+        }
+        const timing::Scope timed(timing::Part::Put);
         // The window's back buffers keep nothing between frames: the whole texture is drawn each
         // time, which the renderer does without touching the frame's pixels here.
         SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
@@ -199,6 +204,7 @@ public:
             update.push_back({r.left, r.top, r.Width(), r.Height()});
         if (!direct_)
         {
+            const timing::Scope timed(timing::Part::Copy);
             const platform::SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(
                 const_cast<std::uint32_t*>(screen.Data()), screen.Width(), screen.Height(), 32,
                 screen.Stride() * 4, SDL_PIXELFORMAT_XRGB8888));
@@ -210,6 +216,7 @@ public:
                 SDL_BlitSurface(source.get(), &rect, surface, &dst);
             }
         }
+        const timing::Scope timed(timing::Part::Put);
         SDL_UpdateWindowSurfaceRects(window_.get(), update.data(), static_cast<int>(update.size()));
     }
 

@@ -474,6 +474,16 @@ TEST_F(IniFileTest, BatchWritesReachTheFileOnlyAtCommit)
     // Afterwards writes go straight to the file again.
     ini.WriteInteger("HiGames", "games31", 2);
     EXPECT_EQ(other.ReadInteger("HiGames", "games31", 0), 2);
+
+    // A batch that stores only what the file holds (a screen closed unchanged) replaces nothing.
+    const auto kept = Inode();
+    {
+        TIniFile::Batch batch(ini);
+        ini.WriteInteger("HiGames", "games31", 2);
+        ini.WriteString("HiNames", "name31", "BOB");
+        batch.Commit();
+    }
+    EXPECT_EQ(Inode(), kept);
 }
 
 TEST_F(IniFileTest, AReaderNeverSeesPartOfABatch)

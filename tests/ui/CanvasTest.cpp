@@ -163,6 +163,43 @@ TEST(Canvas, PicturesAtAScaleAreResampledSmoothlyAndKeyedPixelsStayOut)
     EXPECT_EQ(CountColor(bmp, ui::clFuchsia, bmp.BoundsRect()), 0) << "the key never blends in";
 }
 
+// Resampled pictures are kept between paints: another scale or a changed picture shows its own
+// picture, never one kept for another.
+TEST(Canvas, AKeptResampledPictureShowsOnlyForItsOwnPixelsAndSize)
+{
+    ui::Bitmap ball(8, 8, ui::clBlack);
+    for (int y = 2; y < 6; ++y)
+        for (int x = 2; x < 6; ++x)
+            ball.SetPixel(x, y, ui::clRed);
+    const auto drawn = [](const ui::Bitmap& picture, double scale)
+    {
+        ui::Bitmap bmp(40, 40, ui::clBlue);
+        ui::Canvas(bmp, scale, {0, 0}, {0, 0}, bmp.BoundsRect())
+            .DrawPart({1, 1, 9, 9}, picture, picture.BoundsRect(), ui::clBlack);
+        return bmp;
+    };
+    const auto redColumns = [](const ui::Bitmap& bmp, int y)
+    {
+        int n = 0;
+        for (int x = 0; x < bmp.Width(); ++x)
+            n += bmp.Pixel(x, y).r > 128;
+        return n;
+    };
+    const ui::Bitmap twice = drawn(ball, 2.0);
+    EXPECT_EQ(redColumns(twice, 9), 8);
+    EXPECT_EQ(twice.Pixel(9, 9), ui::clRed);
+    EXPECT_EQ(twice.Pixel(3, 3), ui::clBlue) << "the key stays out";
+    EXPECT_EQ(redColumns(drawn(ball, 3.0), 14), 12);
+    ui::Bitmap changed = ball;
+    changed.SetPixel(3, 3, ui::clLime);
+    EXPECT_EQ(twice.Pixel(8, 8).g, 0);
+    EXPECT_GT(drawn(changed, 2.0).Pixel(8, 8).g, 100);
+    const ui::Bitmap again = drawn(ball, 2.0);
+    for (int y = 0; y < again.Height(); ++y)
+        for (int x = 0; x < again.Width(); ++x)
+            ASSERT_EQ(again.Pixel(x, y), twice.Pixel(x, y)) << x << ", " << y;
+}
+
 TEST(Canvas, NonBlackBoundsHoldEveryColouredPixelAndNothingElse)
 {
     ui::Bitmap bitmap(40, 30);

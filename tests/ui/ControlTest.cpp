@@ -115,6 +115,35 @@ TEST_F(PlatformTest, OnlyTheTopFormIsDrawnAndHidingRevealsTheOneBeneath)
     EXPECT_EQ(events, (std::vector<std::string>{"menu shown", "game shown", "game hidden"}));
 }
 
+TEST_F(PlatformTest, SwitchingFormsOfOneColourRepaintsWhatEitherShowsThere)
+{
+    // A menu whose black panel holds a red ball, and a screen with a blue box elsewhere: only
+    // their places are repainted between them, and each picture comes back whole.
+    ui::Form menu(app);
+    ui::Panel panel(&menu);
+    panel.SetBounds(100, 100, 200, 100);
+    ui::Panel ball(&panel);
+    ball.SetBounds(10, 10, 20, 20);
+    ball.SetColor(ui::clRed);
+    ui::Form login(app);
+    ui::Panel box(&login);
+    box.SetBounds(400, 300, 100, 50);
+    box.SetColor(ui::clBlue);
+    const ui::Bitmap& s = app.Screen();
+
+    menu.Show();
+    app.Render();
+    EXPECT_EQ(s.Pixel(115, 115), ui::clRed);
+    login.Show();
+    app.Render();
+    EXPECT_EQ(s.Pixel(115, 115), ui::clBlack);
+    EXPECT_EQ(s.Pixel(450, 320), ui::clBlue);
+    login.Hide();
+    app.Render();
+    EXPECT_EQ(s.Pixel(115, 115), ui::clRed);
+    EXPECT_EQ(s.Pixel(450, 320), ui::clBlack);
+}
+
 TEST_F(PlatformTest, NothingIsPaintedWhenNothingChanged)
 {
     ui::Form form(app);
