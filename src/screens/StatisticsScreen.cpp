@@ -108,6 +108,14 @@ TForm2::TForm2(Screens& screens, Session& session)
                     });
     form::Build(formData);
 
+    // A controller's d-pad and stick work the screen as the single game's direction keys do,
+    // whichever keys those are bound to.
+    OnPlayerTurn = [this](ui::Form& sender, int, ui::Turn turn)
+    {
+        const int keys[] = {session_.LeftKey, session_.RightKey, session_.UpKey, session_.DownKey};
+        int key = keys[static_cast<int>(turn)];
+        FormKeyDown(sender, key);
+    };
     FormCreate();
 }
 
