@@ -2,6 +2,7 @@
 // with its password, an unknown one is registered on the spot.
 #pragma once
 
+#include "screens/LetterGrid.h"
 #include "screens/Screen.h"
 #include "settings/IniFile.h"
 #include "ui/Control.h"
@@ -25,6 +26,8 @@ public:
     // Handlers.
     void FormCreate();
     void FormShow() override;
+    // A controller's first button shows the letter grid, which then takes its buttons; the
+    // keyboard types into the boxes beside it.
     void FormKeyDown(ui::Form& sender, int& key) override;
     // The submit: log in, register, or show "Incorrect Password!!!".
     void Image1Click();
@@ -40,8 +43,11 @@ public:
     ui::Label Label1; // "Incorrect Password!!!"
     ui::Image Image1; // Continue
     ui::Label Label3;
+    // Under the boxes, shown once a controller is used here.
+    LetterGrid Letters{Panel1, 0, 257};
 
 private:
+    void ShowLetters();
     // The typed password checked against user number's stored one; a match logs the user in,
     // with the count of users mended to last if an upgrade of the password is written.
     void LogInAs(TIniFile::Batch& batch, int number, const std::string& stored, int last);
