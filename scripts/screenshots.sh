@@ -71,6 +71,14 @@ key Escape
 from_menu statistics "Statistics" 149 577 449
 from_menu settings "Settings" 112 561 529
 from_menu controls "Controls" 189 529 465
+# The keyboard's focus: on the menu's Settings (New Game, Death Match, Settings), then on the
+# settings screen's first Custom value (Professional, Master, Custom, and Tab).
+key Down Down Down
+snap menu_focus "Main menu, Settings focused" $((mx + 72)) $((my + 101)) 120 26 "255,255,0" 300
+key Return Down Down Tab
+read -r sx sy < <(panel_origin 561 529)
+snap settings_focus "Settings, a Custom value focused by the keyboard" $((sx + 428)) $((sy + 400)) 36 28 "255,255,0" 30
+key Escape
 key Escape
 
 # Between the two markers the README lists what was taken; the rest of the README is untouched.

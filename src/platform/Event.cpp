@@ -48,6 +48,7 @@ Event FromSdl(const SDL_Event& event)
                 .key = event.key.keysym.sym,
                 .numLock = (event.key.keysym.mod & KMOD_NUM) != 0,
                 .alt = (event.key.keysym.mod & KMOD_ALT) != 0,
+                .shift = (event.key.keysym.mod & KMOD_SHIFT) != 0,
                 .repeat = event.key.repeat != 0,
                 .timestamp = event.key.timestamp};
     case SDL_MOUSEBUTTONDOWN:

@@ -49,10 +49,11 @@ struct Event
 
     Kind kind = Kind::Other;
     // The key as the system names it (SDL's key codes: Unicode for a printable key), with the
-    // Num Lock and Alt states at the time and whether it is an auto-repeat.
+    // Num Lock, Alt and Shift states at the time and whether it is an auto-repeat.
     int key = 0;
     bool numLock = false;
     bool alt = false;
+    bool shift = false;
     bool repeat = false;
     // Any other mouse button counts as the left one.
     Button button = Button::Left;

@@ -89,7 +89,8 @@ TKeyForm::TKeyForm(ui::Platform& app, Navigator& navigator, Session& session)
       LabelU2(&Panel4), ShapeR2(&Panel4), Image10(&Panel4), ShapeRs2(&Panel4), LabelR2(&Panel4),
       ShapeD2(&Panel4), Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1),
       Label18(&Panel1), Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1),
-      ControllerName1(&Panel1), ControllerName2(&Panel1)
+      ControllerName1(&Panel1), ControllerName2(&Panel1),
+      focus_(14, [this](int item, bool focused) { ShowFocus(item, focused); })
 {
 
     using Handler = void (TKeyForm::*)();
@@ -257,6 +258,7 @@ void TKeyForm::ShowControllerNames()
 
 void TKeyForm::FormShow()
 {
+    focus_.Clear();
     BlueBox();
     ShowControllerNames();
     // The bindings in memory, not the file: they are what the games use.
@@ -267,13 +269,58 @@ void TKeyForm::FormShow()
 
 void TKeyForm::FormKeyDown(ui::Form&, int& key)
 {
-    // Every key ends a selection, whether or not it names a key of the table.
-    for (const Direction& d : Directions())
-        if (d.box->Pen().color == kSelected)
-            d.label->SetCaption(Normal(key));
-    BlueBox();
+    if (ClaimsKey(key))
+    {
+        // Every key ends a selection, whether or not it names a key of the table, and the keys
+        // that move the focus are bound like any other.
+        for (const Direction& d : Directions())
+            if (d.box->Pen().color == kSelected)
+                d.label->SetCaption(Normal(key));
+        BlueBox();
+        focus_.Refresh();
+    }
+    else if (key == ui::vk::Return && focus_.Shown())
+    {
+        Activate(focus_.Item());
+        return;
+    }
+    else if (const int step = FocusStep(key, App().ShiftHeld(), true); step != 0)
+    {
+        focus_.Move(step);
+    }
     if (key == ui::vk::Escape)
         Close();
+}
+
+void TKeyForm::ShowFocus(int item, bool focused)
+{
+    if (item < 12)
+    {
+        const Direction d = Directions()[static_cast<std::size_t>(item)];
+        // A box waiting for its key keeps that colour.
+        if (d.box->Pen().color == kSelected)
+            return;
+        d.box->SetPenColor(focused ? ui::clYellow : kUnselected);
+        d.nameBox->SetPenColor(focused ? ui::clYellow : kUnselected);
+        return;
+    }
+    ui::Image& ball = item == 12 ? Image13 : Image14;
+    (item == 12 ? Label18 : Label5).SetFontColor(focused ? ui::clYellow : ui::clWhite);
+    if (focused)
+        ScreenButtonDown(ball);
+    else
+        ScreenButtonUp(ball);
+}
+
+void TKeyForm::Activate(int item)
+{
+    if (item == 12)
+        Image13Click();
+    else if (item == 13)
+        Image14Click();
+    else
+        Select(*Directions()[static_cast<std::size_t>(item)].box,
+               *Directions()[static_cast<std::size_t>(item)].nameBox);
 }
 
 bool TKeyForm::ClaimsKey(int) const
@@ -287,6 +334,10 @@ bool TKeyForm::ClaimsKey(int) const
 
 void TKeyForm::Select(ui::Shape& box, ui::Shape& nameBox)
 {
+    const std::array<Direction, 12> directions = Directions();
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        if (directions[i].box == &box)
+            focus_.Point(static_cast<int>(i));
     BlueBox();
     box.SetPenColor(kSelected);
     nameBox.SetPenColor(kSelected);

@@ -2,6 +2,7 @@
 // direction's box and pressing a key, and stored on "Save Settings".
 #pragma once
 
+#include "screens/Focus.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
 
@@ -43,6 +44,8 @@ public:
     // Handlers.
     void FormCreate();
     void FormShow() override;
+    // While no box waits for a key, the arrows, Tab and Shift+Tab move the focus through the
+    // twelve boxes and the two buttons, and Enter acts on the focused one as a click does.
     void FormKeyDown(ui::Form& sender, int& key) override;
     // While a direction waits for its key, every key is the game's, F11 and Enter too.
     bool ClaimsKey(int key) const override;
@@ -149,6 +152,15 @@ private:
     // game, player 1, player 2.
     std::array<Direction, 12> Directions();
     void Select(ui::Shape& box, ui::Shape& nameBox);
+    // The focus on the twelve directions, then Save, then Cancel.
+    void ShowFocus(int item, bool focused);
+    void Activate(int item);
 
     std::array<TKeys, kKeyCount> keys_;
+
+public:
+    const Focus& KeyFocus() const { return focus_; }
+
+private:
+    Focus focus_;
 };

@@ -5,6 +5,7 @@
 #include "records/Accounts.h"
 #include "screens/FormData.h"
 #include "screens/ScreenButton.h"
+#include "ui/Platform.h"
 
 namespace
 {
@@ -85,8 +86,26 @@ void TNameForm::AppendToPassword(char c)
     PassLabel.SetCaption(PassLabel.Caption() + "x");
 }
 
+void TNameForm::ShowLetters()
+{
+    Letters.SetVisible(true);
+    Panel1.SetBounds(Panel1.Left(), Panel1.Top(), Panel1.Width(),
+                     Panel1.Height() + LetterGrid::kHeight);
+    CenterPanel(Panel1);
+}
+
 void TNameForm::FormKeyDown(ui::Form&, int& key)
 {
+    if (App().KeyFromController())
+    {
+        if (!Letters.Visible())
+        {
+            ShowLetters();
+            return;
+        }
+        if (Letters.Take(key))
+            return;
+    }
     const bool letter = key >= 'A' && key <= 'Z';
     const bool digit = key >= '0' && key <= '9';
 

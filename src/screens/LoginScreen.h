@@ -2,6 +2,7 @@
 // with its password, an unknown one is registered on the spot.
 #pragma once
 
+#include "screens/LetterGrid.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
 
@@ -23,6 +24,8 @@ public:
     // Handlers.
     void FormCreate();
     void FormShow() override;
+    // A controller's first button shows the letter grid, which then takes its buttons; the
+    // keyboard types into the boxes beside it.
     void FormKeyDown(ui::Form& sender, int& key) override;
     // The submit: log in or register and close, or show why not.
     void Image1Click();
@@ -38,8 +41,11 @@ public:
     ui::Label Label1; // "Incorrect Password!!!"
     ui::Image Image1; // Continue
     ui::Label Label3;
+    // Under the boxes, shown once a controller is used here.
+    LetterGrid Letters{Panel1, 0, 257};
 
 private:
+    void ShowLetters();
     // The message label under the password box, with the given text.
     void ShowMessageLabel(const char* text);
     void SetNameFieldActive(bool active);

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "screens/FormData.h"
 #include "screens/ScreenButton.h"
+#include "ui/Platform.h"
 
 #include <filesystem>
 
@@ -11,7 +12,10 @@ TForm1::TForm1(ui::Platform& app, Navigator& navigator, Session& session)
     : Screen(app, navigator, session), Panel1(this), Label5(&Panel1), Image1(&Panel1),
       Label1(&Panel1), Image2(&Panel1), Label6(&Panel1), Image6(&Panel1), Label8(&Panel1),
       Image7(&Panel1), Label9(&Panel1), Image4(&Panel1), Label7(&Panel1), Image3(&Panel1),
-      Label2(&Panel1), Image5(&Panel1), Label3(&Panel1), Label11(&Panel1)
+      Label2(&Panel1), Image5(&Panel1), Label3(&Panel1), Label11(&Panel1),
+      focus_(
+          7, [this](int item, bool focused) { ShowFocus(item, focused); },
+          [this](int item) { return Items()[static_cast<std::size_t>(item)].ball->Visible(); })
 {
 
     const form::Text item{19, ui::clWhite};
@@ -40,6 +44,22 @@ TForm1::TForm1(ui::Platform& app, Navigator& navigator, Session& session)
             .Align(ui::Alignment::Center),
     };
     form::Build(formData);
+    const std::array<Item, 7> items = Items();
+    for (std::size_t i = 0; i < items.size(); ++i)
+    {
+        const int item = static_cast<int>(i);
+        const auto point = [this, item](ui::Control&, int, int)
+        {
+            focus_.Point(item);
+        };
+        items[i].ball->OnMouseMove = point;
+        items[i].caption->OnMouseMove = point;
+        items[i].ball->OnClick = [this, item, click = items[i].click](ui::Control&)
+        {
+            focus_.Point(item);
+            (this->*click)();
+        };
+    }
 
     Music.SetAutoOpen(true);
     Music.SetAutoRepeat(true);
@@ -92,12 +112,44 @@ void TForm1::ShowLoggedInUser()
     Label11.SetCaption("#" + session_.UserName);
 }
 
+std::array<TForm1::Item, 7> TForm1::Items()
+{
+    return {{
+        {&Image1, &Label1, &TForm1::Image1Click},
+        {&Image2, &Label6, &TForm1::Image2Click},
+        {&Image6, &Label8, &TForm1::Image6Click},
+        {&Image7, &Label9, &TForm1::Image7Click},
+        {&Image4, &Label7, &TForm1::Image4Click},
+        {&Image3, &Label2, &TForm1::Image3Click},
+        {&Image5, &Label3, &TForm1::Image5Click},
+    }};
+}
+
+void TForm1::ShowFocus(int item, bool focused)
+{
+    // The settings screen's highlight and the ball held down, as a mouse press shows it.
+    const Item shown = Items()[static_cast<std::size_t>(item)];
+    shown.caption->SetFontColor(focused ? ui::clYellow : ui::clWhite);
+    if (focused)
+        ScreenButtonDown(*shown.ball);
+    else
+        ScreenButtonUp(*shown.ball);
+}
+
+void TForm1::FormKeyDown(ui::Form&, int& key)
+{
+    if (const int step = FocusStep(key, App().ShiftHeld()); step != 0)
+        focus_.Move(step);
+}
+
 void TForm1::FormKeyPress(char& key)
 {
     switch (key)
     {
     case ui::vk::Return:
-        if (!session_.UserName.empty())
+        if (focus_.Shown())
+            (this->*Items()[static_cast<std::size_t>(focus_.Item())].click)();
+        else if (!session_.UserName.empty())
             StartNewGame();
         else
             Image3Click();

@@ -1,9 +1,12 @@
 // TForm1: the main menu: the seven menu items and their keys, the user label and the music.
 #pragma once
 
+#include "screens/Focus.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
 #include "widgets/MusicPlayer.h"
+
+#include <array>
 
 class TForm1 final : public Screen
 {
@@ -23,6 +26,9 @@ public:
 
     // Handlers.
     void FormCreate();
+    // Up, Down, Tab and Shift+Tab (a controller's d-pad and stick too) move the focus through
+    // the items; Enter activates the focused one, and keeps its meaning while none is focused.
+    void FormKeyDown(ui::Form& sender, int& key) override;
     void FormKeyPress(char& key) override;
     void Image1Click();
     void Image2Click();
@@ -50,4 +56,20 @@ public:
     ui::Image Image5; // Exit
     ui::Label Label3;
     ui::Label Label11; // the user label
+
+    const Focus& ItemFocus() const { return focus_; }
+
+private:
+    // A menu item: its ball, its caption and what a click on the ball does.
+    struct Item
+    {
+        ui::Image* ball;
+        ui::Label* caption;
+        void (TForm1::*click)();
+    };
+    // The seven items from the top.
+    std::array<Item, 7> Items();
+    void ShowFocus(int item, bool focused);
+
+    Focus focus_;
 };

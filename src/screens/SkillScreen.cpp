@@ -7,6 +7,7 @@
 #include "settings/IniFile.h"
 #include "settings/Keys.h"
 #include "ui/Fonts.h"
+#include "ui/Platform.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -75,7 +76,13 @@ TSkillForm::TSkillForm(ui::Platform& app, Navigator& navigator, Session& session
       Label6(&Panel1), Label7(&Panel1), Label8(&Panel1), Label10(&Panel1), Label9(&Panel1),
       Label60(&Panel1), Label70(&Panel1), Label80(&Panel1), Label100(&Panel1), Label1(&Panel1),
       Label2(&Panel1), Label3(&Panel1), cdk1(&Panel1), CDK2(&Panel1), CDK3(&Panel1), CDK4(&Panel1),
-      CDK5(&Panel1), CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1)
+      CDK5(&Panel1), CDK6(&Panel1), Image4(&Panel1), Label999(&Panel1),
+      values_(3,
+              [this](int value, bool focused)
+              {
+                  ui::Label* labels[] = {&Label1, &Label2, &Label3};
+                  labels[value]->SetFontColor(focused ? ui::clYellow : ui::clWhite);
+              })
 {
 
     using widgets::TRotation;
@@ -151,6 +158,8 @@ void TSkillForm::FormCreate()
 
 void TSkillForm::FormShow()
 {
+    // Each opening starts as a mouse user sees it.
+    values_.Clear();
     const TIniFile& ini = session_.Ini;
     // Clamped like the game reads them, so a hand-edited value cannot step from outside its range.
     Set(Value::Prob, settings::Read(ini, settings::kCustomProb));
@@ -198,8 +207,30 @@ void TSkillForm::FormHide()
 
 void TSkillForm::FormKeyDown(ui::Form&, int& key)
 {
-    if (key == ui::vk::Return || key == ui::vk::Escape)
+    switch (key)
+    {
+    case ui::vk::Return:
+    case ui::vk::Escape:
         Close();
+        return;
+    case ui::vk::Up:
+    case ui::vk::Down:
+        if (const int level = session_.Skill.level + (key == ui::vk::Down ? 1 : -1);
+            level >= 1 && level <= 5)
+            SelectLevel(level);
+        return;
+    case ui::vk::Tab:
+        if (session_.Skill.level == 5)
+            values_.Move(App().ShiftHeld() ? -1 : 1);
+        return;
+    case ui::vk::Left:
+    case ui::vk::Right:
+        if (values_.Shown())
+            Step(static_cast<Value>(values_.Item()), key == ui::vk::Right ? 1 : -1);
+        return;
+    default:
+        return;
+    }
 }
 
 void TSkillForm::BLabelClick()
@@ -232,6 +263,8 @@ void TSkillForm::SelectLevel(int level)
     session_.Pop.Play();
     // The skill parameters follow only when the screen closes.
     session_.Skill.level = level;
+    if (level != 5)
+        values_.Clear();
     for (int row = 1; row <= 5; ++row)
         SetRow(row, row == level);
     if (level == 5)
@@ -281,6 +314,7 @@ void TSkillForm::SetRow(int row, bool selected)
 void TSkillForm::SetCActive()
 {
     SetRow(5, true);
+    values_.Refresh();
     for (widgets::TCDKShape* button : {&cdk1, &CDK2, &CDK3, &CDK4, &CDK5, &CDK6})
         button->SetVisible(true);
 }

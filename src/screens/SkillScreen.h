@@ -2,6 +2,7 @@
 // with their spin buttons, stored and applied when the screen closes.
 #pragma once
 
+#include "screens/Focus.h"
 #include "screens/Screen.h"
 #include "ui/Control.h"
 #include "widgets/ShapeControl.h"
@@ -31,6 +32,8 @@ public:
     // Stores the level and the Custom values, then applies them; a failed write throws and
     // leaves the rest undone.
     void FormHide() override;
+    // Enter and Esc close; Up and Down choose the level above or below; with Custom chosen, Tab
+    // and Shift+Tab (a controller's shoulders) focus one of its values and Left and Right step it.
     void FormKeyDown(ui::Form& sender, int& key) override;
     void BLabelClick();
     void ALabelClick();
@@ -108,4 +111,10 @@ private:
     void Step(Value value, int delta);
 
     RepeatMode repeat_ = RepeatMode::None;
+
+public:
+    const Focus& ValueFocus() const { return values_; }
+
+private:
+    Focus values_;
 };

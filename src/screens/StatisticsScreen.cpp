@@ -106,6 +106,13 @@ TForm2::TForm2(ui::Platform& app, Navigator& navigator, Session& session)
                     });
     form::Build(formData);
 
+    // A controller's d-pad and stick work the screen as the single game's direction keys do,
+    // whichever keys those are bound to.
+    OnPlayerTurn = [this](ui::Form& sender, int, ui::Turn turn)
+    {
+        int key = session_.Bindings[0][static_cast<std::size_t>(turn)];
+        FormKeyDown(sender, key);
+    };
     FormCreate();
 }
 

@@ -58,6 +58,8 @@ public:
     bool CursorVisible() const override { return display_.CursorVisible(); }
     void SetScreenSaverAllowed(bool allowed) override { display_.SetScreenSaverAllowed(allowed); }
     bool ScreenSaverAllowed() const override { return display_.ScreenSaverAllowed(); }
+    bool ShiftHeld() const override { return input_.ShiftHeld(); }
+    bool KeyFromController() const override { return input_.KeyFromController(); }
     std::string ControllerName(int player) const override { return input_.ControllerName(player); }
     void Rumble(int player) const override { input_.Rumble(player); }
     void ShowMessage(const std::string& message) override;

@@ -47,6 +47,10 @@ int KeyOf(int button)
         return vk::Escape;
     case SDL_CONTROLLER_BUTTON_X:
         return vk::Space;
+    // The shoulders step through a screen's fields as Tab and Shift+Tab do.
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+        return vk::Tab;
     default:
         return 0;
     }
@@ -183,7 +187,7 @@ bool Controllers::Handle(const platform::Event& event)
         if (const auto turn = TurnOf(button); turn && sink_.turn)
             sink_.turn(player, *turn);
         else if (const int key = KeyOf(button); key != 0 && sink_.key)
-            sink_.key(key);
+            sink_.key(key, button == SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
         return true;
     }
     case Kind::ControllerAxis:

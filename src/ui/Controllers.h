@@ -33,7 +33,9 @@ public:
     struct Sink
     {
         std::function<void(int player, Turn turn)> turn;
-        std::function<void(int key)> key;
+        // A button as the key it stands for; shift is set for the key taken backwards (the left
+        // shoulder's Tab).
+        std::function<void(int key, bool shift)> key;
         std::function<void()> changed;
     };
 

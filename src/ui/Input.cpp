@@ -10,6 +10,25 @@
 namespace ui
 {
 
+namespace
+{
+
+// Holds a flag for the delivery of one key, whatever the handlers throw.
+class HeldFor
+{
+public:
+    HeldFor(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+    ~HeldFor() { flag_ = old_; }
+    HeldFor(const HeldFor&) = delete;
+    HeldFor& operator=(const HeldFor&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+} // namespace
+
 Input::Input(Platform& platform, const Presentation& presentation)
     : platform_(platform), presentation_(presentation)
 {
@@ -37,6 +56,7 @@ bool Input::Handle(const platform::Event& event)
                 OnToggleDisplay();
             return true;
         }
+        const HeldFor shift(shift_, event.shift);
         KeyDown(key);
         return true;
     }
@@ -179,8 +199,16 @@ void Input::MouseMove(int x, int y)
         platform_.Guard([&] { c->OnMouseMove(*c, local.x, local.y); });
 }
 
+void Input::ControllerKey(int key, bool shift)
+{
+    const HeldFor held(shift_, shift);
+    const HeldFor controller(fromController_, true);
+    KeyDown(key);
+}
+
 void Input::PlayerTurn(int player, Turn turn)
 {
+    const HeldFor controller(fromController_, true);
     Form* form = platform_.TopForm();
     if (form == nullptr)
         return;
@@ -201,7 +229,7 @@ void Input::EnableControllers(std::string mappingFile, bool frameShown)
         return;
     auto controllers = std::make_unique<Controllers>(Controllers::Sink{
         .turn = [this](int player, Turn turn) { PlayerTurn(player, turn); },
-        .key = [this](int key) { KeyDown(key); },
+        .key = [this](int key, bool shift) { ControllerKey(key, shift); },
         .changed =
             [this]
         {

@@ -37,6 +37,11 @@ public:
     void MouseMove(int x, int y);
     // A player's controller turned: the top form's OnPlayerTurn, else the arrow key.
     void PlayerTurn(int player, Turn turn);
+    // A controller's button as the key it stands for, with Shift when shift is set.
+    void ControllerKey(int key, bool shift);
+    // How the key being delivered was pressed: with Shift held; by a controller.
+    bool ShiftHeld() const { return shift_; }
+    bool KeyFromController() const { return fromController_; }
     // The top form's OnDeactivate.
     void Deactivate();
 
@@ -60,6 +65,8 @@ private:
     std::unique_ptr<Controllers> controllers_;
     std::string controllerMappings_;
     bool controllersWanted_ = false;
+    bool shift_ = false;
+    bool fromController_ = false;
 };
 
 // Translates an SDL key code to the virtual-key code the game uses; vk::NoCode for keys that

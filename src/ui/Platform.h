@@ -53,6 +53,11 @@ public:
     virtual void SetScreenSaverAllowed(bool allowed) = 0;
     virtual bool ScreenSaverAllowed() const = 0;
 
+    // How the key being delivered was pressed: with Shift held (a controller's left shoulder
+    // gives Shift+Tab); by a controller's button or d-pad rather than the keyboard.
+    virtual bool ShiftHeld() const = 0;
+    virtual bool KeyFromController() const = 0;
+
     // The name of player's (1 or 2) controller, empty when none; a rumble where it can.
     virtual std::string ControllerName(int player) const = 0;
     virtual void Rumble(int player) const = 0;

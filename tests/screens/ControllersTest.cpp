@@ -3,6 +3,8 @@
 #include "GameScreenFixture.h"
 
 #include "screens/ControlsScreen.h"
+#include "screens/LoginScreen.h"
+#include "screens/SkillScreen.h"
 
 #include <SDL.h>
 
@@ -197,6 +199,59 @@ TEST_F(ControllersTest, AAndBWorkTheMenuAsEnterAndEsc)
     app.PostCall([&] { pad.Press(SDL_CONTROLLER_BUTTON_B); });
     app.Run(*form1);
     EXPECT_TRUE(app.Terminated());
+}
+
+// The pad alone: the menu's focus goes up to Login and A opens it; the first button there shows
+// the letter grid, whose cells type the name and the password (B deleting) and Start submits.
+TEST_F(ControllersTest, TheMenusFocusAndTheLetterGridRegisterAUserWithThePadAlone)
+{
+    VirtualPad pad("Pad One");
+    TNameForm login(app, navigator, *session);
+    navigator.Join(login);
+    form1->Show();
+    Pump();
+    pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
+    pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
+    Pump();
+    EXPECT_EQ(form1->Label2.Font().color, ui::clYellow) << "Up from no focus: Exit, then Login";
+    // Queued behind the A that opens the login, for its own loop.
+    for (const auto button :
+         {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_A,
+          SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_START,
+          SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_A,
+          SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_START})
+        pad.Press(button);
+    // Behind the presses: a login still open after them is closed, so a failure cannot hang.
+    app.PostCall(
+        [&]
+        {
+            if (login.IsShown())
+                login.Close();
+        });
+    Pump();
+    EXPECT_TRUE(login.Letters.Visible());
+    EXPECT_EQ(login.Letters.Current(), "1");
+    EXPECT_FALSE(login.IsShown());
+    EXPECT_EQ(login.PassLabel.Caption(), "x") << "the password shows as the keyboard's does";
+    EXPECT_EQ(session->UserName, "AB");
+    EXPECT_EQ(form1->Label11.Caption(), "#AB");
+}
+
+// The shoulders move between the Custom values as Tab and Shift+Tab do, the d-pad steps them.
+TEST_F(ControllersTest, ShouldersFocusTheCustomValuesAndTheDpadStepsThem)
+{
+    VirtualPad pad("Pad One");
+    TSkillForm skill(app, navigator, *session);
+    session->Skill.level = 5;
+    skill.Show();
+    Pump();
+    for (const auto button :
+         {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+          SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_DPAD_RIGHT})
+        pad.Press(button);
+    Pump();
+    EXPECT_EQ(skill.Label3.Caption(), "3");
+    EXPECT_EQ(skill.Label1.Caption(), "1/7");
 }
 
 } // namespace

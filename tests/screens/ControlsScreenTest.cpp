@@ -172,6 +172,54 @@ TEST_F(KeyFormTest, PlayerTwoUpSetToWIsSavedAndReloaded)
     EXPECT_EQ(keys.LabelU2.Caption(), "W");
 }
 
+// Keys alone: Tab runs through the twelve boxes in the bindings' order, then Save and Cancel,
+// wrapping; Enter selects the focused box, and the next key is bound to it whatever it is, the
+// keys that move the focus included.
+TEST_F(KeyFormTest, TabFocusesTheBoxesInOrderThenTheButtonsAndEveryKeyStaysBindable)
+{
+    using namespace ui::vk;
+    Open();
+    const std::vector<const ui::Shape*> order{
+        &keys.ShapeL,  &keys.ShapeR,  &keys.ShapeU,  &keys.ShapeD,  &keys.ShapeL1, &keys.ShapeR1,
+        &keys.ShapeU1, &keys.ShapeD1, &keys.ShapeL2, &keys.ShapeR2, &keys.ShapeU2, &keys.ShapeD2};
+    for (std::size_t i = 0; i < order.size(); ++i)
+    {
+        app.KeyDown(Tab);
+        EXPECT_EQ(order[i]->Pen().color, ui::clYellow) << i;
+    }
+    EXPECT_EQ(keys.ShapeD1.Pen().color, ui::clBlue) << "the focus left the boxes it passed";
+    app.KeyDown(Tab);
+    EXPECT_EQ(keys.Label18.Font().color, ui::clYellow) << "Save";
+    app.KeyDown(Tab);
+    EXPECT_EQ(keys.Label5.Font().color, ui::clYellow) << "Cancel";
+    EXPECT_EQ(keys.Label18.Font().color, ui::clWhite);
+    app.KeyDown(Right);
+    EXPECT_EQ(keys.ShapeL.Pen().color, ui::clYellow) << "the focus wraps";
+
+    const std::vector<std::pair<int, std::string>> bound{
+        {Tab, "None"}, {Down, "Down"}, {Return, "Enter"}, {Left, "Left"}};
+    for (const auto& [key, name] : bound)
+    {
+        app.KeyDown(Return);
+        EXPECT_EQ(keys.ShapeL.Pen().color, kLightRed);
+        app.KeyDown(key);
+        EXPECT_EQ(keys.LabelL.Caption(), name);
+        EXPECT_EQ(keys.KeyFocus().Item(), 0) << "binding moved no focus";
+    }
+    // Player 2's Up is four back; W bound to it and saved, all from the keyboard.
+    for (int i = 0; i < 4; ++i)
+        ScreenTest::Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
+    app.KeyDown(Return);
+    app.KeyDown('W');
+    app.KeyDown(Down);
+    app.KeyDown(Down);
+    app.KeyDown(Return);
+    EXPECT_FALSE(keys.IsShown());
+    EXPECT_EQ(Stored("UpKey2"), 87);
+    EXPECT_EQ(Stored("LeftKey"), 37);
+    EXPECT_EQ(session->Bindings[2][engine::kUp], 87);
+}
+
 TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
 {
     Open();

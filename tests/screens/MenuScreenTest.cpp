@@ -309,6 +309,39 @@ TEST_F(MainTest, EnterAndSpaceOpenTheLoginModallyWhileNobodyIsLoggedIn)
     }
 }
 
+// The focus appears only when a key moves it; then it wraps, skips the hidden New Game, follows
+// the mouse, and Enter activates its item as a click would.
+TEST_F(MainTest, KeysMoveAFocusThatWrapsFollowsTheMouseAndEnterActivates)
+{
+    menu.Show();
+    const int settingsTop = menu.Image6.Top();
+    const ui::Point statistics = Centre(menu.Label9);
+    app.Devices().MouseMove(statistics.x, statistics.y);
+    EXPECT_FALSE(menu.ItemFocus().Shown()) << "the mouse alone shows no focus";
+    EXPECT_EQ(menu.Label9.Font().color, ui::clWhite);
+
+    app.KeyDown(Down);
+    EXPECT_EQ(menu.Label6.Font().color, ui::clYellow) << "New Game is hidden until a login";
+    Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
+    EXPECT_EQ(menu.Label3.Font().color, ui::clYellow) << "back from the first wraps to Exit";
+    EXPECT_EQ(menu.Label6.Font().color, ui::clWhite);
+    Press(SDLK_TAB);
+    app.KeyDown(Down);
+    EXPECT_EQ(menu.Label8.Font().color, ui::clYellow);
+    EXPECT_EQ(menu.Image6.Top(), settingsTop + 3) << "the focused item's ball is held down";
+
+    app.Devices().MouseMove(statistics.x, statistics.y);
+    EXPECT_EQ(menu.Label9.Font().color, ui::clYellow);
+    EXPECT_EQ(menu.Label8.Font().color, ui::clWhite);
+    EXPECT_EQ(menu.Image6.Top(), settingsTop);
+    EXPECT_TRUE(played.empty());
+    // Closes the login should Enter open it modally instead.
+    app.PostKey(Escape);
+    app.KeyDown(Return);
+    EXPECT_EQ(app.TopForm(), &stats) << "Enter opens the focused item, not the login";
+    EXPECT_EQ(played, screentest::Sounds{&session->Pop});
+}
+
 TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
 {
     menu.Show();

@@ -308,6 +308,47 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
     EXPECT_TRUE(errors.empty());
 }
 
+// Keys alone: Up and Down choose the neighbouring level, stopping at the ends; on Custom, Tab and
+// Shift+Tab focus a value that Left and Right step within its bounds; Enter stores as before.
+TEST_F(SkillFormTest, KeysChooseTheLevelAndStepTheFocusedCustomValueWithinItsBounds)
+{
+    using namespace ui::vk;
+    Open();
+    for (int i = 0; i < 3; ++i)
+        app.KeyDown(Up);
+    EXPECT_EQ(session->Skill.level, 1) << "Beginner is the top";
+    EXPECT_EQ(skill.BLabel.Font().color, ui::clYellow);
+    app.KeyDown(Tab);
+    EXPECT_FALSE(skill.ValueFocus().Shown()) << "only Custom has values to focus";
+    for (int i = 0; i < 5; ++i)
+        app.KeyDown(Down);
+    EXPECT_EQ(session->Skill.level, 5) << "Custom is the bottom";
+    app.KeyDown(Left);
+    EXPECT_EQ(skill.Label1.Caption(), "1/6") << "no value is focused yet";
+
+    ScreenTest::Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
+    EXPECT_EQ(skill.Label3.Font().color, ui::clYellow) << "Shift+Tab starts at the last value";
+    for (int i = 0; i < 6; ++i)
+        app.KeyDown(Right);
+    EXPECT_EQ(skill.Label3.Caption(), "8");
+    app.KeyDown(Tab);
+    EXPECT_EQ(skill.Label1.Font().color, ui::clYellow) << "Tab wraps to the first value";
+    EXPECT_EQ(skill.Label3.Font().color, ui::clWhite);
+    for (int i = 0; i < 7; ++i)
+        app.KeyDown(Left);
+    EXPECT_EQ(skill.Label1.Caption(), "1/1");
+
+    app.KeyDown(Up);
+    EXPECT_FALSE(skill.ValueFocus().Shown());
+    EXPECT_NE(skill.Label1.Font().color, ui::clYellow);
+    app.KeyDown(Down);
+    app.KeyDown(Return);
+    EXPECT_FALSE(skill.IsShown());
+    EXPECT_EQ(Stored("Main", "Skill"), 5);
+    EXPECT_EQ(Stored("Custom", "prob"), 1);
+    EXPECT_EQ(Stored("Custom", "worms"), 8);
+}
+
 TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInForce)
 {
     Open();

@@ -195,6 +195,9 @@ TEST_F(Unit2Test, UpAndDownPickARowForEnterAndLevelKeysComeFirst)
     app.KeyDown('W');
     EXPECT_EQ(stats.ShownLevel(), 2);
     EXPECT_EQ(stats.PickedRow(), 0);
+    // A controller's d-pad follows the bindings, not the arrows.
+    app.Devices().PlayerTurn(2, ui::Turn::Right);
+    EXPECT_EQ(stats.ShownLevel(), 3);
 }
 
 TEST_F(Unit2Test, EnterEscAndContinueClose)
