@@ -499,8 +499,8 @@ Footprints FootprintsOf(int physical, int pixels, int from, int to)
 namespace
 {
 
-// Resamples srcRect of src onto the physical rectangle d, for the part t of it: out(x, y, pixel,
-// alpha) receives each pixel of t that is not wholly transparent, alpha 255 where opaque.
+// Resamples srcRect of src onto the physical rectangle d, for the rectangle t within it: out(x, y,
+// pixel, alpha) receives each pixel of t that is not wholly transparent, alpha 255 where opaque.
 template <typename Out>
 void ResampleInto(Rect d, Rect t, const Bitmap& src, Rect srcRect, std::uint32_t key, Out&& out)
 {

@@ -21,7 +21,7 @@ class Recorder
 public:
     explicit Recorder(std::FILE* file) : file_(file) {}
 
-    // The time since the last switch goes to the part that was counting.
+    // The time since the last switch goes to the stage that was counting.
     void Switch(Part next)
     {
         const Clock::time_point now = Clock::now();

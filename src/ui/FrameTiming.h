@@ -13,10 +13,10 @@ struct Event;
 namespace ui::timing
 {
 
-// The parts of a frame's time; each moment is counted in one part only (the innermost).
+// The stages of a frame's time; each moment is counted in one stage only (the innermost).
 enum class Part
 {
-    // Painting that is none of the parts below: fills, outlines, the control tree's walk.
+    // Painting that is none of the stages below: fills, outlines, the control tree's walk.
     Panels,
     // The form's own background.
     Clear,
