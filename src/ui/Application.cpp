@@ -114,11 +114,6 @@ void Application::Run(Form& mainForm)
     }
 }
 
-void Application::PostKey(int key)
-{
-    PostCall([this, key] { KeyDown(key); });
-}
-
 void Application::HandleEvent(const platform::Event& event)
 {
     timing::NoteInput(event);

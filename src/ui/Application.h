@@ -29,8 +29,9 @@ public:
     Application& operator=(const Application&) = delete;
     ~Application() override;
 
-    // The pieces themselves, for what the platform's contract does not cover: the window's title
-    // and icon, its physical size, the frames presented, the controllers' input.
+    // The pieces themselves, for what the platform's contract does not cover: the window's title,
+    // icon, scale and physical size and the image shown; the keys, mouse and controllers fed in
+    // as the loop delivers them; the loop's turns.
     Presentation& Display() { return display_; }
     const Presentation& Display() const { return display_; }
     Input& Devices() { return input_; }
@@ -70,34 +71,17 @@ public:
     // Called when the user switched between full screen and a window or resized the window.
     std::function<void()> OnDisplayChanged;
 
-    // The window; what the screen tests drive it with.
+    // Full screen or a window, as the toggle key switches it; OnDisplayChanged hears of it.
     void SetFullscreen(bool fullscreen);
-    void SetScale(double scale) { display_.SetScale(scale); }
-    void ResizeScreen(int physicalWidth, int physicalHeight)
-    {
-        display_.ResizeScreen(physicalWidth, physicalHeight);
-    }
-    Point ToLogical(Point physical) const { return display_.ToLogical(physical); }
-    Rect ToPhysical(Rect logical) const { return display_.ToPhysical(logical); }
-    void InvalidateAll() { display_.InvalidateAll(); }
     // Paints the dirty part of the top form into the screen image and presents it.
     void Render();
-    const Bitmap& Screen() const { return display_.Screen(); }
 
     // The loop: shows the main form and runs until it closes.
     void Run(Form& mainForm);
-    void ProcessMessages() { loop_.ProcessMessages(); }
-    // Queues work for the loop's next turn (tests drive modal screens this way).
+    // Queues work for the loop's next turn.
     void PostCall(std::function<void()> call) { loop_.Post(std::move(call)); }
-    void PostKey(int key);
-    // One event as the loop gets it from the system; public so that tests feed it the system's
-    // events.
-    void Handle(const platform::Event& event) { loop_.Dispatch(event); }
-
-    // Input as the loop delivers it; public so that tests drive the screens directly.
-    void KeyDown(int key) { input_.KeyDown(key); }
-    void MouseDown(MouseButton button, int x, int y) { input_.MouseDown(button, x, y); }
-    void MouseUp(MouseButton button, int x, int y) { input_.MouseUp(button, x, y); }
+    // Game controllers, opened once the first frame is on screen; mappingFile adds mappings when
+    // present.
     void EnableControllers(std::string mappingFile)
     {
         input_.EnableControllers(std::move(mappingFile), display_.FramesPresented() > 0);

@@ -73,10 +73,10 @@ protected:
         UseSolidPictures();
         app.Render(); // controllers open once a frame is shown
         app.EnableControllers("");
-        app.ProcessMessages();
+        app.Loop().ProcessMessages();
     }
     // Lets the loop take what the pads sent.
-    void Pump() { app.ProcessMessages(); }
+    void Pump() { app.Loop().ProcessMessages(); }
     // The game screen shown with a game begun at once and ticked only by the test.
     void ShowGame(bool deathMatch = false)
     {

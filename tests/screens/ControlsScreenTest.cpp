@@ -34,9 +34,9 @@ protected:
     void Click(ui::Control& c)
     {
         const ui::Point p = c.ToForm({c.Width() / 2, c.Height() / 2});
-        app.MouseDown(ui::MouseButton::Left, p.x, p.y);
+        app.Devices().MouseDown(ui::MouseButton::Left, p.x, p.y);
         // Released where it was pressed, though a screen button has sunk meanwhile.
-        app.MouseUp(ui::MouseButton::Left, p.x, p.y);
+        app.Devices().MouseUp(ui::MouseButton::Left, p.x, p.y);
     }
 
     void Open()
@@ -147,7 +147,7 @@ TEST_F(KeyFormTest, PlayerTwoUpSetToWIsSavedAndReloaded)
     Click(keys.ShapeU2);
     EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeU2, &keys.ShapeUs2}));
 
-    app.KeyDown('W');
+    app.Devices().KeyDown('W');
     EXPECT_EQ(keys.LabelU2.Caption(), "W");
     EXPECT_TRUE(SelectedBoxes().empty());
     // Nothing is stored before Save.
@@ -184,36 +184,36 @@ TEST_F(KeyFormTest, TabFocusesTheBoxesInOrderThenTheButtonsAndEveryKeyStaysBinda
         &keys.ShapeU1, &keys.ShapeD1, &keys.ShapeL2, &keys.ShapeR2, &keys.ShapeU2, &keys.ShapeD2};
     for (std::size_t i = 0; i < order.size(); ++i)
     {
-        app.KeyDown(Tab);
+        app.Devices().KeyDown(Tab);
         EXPECT_EQ(order[i]->Pen().color, ui::clYellow) << i;
     }
     EXPECT_EQ(keys.ShapeD1.Pen().color, ui::clBlue) << "the focus left the boxes it passed";
-    app.KeyDown(Tab);
+    app.Devices().KeyDown(Tab);
     EXPECT_EQ(keys.Label18.Font().color, ui::clYellow) << "Save";
-    app.KeyDown(Tab);
+    app.Devices().KeyDown(Tab);
     EXPECT_EQ(keys.Label5.Font().color, ui::clYellow) << "Cancel";
     EXPECT_EQ(keys.Label18.Font().color, ui::clWhite);
-    app.KeyDown(Right);
+    app.Devices().KeyDown(Right);
     EXPECT_EQ(keys.ShapeL.Pen().color, ui::clYellow) << "the focus wraps";
 
     const std::vector<std::pair<int, std::string>> bound{
         {Tab, "None"}, {Down, "Down"}, {Return, "Enter"}, {Left, "Left"}};
     for (const auto& [key, name] : bound)
     {
-        app.KeyDown(Return);
+        app.Devices().KeyDown(Return);
         EXPECT_EQ(keys.ShapeL.Pen().color, kLightRed);
-        app.KeyDown(key);
+        app.Devices().KeyDown(key);
         EXPECT_EQ(keys.LabelL.Caption(), name);
         EXPECT_EQ(keys.KeyFocus().Item(), 0) << "binding moved no focus";
     }
     // Player 2's Up is four back; W bound to it and saved, all from the keyboard.
     for (int i = 0; i < 4; ++i)
         ScreenTest::Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
-    app.KeyDown(Return);
-    app.KeyDown('W');
-    app.KeyDown(Down);
-    app.KeyDown(Down);
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
+    app.Devices().KeyDown('W');
+    app.Devices().KeyDown(Down);
+    app.Devices().KeyDown(Down);
+    app.Devices().KeyDown(Return);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_EQ(Stored("UpKey2"), 87);
     EXPECT_EQ(Stored("LeftKey"), 37);
@@ -224,9 +224,9 @@ TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
 {
     Open();
     Click(keys.ShapeL);
-    app.KeyDown(ui::vk::Back);
+    app.Devices().KeyDown(ui::vk::Back);
     Click(keys.ShapeR1);
-    app.KeyDown(ui::vk::Delete);
+    app.Devices().KeyDown(ui::vk::Delete);
     EXPECT_EQ(keys.LabelL.Caption(), "Del");
     EXPECT_EQ(keys.LabelR1.Caption(), "Delete");
 
@@ -240,8 +240,8 @@ TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
 TEST_F(KeyFormTest, KeyPressWithNothingSelectedChangesNoName)
 {
     Open();
-    app.KeyDown('W');
-    app.KeyDown(ui::vk::Numpad0);
+    app.Devices().KeyDown('W');
+    app.Devices().KeyDown(ui::vk::Numpad0);
     EXPECT_EQ(Names(), kArrows);
     EXPECT_TRUE(keys.IsShown());
 }
@@ -257,11 +257,11 @@ TEST_F(KeyFormTest, SelectingAnotherBoxUnselectsTheFirstAndIsDrawnLightRed)
     const ui::Point box = keys.ShapeL1.ToForm({0, 20});
     const ui::Point nameBox = keys.ShapeLs1.ToForm({0, 8});
     const ui::Point other = keys.ShapeD.ToForm({0, 30});
-    EXPECT_EQ(app.Screen().Pixel(box.x, box.y), kLightRed);
-    EXPECT_EQ(app.Screen().Pixel(nameBox.x, nameBox.y), kLightRed);
-    EXPECT_EQ(app.Screen().Pixel(other.x, other.y), ui::clBlue);
+    EXPECT_EQ(app.Display().Screen().Pixel(box.x, box.y), kLightRed);
+    EXPECT_EQ(app.Display().Screen().Pixel(nameBox.x, nameBox.y), kLightRed);
+    EXPECT_EQ(app.Display().Screen().Pixel(other.x, other.y), ui::clBlue);
 
-    app.KeyDown('Q');
+    app.Devices().KeyDown('Q');
     EXPECT_EQ(keys.LabelL1.Caption(), "Q");
     EXPECT_EQ(keys.LabelD.Caption(), "Down");
 }
@@ -271,8 +271,8 @@ TEST_F(KeyFormTest, PressAnywhereInAKeyBoxSelectsIt)
     Open();
     // The middle holds the worm picture when there is one; the corner only the box.
     const ui::Point corner = keys.ShapeR.ToForm({2, 2});
-    app.MouseDown(ui::MouseButton::Right, corner.x, corner.y);
-    app.MouseUp(ui::MouseButton::Right, corner.x, corner.y);
+    app.Devices().MouseDown(ui::MouseButton::Right, corner.x, corner.y);
+    app.Devices().MouseUp(ui::MouseButton::Right, corner.x, corner.y);
     EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeR, &keys.ShapeRs}));
     Click(keys.ShapeD2);
     EXPECT_EQ(SelectedBoxes(), (std::vector<const ui::Shape*>{&keys.ShapeD2, &keys.ShapeDs2}));
@@ -285,7 +285,7 @@ TEST_F(KeyFormTest, EscapeWithABoxSelectedClosesWithoutStoringAnything)
 {
     Open();
     Click(keys.ShapeL1);
-    app.KeyDown(ui::vk::Escape);
+    app.Devices().KeyDown(ui::vk::Escape);
     EXPECT_FALSE(keys.IsShown());
     EXPECT_FALSE(fs::exists(ConfigFilePath()));
     EXPECT_EQ(session->Bindings[1][engine::kLeft], 37);
@@ -299,7 +299,7 @@ TEST_F(KeyFormTest, CancelForgetsTheEdits)
 {
     Open();
     Click(keys.ShapeU);
-    app.KeyDown('E');
+    app.Devices().KeyDown('E');
     EXPECT_EQ(keys.LabelU.Caption(), "E");
     Click(keys.Image14);
     EXPECT_FALSE(keys.IsShown());
@@ -391,7 +391,7 @@ TEST_F(KeyFormTest, FailedWriteShowsTheMessageAndKeepsTheScreenAndBindings)
     fs::create_directories(ConfigFilePath());
     Open();
     Click(keys.ShapeL);
-    app.KeyDown('Z');
+    app.Devices().KeyDown('Z');
     played.clear();
     Click(keys.Image13);
     EXPECT_TRUE(played.empty()) << "a close that failed makes no click";

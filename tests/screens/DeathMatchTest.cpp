@@ -101,7 +101,7 @@ TEST_F(DeathMatchTest, EachPlayersBallTargetAndWormShareOneColour)
     {
         app.Render();
         const ui::Point p = c.ToForm({x, y});
-        return Hue(app.Screen().Pixel(p.x, p.y));
+        return Hue(app.Display().Screen().Pixel(p.x, p.y));
     };
     // The worms' heads on cells (10, 10) and (20, 20).
     const double worm1 = hueAt(game->PaintBox1, 145, 145);
@@ -131,13 +131,13 @@ TEST_F(DeathMatchTest, AReplaysLongNamesEndClearOfTheirNeighbours)
     app.Render();
     const ui::Point name = game->Label2.ToForm({0, 0});
     const int ball = game->Image3.ToForm({0, 0}).x;
-    EXPECT_TRUE(screentest::EndsWithGlyph(app.Screen(),
+    EXPECT_TRUE(screentest::EndsWithGlyph(app.Display().Screen(),
                                           ui::Bounds(name.x, name.y, ball - name.x, 22), "\u2026",
                                           game->Label2.Font(), 1));
     const ui::Rect betweenScores =
         ui::Bounds(game->Panel1.Left() + 68, game->Label3.ToForm({0, 0}).y, 572 - 68, 15);
-    EXPECT_TRUE(
-        screentest::EndsWithGlyph(app.Screen(), betweenScores, "1", game->Label3.Font(), 1));
+    EXPECT_TRUE(screentest::EndsWithGlyph(app.Display().Screen(), betweenScores, "1",
+                                          game->Label3.Font(), 1));
     game->Hide();
 }
 

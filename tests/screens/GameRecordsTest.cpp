@@ -40,7 +40,7 @@ TEST_F(GameFixture, AGamesEndAndEachStartReadTheSettingsFileOnce)
     EXPECT_EQ(game->GL.Caption(), "00000");
 
     // BOB's 9 beats ANNA's 5: the statistics screen is shown and closed with Enter.
-    app.PostKey(ui::vk::Return);
+    testsupport::PostKey(app, ui::vk::Return);
     FinishGame(9);
     EXPECT_EQ(reads.Take(), 1);
     EXPECT_EQ(stats.NL1.Caption(), "BOB");
@@ -113,7 +113,7 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     game->ApplyEvents();
     Key(session->Bindings[0][engine::kLeft]);
     // The timers' steps until the wait for the next game; the table shown closes with Enter.
-    app.PostKey(ui::vk::Return);
+    testsupport::PostKey(app, ui::vk::Return);
     while (game->Play().Model().GamePhase() != engine::Phase::Waiting)
         game->Timer1Timer(game->Timer1);
     game->Hide();
@@ -124,22 +124,22 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     // ANNA's row, clicked, has no game to play and says so; Up or Down picks BOB's then.
     const bool bobFirst = stats.NL1.Caption() == "BOB";
     const ui::Point anna = (bobFirst ? stats.NL2 : stats.NL1).ToForm({2, 2});
-    app.MouseDown(ui::MouseButton::Left, anna.x, anna.y);
-    app.MouseUp(ui::MouseButton::Left, anna.x, anna.y);
+    app.Devices().MouseDown(ui::MouseButton::Left, anna.x, anna.y);
+    app.Devices().MouseUp(ui::MouseButton::Left, anna.x, anna.y);
     EXPECT_EQ(stats.ReplayMessage.Caption(), "No game of ANNA is kept at this level");
     EXPECT_FALSE(game->IsShown());
-    app.KeyDown(bobFirst ? ui::vk::Up : ui::vk::Down);
-    app.KeyDown(ui::vk::Return);
+    app.Devices().KeyDown(bobFirst ? ui::vk::Up : ui::vk::Down);
+    app.Devices().KeyDown(ui::vk::Return);
     ASSERT_TRUE(game->Play().Replaying());
     // The final score is the file's claim until playback reaches it.
     EXPECT_EQ(game->HiScoreLabel.Caption(), "---");
-    app.KeyDown(ui::vk::Right);
+    app.Devices().KeyDown(ui::vk::Right);
     EXPECT_EQ(game->Label3.Caption(), "Replay: BOB x2");
     while (!game->PauseLabel.Visible())
         game->Timer1Timer(game->Timer1);
     EXPECT_EQ(game->PauseLabel.Caption(), "The end: press Esc to go back");
     EXPECT_EQ(game->ScoreLabel.Caption(), game->HiScoreLabel.Caption());
-    app.KeyDown(ui::vk::Escape);
+    app.Devices().KeyDown(ui::vk::Escape);
     EXPECT_TRUE(stats.IsShown());
     EXPECT_EQ(config.FileText(), settings);
 
@@ -176,14 +176,15 @@ TEST_F(GameFixture, AReplaysStatusLineShowsNothingOfTheLoggedInPlayer)
     Create();
     session->UserName = "BOB";
     records::RecordGame(session->Ini, 3, "BOB", 5);
-    const ui::Rect line = app.ToPhysical(game->Label6.BoundsRect()
-                                             .Union(game->LLL.BoundsRect())
-                                             .Union(game->HL.BoundsRect())
-                                             .Offset(game->Panel1.Left(), game->Panel1.Top()));
+    const ui::Rect line =
+        app.Display().ToPhysical(game->Label6.BoundsRect()
+                                     .Union(game->LLL.BoundsRect())
+                                     .Union(game->HL.BoundsRect())
+                                     .Offset(game->Panel1.Left(), game->Panel1.Top()));
     const auto inkOnLine = [&]
     {
         app.Render();
-        return !screentest::InkBox(app.Screen(), line).Empty();
+        return !screentest::InkBox(app.Display().Screen(), line).Empty();
     };
     game->Show();
     game->Timer1.SetEnabled(false);

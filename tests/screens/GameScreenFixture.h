@@ -100,7 +100,7 @@ protected:
         e.type = SDL_WINDOWEVENT;
         e.window.event = static_cast<std::uint8_t>(what);
         SDL_PushEvent(&e);
-        app.ProcessMessages();
+        app.Loop().ProcessMessages();
     }
     void Key(int key) { game->FormKeyDown(*game, key); }
 

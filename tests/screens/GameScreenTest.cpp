@@ -47,7 +47,7 @@ protected:
     ui::Color ScreenPixel(int x, int y)
     {
         app.Render();
-        return app.Screen().Pixel(x, y);
+        return app.Display().Screen().Pixel(x, y);
     }
 };
 
@@ -72,7 +72,7 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuNamesThePlayersAndHidesThePoint
     EXPECT_EQ(game->Target.Interval(), 100);
     EXPECT_EQ(game->Timer1.Priority(), widgets::TThreadPriority::tpHigher);
 
-    app.KeyDown(ui::vk::Escape);
+    app.Devices().KeyDown(ui::vk::Escape);
     EXPECT_FALSE(game->IsShown());
     EXPECT_TRUE(app.CursorVisible());
     EXPECT_FALSE(game->Timer1.Enabled());
@@ -138,7 +138,7 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
         const ui::Point p = CellOnScreen(1, 1);
         for (int y = 0; y < 13; ++y)
             for (int x = 0; x < 13; ++x)
-                pixels.push_back(app.Screen().Pixel(p.x + x, p.y + y));
+                pixels.push_back(app.Display().Screen().Pixel(p.x + x, p.y + y));
         return pixels;
     };
     const std::vector<ui::Color> first = frame();
@@ -175,7 +175,7 @@ TEST_F(GameScreenTest, PaintedBoardIsKeptAndNeverRedrawnFromTheCodes)
     const ui::Point body = CellOnScreen(17, 15);
     EXPECT_EQ(ScreenPixel(head.x + 3, head.y + 3), gametest::kPlayerColour);
     game->Play().Setup().ResetBoard();
-    app.InvalidateAll();
+    app.Display().InvalidateAll();
     EXPECT_EQ(ScreenPixel(body.x + 3, body.y + 3), gametest::kPlayerColour);
     game->Hide();
     game->Show();
@@ -447,7 +447,7 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
         std::vector<ui::Color> out;
         for (int y = board.top; y < board.bottom; ++y)
             for (int x = board.left; x < board.right; ++x)
-                out.push_back(app.Screen().Pixel(x, y));
+                out.push_back(app.Display().Screen().Pixel(x, y));
         return out;
     };
     const std::vector<ui::Color> before = pixels();
@@ -487,14 +487,14 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
     EXPECT_TRUE(pixels() == before) << "the board as it was, with nothing of the caption left";
 
     // At 1.75 the letters keep clear of the caption's edges.
-    app.ResizeScreen(1920, 1080);
-    app.SetScale(1.75);
+    app.Display().ResizeScreen(1920, 1080);
+    app.Display().SetScale(1.75);
     Key(ui::vk::Pause);
     app.Render();
     const ui::Point o = game->PauseLabel.ToForm({0, 0});
-    const ui::Rect box =
-        app.ToPhysical(ui::Bounds(o.x, o.y, game->PauseLabel.Width(), game->PauseLabel.Height()));
-    const ui::Rect ink = screentest::InkBox(app.Screen(), box);
+    const ui::Rect box = app.Display().ToPhysical(
+        ui::Bounds(o.x, o.y, game->PauseLabel.Width(), game->PauseLabel.Height()));
+    const ui::Rect ink = screentest::InkBox(app.Display().Screen(), box);
     EXPECT_GE(std::min({ink.left - box.left, ink.top - box.top, box.right - ink.right,
                         box.bottom - ink.bottom}),
               3 * 1.75);
@@ -633,7 +633,7 @@ protected:
         game->PaintBox1.DrawCell(picture, 3, 2);
         app.Render();
         const ui::Point o = game->PaintBox1.ToForm({31, 16});
-        return app.ToPhysical(ui::Bounds(o.x, o.y, 14, 14));
+        return app.Display().ToPhysical(ui::Bounds(o.x, o.y, 14, 14));
     }
 };
 
@@ -644,13 +644,13 @@ TEST_F(PictureTest, AWormsBeadSitsOnTheBoardsGreenAndIsReducedFromItsFinerDrawin
     const ui::Bitmap& head = game->WormPictures[0];
     ui::Bitmap alone(14, 14);
     ui::Canvas(alone).Draw(0, 0, head);
-    app.ResizeScreen(3840, 2160);
+    app.Display().ResizeScreen(3840, 2160);
     for (const double scale : {1.0, 1.75, 3.5})
     {
         SCOPED_TRACE(scale);
-        app.SetScale(scale);
+        app.Display().SetScale(scale);
         const ui::Rect r = DrawnCell(head);
-        const std::vector<ui::Color> cell = PixelsOf(app.Screen(), r);
+        const std::vector<ui::Color> cell = PixelsOf(app.Display().Screen(), r);
         // Beyond the ball's rim and the pixel its edge is smoothed over: the board's green.
         const double radius = r.Width() / 2.0;
         int outside = 0;
@@ -688,10 +688,10 @@ TEST_F(PictureTest, APlayersOwnPictureIsMagnifiedWithoutTheFinerDrawingsOfTheOne
 
     EXPECT_TRUE(game->WormPictures[0].Finer().empty());
     EXPECT_EQ(game->WormPictures[1].Finer().size(), 2u);
-    app.ResizeScreen(1920, 1080);
-    app.SetScale(1.75);
+    app.Display().ResizeScreen(1920, 1080);
+    app.Display().SetScale(1.75);
     const ui::Rect r = DrawnCell(game->WormPictures[0]);
-    EXPECT_TRUE(PixelsOf(app.Screen(), r) == Resampled(own, r));
+    EXPECT_TRUE(PixelsOf(app.Display().Screen(), r) == Resampled(own, r));
 }
 
 TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughRecordsFail)
@@ -712,7 +712,7 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
         return game->Play().Model().GamePhase() == engine::Phase::Playing;
     };
     ASSERT_TRUE(pumpUntil(playing));
-    app.KeyDown(ui::vk::Up);
+    app.Devices().KeyDown(ui::vk::Up);
     ASSERT_TRUE(pumpUntil(
         [&] { return game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer; }));
     EXPECT_EQ(Head(), (Cell{15, 0}));
@@ -727,7 +727,7 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
     const std::string before = testsupport::TempConfig::FileText();
     {
         const testsupport::FileSizeLimit full(1);
-        app.KeyDown(ui::vk::Up);
+        app.Devices().KeyDown(ui::vk::Up);
         ASSERT_TRUE(pumpUntil([&] { return !errors.empty(); }));
         EXPECT_TRUE(pumpUntil(playing)) << "no next game after the message";
     }
@@ -735,7 +735,7 @@ TEST_F(GameFixture, TimersPlayGamesToTheirDeathAndStartTheNextUntilEscThoughReco
     errors.clear();
     EXPECT_EQ(testsupport::TempConfig::FileText(), before);
 
-    app.KeyDown(ui::vk::Escape);
+    app.Devices().KeyDown(ui::vk::Escape);
     EXPECT_FALSE(game->IsShown());
     EXPECT_FALSE(game->Timer1.Enabled());
 }

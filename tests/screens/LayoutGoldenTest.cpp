@@ -79,17 +79,17 @@ protected:
         // real Comic Sans MS, a fallback) draws other letters altogether.
         if (ui::FontFileFor(ui::Font{}).find("ComicNeue") == std::string::npos)
             GTEST_SKIP() << "the typeface is not Comic Neue: " << ui::FontFileFor(ui::Font{});
-        app.ResizeScreen(800, 600);
-        app.SetScale(1);
+        app.Display().ResizeScreen(800, 600);
+        app.Display().SetScale(1);
     }
 
     const ui::Bitmap& Picture(ui::Form& form)
     {
         if (!form.IsShown())
             form.Show();
-        app.InvalidateAll();
+        app.Display().InvalidateAll();
         app.Render();
-        return app.Screen();
+        return app.Display().Screen();
     }
 
     // The form as shown now against its golden picture, or the picture written anew.
@@ -158,9 +158,9 @@ TEST_F(LayoutGoldenTest, EveryScreenLooksAsItsPicture)
     AddUser("ANNA", "12");
     login.Show();
     Type("ANNA");
-    app.KeyDown(ui::vk::Return);
+    app.Devices().KeyDown(ui::vk::Return);
     Type("13");
-    app.KeyDown(ui::vk::Return);
+    app.Devices().KeyDown(ui::vk::Return);
     Check(login, "login");
     app.RemoveForm(login);
 

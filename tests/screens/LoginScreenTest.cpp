@@ -28,9 +28,9 @@ protected:
         login.Hide(); // still open after a refused attempt
         login.Show();
         Type(name);
-        app.KeyDown(Return);
+        app.Devices().KeyDown(Return);
         Type(password);
-        app.KeyDown(Return);
+        app.Devices().KeyDown(Return);
     }
 
     std::string Stored(const char* section, const std::string& key) const
@@ -51,7 +51,7 @@ TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
     EXPECT_TRUE(login.NameFieldActive());
     Type("ANNA");
     EXPECT_EQ(login.NameLabel.Caption(), "ANNA");
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     EXPECT_FALSE(login.NameFieldActive());
     EXPECT_EQ(login.Shape3.Pen().color, ui::clRed);
     EXPECT_EQ(login.Shape1.Pen().color, ui::clBlue);
@@ -60,7 +60,7 @@ TEST_F(NameUnitTest, FirstRunRegistersUserOneWithAHashedPassword)
     EXPECT_EQ(login.TypedPassword(), "12");
     EXPECT_EQ(login.NameLabel.Caption(), "ANNA");
     EXPECT_TRUE(login.IsShown());
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
 
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "ANNA");
@@ -95,11 +95,11 @@ TEST_F(NameUnitTest, WrongPasswordShowsTheMessageUntilBackspaceAndTheRightOneLog
     EXPECT_EQ(login.NameLabel.Caption(), "ANNA") << "the fields stay as they are";
     EXPECT_EQ(login.PassLabel.Caption(), "xx");
 
-    app.KeyDown(Back);
+    app.Devices().KeyDown(Back);
     EXPECT_FALSE(login.Label1.Visible());
     EXPECT_EQ(login.PassLabel.Caption(), "x");
     Type("2");
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "ANNA");
     BackAtMenu();
@@ -116,7 +116,7 @@ TEST_F(NameUnitTest, EscAfterAFailedAttemptKeepsTheUserAndTheNextOpeningHidesThe
 
     LogIn("ANNA", "99");
     ASSERT_TRUE(login.Label1.Visible());
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "");
     BackAtMenu();
@@ -160,7 +160,7 @@ TEST_F(NameUnitTest, EmptyNameClosesWithoutTouchingFileOrUser)
 
     login.Show();
     Type("ANNA");
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     EXPECT_FALSE(login.IsShown());
     EXPECT_FALSE(TempConfig::FileExists());
     EXPECT_EQ(session->UserName, "");
@@ -174,29 +174,29 @@ TEST_F(NameUnitTest, KeysEditOnlyTheActiveFieldAndOthersDoNothing)
 {
     login.Show();
     Type("AB");
-    app.KeyDown(Space);
+    app.Devices().KeyDown(Space);
     Type("9");
-    app.KeyDown(ui::vk::Numpad0);
-    app.KeyDown(Oem3);
-    app.KeyDown(Left);
+    app.Devices().KeyDown(ui::vk::Numpad0);
+    app.Devices().KeyDown(Oem3);
+    app.Devices().KeyDown(Left);
     EXPECT_EQ(login.TypedName(), "AB 9");
-    app.KeyDown(Back);
-    app.KeyDown(Back);
+    app.Devices().KeyDown(Back);
+    app.Devices().KeyDown(Back);
     EXPECT_EQ(login.NameLabel.Caption(), "AB");
 
-    app.KeyDown(Down);
+    app.Devices().KeyDown(Down);
     EXPECT_FALSE(login.NameFieldActive());
     Type("Z");
-    app.KeyDown(Space);
+    app.Devices().KeyDown(Space);
     EXPECT_EQ(login.TypedPassword(), "Z ");
     EXPECT_EQ(login.PassLabel.Caption(), "xx");
     EXPECT_EQ(login.TypedName(), "AB");
 
-    app.KeyDown(Up);
+    app.Devices().KeyDown(Up);
     EXPECT_TRUE(login.NameFieldActive());
-    app.KeyDown(Back);
-    app.KeyDown(Back);
-    app.KeyDown(Back);
+    app.Devices().KeyDown(Back);
+    app.Devices().KeyDown(Back);
+    app.Devices().KeyDown(Back);
     EXPECT_EQ(login.TypedName(), "") << "Backspace on an empty name does nothing";
     EXPECT_EQ(login.TypedPassword(), "Z ");
     EXPECT_TRUE(login.IsShown());
@@ -228,29 +228,29 @@ TEST_F(NameUnitTest, TheActiveBoxShowsTheEndOfItsTextAndACaretAtEveryScale)
     {
         app.Render();
         const ui::Point o = box.ToForm({0, 0});
-        ui::Rect r = app.ToPhysical(ui::Bounds(o.x, o.y, box.Width(), box.Height()));
-        const int last = screentest::InkBox(app.Screen(), r).right - 1;
+        ui::Rect r = app.Display().ToPhysical(ui::Bounds(o.x, o.y, box.Width(), box.Height()));
+        const int last = screentest::InkBox(app.Display().Screen(), r).right - 1;
         int white = 0;
         for (int y = r.top; y < r.bottom; ++y)
-            white += app.Screen().Pixel(last, y) == ui::clWhite;
+            white += app.Display().Screen().Pixel(last, y) == ui::clWhite;
         if (caret != (white >= 0.7 * ui::LineHeight(box.Font()) * scale))
             return false;
         r.right = caret ? last + 1 - static_cast<int>(std::ceil(scale)) : r.right;
         return *letter == 0 ||
-               screentest::EndsWithGlyph(app.Screen(), r, letter, box.Font(), scale);
+               screentest::EndsWithGlyph(app.Display().Screen(), r, letter, box.Font(), scale);
     };
-    app.ResizeScreen(2800, 2100);
+    app.Display().ResizeScreen(2800, 2100);
     for (const double scale : {1.0, 1.75, 3.5})
     {
         SCOPED_TRACE(scale);
-        app.SetScale(scale);
+        app.Display().SetScale(scale);
         login.Hide();
         login.Show();
         Type(std::string(30, 'N') + "HW");
         EXPECT_TRUE(endsWith(login.NameLabel, "W", true, scale));
-        app.KeyDown(Back);
+        app.Devices().KeyDown(Back);
         EXPECT_TRUE(endsWith(login.NameLabel, "H", true, scale));
-        app.KeyDown(Down);
+        app.Devices().KeyDown(Down);
         EXPECT_TRUE(endsWith(login.NameLabel, "H", false, scale));
         EXPECT_TRUE(endsWith(login.PassLabel, "", true, scale));
     }
@@ -260,23 +260,23 @@ TEST_F(NameUnitTest, ContinueButtonSubmitsAndTheBoxesShowTheirOutlines)
 {
     login.Show();
     app.Render();
-    const ui::Bitmap& screen = app.Screen();
+    const ui::Bitmap& screen = app.Display().Screen();
     const int x0 = login.Panel1.Left();
     const int y0 = login.Panel1.Top();
     EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 60), ui::clRed) << "name box outline";
     EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 150), ui::clBlue) << "password box outline";
     EXPECT_EQ(screen.Pixel(x0 + 100, y0 + 80), ui::clRed);
     Type("ANNA");
-    app.KeyDown(Down);
+    app.Devices().KeyDown(Down);
     app.Render();
     EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 60), ui::clBlue);
     EXPECT_EQ(screen.Pixel(x0 + 40, y0 + 150), ui::clRed);
 
     const int bx = x0 + login.Image1.Left() + 10;
     const int by = y0 + login.Image1.Top() + 10;
-    app.MouseDown(ui::MouseButton::Left, bx, by);
+    app.Devices().MouseDown(ui::MouseButton::Left, bx, by);
     EXPECT_EQ(login.Image1.Left(), 43);
-    app.MouseUp(ui::MouseButton::Left, bx, by);
+    app.Devices().MouseUp(ui::MouseButton::Left, bx, by);
     EXPECT_EQ(login.Image1.Left(), 40);
     EXPECT_FALSE(login.IsShown());
     EXPECT_EQ(session->UserName, "ANNA");

@@ -106,40 +106,40 @@ TEST_F(MainTest, ScreenButtonRunsItsActionOnlyOnALeftReleaseOverThePicture)
     const int top = menu.Image7.Top();
     ui::Point at = Centre(menu.Image7);
 
-    app.MouseDown(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseDown(ui::MouseButton::Left, at.x, at.y);
     EXPECT_EQ(menu.Image7.Left(), left + 3);
     EXPECT_EQ(menu.Image7.Top(), top + 3);
     EXPECT_FALSE(stats.IsShown()) << "the press alone does nothing";
-    app.MouseUp(ui::MouseButton::Left, at.x + 200, at.y);
+    app.Devices().MouseUp(ui::MouseButton::Left, at.x + 200, at.y);
     EXPECT_EQ(menu.Image7.Left(), left);
     EXPECT_EQ(menu.Image7.Top(), top);
     EXPECT_FALSE(stats.IsShown()) << "released elsewhere";
 
-    app.MouseDown(ui::MouseButton::Right, at.x, at.y);
+    app.Devices().MouseDown(ui::MouseButton::Right, at.x, at.y);
     EXPECT_EQ(menu.Image7.Left(), left + 3);
-    app.MouseUp(ui::MouseButton::Right, at.x, at.y);
+    app.Devices().MouseUp(ui::MouseButton::Right, at.x, at.y);
     EXPECT_EQ(menu.Image7.Left(), left);
     EXPECT_FALSE(stats.IsShown()) << "released with the right button";
 
-    app.MouseDown(ui::MouseButton::Left, at.x, at.y);
-    app.MouseUp(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseDown(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseUp(ui::MouseButton::Left, at.x, at.y);
     EXPECT_EQ(menu.Image7.Left(), left);
     EXPECT_EQ(menu.Image7.Top(), top);
     EXPECT_TRUE(stats.IsShown());
     EXPECT_EQ(app.TopForm(), &stats);
 
     // The caption beside the picture does not react.
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     at = Centre(menu.Label9);
-    app.MouseDown(ui::MouseButton::Left, at.x, at.y);
-    app.MouseUp(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseDown(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseUp(ui::MouseButton::Left, at.x, at.y);
     EXPECT_FALSE(stats.IsShown());
 }
 
 TEST_F(MainTest, EveryButtonOfEveryScreenAnswersTheMouseAtAFractionalScale)
 {
-    app.SetScale(0);
-    app.ResizeScreen(1920, 1080);
+    app.Display().SetScale(0);
+    app.Display().ResizeScreen(1920, 1080);
     int buttons = 0;
     for (ui::Form* form : std::array<ui::Form*, 6>{&menu, &game, &login, &keys, &skill, &stats})
     {
@@ -156,11 +156,11 @@ TEST_F(MainTest, EveryButtonOfEveryScreenAnswersTheMouseAtAFractionalScale)
             // Aimed at the middle of the picture as the screen shows it.
             const ui::Point origin = c->ToForm({0, 0});
             const ui::Rect shown =
-                app.ToPhysical(ui::Bounds(origin.x, origin.y, c->Width(), c->Height()));
-            const ui::Point at =
-                app.ToLogical({(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
-            app.MouseDown(ui::MouseButton::Left, at.x, at.y);
-            app.MouseUp(ui::MouseButton::Left, at.x, at.y);
+                app.Display().ToPhysical(ui::Bounds(origin.x, origin.y, c->Width(), c->Height()));
+            const ui::Point at = app.Display().ToLogical(
+                {(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+            app.Devices().MouseDown(ui::MouseButton::Left, at.x, at.y);
+            app.Devices().MouseUp(ui::MouseButton::Left, at.x, at.y);
             EXPECT_EQ(clicked, c) << "button " << buttons;
             ++buttons;
         }
@@ -173,10 +173,10 @@ TEST_F(MainTest, EveryButtonOfEveryScreenAnswersTheMouseAtAFractionalScale)
 // ("probability: 120" for a timer interval) or loses its last line.
 TEST_F(MainTest, EveryWrappedLabelOfEveryScreenKeepsToItsLinesAtEveryScale)
 {
-    app.ResizeScreen(2800, 2100);
+    app.Display().ResizeScreen(2800, 2100);
     for (const double scale : {1.0, 1.5, 1.75, 2.0, 3.5})
     {
-        app.SetScale(scale);
+        app.Display().SetScale(scale);
         int wrapped = 0;
         for (ui::Form* form : std::array<ui::Form*, 6>{&menu, &game, &login, &keys, &skill, &stats})
         {
@@ -214,18 +214,18 @@ TEST_F(MainTest, ALongNameIsCutAtItsBoxAndLeavesEverythingAroundItAlone)
         app.PushForm(form);
         app.Render();
         app.RemoveForm(form);
-        return app.Screen();
+        return app.Display().Screen();
     };
-    app.ResizeScreen(1920, 1080);
+    app.Display().ResizeScreen(1920, 1080);
     for (const double scale : {1.0, 1.75})
         for (const auto& [form, label] : shown)
         {
-            app.SetScale(scale);
+            app.Display().SetScale(scale);
             const ui::Bitmap before = frame("ANNA", *form);
             const ui::Bitmap after = frame(std::string(70, 'M'), *form);
             const ui::Point o = label->ToForm({0, 0});
             const ui::Rect box =
-                app.ToPhysical(ui::Bounds(o.x, o.y, label->Width(), label->Height()));
+                app.Display().ToPhysical(ui::Bounds(o.x, o.y, label->Width(), label->Height()));
             const int tenth = box.Width() / 10;
             int changed = 0;
             int first = 0; // pixels of the name in the first and the last tenth of its box
@@ -246,29 +246,30 @@ TEST_F(MainTest, ALongNameIsCutAtItsBoxAndLeavesEverythingAroundItAlone)
         }
     // The statistics' message of a row without a replay ends as its sentence does.
     stats.Show();
-    app.KeyDown(Down);
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Down);
+    app.Devices().KeyDown(Return);
     app.Render();
     const ui::Label& message = stats.ReplayMessage;
     const ui::Point o = message.ToForm({0, 0});
     EXPECT_TRUE(screentest::EndsWithGlyph(
-        app.Screen(), app.ToPhysical(ui::Bounds(o.x, o.y, message.Width(), message.Height())), "l",
+        app.Display().Screen(),
+        app.Display().ToPhysical(ui::Bounds(o.x, o.y, message.Width(), message.Height())), "l",
         message.Font(), 1.75));
 }
 
 TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)
 {
-    app.ResizeScreen(1600, 1200);
+    app.Display().ResizeScreen(1600, 1200);
     app.PushForm(game);
     for (const double scale : {2.0, 1.75})
     {
         SCOPED_TRACE(scale);
-        app.SetScale(scale);
+        app.Display().SetScale(scale);
         game.PaintBox1.DrawCell(game.WormPictures[0], 3, 1);
         app.Render();
         const ui::Point o = game.PaintBox1.ToForm({0, 0});
-        const ui::Rect board = app.ToPhysical(ui::Bounds(o.x, o.y, 436, 436));
-        const ui::Bitmap& screen = app.Screen();
+        const ui::Rect board = app.Display().ToPhysical(ui::Bounds(o.x, o.y, 436, 436));
+        const ui::Bitmap& screen = app.Display().Screen();
         for (int k = 0; k <= 29; ++k)
         {
             const int line = ui::PhysicalFromLogical(o.x + 15 * k, scale);
@@ -299,8 +300,8 @@ TEST_F(MainTest, EnterAndSpaceOpenTheLoginModallyWhileNobodyIsLoggedIn)
     {
         bool loginOnTop = false;
         app.PostCall([&] { loginOnTop = app.TopForm() == &login; });
-        app.PostKey(Escape);
-        app.KeyDown(key);
+        testsupport::PostKey(app, Escape);
+        app.Devices().KeyDown(key);
         EXPECT_TRUE(loginOnTop) << key;
         EXPECT_FALSE(login.IsShown()) << key;
         EXPECT_EQ(menu.Label11.Caption(), "#UNKNOWN") << "a cancelled login changes nothing";
@@ -320,13 +321,13 @@ TEST_F(MainTest, KeysMoveAFocusThatWrapsFollowsTheMouseAndEnterActivates)
     EXPECT_FALSE(menu.ItemFocus().Shown()) << "the mouse alone shows no focus";
     EXPECT_EQ(menu.Label9.Font().color, ui::clWhite);
 
-    app.KeyDown(Down);
+    app.Devices().KeyDown(Down);
     EXPECT_EQ(menu.Label6.Font().color, ui::clYellow) << "New Game is hidden until a login";
     Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
     EXPECT_EQ(menu.Label3.Font().color, ui::clYellow) << "back from the first wraps to Exit";
     EXPECT_EQ(menu.Label6.Font().color, ui::clWhite);
     Press(SDLK_TAB);
-    app.KeyDown(Down);
+    app.Devices().KeyDown(Down);
     EXPECT_EQ(menu.Label8.Font().color, ui::clYellow);
     EXPECT_EQ(menu.Image6.Top(), settingsTop + 3) << "the focused item's ball is held down";
 
@@ -336,8 +337,8 @@ TEST_F(MainTest, KeysMoveAFocusThatWrapsFollowsTheMouseAndEnterActivates)
     EXPECT_EQ(menu.Image6.Top(), settingsTop);
     EXPECT_TRUE(played.empty());
     // Closes the login should Enter open it modally instead.
-    app.PostKey(Escape);
-    app.KeyDown(Return);
+    testsupport::PostKey(app, Escape);
+    app.Devices().KeyDown(Return);
     EXPECT_EQ(app.TopForm(), &stats) << "Enter opens the focused item, not the login";
     EXPECT_EQ(played, screentest::Sounds{&session->Pop});
 }
@@ -353,14 +354,14 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
 
     // A failed attempt afterwards leaves the label as it was.
     PostType("ANNA");
-    app.PostKey(Return);
+    testsupport::PostKey(app, Return);
     PostType("99");
-    app.PostKey(Return);
-    app.PostKey(Escape);
-    app.KeyDown(Space);
+    testsupport::PostKey(app, Return);
+    testsupport::PostKey(app, Escape);
+    app.Devices().KeyDown(Space);
     EXPECT_EQ(menu.Label11.Caption(), "#ANNA");
 
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     EXPECT_TRUE(game.IsShown());
     EXPECT_EQ(app.TopForm(), &game);
     EXPECT_EQ(game.Play().Model().GameMode(), engine::Mode::Single);
@@ -373,7 +374,7 @@ TEST_F(MainTest, SettingsClosedFromTheMenuSetTheGamesTick)
     menu.Show();
     menu.Image6Click();
     skill.ELabelClick();
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     EXPECT_EQ(app.TopForm(), &menu);
     // The next game reads the skill as it starts.
     game.Play().NewGame();
@@ -384,7 +385,7 @@ TEST_F(MainTest, SettingsClosedFromTheMenuSetTheGamesTick)
 TEST_F(MainTest, EscapeEndsTheProgram)
 {
     bool stillRunning = false;
-    app.PostKey(Escape);
+    testsupport::PostKey(app, Escape);
     // Reached only when Esc did not end the loop; it ends it so that the test cannot hang.
     app.PostCall(
         [&]
@@ -405,8 +406,8 @@ TEST_F(MainTest, ExitItemEndsTheProgram)
         [&]
         {
             const ui::Point at = Centre(menu.Image5);
-            app.MouseDown(ui::MouseButton::Left, at.x, at.y);
-            app.MouseUp(ui::MouseButton::Left, at.x, at.y);
+            app.Devices().MouseDown(ui::MouseButton::Left, at.x, at.y);
+            app.Devices().MouseUp(ui::MouseButton::Left, at.x, at.y);
         });
     app.PostCall(
         [&]
@@ -431,7 +432,7 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
     LoginFromMenu("ANNA", "12");
     ASSERT_EQ(session->UserName, "ANNA");
 
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     ASSERT_TRUE(game.IsShown());
     game.Timer1.SetEnabled(false);
     game.Play().NewGame();
@@ -442,15 +443,15 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
         game.Timer1Timer(game.Timer1);
     while (game.Play().Model().GamePhase() == engine::Phase::RemovingComputers)
         game.Timer1Timer(game.Timer1);
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     ASSERT_EQ(app.TopForm(), &menu);
 
     menu.Image6Click();
     skill.ELabelClick();
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     menu.Image4Click();
     keys.ShapeU2MouseDown();
-    app.KeyDown('W');
+    app.Devices().KeyDown('W');
     keys.Image13Click();
     ASSERT_EQ(app.TopForm(), &menu);
 

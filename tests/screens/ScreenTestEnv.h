@@ -5,6 +5,7 @@
 
 #include "TestNavigator.h"
 #include "screens/Session.h"
+#include "support/PostKey.h"
 #include "support/ProgramFolder.h"
 #include "support/TempConfig.h"
 #include "ui/Application.h"
@@ -44,7 +45,7 @@ protected:
     void Type(const std::string& text)
     {
         for (const char c : text)
-            app.KeyDown(static_cast<unsigned char>(c));
+            app.Devices().KeyDown(static_cast<unsigned char>(c));
     }
     // A key as SDL hands it to the loop, where the display toggle may take it first.
     void Press(SDL_Keycode key, Uint16 modifiers = KMOD_NUM)
@@ -53,22 +54,22 @@ protected:
         event.type = SDL_KEYDOWN;
         event.key.keysym.sym = key;
         event.key.keysym.mod = modifiers;
-        app.Handle(platform::FromSdl(event));
+        app.Loop().Dispatch(platform::FromSdl(event));
     }
     void PostType(const std::string& text)
     {
         for (const char c : text)
-            app.PostKey(static_cast<unsigned char>(c));
+            testsupport::PostKey(app, static_cast<unsigned char>(c));
     }
     // A name and a password typed into the login screen, queued for the modal loop that the
     // menu's Space opens and then opened.
     void LoginFromMenu(const std::string& name, const std::string& password)
     {
         PostType(name);
-        app.PostKey(ui::vk::Return);
+        testsupport::PostKey(app, ui::vk::Return);
         PostType(password);
-        app.PostKey(ui::vk::Return);
-        app.KeyDown(ui::vk::Space);
+        testsupport::PostKey(app, ui::vk::Return);
+        app.Devices().KeyDown(ui::vk::Space);
     }
 
     TempConfig config;

@@ -43,13 +43,13 @@ protected:
     void Press(ui::Control& c)
     {
         const ui::Point p = c.ToForm({c.Width() / 2, c.Height() / 2});
-        app.MouseDown(ui::MouseButton::Left, p.x, p.y);
+        app.Devices().MouseDown(ui::MouseButton::Left, p.x, p.y);
     }
     void Release(ui::Control& c)
     {
         // Where the press was: the control has sunk by then.
         const ui::Point p = c.ToForm({c.Width() / 2, c.Height() / 2});
-        app.MouseUp(ui::MouseButton::Left, p.x, p.y);
+        app.Devices().MouseUp(ui::MouseButton::Left, p.x, p.y);
     }
     void Click(ui::Control& c)
     {
@@ -134,17 +134,17 @@ TEST_F(SkillFormTest, SpinButtonsAreDrawnOnlyWhileCustomIsSelected)
     // A pixel inside the left-pointing probability button, clear of its outline.
     const ui::Point inside = skill.cdk1.ToForm({6, 8});
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(inside.x, inside.y), ui::clBlack);
+    EXPECT_EQ(app.Display().Screen().Pixel(inside.x, inside.y), ui::clBlack);
 
     Click(skill.CLabel);
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(inside.x, inside.y), ui::clBlue);
+    EXPECT_EQ(app.Display().Screen().Pixel(inside.x, inside.y), ui::clBlue);
     const ui::Point up = skill.CDK2.ToForm({2, 8});
-    EXPECT_EQ(app.Screen().Pixel(up.x, up.y), ui::clBlue);
+    EXPECT_EQ(app.Display().Screen().Pixel(up.x, up.y), ui::clBlue);
 
     Click(skill.ALabel);
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(inside.x, inside.y), ui::clBlack);
+    EXPECT_EQ(app.Display().Screen().Pixel(inside.x, inside.y), ui::clBlack);
     EXPECT_EQ(skill.ALabel.Font().color, ui::clYellow);
     EXPECT_EQ(skill.Label7.Font().color, ui::clWhite);
     EXPECT_EQ(skill.Label70.Font().color, ui::clWhite);
@@ -165,16 +165,17 @@ TEST_F(SkillFormTest, CustomValuesStandOnTheirCaptionsLinesAndArrowsAndNamesInCo
     const auto ink = [&](const ui::Control& c, ui::Rect r)
     {
         const ui::Point o = c.ToForm({0, 0});
-        return screentest::InkBox(app.Screen(), app.ToPhysical(r.Offset(o.x, o.y)));
+        return screentest::InkBox(app.Display().Screen(),
+                                  app.Display().ToPhysical(r.Offset(o.x, o.y)));
     };
     const ui::Label& captions = skill.Label9;
     const ui::Label* values[] = {&skill.Label1, &skill.Label2, &skill.Label3};
     const int lineHeight = ui::LineHeight(captions.Font());
-    app.ResizeScreen(2800, 2100);
+    app.Display().ResizeScreen(2800, 2100);
     for (const double scale : {1.0, 1.75, 3.5})
     {
         SCOPED_TRACE(scale);
-        app.SetScale(scale);
+        app.Display().SetScale(scale);
         app.Render();
         std::set<int> downLefts;
         std::set<int> upRights;
@@ -235,7 +236,7 @@ TEST_F(SkillFormTest, HeldIncreaseRepeatsThroughTheMessageLoopUpToItsBound)
     while (skill.Label1.Caption() != "1/99" && std::chrono::steady_clock::now() < deadline)
     {
         platform::WaitPending(50ms);
-        app.ProcessMessages();
+        app.Loop().ProcessMessages();
     }
     EXPECT_EQ(skill.Label1.Caption(), "1/99");
     Release(skill.CDK2);
@@ -291,7 +292,7 @@ TEST_F(SkillFormTest, MasterClosedWithEscapeIsStoredAndApplied)
     // Choosing alone changes nothing of the game yet.
     EXPECT_EQ(session->Skill.interval, 100);
     played.clear();
-    app.KeyDown(ui::vk::Escape);
+    app.Devices().KeyDown(ui::vk::Escape);
 
     EXPECT_EQ(played, screentest::Sounds{&session->Pop}) << "closing clicks once";
     EXPECT_FALSE(skill.IsShown());
@@ -315,34 +316,34 @@ TEST_F(SkillFormTest, KeysChooseTheLevelAndStepTheFocusedCustomValueWithinItsBou
     using namespace ui::vk;
     Open();
     for (int i = 0; i < 3; ++i)
-        app.KeyDown(Up);
+        app.Devices().KeyDown(Up);
     EXPECT_EQ(session->Skill.level, 1) << "Beginner is the top";
     EXPECT_EQ(skill.BLabel.Font().color, ui::clYellow);
-    app.KeyDown(Tab);
+    app.Devices().KeyDown(Tab);
     EXPECT_FALSE(skill.ValueFocus().Shown()) << "only Custom has values to focus";
     for (int i = 0; i < 5; ++i)
-        app.KeyDown(Down);
+        app.Devices().KeyDown(Down);
     EXPECT_EQ(session->Skill.level, 5) << "Custom is the bottom";
-    app.KeyDown(Left);
+    app.Devices().KeyDown(Left);
     EXPECT_EQ(skill.Label1.Caption(), "1/6") << "no value is focused yet";
 
     ScreenTest::Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
     EXPECT_EQ(skill.Label3.Font().color, ui::clYellow) << "Shift+Tab starts at the last value";
     for (int i = 0; i < 6; ++i)
-        app.KeyDown(Right);
+        app.Devices().KeyDown(Right);
     EXPECT_EQ(skill.Label3.Caption(), "8");
-    app.KeyDown(Tab);
+    app.Devices().KeyDown(Tab);
     EXPECT_EQ(skill.Label1.Font().color, ui::clYellow) << "Tab wraps to the first value";
     EXPECT_EQ(skill.Label3.Font().color, ui::clWhite);
     for (int i = 0; i < 7; ++i)
-        app.KeyDown(Left);
+        app.Devices().KeyDown(Left);
     EXPECT_EQ(skill.Label1.Caption(), "1/1");
 
-    app.KeyDown(Up);
+    app.Devices().KeyDown(Up);
     EXPECT_FALSE(skill.ValueFocus().Shown());
     EXPECT_NE(skill.Label1.Font().color, ui::clYellow);
-    app.KeyDown(Down);
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Down);
+    app.Devices().KeyDown(Return);
     EXPECT_FALSE(skill.IsShown());
     EXPECT_EQ(Stored("Main", "Skill"), 5);
     EXPECT_EQ(Stored("Custom", "prob"), 1);
@@ -358,7 +359,7 @@ TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInFo
     Click(skill.CDK3);
     Click(skill.CDK6);
     Click(skill.BLabel);
-    app.KeyDown(ui::vk::Return);
+    app.Devices().KeyDown(ui::vk::Return);
 
     EXPECT_FALSE(skill.IsShown());
     EXPECT_EQ(Stored("MAin", "Skill"), 1);
@@ -389,7 +390,7 @@ TEST_F(SkillFormTest, FailedWriteShowsTheMessageAndSkipsTheRest)
     Open();
     Click(skill.ELabel);
     played.clear();
-    app.KeyDown(ui::vk::Escape);
+    app.Devices().KeyDown(ui::vk::Escape);
 
     EXPECT_TRUE(played.empty()) << "a close that failed makes no click";
     ASSERT_EQ(errors.size(), 1u);

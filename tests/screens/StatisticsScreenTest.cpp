@@ -57,7 +57,7 @@ protected:
         int n = 0;
         for (int y = 0; y < control.Height(); ++y)
             for (int x = 0; x < control.Width(); ++x)
-                n += app.Screen().Pixel(origin.x + x, origin.y + y) == colour ? 1 : 0;
+                n += app.Display().Screen().Pixel(origin.x + x, origin.y + y) == colour ? 1 : 0;
         return n;
     }
 
@@ -106,9 +106,9 @@ TEST_F(Unit2Test, CustomOpensOnProfessionalAndEveryOpeningShowsTheCurrentLevel)
     EXPECT_EQ(stats.ALabel.Font().color, kGrey);
     EXPECT_EQ(stats.ELabel.Font().color, kGrey);
 
-    app.KeyDown(Right);
+    app.Devices().KeyDown(Right);
     EXPECT_EQ(stats.ShownLevel(), 4);
-    app.KeyDown(Escape);
+    app.Devices().KeyDown(Escape);
     EXPECT_FALSE(stats.IsShown());
     session->Skill.level = 1;
     stats.Show();
@@ -128,7 +128,7 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     std::vector<std::string> seen;
     for (int i = 0; i < 4; ++i)
     {
-        app.KeyDown(Right);
+        app.Devices().KeyDown(Right);
         seen.push_back(stats.NL1.Caption());
     }
     EXPECT_EQ(seen, (Texts{"FOUR", "ONE", "TWO", "THREE"}));
@@ -137,7 +137,7 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     seen.clear();
     for (int i = 0; i < 4; ++i)
     {
-        app.KeyDown(Left);
+        app.Devices().KeyDown(Left);
         seen.push_back(stats.NL1.Caption());
     }
     EXPECT_EQ(seen, (Texts{"TWO", "ONE", "FOUR", "THREE"}));
@@ -145,12 +145,12 @@ TEST_F(Unit2Test, RightKeyStepsThroughTheFourLevelsAndLeftKeyBack)
     // The single game's bindings, not the arrows, drive it; a key bound both ways steps right.
     session->Bindings[0][engine::kRight] = 'D';
     session->Bindings[0][engine::kLeft] = 'D';
-    app.KeyDown(Right);
+    app.Devices().KeyDown(Right);
     EXPECT_EQ(stats.ShownLevel(), 3);
-    app.KeyDown('D');
+    app.Devices().KeyDown('D');
     EXPECT_EQ(stats.ShownLevel(), 4);
-    app.KeyDown('A');
-    app.KeyDown(Space);
+    app.Devices().KeyDown('A');
+    app.Devices().KeyDown(Space);
     EXPECT_EQ(stats.ShownLevel(), 4);
     EXPECT_TRUE(stats.IsShown());
 
@@ -170,29 +170,29 @@ TEST_F(Unit2Test, UpAndDownPickARowForEnterAndLevelKeysComeFirst)
     std::vector<int> picked;
     for (const int key : {Down, Down, Down, Up})
     {
-        app.KeyDown(key);
+        app.Devices().KeyDown(key);
         picked.push_back(stats.PickedRow());
     }
     EXPECT_EQ(picked, (std::vector<int>{1, 2, 2, 1}));
     EXPECT_EQ(stats.NL1.Font().color, ui::clYellow);
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     EXPECT_TRUE(stats.IsShown());
     EXPECT_EQ(stats.ReplayMessage.Caption(), "No game of ANNA is kept at this level");
 
-    app.KeyDown(Right);
+    app.Devices().KeyDown(Right);
     EXPECT_EQ(stats.ShownLevel(), 4);
     EXPECT_EQ(stats.PickedRow(), 0);
     EXPECT_EQ(stats.NL1.Font().color, ui::clWhite);
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     EXPECT_FALSE(stats.IsShown());
 
     session->Bindings[0][engine::kRight] = session->Bindings[0][engine::kDown] = 'S';
     session->Bindings[0][engine::kLeft] = session->Bindings[0][engine::kUp] = 'W';
     stats.Show();
-    app.KeyDown('S');
+    app.Devices().KeyDown('S');
     EXPECT_EQ(stats.ShownLevel(), 4);
-    app.KeyDown('W');
-    app.KeyDown('W');
+    app.Devices().KeyDown('W');
+    app.Devices().KeyDown('W');
     EXPECT_EQ(stats.ShownLevel(), 2);
     EXPECT_EQ(stats.PickedRow(), 0);
     // A controller's d-pad follows the bindings, not the arrows.
@@ -203,19 +203,19 @@ TEST_F(Unit2Test, UpAndDownPickARowForEnterAndLevelKeysComeFirst)
 TEST_F(Unit2Test, EnterEscAndContinueClose)
 {
     stats.Show();
-    app.KeyDown(Return);
+    app.Devices().KeyDown(Return);
     EXPECT_FALSE(stats.IsShown());
 
     // Shown modally at the end of a game, Enter lets the game go on.
-    app.PostKey(Return);
+    testsupport::PostKey(app, Return);
     stats.ShowModal();
     EXPECT_FALSE(stats.IsShown());
 
     stats.Show();
     const ui::Point at = stats.Image13.ToForm({10, 10});
-    app.MouseDown(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseDown(ui::MouseButton::Left, at.x, at.y);
     EXPECT_EQ(stats.Image13.Top(), 417);
-    app.MouseUp(ui::MouseButton::Left, at.x, at.y);
+    app.Devices().MouseUp(ui::MouseButton::Left, at.x, at.y);
     EXPECT_EQ(stats.Image13.Top(), 414);
     EXPECT_FALSE(stats.IsShown());
 }
@@ -235,7 +235,7 @@ TEST_F(Unit2Test, TheShownLevelsCaptionIsYellowAndTheOthersGrey)
     }
     EXPECT_GT(CountColour(stats.Label1, ui::clRed), 50) << "the title";
 
-    app.KeyDown(Right);
+    app.Devices().KeyDown(Right);
     app.Render();
     EXPECT_GT(CountColour(stats.PLabel, ui::clYellow), 20);
     EXPECT_EQ(CountColour(stats.ALabel, ui::clYellow), 0);

@@ -2,6 +2,7 @@
 // clicks, key routing, painting only when something changed.
 #include "ui/Control.h"
 #include "platform/Dispatch.h"
+#include "support/PostKey.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/MessageDialog.h"
@@ -38,7 +39,7 @@ TEST_F(PlatformTest, ChildrenPaintInCreationOrderClippedToTheirParent)
     form.Show();
     app.Render();
 
-    const ui::Bitmap& s = app.Screen();
+    const ui::Bitmap& s = app.Display().Screen();
     EXPECT_EQ(s.Pixel(99, 99), ui::clBlack);
     EXPECT_EQ(s.Pixel(100, 100), ui::clBlue);
     EXPECT_EQ(s.Pixel(111, 111), ui::clRed);
@@ -68,16 +69,16 @@ TEST_F(PlatformTest, ScaleIsChosenForTheScreenAndANewSizeLaysTheFormsOutAgain)
     ui::Panel panel(&form);
     panel.SetBounds(0, 0, 545, 297);
     form.CenterPanel(panel);
-    app.SetScale(0);
-    app.ResizeScreen(1920, 1080);
+    app.Display().SetScale(0);
+    app.Display().ResizeScreen(1920, 1080);
     EXPECT_EQ(app.Scale(), 1.75);
     EXPECT_EQ(app.ScreenWidth(), 1098) << "the physical width divided, rounded up";
     EXPECT_EQ(panel.Left(), (1098 - 545) / 2);
     EXPECT_EQ(panel.Top(), (618 - 297) / 2);
     // A physical pixel belongs to the logical pixel whose scaled square holds it.
-    const ui::Rect p = app.ToPhysical(ui::Bounds(panel.Left(), panel.Top(), 20, 10));
-    EXPECT_EQ(app.ToLogical({p.left, p.top}), (ui::Point{panel.Left(), panel.Top()}));
-    EXPECT_EQ(app.ToLogical({p.left - 1, p.bottom}),
+    const ui::Rect p = app.Display().ToPhysical(ui::Bounds(panel.Left(), panel.Top(), 20, 10));
+    EXPECT_EQ(app.Display().ToLogical({p.left, p.top}), (ui::Point{panel.Left(), panel.Top()}));
+    EXPECT_EQ(app.Display().ToLogical({p.left - 1, p.bottom}),
               (ui::Point{panel.Left() - 1, panel.Top() + 10}));
 }
 
@@ -105,13 +106,13 @@ TEST_F(PlatformTest, OnlyTheTopFormIsDrawnAndHidingRevealsTheOneBeneath)
     game.Show();
     game.Show(); // already shown: no second OnShow
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(5, 5), ui::clMaroon);
+    EXPECT_EQ(app.Display().Screen().Pixel(5, 5), ui::clMaroon);
     EXPECT_EQ(app.TopForm(), &game);
 
     game.Hide();
     game.Hide();
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(5, 5), ui::clNavy);
+    EXPECT_EQ(app.Display().Screen().Pixel(5, 5), ui::clNavy);
     EXPECT_EQ(events, (std::vector<std::string>{"menu shown", "game shown", "game hidden"}));
 }
 
@@ -129,7 +130,7 @@ TEST_F(PlatformTest, SwitchingFormsOfOneColourRepaintsWhatEitherShowsThere)
     ui::Panel box(&login);
     box.SetBounds(400, 300, 100, 50);
     box.SetColor(ui::clBlue);
-    const ui::Bitmap& s = app.Screen();
+    const ui::Bitmap& s = app.Display().Screen();
 
     menu.Show();
     app.Render();
@@ -153,7 +154,7 @@ TEST_F(PlatformTest, NothingIsPaintedWhenNothingChanged)
     app.Render();
     const int frames = app.Display().FramesPresented();
     app.Render();
-    app.ProcessMessages();
+    app.Loop().ProcessMessages();
     EXPECT_EQ(app.Display().FramesPresented(), frames);
     label.SetCaption("Score!");
     app.Render();
@@ -167,14 +168,14 @@ TEST_F(PlatformTest, CallsFromTheLoopAndFromWorkersRunInTheirOrder)
     std::string trace;
     app.PostCall([&] { trace += 'a'; });
     std::thread([&] { platform::Post([&] { trace += 'b'; }); }).join();
-    app.PostKey('C');
+    testsupport::PostKey(app, 'C');
     ui::Form form(app);
     form.OnKeyDown = [&](ui::Form&, int& key)
     {
         trace += static_cast<char>(key);
     };
     form.Show();
-    app.ProcessMessages();
+    app.Loop().ProcessMessages();
     EXPECT_EQ(trace, "abC");
 }
 
@@ -198,18 +199,19 @@ TEST_F(PlatformTest, ReleaseOverThePressedControlClicksBeforeTheReleaseEvent)
     };
     form.Show();
 
-    app.MouseDown(ui::MouseButton::Left, 15, 12);
-    app.MouseUp(ui::MouseButton::Left, 20, 20);
+    app.Devices().MouseDown(ui::MouseButton::Left, 15, 12);
+    app.Devices().MouseUp(ui::MouseButton::Left, 20, 20);
     EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "click", "up"}));
 
     events.clear();
-    app.MouseDown(ui::MouseButton::Left, 15, 12);
-    app.MouseUp(ui::MouseButton::Left, 300, 300); // released elsewhere: still told, no click
+    app.Devices().MouseDown(ui::MouseButton::Left, 15, 12);
+    app.Devices().MouseUp(ui::MouseButton::Left, 300,
+                          300); // released elsewhere: still told, no click
     EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "up"}));
 
     events.clear();
-    app.MouseDown(ui::MouseButton::Right, 15, 12);
-    app.MouseUp(ui::MouseButton::Right, 15, 12); // only the left button clicks
+    app.Devices().MouseDown(ui::MouseButton::Right, 15, 12);
+    app.Devices().MouseUp(ui::MouseButton::Right, 15, 12); // only the left button clicks
     EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "up"}));
 
     // A second button pressed and released meanwhile does not take the capture: the first
@@ -221,10 +223,10 @@ TEST_F(PlatformTest, ReleaseOverThePressedControlClicksBeforeTheReleaseEvent)
         events.push_back("other down");
     };
     events.clear();
-    app.MouseDown(ui::MouseButton::Left, 15, 12);
-    app.MouseDown(ui::MouseButton::Right, 105, 12);
-    app.MouseUp(ui::MouseButton::Right, 105, 12);
-    app.MouseUp(ui::MouseButton::Left, 15, 12);
+    app.Devices().MouseDown(ui::MouseButton::Left, 15, 12);
+    app.Devices().MouseDown(ui::MouseButton::Right, 105, 12);
+    app.Devices().MouseUp(ui::MouseButton::Right, 105, 12);
+    app.Devices().MouseUp(ui::MouseButton::Left, 15, 12);
     EXPECT_EQ(events, (std::vector<std::string>{"down 5,2", "click", "up"}));
 }
 
@@ -247,11 +249,11 @@ TEST_F(PlatformTest, TheTopmostVisibleControlGetsTheMouse)
     };
     form.Show();
 
-    app.MouseDown(ui::MouseButton::Left, 60, 60);
-    app.MouseUp(ui::MouseButton::Left, 60, 60);
+    app.Devices().MouseDown(ui::MouseButton::Left, 60, 60);
+    app.Devices().MouseUp(ui::MouseButton::Left, 60, 60);
     above.SetVisible(false);
-    app.MouseDown(ui::MouseButton::Left, 60, 60);
-    app.MouseUp(ui::MouseButton::Left, 60, 60);
+    app.Devices().MouseDown(ui::MouseButton::Left, 60, 60);
+    app.Devices().MouseUp(ui::MouseButton::Left, 60, 60);
     EXPECT_EQ(aboveClicks, 1);
     EXPECT_EQ(belowClicks, 1);
 }
@@ -274,8 +276,8 @@ TEST_F(PlatformTest, KeysGoToTheTopFormAndItsCharacterNotToTheFormBeneath)
     menu.Show();
     game.Show();
 
-    app.KeyDown(ui::vk::Escape); // closes the game; the menu must not see the Escape
-    app.KeyDown(ui::vk::Return);
+    app.Devices().KeyDown(ui::vk::Escape); // closes the game; the menu must not see the Escape
+    app.Devices().KeyDown(ui::vk::Return);
     EXPECT_EQ(events, (std::vector<std::string>{"game key 27", "menu char 13"}));
 }
 
@@ -295,8 +297,8 @@ TEST_F(PlatformTest, AnExceptionInAHandlerIsReportedAndTheProgramGoesOn)
         ++after;
     };
     form.Show();
-    app.KeyDown(ui::vk::Space);
-    app.KeyDown(ui::vk::Return);
+    app.Devices().KeyDown(ui::vk::Space);
+    app.Devices().KeyDown(ui::vk::Return);
     EXPECT_EQ(messages, std::vector<std::string>{"Unable to write to Zorbel2.ini"});
     EXPECT_EQ(after, 1);
 }
@@ -311,8 +313,8 @@ TEST_F(PlatformTest, ShowModalReturnsWhenTheFormIsHidden)
             f.Close();
     };
     menu.Show();
-    app.PostKey(ui::vk::Space);
-    app.PostKey(ui::vk::Return);
+    testsupport::PostKey(app, ui::vk::Space);
+    testsupport::PostKey(app, ui::vk::Return);
     dialog.ShowModal();
     EXPECT_FALSE(dialog.IsShown());
     EXPECT_EQ(app.TopForm(), &menu);
@@ -331,9 +333,9 @@ TEST_F(PlatformTest, PaintBoxKeepsWhatWasDrawnOnIt)
     box.InvalidateRect({0, 0, 14, 14});
     cover.SetVisible(false); // uncovering shows the drawing again without drawing it anew
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(10, 10), ui::clGreen);
-    EXPECT_EQ(app.Screen().Pixel(23, 23), ui::clGreen);
-    EXPECT_EQ(app.Screen().Pixel(24, 24), ui::clBlack);
+    EXPECT_EQ(app.Display().Screen().Pixel(10, 10), ui::clGreen);
+    EXPECT_EQ(app.Display().Screen().Pixel(23, 23), ui::clGreen);
+    EXPECT_EQ(app.Display().Screen().Pixel(24, 24), ui::clBlack);
 }
 
 // The message box: drawn over the screen beneath, which stays as painted and gets no input, and
@@ -360,24 +362,25 @@ TEST_F(PlatformTest, MessageDialogCoversTheScreenAndClosesByKeysOrOk)
         [&]
         {
             app.Render();
-            EXPECT_EQ(app.Screen().Pixel(r.left, r.top + 20), ui::MessageDialog::kOutline);
-            EXPECT_EQ(app.Screen().Pixel(r.left + 3, r.top + 3), ui::clBlack);
-            EXPECT_EQ(app.Screen().Pixel(r.left - 1, r.top), ui::clNavy);
-            app.KeyDown('A');
-            app.MouseDown(ui::MouseButton::Left, ok.x, ok.y);
+            EXPECT_EQ(app.Display().Screen().Pixel(r.left, r.top + 20),
+                      ui::MessageDialog::kOutline);
+            EXPECT_EQ(app.Display().Screen().Pixel(r.left + 3, r.top + 3), ui::clBlack);
+            EXPECT_EQ(app.Display().Screen().Pixel(r.left - 1, r.top), ui::clNavy);
+            app.Devices().KeyDown('A');
+            app.Devices().MouseDown(ui::MouseButton::Left, ok.x, ok.y);
             EXPECT_EQ(box.OkButton().ToForm({0, 0}).x, ok.x - 5 + 3) << "the ball sinks";
         });
-    app.PostCall([&] { app.MouseUp(ui::MouseButton::Left, ok.x, ok.y); });
+    app.PostCall([&] { app.Devices().MouseUp(ui::MouseButton::Left, ok.x, ok.y); });
     box.Run();
     EXPECT_FALSE(box.IsShown());
     for (const int key : {ui::vk::Return, ui::vk::Escape, ui::vk::Space})
     {
         ui::MessageDialog next(app, "Unable to write to Zorbel2.ini");
-        app.PostKey(key);
+        testsupport::PostKey(app, key);
         next.Run();
         EXPECT_FALSE(next.IsShown());
     }
-    app.KeyDown('B');
+    app.Devices().KeyDown('B');
     EXPECT_EQ(menuKeys, std::vector<int>{'B'});
 }
 

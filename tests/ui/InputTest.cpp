@@ -47,7 +47,7 @@ TEST(DisplayKeys, SwitchTheWindowUnlessTheTopFormClaimsThem)
         e.key.keysym.sym = sym;
         e.key.keysym.mod = mod;
         e.key.repeat = repeat;
-        app.Handle(platform::FromSdl(e));
+        app.Loop().Dispatch(platform::FromSdl(e));
     };
     struct Claiming : ui::Form
     {

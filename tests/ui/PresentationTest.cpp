@@ -25,11 +25,11 @@ TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
                                                      .minimumWidth = 641,
                                                      .minimumHeight = 577}};
         EXPECT_EQ(app.Scale(), 3.5);
-        app.ResizeScreen(3840, 2100);
+        app.Display().ResizeScreen(3840, 2100);
         EXPECT_EQ(app.Scale(), 3.5);
-        app.SetScale(2);
+        app.Display().SetScale(2);
         EXPECT_EQ(app.Scale(), 2.0) << "a scale that fits is kept";
-        app.ResizeScreen(400, 300);
+        app.Display().ResizeScreen(400, 300);
         EXPECT_GE(app.ScreenWidth(), 641);
         EXPECT_GE(app.ScreenHeight(), 577);
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -51,7 +51,7 @@ TEST(WindowLimits, TheLargestPanelIsNeverCutOff)
     sized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
     sized.window.data1 = 3000;
     sized.window.data2 = 2000;
-    window.Handle(platform::FromSdl(sized));
+    window.Loop().Dispatch(platform::FromSdl(sized));
     window.SetFullscreen(true);
     window.SetFullscreen(false);
     SDL_DisplayMode desktop;
@@ -84,7 +84,7 @@ TEST(Headless, MessagesGoToStderrAndPaintingStillHappens)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "zorbel2: Unable to write to Zorbel2.ini\n");
     EXPECT_EQ(app.TopForm(), &form);
     app.Render();
-    EXPECT_EQ(app.Screen().Pixel(319, 199), ui::clNavy);
+    EXPECT_EQ(app.Display().Screen().Pixel(319, 199), ui::clNavy);
     EXPECT_EQ(app.Display().FramesPresented(), 1);
 }
 

@@ -40,7 +40,7 @@ protected:
     }
 
     // A pixel in the shape's own coordinates.
-    ui::Color At(int x, int y) const { return app.Screen().Pixel(kLeft + x, kTop + y); }
+    ui::Color At(int x, int y) const { return app.Display().Screen().Pixel(kLeft + x, kTop + y); }
 
     // Compares the shape's area plus a one-pixel margin with what expected says each pixel is.
     void ExpectPixels(int width, int height, const std::function<ui::Color(int, int)>& expected)
