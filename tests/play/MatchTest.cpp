@@ -175,6 +175,19 @@ TEST_F(MatchTest, AGameCutShortIsNotKeptButADeathMatchEndsWhenItsPlayersLeave)
     EXPECT_FALSE(replays.LastGame());
     EXPECT_TRUE(overs.empty());
 
+    // Left while the dead player is being removed: the removal stops where it stood.
+    match.Enter(engine::Mode::Single);
+    Tick();
+    match.Setup().Kill();
+    const int removal = match.Model().RemovalCounter();
+    match.Leave();
+    EXPECT_EQ(GamePhase(), Phase::Idle);
+    EXPECT_EQ(ticker.interval, 0);
+    events.clear();
+    Tick();
+    EXPECT_EQ(match.Model().RemovalCounter(), removal);
+    EXPECT_TRUE(events.empty());
+
     match.Enter(engine::Mode::DeathMatch);
     lineup.skill = engine::DeathMatchSkill(100);
     match.Leave();

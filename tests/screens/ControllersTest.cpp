@@ -11,11 +11,6 @@
 namespace
 {
 
-using engine::kDown;
-using engine::kLeft;
-using engine::kNone;
-using engine::kUp;
-
 // A pad plugged in for its lifetime (or until Unplug).
 class VirtualPad
 {
@@ -104,29 +99,33 @@ TEST_F(ControllersTest, DpadAndStickSteerTheSingleGameOneTurnPerHeldDirection)
     Pump();
     pad.Stick(-30000, 0);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player().direction, kLeft);
-    KeepAll(0);
     Tick();
+    EXPECT_EQ(CellPixel(14, 15), gametest::kPlayerColour) << "the head went left";
     // Held with a wobble: no further turn, so the d-pad's Up is the first turn of this tick.
     pad.Stick(-25000, 4000);
     pad.Stick(-31000, -2000);
     pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player().direction, kUp);
-    EXPECT_EQ(game->Play().Model().Player().queued, kNone);
     // Back through the centre, the stick turns again (queued behind the Up of this tick).
     pad.Stick(0, 0);
     pad.Stick(-30000, 0);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player().queued, kLeft);
+    Tick();
+    EXPECT_EQ(CellPixel(14, 14), gametest::kPlayerColour) << "then up";
+    Tick();
+    EXPECT_EQ(CellPixel(13, 14), gametest::kPlayerColour) << "then left again";
+    EXPECT_NE(CellPixel(14, 13), gametest::kPlayerColour);
 
     // Start pauses and resumes; B leaves the game as Esc does.
     pad.Press(SDL_CONTROLLER_BUTTON_START);
     Pump();
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused);
+    EXPECT_TRUE(game->Play().Paused());
+    EXPECT_TRUE(game->PauseLabel.Showing());
     pad.Press(SDL_CONTROLLER_BUTTON_START);
     Pump();
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
+    EXPECT_FALSE(game->Play().Paused());
+    EXPECT_FALSE(game->PauseLabel.Showing());
+    EXPECT_TRUE(game->Timer1.Enabled());
     game->Timer1.SetEnabled(false);
     pad.Press(SDL_CONTROLLER_BUTTON_B);
     Pump();
@@ -138,16 +137,21 @@ TEST_F(ControllersTest, EachControllerSteersOnlyItsOwnPlayersWorm)
 {
     VirtualPad first("Pad One");
     VirtualPad second("Pad Two");
+    const ui::Color player2Colour{0, 250, 250};
+    game->Player2Picture = gametest::Solid(player2Colour);
     ShowGame(true);
     Pump();
     first.Press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player1().direction, kLeft);
-    EXPECT_EQ(game->Play().Model().Player2().direction, kNone);
+    Tick();
+    EXPECT_EQ(CellPixel(9, 10), gametest::kPlayerColour) << "player 1 went left";
+    for (const auto& [x, y] : {std::pair{19, 20}, {21, 20}, {20, 19}, {20, 21}})
+        EXPECT_NE(CellPixel(x, y), player2Colour) << "player 2 stands at " << x << "," << y;
     second.Stick(0, 30000);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player2().direction, kDown);
-    EXPECT_EQ(game->Play().Model().Player1().direction, kLeft);
+    Tick();
+    EXPECT_EQ(CellPixel(20, 21), player2Colour) << "player 2 went down";
+    EXPECT_EQ(CellPixel(8, 10), gametest::kPlayerColour) << "player 1 still left";
 }
 
 // Bound in the order of connection; a third is ignored; a freed player's place goes to the next
@@ -173,14 +177,15 @@ TEST_F(ControllersTest, ControllersAreBoundInTheOrderTheyConnectAndShownOnTheCon
     ShowGame();
     third.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player().direction, kNone)
-        << "the third controller steers nobody";
+    Tick();
+    EXPECT_NE(CellPixel(15, 16), gametest::kPlayerColour) << "the third controller steers nobody";
     VirtualPad fourth("Pad Four");
     Pump();
     EXPECT_EQ(app.ControllerName(1), "Pad Four");
     fourth.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     Pump();
-    EXPECT_EQ(game->Play().Model().Player().direction, kDown);
+    Tick();
+    EXPECT_EQ(CellPixel(15, 16), gametest::kPlayerColour);
 }
 
 TEST_F(ControllersTest, AAndBWorkTheMenuAsEnterAndEsc)

@@ -168,7 +168,7 @@ TEST_F(DeathMatchTest, PauseAndSwitchingAwayHoldTheBoutAndANewVisitStartsFromNoS
     game->Show();
     PushTargets({1, 29}, {29, 1});
     game->Timer1Timer(game->Timer1);
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
+    EXPECT_TRUE(game->Target.Visible() && game->Target2.Visible()) << "the bout began";
     EXPECT_EQ(game->ScoreLabel.Caption(), "000");
     EXPECT_EQ(game->HiScoreLabel.Caption(), "000");
     game->Hide();
@@ -192,7 +192,7 @@ TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
     game->Label1.SetCaption("ANNA");
     game->GL.SetCaption("00012");
     form1->StartDeathMatch();
-    EXPECT_EQ(game->Play().Model().GameMode(), engine::Mode::DeathMatch);
+    EXPECT_EQ(game->Play().Mode(), engine::Mode::DeathMatch);
     EXPECT_TRUE(game->IsShown());
     EXPECT_EQ(game->Label2.Caption(), "Player 2");
     EXPECT_EQ(game->Label2.Left(), 536);
@@ -203,7 +203,7 @@ TEST_F(DeathMatchTest, MenuSetsUpTheScreenAndNothingReachesTheSettingsFile)
 
     PushTargets({1, 29}, {29, 1});
     game->Timer1Timer(game->Timer1);
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
+    EXPECT_TRUE(game->Target.Visible() && game->Target2.Visible()) << "the bout began";
     Lay(2, {{29, 15}}, engine::kRight);
     Tick();
     PushTargets({1, 29}, {29, 1});

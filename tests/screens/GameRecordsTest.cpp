@@ -92,7 +92,7 @@ TEST_F(GameFixture, AfterRecordedGamesTheAverageChangeStartsFromTheAverageShown)
         FinishGame(score);
     }
     EatFirstTarget();
-    ASSERT_EQ(game->Play().Model().Score(), 1);
+    ASSERT_EQ(game->ScoreLabel.Caption(), "001");
     EXPECT_EQ(game->AL.Caption(), "0,33");
     EXPECT_EQ(game->LLL.Caption(), "+0,17");
     game->Hide();
@@ -114,8 +114,7 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
     Key(session->Bindings[0][engine::kLeft]);
     // The timers' steps until the wait for the next game; the table shown closes with Enter.
     testsupport::PostKey(app, ui::vk::Return);
-    while (game->Play().Model().GamePhase() != engine::Phase::Waiting)
-        game->Timer1Timer(game->Timer1);
+    gametest::StepToTheWait(*game);
     game->Hide();
     ASSERT_TRUE(session->Replays.BestGame("BOB", 3));
     const std::string settings = config.FileText();

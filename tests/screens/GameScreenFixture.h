@@ -29,6 +29,14 @@ inline ui::Color WormColour(int n)
     return ui::Color{static_cast<std::uint8_t>(20 * n), 0, static_cast<std::uint8_t>(200)};
 }
 
+// The timer's steps of a game that is over, up to the wait for the next game, which they do not
+// end.
+inline void StepToTheWait(TGameForm& game)
+{
+    for (int i = 0; i < 10000 && game.Play().Interval() != engine::kWaitInterval; ++i)
+        game.Timer1Timer(game.Timer1);
+}
+
 // Creates nothing by itself: tests that prepare the settings file call Create themselves.
 class GameFixture : public screentest::ScreenTest
 {
@@ -76,10 +84,7 @@ protected:
     {
         game->Play().Setup().Scores(score).Kill();
         game->ApplyEvents();
-        while (game->Play().Model().GamePhase() == engine::Phase::RemovingPlayer)
-            game->Timer1Timer(game->Timer1);
-        while (game->Play().Model().GamePhase() == engine::Phase::RemovingComputers)
-            game->Timer1Timer(game->Timer1);
+        StepToTheWait(*game);
         game->Timer1.SetEnabled(false);
     }
     // The next game's first target, on the cell to the right of the player's start, eaten at

@@ -57,7 +57,7 @@ TEST_F(GameScreenTest, SingleGameSetupFromTheMenuNamesThePlayersAndHidesThePoint
     form1->StartNewGame();
     EXPECT_TRUE(game->IsShown());
     EXPECT_FALSE(app.CursorVisible());
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Waiting);
+    EXPECT_EQ(game->Play().Interval(), engine::kWaitInterval) << "the wait before the game";
     EXPECT_TRUE(game->Timer1.Enabled());
     EXPECT_EQ(game->Timer1.Interval(), 200);
     EXPECT_EQ(game->Label1.Caption(), "ANNA");
@@ -355,14 +355,14 @@ TEST_F(GameScreenTest, RecordsOfTheLevelAndUserAreShownAtEachGameStart)
     EXPECT_EQ(game->AL.Caption(), "3,33");
 }
 
-// That leaving stops the match in every phase is the match's rule (tests/play); the screen's
-// timer, targets and pointer follow it.
+// That leaving stops the match in every phase, a removal included, is the match's rule
+// (tests/play); the screen's timer, targets and pointer follow it.
 TEST_F(GameScreenTest, HidingStopsTheTimerAndHidesTheTargets)
 {
     const auto check = [&](const char* phase)
     {
         game->Hide();
-        EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Idle) << phase;
+        EXPECT_EQ(game->Play().Interval(), 0) << phase;
         EXPECT_FALSE(game->Timer1.Enabled()) << phase;
         EXPECT_FALSE(game->Target.Visible()) << phase;
         EXPECT_FALSE(game->Target2.Visible()) << phase;
@@ -376,9 +376,10 @@ TEST_F(GameScreenTest, HidingStopsTheTimerAndHidesTheTargets)
     game->Play().Setup().Kill();
     game->ApplyEvents();
     check("removing the player");
-    // A removal step arriving after the hide changes nothing.
+    // A removal step arriving after the hide starts nothing (that it removes nothing is the
+    // match's rule).
     game->Timer1Timer(game->Timer1);
-    EXPECT_EQ(game->Play().Model().RemovalCounter(), 10);
+    EXPECT_EQ(game->Play().Interval(), 0);
     EXPECT_FALSE(game->Timer1.Enabled());
 }
 
@@ -415,20 +416,23 @@ TEST_F(GameScreenTest, SwitchingAwayPausesOnlyAGameInPlayAndTheScreenMaySleepOut
     ShowStill();
     EXPECT_FALSE(app.ScreenSaverAllowed()) << "the game screen";
     SwitchAway();
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Waiting)
-        << "nothing to pause before the game";
+    EXPECT_FALSE(game->Play().Paused()) << "nothing to pause before the game";
+    EXPECT_FALSE(game->PauseLabel.Showing());
 
     StartGame(0);
     SwitchAway();
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused);
+    EXPECT_TRUE(game->Play().Paused());
     EXPECT_FALSE(game->Timer1.Enabled());
     EXPECT_TRUE(game->PauseLabel.Showing());
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "paused";
     Key(ui::vk::Pause);
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
+    EXPECT_FALSE(game->Play().Paused());
+    EXPECT_TRUE(game->Timer1.Enabled());
+    EXPECT_FALSE(game->PauseLabel.Showing());
     EXPECT_FALSE(app.ScreenSaverAllowed());
     SwitchAway(SDL_WINDOWEVENT_MINIMIZED);
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Paused) << "minimised";
+    EXPECT_TRUE(game->Play().Paused()) << "minimised";
+    EXPECT_TRUE(game->PauseLabel.Showing()) << "minimised";
 
     Key(ui::vk::Escape);
     EXPECT_TRUE(app.ScreenSaverAllowed()) << "back at the menu";
@@ -528,17 +532,20 @@ TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
 TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
 {
     StartGame(0);
-    for (int x = 1; x <= 29; ++x)
-        for (int y = 1; y <= 29; ++y)
-            if (game->Play().Model().Board().At(x, y) == engine::kEmpty)
-                game->Play().Setup().Code({std::uint8_t(x), std::uint8_t(y)}, engine::kComputer);
+    // Every cell taken (the player's own as a computer worm's, which no target may take either)
+    // but the last.
+    for (std::uint8_t x = 1; x <= 29; ++x)
+        for (std::uint8_t y = 1; y <= 29; ++y)
+            game->Play().Setup().Code({x, y}, engine::kComputer);
     game->Play().Setup().Code({29, 29}, engine::kEmpty);
     const std::size_t draws = script.bounds.size();
     script.Push(28);
     script.Push(28);
     game->Play().Setup().NewTarget();
     game->ApplyEvents();
-    EXPECT_EQ(game->Play().Model().TargetCell(), (Cell{29, 29}));
+    // On the last cell's square of the board's panel.
+    EXPECT_EQ(game->Target.Left(), game->PaintBox1.Left() + 15 * 29 - 14);
+    EXPECT_EQ(game->Target.Top(), game->PaintBox1.Top() + 15 * 29 - 14);
     EXPECT_TRUE(game->Target.Visible());
 
     game->Play().Setup().NewTarget();
@@ -570,7 +577,7 @@ TEST_F(GameFixture, MissingWormPicturesAreReportedOnceAndTheRestStillLoads)
     EXPECT_EQ(game->Timer1.Interval(), 80);
     KeepAll(8);
     Tick();
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
+    EXPECT_EQ(game->Play().Interval(), 80) << "still in play, not removing a worm";
     for (const int n : {0, 28, 28, 0})
         script.Push(n);
     game->Play().Enter(engine::Mode::DeathMatch);

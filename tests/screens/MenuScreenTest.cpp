@@ -1,6 +1,7 @@
 // The main menu: start-up without a settings file, the screen-button pattern, and its keys.
 #include "screens/MenuScreen.h"
 
+#include "GameScreenFixture.h"
 #include "ScreenTestEnv.h"
 #include "engine/Scenario.h"
 #include "platform/Paths.h"
@@ -364,7 +365,7 @@ TEST_F(MainTest, LoginFromTheMenuThenEnterStartsASingleGame)
     app.Devices().KeyDown(Return);
     EXPECT_TRUE(game.IsShown());
     EXPECT_EQ(app.TopForm(), &game);
-    EXPECT_EQ(game.Play().Model().GameMode(), engine::Mode::Single);
+    EXPECT_EQ(game.Play().Mode(), engine::Mode::Single);
     EXPECT_EQ(game.Label1.Caption(), "ANNA");
     EXPECT_EQ(game.Label2.Caption(), "High Score");
 }
@@ -439,10 +440,7 @@ TEST_F(MainTest, AFirstSessionLeavesTheSettingsFileExactlyAsExpected)
     game.ApplyEvents();
     game.Play().Setup().Scores(7).Kill();
     game.ApplyEvents();
-    while (game.Play().Model().GamePhase() == engine::Phase::RemovingPlayer)
-        game.Timer1Timer(game.Timer1);
-    while (game.Play().Model().GamePhase() == engine::Phase::RemovingComputers)
-        game.Timer1Timer(game.Timer1);
+    gametest::StepToTheWait(game);
     app.Devices().KeyDown(Escape);
     ASSERT_EQ(app.TopForm(), &menu);
 
