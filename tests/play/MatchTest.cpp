@@ -130,6 +130,30 @@ TEST_F(MatchTest, PauseAndSwitchingAwayHoldOnlyAGameInPlay)
     EXPECT_GT(removal, 0);
 }
 
+// The worm grows no more at 800 sections but goes on eating and scoring, and its tail stacked
+// under the head does not kill it.
+TEST_F(MatchTest, AWormStopsGrowingAt800SectionsAndEatingStillScores)
+{
+    lineup.skill.worms = 0;
+    match.Enter(engine::Mode::Single);
+    Tick();
+    match.Setup().StandingPlayer({15, 15}, 798).Target({16, 15});
+    const engine::PlayerTurn right{1, engine::kRight};
+    match.Key(std::span(&right, 1));
+    Tick();
+    EXPECT_EQ(match.Model().Player().length, 800);
+    EXPECT_EQ(match.Model().Score(), 1);
+
+    match.Setup().Target({17, 15});
+    Tick();
+    EXPECT_EQ(match.Model().Player().length, 800);
+    EXPECT_EQ(match.Model().Score(), 2);
+    EXPECT_EQ(GamePhase(), Phase::Playing);
+    for (int i = 0; i < 5; ++i)
+        Tick();
+    EXPECT_EQ(GamePhase(), Phase::Playing) << "stacked sections do not kill the head";
+}
+
 TEST_F(MatchTest, AGameOverIsKeptThenRecordedUnlessCustomAndTheWaitFollows)
 {
     match.Enter(engine::Mode::Single);

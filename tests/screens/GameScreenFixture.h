@@ -110,7 +110,6 @@ protected:
     void Key(int key) { game->FormKeyDown(*game, key); }
 
     engine::Cell Head() const { return game->Play().Model().Player().sections[1]; }
-    std::uint8_t Code(int x, int y) const { return game->Play().Model().Board().At(x, y); }
     // The pixel at (px, py) of cell (x, y)'s square on the drawing surface.
     ui::Color CellPixel(int x, int y, int px = 7, int py = 7) const
     {

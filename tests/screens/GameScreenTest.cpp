@@ -504,31 +504,6 @@ TEST_F(GameScreenTest, APauseSaysSoOnTheBoardAndLeavesNoTrace)
               3 * 1.75);
 }
 
-TEST_F(GameScreenTest, WormStopsGrowingAt800SectionsAndEatingStillScores)
-{
-    StartGame(0, 16, 15);
-    game->Play().Setup().StandingPlayer({15, 15}, 798);
-    Key(ui::vk::Right);
-    script.Push(0);
-    script.Push(0);
-    Tick();
-    EXPECT_EQ(game->Play().Model().Player().length, 800);
-    EXPECT_EQ(game->Play().Model().Score(), 1);
-
-    game->Play().Setup().Code({1, 1}, engine::kEmpty);
-    game->Play().Setup().Code({17, 15}, engine::kTarget);
-    script.Push(0);
-    script.Push(0);
-    Tick();
-    EXPECT_EQ(game->Play().Model().Player().length, 800);
-    EXPECT_EQ(game->ScoreLabel.Caption(), "002");
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing);
-    for (int i = 0; i < 5; ++i)
-        Tick();
-    EXPECT_EQ(game->Play().Model().GamePhase(), engine::Phase::Playing)
-        << "stacked sections do not kill the head";
-}
-
 TEST_F(GameScreenTest, FullBoardPlacesNoTargetAndHidesItsImage)
 {
     StartGame(0);
