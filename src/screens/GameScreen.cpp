@@ -422,6 +422,13 @@ static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
 
 void TGameForm::PlayerTurn(int player, std::uint8_t dir)
 {
+    // A replay takes no turns: a controller's left and right set its speed as the arrows do.
+    if (match_.Replaying())
+    {
+        constexpr int kArrows[] = {ui::vk::Left, ui::vk::Right, ui::vk::Up, ui::vk::Down};
+        ReplayKey(kArrows[dir]);
+        return;
+    }
     // A controller's turn is that player's direction key, whatever keys the players share.
     const engine::PlayerTurn turn{static_cast<std::uint8_t>(player), dir};
     match_.Key(std::span(&turn, 1));
