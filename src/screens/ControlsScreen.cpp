@@ -90,7 +90,15 @@ TKeyForm::TKeyForm(ui::Platform& app, Navigator& navigator, Session& session)
       ShapeD2(&Panel4), Image12(&Panel4), ShapeDs2(&Panel4), LabelD2(&Panel4), Image13(&Panel1),
       Label18(&Panel1), Label5(&Panel1), Image14(&Panel1), ControllerName(&Panel1),
       ControllerName1(&Panel1), ControllerName2(&Panel1),
-      focus_(14, [this](int item, bool focused) { ShowFocus(item, focused); })
+      focus_(
+          14, [this](int item, bool focused) { ShowFocus(item, focused); },
+          // A box waiting for its key keeps the focus: the mouse passing elsewhere would tell
+          // the player the next key goes there.
+          [this](int item)
+          {
+              const int waiting = Waiting();
+              return waiting < 0 || waiting == item;
+          })
 {
 
     using Handler = void (TKeyForm::*)();
@@ -152,6 +160,16 @@ TKeyForm::TKeyForm(ui::Platform& app, Navigator& navigator, Session& session)
         ControllerLabel(ControllerName2, kPlayer2GroupBounds),
     });
     form::Build(formData);
+    const std::array<Direction, 12> directions = Directions();
+    for (std::size_t i = 0; i < directions.size(); ++i)
+        for (ui::Control* control :
+             std::initializer_list<ui::Control*>{directions[i].box, directions[i].picture,
+                                                 directions[i].nameBox, directions[i].label})
+            focus_.Follow(*control, static_cast<int>(i));
+    focus_.Follow(Image13, 12);
+    focus_.Follow(Label18, 12);
+    focus_.Follow(Label5, 13);
+    focus_.Follow(Image14, 13);
 
     OnControllersChanged = [this](ui::Form&)
     {
@@ -227,18 +245,18 @@ void TKeyForm::BlueBox()
 std::array<TKeyForm::Direction, 12> TKeyForm::Directions()
 {
     return {{
-        {&ShapeL, &ShapeLs, &LabelL},
-        {&ShapeR, &ShapeRs, &LabelR},
-        {&ShapeU, &ShapeUs, &LabelU},
-        {&ShapeD, &ShapeDs, &LabelD},
-        {&ShapeL1, &ShapeLs1, &LabelL1},
-        {&ShapeR1, &ShapeRs1, &LabelR1},
-        {&ShapeU1, &ShapeUs1, &LabelU1},
-        {&ShapeD1, &ShapeDs1, &LabelD1},
-        {&ShapeL2, &ShapeLs2, &LabelL2},
-        {&ShapeR2, &ShapeRs2, &LabelR2},
-        {&ShapeU2, &ShapeUs2, &LabelU2},
-        {&ShapeD2, &ShapeDs2, &LabelD2},
+        {&ShapeL, &Image1, &ShapeLs, &LabelL},
+        {&ShapeR, &Image2, &ShapeRs, &LabelR},
+        {&ShapeU, &Image3, &ShapeUs, &LabelU},
+        {&ShapeD, &Image4, &ShapeDs, &LabelD},
+        {&ShapeL1, &Image5, &ShapeLs1, &LabelL1},
+        {&ShapeR1, &Image6, &ShapeRs1, &LabelR1},
+        {&ShapeU1, &Image7, &ShapeUs1, &LabelU1},
+        {&ShapeD1, &Image8, &ShapeDs1, &LabelD1},
+        {&ShapeL2, &Image9, &ShapeLs2, &LabelL2},
+        {&ShapeR2, &Image10, &ShapeRs2, &LabelR2},
+        {&ShapeU2, &Image11, &ShapeUs2, &LabelU2},
+        {&ShapeD2, &Image12, &ShapeDs2, &LabelD2},
     }};
 }
 
@@ -325,20 +343,28 @@ void TKeyForm::Activate(int item)
 
 bool TKeyForm::ClaimsKey(int) const
 {
-    for (const ui::Shape* box : {&ShapeL, &ShapeR, &ShapeU, &ShapeD, &ShapeL1, &ShapeR1, &ShapeU1,
-                                 &ShapeD1, &ShapeL2, &ShapeR2, &ShapeU2, &ShapeD2})
-        if (box->Pen().color == kSelected)
-            return true;
-    return false;
+    return Waiting() >= 0;
+}
+
+int TKeyForm::Waiting() const
+{
+    const std::array<const ui::Shape*, 12> boxes{&ShapeL,  &ShapeR,  &ShapeU,  &ShapeD,
+                                                 &ShapeL1, &ShapeR1, &ShapeU1, &ShapeD1,
+                                                 &ShapeL2, &ShapeR2, &ShapeU2, &ShapeD2};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (boxes[i]->Pen().color == kSelected)
+            return static_cast<int>(i);
+    return -1;
 }
 
 void TKeyForm::Select(ui::Shape& box, ui::Shape& nameBox)
 {
+    // Unselected first: the focus may then leave the box that waited.
+    BlueBox();
     const std::array<Direction, 12> directions = Directions();
     for (std::size_t i = 0; i < directions.size(); ++i)
         if (directions[i].box == &box)
             focus_.Point(static_cast<int>(i));
-    BlueBox();
     box.SetPenColor(kSelected);
     nameBox.SetPenColor(kSelected);
 }

@@ -144,6 +144,7 @@ private:
     struct Direction
     {
         ui::Shape* box;
+        ui::Image* picture;
         ui::Shape* nameBox;
         ui::Label* label;
     };
@@ -152,6 +153,8 @@ private:
     // game, player 1, player 2.
     std::array<Direction, 12> Directions();
     void Select(ui::Shape& box, ui::Shape& nameBox);
+    // The direction whose box waits for a key, or -1.
+    int Waiting() const;
     // The focus on the twelve directions, then Save, then Cancel.
     void ShowFocus(int item, bool focused);
     void Activate(int item);

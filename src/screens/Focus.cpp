@@ -1,6 +1,7 @@
 // The keyboard focus shared by the screens.
 #include "screens/Focus.h"
 
+#include "ui/Control.h"
 #include "ui/Types.h"
 
 #include <utility>
@@ -26,8 +27,26 @@ void Focus::Move(int step)
 
 void Focus::Point(int item)
 {
-    if (Shown())
+    if (Shown() && (!available_ || available_(item)))
         Set(item);
+}
+
+void Focus::Follow(ui::Control& control, int item)
+{
+    control.OnMouseMove =
+        [this, item, move = std::move(control.OnMouseMove)](ui::Control& sender, int x, int y)
+    {
+        Point(item);
+        if (move)
+            move(sender, x, y);
+    };
+    control.OnMouseDown = [this, item, down = std::move(control.OnMouseDown)](
+                              ui::Control& sender, ui::MouseButton button, int x, int y)
+    {
+        Point(item);
+        if (down)
+            down(sender, button, x, y);
+    };
 }
 
 void Focus::Set(int item)

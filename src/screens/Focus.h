@@ -4,6 +4,11 @@
 
 #include <functional>
 
+namespace ui
+{
+class Control;
+}
+
 class Focus
 {
 public:
@@ -18,8 +23,11 @@ public:
     // The next (step 1) or previous (step -1) available item, wrapping at the ends; the first
     // move focuses the first or the last.
     void Move(int step);
-    // The mouse points at item: the focus goes there if it is shown.
+    // The mouse points at item: the focus goes there if it is shown and item can take it.
     void Point(int item);
+    // The mouse over control, or a press on it, points at item. Called once the control's own
+    // mouse handlers are set: they still run, after the focus moved.
+    void Follow(ui::Control& control, int item);
     // Focuses item, showing the focus.
     void Set(int item);
     void Clear();

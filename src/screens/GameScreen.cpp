@@ -36,6 +36,13 @@ TGameForm::TGameForm(ui::Platform& app, Navigator& navigator, Session& session)
     BuildLayout();
     OnPlayerTurn = [this](ui::Form&, int player, ui::Turn turn)
     {
+        // A replay takes no turns: a controller's left and right set its speed as the arrows do.
+        if (match_.Replaying())
+        {
+            constexpr int kArrows[] = {ui::vk::Left, ui::vk::Right, ui::vk::Up, ui::vk::Down};
+            ReplayKey(kArrows[static_cast<int>(turn)]);
+            return;
+        }
         // A controller's turn is that player's direction key, whatever keys the players share.
         const engine::PlayerTurn playerTurn = Session::ControllerTurn(player, turn);
         match_.Key(std::span(&playerTurn, 1));

@@ -47,18 +47,8 @@ TForm1::TForm1(ui::Platform& app, Navigator& navigator, Session& session)
     const std::array<Item, 7> items = Items();
     for (std::size_t i = 0; i < items.size(); ++i)
     {
-        const int item = static_cast<int>(i);
-        const auto point = [this, item](ui::Control&, int, int)
-        {
-            focus_.Point(item);
-        };
-        items[i].ball->OnMouseMove = point;
-        items[i].caption->OnMouseMove = point;
-        items[i].ball->OnClick = [this, item, click = items[i].click](ui::Control&)
-        {
-            focus_.Point(item);
-            (this->*click)();
-        };
+        focus_.Follow(*items[i].ball, static_cast<int>(i));
+        focus_.Follow(*items[i].caption, static_cast<int>(i));
     }
 
     Music.SetAutoOpen(true);

@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -136,6 +137,13 @@ TSkillForm::TSkillForm(ui::Platform& app, Navigator& navigator, Session& session
         form::Label(Label999, 64, 496, "Main Menu", {19, ui::clWhite}),
     };
     form::Build(formData);
+    // A level's focus is its choice, which only a click or Up and Down change: the mouse passing
+    // over a level must not choose it. Each Custom value takes the focus with its spin arrows.
+    const std::pair<ui::Control*, int> values[] = {{&Label1, 0}, {&cdk1, 0}, {&CDK2, 0},
+                                                   {&Label2, 1}, {&CDK3, 1}, {&CDK4, 1},
+                                                   {&Label3, 2}, {&CDK5, 2}, {&CDK6, 2}};
+    for (const auto& [control, value] : values)
+        values_.Follow(*control, value);
 
     Timer1.SetEnabled(false);
     Timer1.SetInterval(kRepeatInterval);

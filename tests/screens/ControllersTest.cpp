@@ -1,12 +1,20 @@
 // Game controllers through SDL's virtual joysticks: binding in the order of connection, the d-pad
-// and the stick steering like a player's keys, the buttons as keys, and the controls screen.
+// and the stick steering like a player's keys, the buttons as keys, the controls screen, and a
+// whole first session played with pads alone.
 #include "GameScreenFixture.h"
 
+#include "platform/Dispatch.h"
 #include "screens/ControlsScreen.h"
 #include "screens/LoginScreen.h"
 #include "screens/SkillScreen.h"
+#include "screens/StatisticsScreen.h"
+#include "settings/IniFile.h"
 
 #include <SDL.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
 
 namespace
 {
@@ -72,6 +80,21 @@ protected:
     }
     // Lets the loop take what the pads sent.
     void Pump() { app.Loop().ProcessMessages(); }
+    // Runs the loop, the timers' ticks included, until done holds; false if it never does.
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        // Generous: only the outcome matters, not how fast a busy machine gets there.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+        {
+            // Not the loop's own wait, which may leave SDL's poll sentinel ahead of the next
+            // presses, so that a Pump would stop short of them.
+            platform::WaitPending(std::chrono::milliseconds(20));
+            Pump();
+        }
+        return done();
+    }
+    engine::Phase Phase() const { return game->Play().Model().GamePhase(); }
     // The game screen shown with a game begun at once and ticked only by the test.
     void ShowGame(bool deathMatch = false)
     {
@@ -206,18 +229,28 @@ TEST_F(ControllersTest, AAndBWorkTheMenuAsEnterAndEsc)
     EXPECT_TRUE(app.Terminated());
 }
 
-// The pad alone: the menu's focus goes up to Login and A opens it; the first button there shows
-// the letter grid, whose cells type the name and the password (B deleting) and Start submits.
-TEST_F(ControllersTest, TheMenusFocusAndTheLetterGridRegisterAUserWithThePadAlone)
+// The pads alone from the first start, no key or mouse event sent: the menu's focus goes up to
+// Login and A opens it; the first button there shows the letter grid, whose cells type the name
+// and the password (B deleting) and Start submits. Then Beginner is chosen and stored, a game is
+// steered into the wall, its records shown and its replay watched from the statistics with the
+// d-pad setting its speed, a death match steered by two pads, and B leaves it all.
+TEST_F(ControllersTest, FromTheFirstStartEverythingIsPlayedWithPadsAlone)
 {
     VirtualPad pad("Pad One");
     TNameForm login(app, navigator, *session);
-    navigator.Join(login);
+    TSkillForm skill(app, navigator, *session);
+    TForm2 stats(app, navigator, *session);
+    navigator.Join(login, skill, stats);
+    game->Play().Setup().UseRandom(nullptr);
+    const auto press = [&](std::initializer_list<SDL_GameControllerButton> buttons)
+    {
+        for (const auto button : buttons)
+            pad.Press(button);
+        Pump();
+    };
     form1->Show();
-    Pump();
-    pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
-    pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
-    Pump();
+    Pump(); // the pad's connection
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP});
     EXPECT_EQ(form1->Label2.Font().color, ui::clYellow) << "Up from no focus: Exit, then Login";
     // Queued behind the A that opens the login, for its own loop.
     for (const auto button :
@@ -240,6 +273,52 @@ TEST_F(ControllersTest, TheMenusFocusAndTheLetterGridRegisterAUserWithThePadAlon
     EXPECT_EQ(login.PassLabel.Caption(), "x") << "the password shows as the keyboard's does";
     EXPECT_EQ(session->UserName, "AB");
     EXPECT_EQ(form1->Label11.Caption(), "#AB");
+
+    // Settings is three up from Login, Beginner two up from Professional.
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP,
+           SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_A});
+    ASSERT_TRUE(skill.IsShown());
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_A});
+    EXPECT_FALSE(skill.IsShown());
+    EXPECT_EQ(TIniFile(ConfigFilePath()).ReadInteger("Main", "Skill", -1), 1);
+
+    // New Game is two up from Settings; Up runs into the wall (or a worm), and the next game
+    // begins.
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_A});
+    ASSERT_TRUE(PumpUntil([&] { return Phase() == engine::Phase::Playing; }));
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP});
+    ASSERT_TRUE(PumpUntil([&] { return Phase() == engine::Phase::RemovingPlayer; }));
+    ASSERT_TRUE(PumpUntil([&] { return Phase() == engine::Phase::Playing; }));
+    press({SDL_CONTROLLER_BUTTON_B});
+    EXPECT_FALSE(game->IsShown());
+
+    // Statistics is three down from New Game; the d-pad picks AB's row, whose game A plays.
+    press({SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+           SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_A});
+    ASSERT_TRUE(stats.IsShown());
+    EXPECT_EQ(stats.BLabel.Font().color, ui::clYellow) << "the chosen level's table";
+    EXPECT_EQ(stats.NL1.Caption() + stats.GP1.Caption(), "AB00001");
+    press({SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_A});
+    ASSERT_TRUE(game->Play().Replaying());
+    press({SDL_CONTROLLER_BUTTON_DPAD_RIGHT});
+    EXPECT_EQ(game->Play().ReplaySpeed(), 2);
+    ASSERT_TRUE(PumpUntil([&] { return game->PauseLabel.Caption().starts_with("The end"); }));
+    press({SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_B});
+    EXPECT_EQ(app.TopForm(), form1.get());
+
+    // Death Match is two up from Statistics; each pad steers its own worm.
+    VirtualPad second("Pad Two");
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_A});
+    ASSERT_TRUE(PumpUntil([&] { return Phase() == engine::Phase::Playing; }));
+    second.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    press({SDL_CONTROLLER_BUTTON_DPAD_LEFT});
+    EXPECT_EQ(game->Play().Model().Player1().direction, kLeft);
+    EXPECT_EQ(game->Play().Model().Player2().direction, kDown);
+    press({SDL_CONTROLLER_BUTTON_B});
+    EXPECT_FALSE(game->IsShown());
+    app.PostCall([&] { pad.Press(SDL_CONTROLLER_BUTTON_B); });
+    app.Run(*form1);
+    EXPECT_TRUE(app.Terminated());
 }
 
 // The shoulders move between the Custom values as Tab and Shift+Tab do, the d-pad steps them.

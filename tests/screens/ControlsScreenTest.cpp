@@ -220,6 +220,36 @@ TEST_F(KeyFormTest, TabFocusesTheBoxesInOrderThenTheButtonsAndEveryKeyStaysBinda
     EXPECT_EQ(session->Bindings[2][engine::kUp], 87);
 }
 
+// Once a key showed the focus, the mouse over a direction's picture or name, or over a button,
+// moves it there; a box waiting for its key keeps it until the key comes. Before, the mouse shows
+// no focus.
+TEST_F(KeyFormTest, OnceShownTheFocusFollowsTheMouseButStaysOnABoxWaitingForItsKey)
+{
+    Open();
+    Hover(keys.Image7);
+    EXPECT_FALSE(keys.KeyFocus().Shown());
+    EXPECT_EQ(keys.ShapeU1.Pen().color, ui::clBlue);
+
+    app.Devices().KeyDown(ui::vk::Tab);
+    Hover(keys.Image7);
+    EXPECT_EQ(keys.ShapeU1.Pen().color, ui::clYellow);
+    EXPECT_EQ(keys.ShapeUs1.Pen().color, ui::clYellow);
+    EXPECT_EQ(keys.ShapeL.Pen().color, ui::clBlue);
+    Hover(keys.Label5);
+    EXPECT_EQ(keys.Label5.Font().color, ui::clYellow) << "Cancel";
+    EXPECT_EQ(keys.ShapeU1.Pen().color, ui::clBlue);
+
+    Click(keys.ShapeR);
+    Hover(keys.LabelD);
+    EXPECT_EQ(keys.ShapeD.Pen().color, ui::clBlue) << "R waits for its key";
+    EXPECT_EQ(keys.Label5.Font().color, ui::clWhite);
+    app.Devices().KeyDown('Q');
+    EXPECT_EQ(keys.LabelR.Caption(), "Q");
+    EXPECT_EQ(keys.ShapeR.Pen().color, ui::clYellow);
+    Hover(keys.LabelD);
+    EXPECT_EQ(keys.ShapeD.Pen().color, ui::clYellow);
+}
+
 TEST_F(KeyFormTest, BackspaceIsNamedDelAndDeleteIsNamedDelete)
 {
     Open();

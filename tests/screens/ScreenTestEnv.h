@@ -61,6 +61,12 @@ protected:
         for (const char c : text)
             testsupport::PostKey(app, static_cast<unsigned char>(c));
     }
+    // The mouse moved over the middle of a control.
+    void Hover(const ui::Control& c)
+    {
+        const ui::Point p = c.ToForm({c.Width() / 2, c.Height() / 2});
+        app.Devices().MouseMove(p.x, p.y);
+    }
     // A name and a password typed into the login screen, queued for the modal loop that the
     // menu's Space opens and then opened.
     void LoginFromMenu(const std::string& name, const std::string& password)

@@ -350,6 +350,32 @@ TEST_F(SkillFormTest, KeysChooseTheLevelAndStepTheFocusedCustomValueWithinItsBou
     EXPECT_EQ(Stored("Custom", "worms"), 8);
 }
 
+// The mouse shows no focus, but once a key showed it, it follows the mouse over a Custom value
+// or its arrows, so that the keys step the value last pointed at; passing over a level chooses
+// nothing.
+TEST_F(SkillFormTest, OnceShownTheValueFocusFollowsTheMouseOverAValueOrItsArrows)
+{
+    session->Skill.level = 5;
+    Open();
+    Hover(skill.Label2);
+    Click(skill.CDK4);
+    EXPECT_EQ(skill.Label2.Caption(), "101");
+    EXPECT_FALSE(skill.ValueFocus().Shown()) << "the mouse alone shows no focus";
+    EXPECT_EQ(skill.Label2.Font().color, ui::clWhite);
+
+    app.Devices().KeyDown(ui::vk::Tab);
+    Hover(skill.Label3);
+    EXPECT_EQ(skill.Label3.Font().color, ui::clYellow);
+    EXPECT_EQ(skill.Label1.Font().color, ui::clWhite);
+    Hover(skill.ALabel);
+    EXPECT_EQ(session->Skill.level, 5);
+    Click(skill.CDK3);
+    EXPECT_EQ(skill.Label2.Font().color, ui::clYellow);
+    EXPECT_EQ(skill.Label3.Font().color, ui::clWhite);
+    app.Devices().KeyDown(ui::vk::Left);
+    EXPECT_EQ(skill.Label2.Caption(), "99") << "the arrow and then Left stepped it";
+}
+
 TEST_F(SkillFormTest, CustomValuesChangedUnderBeginnerAreStoredButBeginnerIsInForce)
 {
     Open();
