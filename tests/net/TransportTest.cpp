@@ -27,7 +27,8 @@ std::vector<std::byte> Numbered(std::uint32_t number, std::size_t size)
     std::vector<std::byte> message(size);
     for (std::size_t i = 0; i < size; ++i)
         message[i] = static_cast<std::byte>((number * 31 + i * 7) & 0xFF);
-    std::memcpy(message.data(), &number, std::min(size, sizeof number));
+    if (size > 0)
+        std::memcpy(message.data(), &number, std::min(size, sizeof number));
     return message;
 }
 
