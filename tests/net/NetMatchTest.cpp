@@ -121,8 +121,14 @@ TEST(NetMatchTest, BothSidesPlayTheSameMatchAndKeepTheSameReplayWhateverTheLink)
             }
             duel.Tick();
         }
+        // The other side ahead of the leaver (it cuts its replay back), or held up behind it,
+        // its turns late (it plays on to the leaver's step).
         const int leaver = static_cast<int>(seed % 3 == 0);
+        duel.wire.held[leaver] = seed % 2 == 0;
+        duel.RunFor(1'500);
         duel.matches[leaver]->Leave();
+        duel.RunFor(400);
+        duel.wire.held[leaver] = false;
         ASSERT_TRUE(duel.RunUntil([&] { return duel.BothEnded(); }));
         EXPECT_EQ(duel.matches[leaver]->EndMessage(), "");
         EXPECT_EQ(duel.matches[1 - leaver]->EndMessage(), net::kOtherLeftText);
