@@ -128,7 +128,7 @@ int main(int argc, char** argv)
             lastStart = start;
             const std::uint8_t dir = Way(game.Play().Model().Player().sections[1],
                                          game.Play().Model().Player().direction);
-            game.PlayerTurn(1, dir);
+            game.OnPlayerTurn(game, 1, static_cast<ui::Turn>(dir));
             const bool eat = start >= nextEat;
             MoveTarget(game, eat ? engine::Step(game.Play().Model().Player().sections[1], dir)
                                  : kParking);

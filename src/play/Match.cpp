@@ -118,6 +118,19 @@ void Match::Tick()
     Sync();
 }
 
+bool Match::KeepsRecords() const
+{
+    const engine::GameStart& start = game_.Started();
+    return start.mode == engine::Mode::Single && records::LevelHasRecords(start.skill.level);
+}
+
+const records::Row& Match::UserRow() const
+{
+    static const records::Row kNotInTable;
+    return standing_.slot >= 1 ? standing_.table[static_cast<std::size_t>(standing_.slot - 1)]
+                               : kNotInTable;
+}
+
 Over Match::Conclude()
 {
     Over over;
@@ -125,7 +138,7 @@ Over Match::Conclude()
     const bool single = start.mode == engine::Mode::Single;
     // Kept before the records are shown, so that the table can already play it.
     replays_.Keep(engine::Record(game_, std::span(playing_.names.data(), single ? 1 : 2)));
-    if (!single || !records::LevelHasRecords(start.skill.level))
+    if (!KeepsRecords())
         return over;
     try
     {

@@ -96,10 +96,17 @@ public:
     void TakeEvents(std::vector<engine::Event>& into) { game_.TakeEvents(into); }
     // The game, read only: mode, phase, scores, board.
     const engine::Game& Model() const { return game_; }
+    // The mode entered last, or the replay's once it is entered.
+    engine::Mode Mode() const { return game_.GameMode(); }
+    // The game started last is a single game of a level with records: its end is entered into
+    // the table.
+    bool KeepsRecords() const;
     // The level's records table and the user's place in it, read at every start of a single game
     // of a level with records, or as the game just recorded left it; a Custom game keeps the
     // last one.
     const records::Standing& Standing() const { return standing_; }
+    // The user's row of Standing's table, or an empty one when the user is not in it.
+    const records::Row& UserRow() const;
 
     // Replays. Watch makes the next Enter play replay instead of games, until Leave.
     void Watch(const engine::Replay& replay);

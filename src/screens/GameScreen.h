@@ -9,14 +9,15 @@
 #include "play/Match.h"
 #include "records/Records.h"
 #include "screens/Screen.h"
+#include "screens/TimerTicker.h"
 #include "ui/Control.h"
 #include "widgets/AnimatedImage.h"
+#include "widgets/CellGrid.h"
 #include "widgets/GradientPaint.h"
 #include "widgets/Timer.h"
 #include "widgets/Wave.h"
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,10 +50,6 @@ public:
     play::Match& Play() { return match_; }
     const play::Match& Play() const { return match_; }
 
-    // Painting on the board; neither changes a cell code.
-    void DrawSection(const ui::Bitmap& picture, engine::Cell cell);
-    void DeleteSection(engine::Cell cell);
-
     // The one timer: a step of the match, painted.
     void Timer1Timer(widgets::TzcTimer& sender);
     // Paints and sounds everything the match reported, in order, and forgets it.
@@ -63,8 +60,6 @@ public:
     bool ClaimsKey(int key) const override;
     // The window lost the focus or was minimised: a game in play pauses as Pause would.
     void FormDeactivate() override;
-    // Player 1 or 2's controller turned the worm: the same handling as that player's key.
-    void PlayerTurn(int player, std::uint8_t dir);
 
     void FormCreate();
     void FormShow() override;
@@ -94,8 +89,8 @@ public:
     widgets::TAnimatedImage AnimatedImage1; // a small strip that the board panel covers
     widgets::TzNWBlendPaint zNWBlendPaint1;
     ui::Panel Panel2;
-    ui::PaintBox PaintBox1;
-    ui::Image Image2; // the grid over the board
+    widgets::CellGrid PaintBox1; // the board's cells, painted as the match reports them
+    ui::Image Image2;            // the grid over the board
     widgets::TAnimatedImage Target;
     widgets::TAnimatedImage Target2;
     ui::Label PauseLabel; // over the board while a game is paused
@@ -114,22 +109,15 @@ public:
     TWave DeadSound{session_.Audio};
 
 private:
-    // The match's ticks come from Timer1.
-    class TimerTicker final : public play::Ticker
-    {
-    public:
-        explicit TimerTicker(widgets::TzcTimer& timer) : timer_(timer) {}
-        void Schedule(int intervalMs) override;
-        // A tick handed over before the last Schedule and arriving after it, which would cut
-        // the new interval short (the end of a removal's 20 ms into the 200 ms wait).
-        bool Stale() const;
+    static constexpr ui::Color kBoardColour = ui::clGreen;
+    // Where the form data places the captions that the modes move or change.
+    static constexpr int kScoreCaptionLeft = 511; // "High Score" and "Final Score"
+    static constexpr int kPlayer2Left = 536;
+    static constexpr int kModeCaptionLeft = 272;
+    static constexpr std::string_view kDeathMatchCaption = "Death Match";
+    static constexpr std::string_view kPauseCaption = "Paused: press Pause to go on";
 
-    private:
-        widgets::TzcTimer& timer_;
-        std::chrono::steady_clock::time_point since_;
-        int interval_ = 0;
-    };
-
+    // The form data (GameFormData.cpp).
     void BuildLayout();
     // Who plays and how, as the session and the captions say when a game starts.
     play::Lineup Lineup() const;
@@ -138,8 +126,6 @@ private:
     void TogglePause();
     void ShowPaused();
     void ShowPauseCaption(bool shown);
-    // The (player, direction) turns key stands for in the mode being played, in binding order.
-    std::size_t TurnsOf(int key, std::array<engine::PlayerTurn, 8>& turns) const;
     // The scoreboard of a game or bout that begins.
     void ShowStart();
     widgets::TAnimatedImage& TargetOf(std::uint8_t who);
@@ -154,7 +140,10 @@ private:
     void ShowReplayCaption();
     void EndReplay(bool matches);
 
-    TimerTicker ticker_{Timer1};
+    TimerTicker ticker_{Timer1, [this]
+                        {
+                            Timer1Timer(Timer1);
+                        }};
     play::Match match_;
     // Player 1's caption as the games left it, given back after a replay.
     std::string gameCaption1_;

@@ -6,33 +6,14 @@
 #include "settings/NumberText.h"
 #include "ui/Platform.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 
 namespace
 {
 
-// A replay's names are shown cut to this many characters: a file may hold a thousand bytes of
-// name, and the font renderer is given no more than a line can show.
-constexpr std::size_t kShownNameCharacters = 32;
-constexpr std::string_view kCutMark = "...";
 // What stands for the final score until playback has reached it.
 constexpr std::string_view kScoreToCome = "---";
-
-// name cut after kShownNameCharacters characters where it is longer, and after four bytes a
-// character at the latest, so that bytes that start no character never pass whole.
-std::string ShownName(std::string_view name)
-{
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < name.size(); ++i)
-    {
-        const bool starts = (static_cast<unsigned char>(name[i]) & 0xC0) != 0x80;
-        if ((starts && characters++ == kShownNameCharacters) || i == 4 * kShownNameCharacters)
-            return std::string(name.substr(0, i)) + std::string(kCutMark);
-    }
-    return std::string(name);
-}
 
 } // namespace
 
@@ -56,9 +37,9 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
         return;
     const bool single = replay.mode == engine::ReplayMode::SingleGame;
     gameCaption1_ = Label1.Caption();
-    Label1.SetCaption(ShownName(replay.players[0].name));
-    Label2.SetCaption(single ? "Final Score" : ShownName(replay.players[1].name));
-    Label2.SetLeft(single ? 511 : 536);
+    Label1.SetCaption(play::ShownName(replay.players[0].name));
+    Label2.SetCaption(single ? "Final Score" : play::ShownName(replay.players[1].name));
+    Label2.SetLeft(single ? kScoreCaptionLeft : kPlayer2Left);
     ShowPlayerColours(!single);
     Label3.SetVisible(true);
     // The file's final score is only a claim until playback has reached it.
@@ -70,7 +51,7 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
 void TGameForm::StartReplay()
 {
     Target.SetVisible(true);
-    match_.Enter(match_.Model().GameMode());
+    match_.Enter(match_.Mode());
     ApplyEvents();
     PauseLabel.SetCaption("Paused: press Space to go on");
     ShowReplayCaption();
@@ -78,12 +59,7 @@ void TGameForm::StartReplay()
 
 void TGameForm::ShowReplayCaption()
 {
-    const engine::Replay& r = match_.Replay();
-    std::string caption = "Replay: " + ShownName(r.players[0].name);
-    if (r.players.size() > 1)
-        caption += " v " + ShownName(r.players[1].name);
-    caption += " x" + std::to_string(match_.ReplaySpeed());
-    Label3.SetCaption(caption);
+    Label3.SetCaption(play::ReplayTitle(match_.Replay(), match_.ReplaySpeed()));
     // Centred under the title, however long the names.
     Label3.SetLeft(Label5.Left() + (Label5.Width() - Label3.Width()) / 2);
 }

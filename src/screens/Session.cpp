@@ -65,3 +65,34 @@ void Session::InitKeys()
         for (std::size_t d = 0; d < Bindings[player].size(); ++d)
             Bindings[player][d] = settings::Read(Ini, settings::kBindings[player][d]);
 }
+
+std::size_t Session::TurnsOf(engine::Mode mode, int key, Turns& turns) const
+{
+    std::size_t count = 0;
+    const auto match = [&](std::uint8_t player, const std::array<int, 4>& bindings)
+    {
+        for (std::uint8_t d = engine::kLeft; d <= engine::kDown; ++d)
+            if (bindings[d] == key)
+                turns[count++] = {player, d};
+    };
+    if (mode == engine::Mode::Single)
+    {
+        match(1, Bindings[0]);
+        return count;
+    }
+    // Both players' bindings are compared and none ends the search: with the default keys
+    // every arrow turns both worms.
+    match(1, Bindings[1]);
+    match(2, Bindings[2]);
+    return count;
+}
+
+static_assert(static_cast<int>(ui::Turn::Left) == engine::kLeft &&
+              static_cast<int>(ui::Turn::Right) == engine::kRight &&
+              static_cast<int>(ui::Turn::Up) == engine::kUp &&
+              static_cast<int>(ui::Turn::Down) == engine::kDown);
+
+engine::PlayerTurn Session::ControllerTurn(int player, ui::Turn turn)
+{
+    return {static_cast<std::uint8_t>(player), static_cast<std::uint8_t>(turn)};
+}

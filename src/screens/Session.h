@@ -6,6 +6,7 @@
 #include "engine/Game.h"
 #include "settings/IniFile.h"
 #include "settings/ReplayStore.h"
+#include "ui/Controllers.h"
 #include "ui/Types.h"
 #include "widgets/Wave.h"
 
@@ -34,6 +35,11 @@ public:
     static constexpr std::array<int, 4> kArrows{ui::vk::Left, ui::vk::Right, ui::vk::Up,
                                                 ui::vk::Down};
     KeyBindings Bindings{kArrows, kArrows, kArrows};
+    // The (player, direction) turns key stands for in a game of mode, in binding order.
+    using Turns = std::array<engine::PlayerTurn, 8>;
+    std::size_t TurnsOf(engine::Mode mode, int key, Turns& turns) const;
+    // Player 1 or 2's controller turn as the engine's (player, direction).
+    static engine::PlayerTurn ControllerTurn(int player, ui::Turn turn);
     TWave Pop{Audio};
     // Where finished games are kept and watched from.
     ReplayStore Replays;

@@ -156,6 +156,23 @@ Bitmap Bitmap::LoadPicture(const std::string& path)
     return picture;
 }
 
+std::string Bitmap::LoadPictures(std::span<const PictureFile> files)
+{
+    std::string failures;
+    for (const PictureFile& file : files)
+    {
+        try
+        {
+            *file.picture = LoadPicture(file.path);
+        }
+        catch (const std::exception& e)
+        {
+            failures += (failures.empty() ? "" : "\n") + std::string(e.what());
+        }
+    }
+    return failures;
+}
+
 Bitmap Bitmap::Embedded(std::string_view name)
 {
     const auto bytes = assets::Find(name);

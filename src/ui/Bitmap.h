@@ -34,6 +34,14 @@ public:
     static Bitmap LoadFromFile(const std::string& path);
     // LoadFromFile, with the finer drawings found beside the file (AddFiner decides which).
     static Bitmap LoadPicture(const std::string& path);
+    struct PictureFile
+    {
+        Bitmap* picture;
+        std::string path;
+    };
+    // LoadPicture for each file, every one tried so that one bad file costs only its own picture:
+    // the failures' messages, one a line; empty when all loaded.
+    static std::string LoadPictures(std::span<const PictureFile> files);
     // A picture compiled into the program, with its finer drawings; empty when there is none.
     static Bitmap Embedded(std::string_view name);
 

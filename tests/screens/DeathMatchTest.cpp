@@ -54,7 +54,8 @@ protected:
         game->Play().Setup().DeathMatchPlayer(player, std::span(cells.begin(), cells.size()), dir,
                                               length);
         for (const Cell c : cells)
-            game->DrawSection(player == 1 ? game->WormPictures[0] : game->Player2Picture, c);
+            game->PaintBox1.DrawCell(player == 1 ? game->WormPictures[0] : game->Player2Picture,
+                                     c.x, c.y);
     }
 };
 

@@ -121,7 +121,7 @@ TEST_F(GameScreenTest, TargetSitsOnItsCellAndShowsTheBoardThroughItsGreen)
         GTEST_SKIP() << "target strip not generated";
     StartGame(0);
     ShowStill();
-    game->DrawSection(gametest::Solid(kMagenta), {1, 1});
+    game->PaintBox1.DrawCell(gametest::Solid(kMagenta), 1, 1);
     game->Play().Setup().Code({29, 29}, engine::kEmpty);
     script.Push(0);
     script.Push(0);
@@ -630,7 +630,7 @@ protected:
     {
         game->Show();
         game->Timer1.SetEnabled(false);
-        game->DrawSection(picture, {3, 2});
+        game->PaintBox1.DrawCell(picture, 3, 2);
         app.Render();
         const ui::Point o = game->PaintBox1.ToForm({31, 16});
         return app.ToPhysical(ui::Bounds(o.x, o.y, 14, 14));

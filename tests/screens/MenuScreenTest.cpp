@@ -264,7 +264,7 @@ TEST_F(MainTest, TheBoardsCellsAreScaledSquaresBetweenUnbrokenGridLines)
     {
         SCOPED_TRACE(scale);
         app.SetScale(scale);
-        game.DrawSection(game.WormPictures[0], {3, 1});
+        game.PaintBox1.DrawCell(game.WormPictures[0], 3, 1);
         app.Render();
         const ui::Point o = game.PaintBox1.ToForm({0, 0});
         const ui::Rect board = app.ToPhysical(ui::Bounds(o.x, o.y, 436, 436));
