@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkgconf
     libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfontconfig-dev fontconfig fonts-comic-neue
-    libsodium-dev zlib1g-dev timgm6mb-soundfont libfluidsynth-dev)
+    libsodium-dev libenet-dev zlib1g-dev timgm6mb-soundfont libfluidsynth-dev)
 if [[ "${1:-}" == "--windows" ]]; then
     # The Windows cross-build (scripts/windows.sh) and its tests under Wine; the Windows libraries
     # themselves are built from Debian's source packages, which apt-get source unpacks.
