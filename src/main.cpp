@@ -7,9 +7,9 @@
 #include "screens/Display.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
-#include "screens/NetworkScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Navigator.h"
+#include "screens/NetworkScreen.h"
 #include "screens/Session.h"
 #include "screens/SkillScreen.h"
 #include "screens/StatisticsScreen.h"
@@ -38,8 +38,8 @@ namespace
 {
 
 // The display as the settings file and the command line choose it, and the replay or the
-// network match the command line names; empty when the program ends at once with exitCode: after --help or --version (0)
-// or a usage error (2).
+// network match the command line names; empty when the program ends at once with exitCode: after
+// --help or --version (0) or a usage error (2).
 std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* const> arguments,
                                            std::string& replayFile, NetworkChoice& network,
                                            int& exitCode)

@@ -49,8 +49,7 @@ char AddressCharacter(int key)
 TNetForm::TNetForm(ui::Platform& app, Navigator& navigator, Session& session)
     : Screen(app, navigator, session), Panel1(this), Label1(&Panel1), Image1(&Panel1),
       Label2(&Panel1), Image2(&Panel1), Label3(&Panel1), Shape1(&Panel1), AddressLabel(&Panel1),
-      StatusLabel(&Panel1),
-      focus_(2, [this](int item, bool focused) { ShowFocus(item, focused); })
+      StatusLabel(&Panel1), focus_(2, [this](int item, bool focused) { ShowFocus(item, focused); })
 {
     const form::Text item{19, ui::clWhite};
     const form::Item formData[] = {
@@ -65,8 +64,14 @@ TNetForm::TNetForm(ui::Platform& app, Navigator& navigator, Session& session)
         form::Label(StatusLabel, 40, 176, "", {16, ui::clLime}).Size(337, 105).Wrap().Hidden(),
     };
     form::Build(formData);
-    Image1.OnMouseMove = [this](ui::Control&, int, int) { focus_.Point(0); };
-    Image2.OnMouseMove = [this](ui::Control&, int, int) { focus_.Point(1); };
+    Image1.OnMouseMove = [this](ui::Control&, int, int)
+    {
+        focus_.Point(0);
+    };
+    Image2.OnMouseMove = [this](ui::Control&, int, int)
+    {
+        focus_.Point(1);
+    };
     AddressLabel.SetCaret(true);
 
     Timer1.SetEnabled(false);

@@ -7,8 +7,8 @@
 #include "screens/ControlsScreen.h"
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
-#include "screens/NetworkScreen.h"
 #include "screens/Navigator.h"
+#include "screens/NetworkScreen.h"
 #include "screens/SkillScreen.h"
 #include "screens/StatisticsScreen.h"
 
