@@ -13,11 +13,12 @@ build=${ZORBEL_FUZZ_BUILD:-build-fuzz}
 
 cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" --target fuzz_ini fuzz_number fuzz_wave fuzz_replay fuzz_playback fuzz_midi \
-    zorbel_program_files -j"${ZORBEL_FUZZ_JOBS:-2}"
+    fuzz_net_message fuzz_net_match zorbel_program_files -j"${ZORBEL_FUZZ_JOBS:-2}"
 
 work=$build/fuzz-work
 mkdir -p "$work"/ini "$work"/number "$work"/wave "$work"/wave-seeds "$work"/replay "$work"/replay-seeds \
-    "$work"/playback "$work"/midi "$work"/midi-seeds "$work"/artifacts
+    "$work"/playback "$work"/midi "$work"/midi-seeds "$work"/net_message "$work"/net-seeds \
+    "$work"/net_match "$work"/net-match-seeds "$work"/artifacts
 
 # Wave seeds, made here so that git holds no binary file: the head of each of the game's sounds
 # (the generator writes them at build time) and RIFF shapes around the one the image accepts.
@@ -56,6 +57,19 @@ printf 'ZBTUNE01\x44\xac\x00\x00\x02\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00
     >"$work/midi-seeds/kept"
 printf '\x02\x00\x00\x00\x00\x00\x00\x00\x10\x00\xf0\xff\x20\x00\xe0\xff' >>"$work/midi-seeds/kept"
 
+# Network message seeds: a Hello, a Start, turns for three steps, a hash, a pause and a leave.
+net=$work/net-seeds
+printf '\x01\x01\x00\x052.0.0\x04\x00ANNA' >"$net/hello"
+printf '\x02\x88\x77\x66\x55\x44\x33\x22\x11\x64\x00\x02\x01\x00A\x01\x00B' >"$net/start"
+printf '\x03\x02\x28\x00\x00\x00\x03\x00\x02\x00\x00\x00\x03\x02\x00\x01' >"$net/turns"
+printf '\x04\x10\x00\x00\x00\x0d\xf0\xfe\xca\xef\xbe\xad\xde' >"$net/hash"
+printf '\x05\x0c\x00\x00\x00' >"$net/pause"
+printf '\x07\x00\x63\x00\x00\x00' >"$net/leave"
+# Match seeds: a round trip and an interval, then time passing with keys on both sides, a pause
+# by the host resumed, and the host leaving.
+printf '\x10\x0a\x00\xff\x02\x01\x82\x02\x00\x80\x00\x40\x03\x00\xff\x03\x00\x40\x04' \
+    >"$work/net-match-seeds/keys-pause-leave"
+
 # A smaller quarantine than AddressSanitizer's 256 MB keeps millions of runs quick; one run
 # allocates far less than it, so a use after free within a run is still caught.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
@@ -79,3 +93,5 @@ run wave 4096 "$seeds"
 run replay 4096 "$work/replay-seeds"
 run playback 4096 "$work/replay-seeds"
 run midi 9000 "$work/midi-seeds"
+run net_message 4200 "$net"
+run net_match 2048 "$work/net-match-seeds"

@@ -22,6 +22,8 @@ template <class... F> struct Overloaded : F...
 {
     using F::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (Clang before 17).
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 std::string VersionMismatch(std::uint16_t protocol, const std::string& version, const Hello& peer)
 {

@@ -76,6 +76,8 @@ public:
         if (refusal_ == Refusal::None)
             refusal_ = refusal;
     }
+    // Whatever follows is another version's and goes unread.
+    void SkipRest() { pos_ = in_.size(); }
     // The refusal once every field is read: one the fields gave, or bytes left over.
     Refusal Finish()
     {
@@ -116,6 +118,10 @@ Hello ReadHello(Reader& in)
     hello.protocol = in.U16();
     hello.version = in.Text(kVersionLengthBytes, kMaxVersionBytes);
     hello.name = in.Text(kNameLengthBytes, kMaxNameBytes);
+    // Another protocol's Hello may say more after the fields every version has: it is read that
+    // far, so that both versions can be named.
+    if (hello.protocol != kProtocolVersion)
+        in.SkipRest();
     return hello;
 }
 

@@ -107,6 +107,16 @@ TEST(ProtocolTest, EachMalformedMessageIsRefusedForItsReason)
     }
 }
 
+TEST(ProtocolTest, AnotherProtocolsHelloIsReadAsFarAsEveryVersionsFields)
+{
+    Bytes later = Of(net::Hello{net::kProtocolVersion + 1, "3.0.0", "ANNA"});
+    later.push_back(std::byte{7});
+    const net::Decoded decoded = net::Decode(later);
+    ASSERT_EQ(decoded.refusal, Refusal::None);
+    EXPECT_EQ(*decoded.message,
+              net::Message(net::Hello{net::kProtocolVersion + 1, "3.0.0", "ANNA"}));
+}
+
 TEST(ProtocolTest, ALongNameIsCutAtACharactersEnd)
 {
     // 1022 bytes, then a two-byte character across the bound.
