@@ -12,6 +12,8 @@ class StayNavigator final : public Navigator
 public:
     void StartSingleGame() override {}
     void StartDeathMatch() override {}
+    void OpenNetwork() override {}
+    void StartNetworkMatch(std::unique_ptr<net::Link>, bool) override {}
     void OpenLogin() override {}
     void OpenSettings() override {}
     void OpenControls() override {}

@@ -9,6 +9,7 @@
 #include "screens/LoginScreen.h"
 #include "screens/MenuScreen.h"
 #include "screens/Navigator.h"
+#include "screens/NetworkScreen.h"
 #include "screens/Session.h"
 #include "screens/SkillScreen.h"
 #include "screens/StatisticsScreen.h"
@@ -36,16 +37,17 @@
 namespace
 {
 
-// The display as the settings file and the command line choose it, and the replay the command
-// line names; empty when the program ends at once with exitCode: after --help or --version (0)
-// or a usage error (2).
+// The display as the settings file and the command line choose it, and the replay or the
+// network match the command line names; empty when the program ends at once with exitCode: after
+// --help or --version (0) or a usage error (2).
 std::optional<DisplayChoice> ChooseDisplay(const TIniFile& ini, std::span<char* const> arguments,
-                                           std::string& replayFile, int& exitCode)
+                                           std::string& replayFile, NetworkChoice& network,
+                                           int& exitCode)
 {
     try
     {
         DisplayChoice display = ReadDisplayChoice(ini);
-        switch (ApplyCommandLine(display, replayFile, arguments))
+        switch (ApplyCommandLine(display, replayFile, network, arguments))
         {
         case CommandLineRequest::Play:
             return display;
@@ -84,9 +86,9 @@ void ReportEscaped(const char* message, std::optional<ui::Application>& app) noe
     }
 }
 
-// The six screens and the navigator that joins them. The menu is made first, so that it can go
+// The seven screens and the navigator that joins them. The menu is made first, so that it can go
 // on screen before the others are built; nothing navigates before the message loop runs, and by
-// then all six are there.
+// then all seven are there.
 class ProgramScreens final : public Navigator
 {
 public:
@@ -102,10 +104,16 @@ public:
         controls.emplace(app_, *this, session_);
         skill.emplace(app_, *this, session_);
         statistics.emplace(app_, *this, session_);
+        network.emplace(app_, *this, session_);
     }
 
     void StartSingleGame() override { game->ShowSingleGame(); }
     void StartDeathMatch() override { game->ShowDeathMatch(); }
+    void OpenNetwork() override { network->Show(); }
+    void StartNetworkMatch(std::unique_ptr<net::Link> link, bool hosting) override
+    {
+        game->ShowNetworkMatch(std::move(link), hosting);
+    }
     void OpenLogin() override { login->ShowModal(); }
     void OpenSettings() override { skill->Show(); }
     void OpenControls() override { controls->Show(); }
@@ -119,6 +127,7 @@ public:
     std::optional<TKeyForm> controls;
     std::optional<TSkillForm> skill;
     std::optional<TForm2> statistics;
+    std::optional<TNetForm> network;
 
 private:
     ui::Platform& app_;
@@ -147,9 +156,10 @@ int main(int argc, char** argv)
         TIniFile displayIni(ConfigFilePath());
         int exitCode = 0;
         std::string replayFile;
+        NetworkChoice network;
         const std::optional<DisplayChoice> display =
             ChooseDisplay(displayIni, std::span<char* const>(argv + 1, argc > 0 ? argc - 1 : 0),
-                          replayFile, exitCode);
+                          replayFile, network, exitCode);
         if (!display)
             return exitCode;
         fonts.emplace();
@@ -199,6 +209,19 @@ int main(int argc, char** argv)
         // the loop runs, since the menu goes on screen as it starts.
         if (!replayFile.empty())
             app->PostCall([&] { screens.game->WatchReplayFile(replayFile); });
+        // So does a network match: the network screen hosting or joining, as if chosen there.
+        if (network.port != 0)
+            screens.network->SetHostPort(network.port);
+        if (network.host || !network.join.empty())
+            app->PostCall(
+                [&]
+                {
+                    screens.network->Show();
+                    if (network.host)
+                        screens.network->Host();
+                    else
+                        screens.network->Join(network.join);
+                });
         app->Run(screens.menu);
         // Let the last click finish rather than cut it off.
         audio.FinishWave(std::chrono::seconds(1));

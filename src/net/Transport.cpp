@@ -105,7 +105,7 @@ std::unique_ptr<Transport> Transport::Host(std::uint16_t port, TransportTimes ti
             throw Error("Port " + number + " is reserved for the system: choose one above 1023");
         throw Error("Port " + number + " is in use");
     }
-    transport->host_->maximumPacketSize = kMaxMessageBytes;
+    transport->host_->maximumPacketSize = kMaxLinkMessageBytes;
     transport->port_ = transport->host_->address.port;
     return transport;
 }
@@ -121,7 +121,7 @@ std::unique_ptr<Transport> Transport::Join(const Endpoint& where, TransportTimes
     transport->host_.reset(enet_host_create(nullptr, 1, kChannels, 0, 0));
     if (!transport->host_)
         throw Error("The network could not be opened");
-    transport->host_->maximumPacketSize = kMaxMessageBytes;
+    transport->host_->maximumPacketSize = kMaxLinkMessageBytes;
     transport->peer_ = enet_host_connect(transport->host_.get(), &address, kChannels, kHello);
     if (!transport->peer_)
         throw Error("The network could not be opened");
@@ -252,7 +252,7 @@ bool Transport::SendNow(std::span<const std::byte> message, std::uint8_t channel
 
 bool Transport::Send(std::span<const std::byte> message)
 {
-    if (message.size() > kMaxMessageBytes)
+    if (message.size() > kMaxLinkMessageBytes)
         throw std::length_error("A message of " + std::to_string(message.size()) +
                                 " bytes is over the link's limit");
     switch (state_)

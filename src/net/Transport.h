@@ -18,8 +18,9 @@ struct _ENetPeer;
 namespace net
 {
 
-// The largest message Send takes; ENet refuses larger ones from the other side as well.
-inline constexpr std::size_t kMaxMessageBytes = 64 * 1024;
+// The largest message Send takes (the protocol's own are far smaller); ENet refuses larger ones
+// from the other side as well.
+inline constexpr std::size_t kMaxLinkMessageBytes = 64 * 1024;
 
 enum class TransportState
 {
@@ -74,7 +75,7 @@ public:
 
     void Pump() override;
     // Messages sent before the link is Connected wait and go first once it is. Throws
-    // std::length_error for a message over kMaxMessageBytes: the protocol bounds its messages.
+    // std::length_error for a message over kMaxLinkMessageBytes: the protocol bounds its messages.
     bool Send(std::span<const std::byte> message) override;
     std::optional<std::vector<std::byte>> Receive() override;
     // True until Closed.

@@ -50,24 +50,33 @@ DisplayChoice ReadDisplayChoice(const TIniFile& ini)
 }
 
 const char* const kCommandLineUsage =
-    "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen] [[--replay] FILE]\n"
+    "usage: zorbel2 [--scale auto|1..8] [--window | --fullscreen]\n"
+    "               [[--replay] FILE | --host [PORT] | --join ADDRESS[:PORT]]\n"
     "       zorbel2 --help | --version\n"
     "  --scale N      draw at scale N (1 to 8 in quarter steps), or auto to fit the screen\n"
     "  --window       start in a window\n"
     "  --fullscreen   start full screen\n"
     "  --replay FILE  watch the replay in FILE (a .zr2 file)\n"
+    "  --host [PORT]  host a network death match on PORT (42512 unless given)\n"
+    "  --join ADDRESS[:PORT]\n"
+    "                 join the network death match hosted at ADDRESS\n"
     "  --help         print this help and exit\n"
     "  --version      print the version and exit\n";
 
 CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFile,
-                                    std::span<char* const> args)
+                                    NetworkChoice& network, std::span<char* const> args)
 {
+    // One thing to start with: a replay, hosting or joining.
+    const auto startOnce = [&]
+    {
+        if (!replayFile.empty() || network.host || !network.join.empty())
+            throw std::invalid_argument("one replay file or network match at a time");
+    };
     const auto takeReplay = [&](std::string_view file)
     {
         if (file.empty())
             throw std::invalid_argument("--replay takes the name of a replay file");
-        if (!replayFile.empty())
-            throw std::invalid_argument("one replay file at a time");
+        startOnce();
         replayFile = file;
     };
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -99,6 +108,32 @@ CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFi
         }
         else if (arg == "--replay")
             takeReplay(i + 1 < args.size() ? std::string_view(args[++i]) : std::string_view());
+        else if (arg == "--host")
+        {
+            startOnce();
+            network.host = true;
+            // The port is optional: a number next is one, anything else is the next argument.
+            if (i + 1 < args.size() && !std::string_view(args[i + 1]).empty() &&
+                std::string_view(args[i + 1]).find_first_not_of("0123456789") ==
+                    std::string_view::npos)
+            {
+                const std::string_view text = args[++i];
+                unsigned port = 0;
+                const auto [end, error] =
+                    std::from_chars(text.data(), text.data() + text.size(), port);
+                if (error != std::errc() || end != text.data() + text.size() || port == 0 ||
+                    port > 65535)
+                    throw std::invalid_argument("--host takes a port from 1 to 65535");
+                network.port = static_cast<std::uint16_t>(port);
+            }
+        }
+        else if (arg == "--join")
+        {
+            startOnce();
+            if (i + 1 >= args.size() || std::string_view(args[i + 1]).empty())
+                throw std::invalid_argument("--join takes the address of the computer to join");
+            network.join = args[++i];
+        }
         else if (!arg.starts_with('-'))
             takeReplay(arg);
         else

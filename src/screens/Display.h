@@ -2,6 +2,7 @@
 // settings file's [Display] section and the command line, and remembered when the user changes it.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,16 +35,26 @@ enum class CommandLineRequest
     Version, // print the version and end
 };
 
+// A network match the command line asks for: hosting on a port (0: the default), or joining the
+// address given as it was typed.
+struct NetworkChoice
+{
+    bool host = false;
+    std::uint16_t port = 0;
+    std::string join;
+};
+
 // The synopsis and every option with one line each, as --help prints them.
 extern const char* const kCommandLineUsage;
 
 // --scale N, --window and --fullscreen override the file (a scale between quarter steps is
 // rounded to the nearest, with a line on stderr); --replay FILE, or FILE alone as a file
-// manager passes it, names a replay to watch, given back in replayFile as it was typed; --help
-// and --version ask for their text instead of the game. Throws std::invalid_argument saying what
-// is wrong (not the usage) for anything else.
+// manager passes it, names a replay to watch, given back in replayFile as it was typed; --host
+// [PORT] and --join ADDRESS[:PORT] start a network match; --help and --version ask for their
+// text instead of the game. Throws std::invalid_argument saying what is wrong (not the usage)
+// for anything else.
 CommandLineRequest ApplyCommandLine(DisplayChoice& choice, std::string& replayFile,
-                                    std::span<char* const> args);
+                                    NetworkChoice& network, std::span<char* const> args);
 
 // Remembers full screen or not and the window's size under [Display]; the settings file is
 // touched only when one of them differs from what it holds, and a file that cannot be written

@@ -45,6 +45,13 @@ TGameForm::TGameForm(ui::Platform& app, Navigator& navigator, Session& session)
         }
         // A controller's turn is that player's direction key, whatever keys the players share.
         const engine::PlayerTurn playerTurn = Session::ControllerTurn(player, turn);
+        if (net_)
+        {
+            // Each computer's player steers with its first controller.
+            if (player == 1)
+                net_->Key(playerTurn.direction);
+            return;
+        }
         match_.Key(std::span(&playerTurn, 1));
     };
     match_.OnOver = [this](const play::Over& over)
@@ -142,6 +149,11 @@ void TGameForm::FormShow()
         StartReplay();
         return;
     }
+    if (net_)
+    {
+        ticker_.Schedule(net_->NextUpdateInMs());
+        return;
+    }
     match_.Enter(match_.Mode());
 }
 
@@ -158,6 +170,8 @@ void TGameForm::FormHide()
         PauseLabel.SetCaption(std::string(kPauseCaption));
     }
     // Nothing goes on behind the menu; a single game cut short here is never recorded.
+    if (net_)
+        EndNetworkMatch();
     match_.Leave();
     Target.SetVisible(false);
     Target2.SetVisible(false);
@@ -166,6 +180,11 @@ void TGameForm::FormHide()
 
 void TGameForm::Timer1Timer(widgets::TzcTimer&)
 {
+    if (net_)
+    {
+        NetworkTimer();
+        return;
+    }
     match_.Tick();
     ApplyEvents();
 }
@@ -199,8 +218,11 @@ void TGameForm::ApplyEvents()
 {
     // A handler below may show a message and let other calls run, so the list being read is
     // not the one the engine appends to.
-    match_.TakeEvents(applying_);
-    const bool single = match_.Mode() == engine::Mode::Single;
+    if (net_)
+        net_->TakeEvents(applying_);
+    else
+        match_.TakeEvents(applying_);
+    const bool single = ShownMode() == engine::Mode::Single;
     for (const engine::Event& event : applying_)
     {
         switch (event.kind)
@@ -252,7 +274,7 @@ void TGameForm::ApplyEvents()
 
 void TGameForm::ShowStart()
 {
-    if (match_.Mode() == engine::Mode::DeathMatch)
+    if (ShownMode() == engine::Mode::DeathMatch)
     {
         Target2.SetVisible(true);
         UpdateScore1Label();
@@ -294,6 +316,11 @@ void TGameForm::FormKeyDown(ui::Form&, int& key)
         ReplayKey(key);
         return;
     }
+    if (net_)
+    {
+        NetworkKey(key);
+        return;
+    }
     if (key == ui::vk::Escape)
         Hide();
     if (key == ui::vk::Pause)
@@ -308,7 +335,7 @@ bool TGameForm::ClaimsKey(int key) const
     if (match_.Replaying())
         return false;
     Session::Turns turns{};
-    return session_.TurnsOf(match_.Mode(), key, turns) > 0;
+    return session_.TurnsOf(ShownMode(), key, turns) > 0;
 }
 
 void TGameForm::TogglePause()
@@ -342,8 +369,9 @@ void TGameForm::ShowPauseCaption(bool shown)
 
 void TGameForm::FormDeactivate()
 {
-    // A player who switched away must not find the worm dead, nor miss a replay's moves.
-    if (match_.FocusLost())
+    // A player who switched away must not find the worm dead, nor miss a replay's moves. A
+    // network match goes on: pausing it would stop the other player too.
+    if (!net_ && match_.FocusLost())
         ShowPaused();
 }
 
@@ -386,10 +414,10 @@ void TGameForm::EndBout(std::uint8_t whoDied)
 
 void TGameForm::UpdateScore1Label()
 {
-    ScoreLabel.SetCaption(PadLeft(std::to_string(match_.Model().Score1()), 3));
+    ScoreLabel.SetCaption(PadLeft(std::to_string(Shown().Score1()), 3));
 }
 
 void TGameForm::UpdateScore2Label()
 {
-    HiScoreLabel.SetCaption(PadLeft(std::to_string(match_.Model().Score2()), 3));
+    HiScoreLabel.SetCaption(PadLeft(std::to_string(Shown().Score2()), 3));
 }

@@ -6,6 +6,8 @@
 #include "engine/Board.h"
 #include "engine/Game.h"
 #include "engine/Replay.h"
+#include "net/Link.h"
+#include "net/NetMatch.h"
 #include "play/Match.h"
 #include "records/Records.h"
 #include "screens/Screen.h"
@@ -19,6 +21,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +45,11 @@ public:
     // Shows the screen playing replay back, captioned as a replay and whose; Esc goes back to the
     // screen below. Nothing is recorded or counted, and the settings file is not written.
     void ShowReplay(const engine::Replay& replay);
+    // Shows the screen for a death match against the computer at the other end of link, which is
+    // connected: the host plays player 1. Nothing is recorded; each game is kept as a replay.
+    void ShowNetworkMatch(std::unique_ptr<net::Link> link, bool hosting);
+    // The network match under way, if one is.
+    const net::NetMatch* Network() const { return net_ ? &*net_ : nullptr; }
     // The replay in the file at path played, or why not told in the message box (false).
     bool WatchReplayFile(const std::string& path);
     static constexpr std::string_view kReplayMismatch =
@@ -134,6 +143,17 @@ private:
     // Player 2's ball shown or not, and player 1's ball and target in the mode's colour.
     void ShowPlayerColours(bool deathMatch);
 
+    // The game on the board and its mode: the network match's while one is under way.
+    const engine::Game& Shown() const { return net_ ? net_->Model() : match_.Model(); }
+    engine::Mode ShownMode() const { return net_ ? engine::Mode::DeathMatch : match_.Mode(); }
+
+    // The network match (GameScreenNetwork.cpp), driven by the same timer.
+    void NetworkTimer();
+    void NetworkKey(int key);
+    void ShowNetworkNames();
+    void ShowNetworkCaption(std::string_view caption);
+    void EndNetworkMatch();
+
     // Replay playback, started when the screen shows.
     void StartReplay();
     void ReplayKey(int key);
@@ -145,6 +165,8 @@ private:
                             Timer1Timer(Timer1);
                         }};
     play::Match match_;
+    std::unique_ptr<net::Link> link_;
+    std::optional<net::NetMatch> net_;
     // Player 1's caption as the games left it, given back after a replay.
     std::string gameCaption1_;
     // Events being applied, taken from the match's list so that both keep their capacity.

@@ -1,4 +1,4 @@
-// TForm1: the main menu: the seven menu items and their keys, the user label and the music.
+// TForm1: the main menu: the eight menu items and their keys, the user label and the music.
 #include "screens/MenuScreen.h"
 
 #include "platform/Paths.h"
@@ -12,9 +12,10 @@ TForm1::TForm1(ui::Platform& app, Navigator& navigator, Session& session)
     : Screen(app, navigator, session), Panel1(this), Label5(&Panel1), Image1(&Panel1),
       Label1(&Panel1), Image2(&Panel1), Label6(&Panel1), Image6(&Panel1), Label8(&Panel1),
       Image7(&Panel1), Label9(&Panel1), Image4(&Panel1), Label7(&Panel1), Image3(&Panel1),
-      Label2(&Panel1), Image5(&Panel1), Label3(&Panel1), Label11(&Panel1),
+      Label2(&Panel1), Image5(&Panel1), Label3(&Panel1), Image8(&Panel1), Label12(&Panel1),
+      Label11(&Panel1),
       focus_(
-          7, [this](int item, bool focused) { ShowFocus(item, focused); },
+          8, [this](int item, bool focused) { ShowFocus(item, focused); },
           [this](int item) { return Items()[static_cast<std::size_t>(item)].ball->Visible(); })
 {
 
@@ -39,12 +40,15 @@ TForm1::TForm1(ui::Platform& app, Navigator& navigator, Session& session)
         form::Label(Label2, 72, 216, "Login", item),
         form::Button(Image5, 32, 256, Bind(this, &TForm1::Image5Click)),
         form::Label(Label3, 72, 256, "Exit", item),
+        // Under the title, so that the items of the left column keep their places.
+        form::Button(Image8, 283, 214, Bind(this, &TForm1::Image8Click)),
+        form::Label(Label12, 323, 216, "Network Match", item),
         form::Label(Label11, 232, 256, "", {16, ui::clLime})
             .Size(281, 25)
             .Align(ui::Alignment::Center),
     };
     form::Build(formData);
-    const std::array<Item, 7> items = Items();
+    const std::array<Item, 8> items = Items();
     for (std::size_t i = 0; i < items.size(); ++i)
     {
         focus_.Follow(*items[i].ball, static_cast<int>(i));
@@ -102,7 +106,7 @@ void TForm1::ShowLoggedInUser()
     Label11.SetCaption("#" + session_.UserName);
 }
 
-std::array<TForm1::Item, 7> TForm1::Items()
+std::array<TForm1::Item, 8> TForm1::Items()
 {
     return {{
         {&Image1, &Label1, &TForm1::Image1Click},
@@ -112,6 +116,7 @@ std::array<TForm1::Item, 7> TForm1::Items()
         {&Image4, &Label7, &TForm1::Image4Click},
         {&Image3, &Label2, &TForm1::Image3Click},
         {&Image5, &Label3, &TForm1::Image5Click},
+        {&Image8, &Label12, &TForm1::Image8Click},
     }};
 }
 
@@ -189,6 +194,12 @@ void TForm1::Image6Click()
 {
     session_.Pop.Play();
     navigator_.OpenSettings();
+}
+
+void TForm1::Image8Click()
+{
+    session_.Pop.Play();
+    navigator_.OpenNetwork();
 }
 
 void TForm1::Image7Click()

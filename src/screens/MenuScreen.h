@@ -1,4 +1,4 @@
-// TForm1: the main menu: the seven menu items and their keys, the user label and the music.
+// TForm1: the main menu: the eight menu items and their keys, the user label and the music.
 #pragma once
 
 #include "screens/Focus.h"
@@ -37,6 +37,7 @@ public:
     void Image5Click();
     void Image6Click();
     void Image7Click();
+    void Image8Click();
 
     // Form data.
     ui::Panel Panel1;
@@ -55,6 +56,8 @@ public:
     ui::Label Label2;
     ui::Image Image5; // Exit
     ui::Label Label3;
+    ui::Image Image8; // Network Match
+    ui::Label Label12;
     ui::Label Label11; // the user label
 
     const Focus& ItemFocus() const { return focus_; }
@@ -67,8 +70,8 @@ private:
         ui::Label* caption;
         void (TForm1::*click)();
     };
-    // The seven items from the top.
-    std::array<Item, 7> Items();
+    // The items from the top of the left column, then Network Match.
+    std::array<Item, 8> Items();
     void ShowFocus(int item, bool focused);
 
     Focus focus_;

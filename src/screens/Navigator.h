@@ -2,7 +2,10 @@
 // where the screens are made, so that no screen knows another.
 #pragma once
 
+#include "net/Link.h"
 #include "records/Records.h"
+
+#include <memory>
 
 namespace engine
 {
@@ -17,6 +20,11 @@ public:
     // The game screen with a new single game of the logged-in user, or a new death match.
     virtual void StartSingleGame() = 0;
     virtual void StartDeathMatch() = 0;
+    // The network match screen: host, or join another computer.
+    virtual void OpenNetwork() = 0;
+    // The game screen with a death match against the computer at the other end of link, which
+    // is connected; the host plays player 1.
+    virtual void StartNetworkMatch(std::unique_ptr<net::Link> link, bool hosting) = 0;
     // The login screen; returns once it has closed.
     virtual void OpenLogin() = 0;
     // The skill settings, the controls and the statistics screens.

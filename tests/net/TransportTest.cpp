@@ -94,7 +94,7 @@ std::vector<std::size_t> ManySmallAndLarge()
 {
     std::vector<std::size_t> sizes(300, 12);
     sizes[0] = 0;
-    sizes[100] = net::kMaxMessageBytes;
+    sizes[100] = net::kMaxLinkMessageBytes;
     sizes[200] = 5000;
     return sizes;
 }
@@ -120,7 +120,7 @@ TEST_F(TransportTest, HostAndJoinerExchangeWholeMessagesInOrder)
     EXPECT_GT(joiner->RoundTripMs(), 0);
     EXPECT_TRUE(host->Open() && joiner->Open());
     EXPECT_EQ(host->WhyText(), "");
-    EXPECT_THROW(joiner->Send(std::vector<std::byte>(net::kMaxMessageBytes + 1)),
+    EXPECT_THROW(joiner->Send(std::vector<std::byte>(net::kMaxLinkMessageBytes + 1)),
                  std::length_error);
 }
 

@@ -20,10 +20,12 @@ TEST_F(DisplayTest, TheFileChoosesTheCommandLineOverridesAndOnlyAChangeIsWritten
     EXPECT_EQ(choice.scale, 2.0) << "quarter steps";
     EXPECT_FALSE(choice.fullscreen);
     // The replay file the arguments name; the display choice is changed on the way.
+    NetworkChoice network;
     const auto replayOf = [&](std::initializer_list<const char*> args)
     {
         std::string replay;
-        ApplyCommandLine(choice, replay,
+        network = {};
+        ApplyCommandLine(choice, replay, network,
                          std::span<char* const>(const_cast<char**>(args.begin()), args.size()));
         return replay;
     };
@@ -44,6 +46,20 @@ TEST_F(DisplayTest, TheFileChoosesTheCommandLineOverridesAndOnlyAChangeIsWritten
     EXPECT_THROW(replayOf({"a.zr2", "--replay", "b.zr2"}), std::invalid_argument);
     EXPECT_THROW(replayOf({"--replay"}), std::invalid_argument);
     EXPECT_THROW(replayOf({"--replay", ""}), std::invalid_argument);
+    // A network match: hosting on the default port or one given, joining an address as typed;
+    // one thing to start at a time.
+    EXPECT_EQ(replayOf({"--host", "--window"}), "");
+    EXPECT_TRUE(network.host);
+    EXPECT_EQ(network.port, 0);
+    replayOf({"--host", "4000"});
+    EXPECT_EQ(network.port, 4000);
+    replayOf({"--join", "[::1]:4000"});
+    EXPECT_EQ(network.join, "[::1]:4000");
+    EXPECT_FALSE(network.host);
+    EXPECT_THROW(replayOf({"--host", "70000"}), std::invalid_argument);
+    EXPECT_THROW(replayOf({"--join"}), std::invalid_argument);
+    EXPECT_THROW(replayOf({"--host", "--join", "a"}), std::invalid_argument);
+    EXPECT_THROW(replayOf({"a.zr2", "--host"}), std::invalid_argument);
 
     // Switching writes the window's size beside the choice and leaves the rest of the file.
     ini.WriteString("Main", "Skill", "4");

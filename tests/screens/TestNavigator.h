@@ -8,6 +8,7 @@
 #include "screens/GameScreen.h"
 #include "screens/LoginScreen.h"
 #include "screens/Navigator.h"
+#include "screens/NetworkScreen.h"
 #include "screens/SkillScreen.h"
 #include "screens/StatisticsScreen.h"
 
@@ -29,6 +30,16 @@ public:
     {
         if (game_)
             game_->ShowDeathMatch();
+    }
+    void OpenNetwork() override
+    {
+        if (network_)
+            network_->Show();
+    }
+    void StartNetworkMatch(std::unique_ptr<net::Link> link, bool hosting) override
+    {
+        if (game_)
+            game_->ShowNetworkMatch(std::move(link), hosting);
     }
     void OpenLogin() override
     {
@@ -67,12 +78,14 @@ private:
     void Set(TKeyForm& controls) { controls_ = &controls; }
     void Set(TSkillForm& skill) { skill_ = &skill; }
     void Set(TForm2& statistics) { statistics_ = &statistics; }
+    void Set(TNetForm& network) { network_ = &network; }
 
     TGameForm* game_ = nullptr;
     TNameForm* login_ = nullptr;
     TKeyForm* controls_ = nullptr;
     TSkillForm* skill_ = nullptr;
     TForm2* statistics_ = nullptr;
+    TNetForm* network_ = nullptr;
 };
 
 } // namespace screentest
