@@ -312,8 +312,8 @@ TEST_F(ControllersTest, FromTheFirstStartEverythingIsPlayedWithPadsAlone)
     ASSERT_TRUE(PumpUntil([&] { return Phase() == engine::Phase::Playing; }));
     second.Press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     press({SDL_CONTROLLER_BUTTON_DPAD_LEFT});
-    EXPECT_EQ(game->Play().Model().Player1().direction, kLeft);
-    EXPECT_EQ(game->Play().Model().Player2().direction, kDown);
+    EXPECT_EQ(game->Play().Model().Player1().direction, engine::kLeft);
+    EXPECT_EQ(game->Play().Model().Player2().direction, engine::kDown);
     press({SDL_CONTROLLER_BUTTON_B});
     EXPECT_FALSE(game->IsShown());
     app.PostCall([&] { pad.Press(SDL_CONTROLLER_BUTTON_B); });
