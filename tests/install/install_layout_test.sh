@@ -45,7 +45,7 @@ done
 # the usage on stderr, each line under the program's name, and 2, all without a window.
 game="$WORK/root/usr/bin/zorbel2"
 help=$(env -u DISPLAY XDG_CONFIG_HOME="$WORK" "$game" --help) &&
-    [[ $(grep -c '^  --' <<<"$help") == 6 ]] || fail "--help: $help"
+    [[ $(grep -c '^  --' <<<"$help") == 8 ]] || fail "--help: $help"
 [[ "$("$game" --version)" == "zorbel2 $ZORBEL_VERSION" ]] || fail "--version: $("$game" --version)"
 status=0 && "$game" --window --bogus 2>"$WORK/err" || status=$?
 ((status == 2)) && grep -qxF -- "zorbel2: $(head -n 1 <<<"$help")" "$WORK/err" &&

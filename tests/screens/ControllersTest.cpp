@@ -250,8 +250,10 @@ TEST_F(ControllersTest, FromTheFirstStartEverythingIsPlayedWithPadsAlone)
     };
     form1->Show();
     Pump(); // the pad's connection
-    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP});
-    EXPECT_EQ(form1->Label2.Font().color, ui::clYellow) << "Up from no focus: Exit, then Login";
+    press({SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP,
+           SDL_CONTROLLER_BUTTON_DPAD_UP});
+    EXPECT_EQ(form1->Label2.Font().color, ui::clYellow)
+        << "Up from no focus: Network Match, Exit, then Login";
     // Queued behind the A that opens the login, for its own loop.
     for (const auto button :
          {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_A,

@@ -325,8 +325,12 @@ TEST_F(MainTest, KeysMoveAFocusThatWrapsFollowsTheMouseAndEnterActivates)
     app.Devices().KeyDown(Down);
     EXPECT_EQ(menu.Label6.Font().color, ui::clYellow) << "New Game is hidden until a login";
     Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
-    EXPECT_EQ(menu.Label3.Font().color, ui::clYellow) << "back from the first wraps to Exit";
+    EXPECT_EQ(menu.Label12.Font().color, ui::clYellow)
+        << "back from the first wraps to the last, Network Match beside the list";
     EXPECT_EQ(menu.Label6.Font().color, ui::clWhite);
+    Press(SDLK_TAB, KMOD_NUM | KMOD_SHIFT);
+    EXPECT_EQ(menu.Label3.Font().color, ui::clYellow) << "then Exit";
+    Press(SDLK_TAB);
     Press(SDLK_TAB);
     app.Devices().KeyDown(Down);
     EXPECT_EQ(menu.Label8.Font().color, ui::clYellow);
