@@ -15,7 +15,7 @@ deb=${debs[0]}
 [[ "$(dpkg-deb -f "$deb" Section)" == games ]] || fail "section $(dpkg-deb -f "$deb" Section)"
 depends=$(dpkg-deb -f "$deb" Depends)
 for need in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-mixer-2.0-0 libfontconfig1 fontconfig \
-    fonts-comic-neue libsodium23 "timgm6mb-soundfont | sf2-soundfont-gm"; do
+    fonts-comic-neue libsodium23 libenet7 "timgm6mb-soundfont | sf2-soundfont-gm"; do
     # Whole names only: libsdl2-2.0-0 must not be satisfied by a longer name around it.
     grep -Eq "(^|, )${need}( \(|,|$)" <<<"$depends" || fail "Depends lacks '$need': $depends"
 done
