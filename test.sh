@@ -20,7 +20,8 @@ cmake --build --preset tsan -j"$jobs"
 ctest --preset tsan
 
 # Each fuzzer of the settings reader, the number parsers, the wave validation, the replay reader
-# with the replays' playback (sharing one slot) and the tune readers for 48 s: four minutes in all.
+# with the replays' playback (sharing one slot), the tune readers and the network messages with
+# the match they drive (sharing one slot) for 48 s: under five minutes in all.
 ZORBEL_FUZZ_JOBS="$jobs" fuzz/run.sh 48
 
 # The same sources cross-built for Windows, its test executables and a smoke test under Wine. The

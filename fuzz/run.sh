@@ -74,9 +74,10 @@ printf '\x10\x0a\x00\xff\x02\x01\x82\x02\x00\x80\x00\x40\x03\x00\xff\x03\x00\x40
 # allocates far less than it, so a use after free within a run is still caught.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
 
-# The replay reader and the replays' playback share one target's time, so that the whole run
-# takes what it did before playback had a target.
-declare -A time_of=([replay]=$(((seconds + 1) / 2)) [playback]=$(((seconds + 1) / 2)))
+# The replay reader and the replays' playback share one target's time, and so do the network
+# messages and the match they drive, so that the whole run stays within six targets' time.
+half=$(((seconds + 1) / 2))
+declare -A time_of=([replay]=$half [playback]=$half [net_message]=$half [net_match]=$half)
 run() {
     local name=$1 maxlen=$2
     shift 2
