@@ -195,9 +195,14 @@ void TNetForm::Host()
         return;
     }
     hosting_ = true;
+    // The caption wraps between the addresses when there are more than a line holds.
     std::string where = "Waiting for a player on";
+    const char* separator = " ";
     for (const std::string& address : net::LocalAddresses())
-        where += "\n" + net::Endpoint{address, transport_->Port()}.Text();
+    {
+        where += separator + net::Endpoint{address, transport_->Port()}.Text();
+        separator = ", ";
+    }
     ShowStatus(where);
     Timer1.SetEnabled(true);
 }

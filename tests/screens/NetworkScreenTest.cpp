@@ -87,7 +87,7 @@ TEST_F(NetworkScreenTest, AJoinerStartsTheMatchThatFocusLossGoesOnWithAndEscEnds
     app.Devices().KeyDown(ui::vk::Return);
     ASSERT_TRUE(network->Busy()) << network->StatusLabel.Caption();
     const std::string& shown = network->StatusLabel.Caption();
-    ASSERT_TRUE(shown.starts_with("Waiting for a player on\n")) << shown;
+    ASSERT_TRUE(shown.starts_with("Waiting for a player on ")) << shown;
     const std::string port = shown.substr(shown.rfind(':') + 1);
 
     // The other computer, played here.
