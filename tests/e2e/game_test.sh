@@ -41,7 +41,12 @@ key Right
 # only polled for the two states that last: the worm on its way, then the next game. Every other
 # check of the shots waits until the filming has stopped, leaving the machine to it meanwhile.
 burst_start death "$bx" "$by" 436 436
-left_start() { [[ "$(player_cells "$1")" != "15 15;" ]]; }
+# Some bead of the worm's shown off the start cell (a shot with no worm at all proves nothing).
+left_start() {
+    local cells
+    cells=$(player_cells "$1")
+    [[ -n "$cells" && "$cells" != "15 15;" ]]
+}
 poll_shot game_run 20 left_start || fail "the worm did not leave its start cell: '$(player_cells game_run)'"
 # Then the next game starts by itself.
 poll_shot game_next 30 computer_worms_out || fail "no next game: player at '$(player_cells game_next)'"
