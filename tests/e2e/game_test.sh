@@ -35,6 +35,22 @@ key Return
 poll_shot game_board 15 computer_worms_out || fail "no game began: player at '$(player_cells game_board)'"
 # Right at once: the worm crawls along the middle row to the wall.
 key Right
+# The run to the wall, the death and the erasing take about four seconds, and the worm stands at
+# the wall for less than two: a loaded machine's screenshot with its checks can take longer. So
+# from here until the next game shows the board is filmed in the background, and the screen is
+# only polled for the two states that last: the worm on its way, then the next game. Every other
+# check of the shots waits until the filming has stopped, leaving the machine to it meanwhile.
+burst_start death "$bx" "$by" 436 436
+# Some bead of the worm's shown off the start cell (a shot with no worm at all proves nothing).
+left_start() {
+    local cells
+    cells=$(player_cells "$1")
+    [[ -n "$cells" && "$cells" != "15 15;" ]]
+}
+poll_shot game_run 20 left_start || fail "the worm did not leave its start cell: '$(player_cells game_run)'"
+# Then the next game starts by itself.
+poll_shot game_next 30 computer_worms_out || fail "no next game: player at '$(player_cells game_next)'"
+burst_stop death
 
 # The start of the game: only the five computer worms of the level crawl.
 for n in 6 7 8; do
@@ -51,20 +67,17 @@ done
 targets=$(target_cells game_board | wc -l)
 ((targets == 1)) || fail "$targets targets on the board"
 
+# The worm at the wall: in the shot of its run, else in the frames (the newest first, so only
+# those since the death are looked at).
 at_wall() { player_cells "$1" | grep -q '29 15;'; }
-# The erasing after the death lasts about a second, less than a screenshot and its checks may
-# take on a loaded machine: frames of the board are taken in the background from here until the
-# next game shows, and searched afterwards.
-burst_start death "$bx" "$by" 436 436
-# The run to the wall, the death and the erasing take about four seconds, which a busy machine's
-# screenshots can miss altogether: once the next game shows, the frames are searched for the worm
-# at the wall (the newest first, so only those since the death are looked at).
-wall_seen() {
-    at_wall "$1" && return 0
-    computer_worms_out "$1" && burst_find death at_wall || return 1
-    cp "$WORK/death.png" "$WORK/$1.png"
-}
-poll_shot game_wall 25 wall_seen || fail "the worm did not reach the wall: '$(player_cells game_wall)'"
+if at_wall game_run; then
+    cp "$WORK/game_run.png" "$WORK/game_wall.png"
+else
+    burst_find death at_wall ||
+        fail "the worm did not reach the wall among $(ls "$WORK"/death-*.ppm | wc -l) frames; on its way: '$(player_cells game_run)'"
+    cp "$WORK/death.png" "$WORK/game_wall.png"
+fi
+keep_shot game_wall
 
 # The worm's beads left on the board: one run along the middle row up to the wall.
 run_to_wall() {
@@ -86,9 +99,6 @@ erasing() {
     cells=$(cells_of "$1" "$player")
     grep -q '^29 15$' <<<"$cells" && (($(wc -l <<<"$cells") < 10))
 }
-# Then the next game starts by itself.
-poll_shot game_next 20 computer_worms_out || fail "no next game: player at '$(player_cells game_next)'"
-burst_stop death
 if ((beads >= 10)); then
     burst_find death erasing || fail "no erasing after the death among $(ls "$WORK"/death-*.ppm | wc -l) frames"
     beads=$(run_to_wall death)

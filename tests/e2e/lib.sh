@@ -177,7 +177,13 @@ key() {
 
 # Screenshot of the whole screen into $WORK/<name>.png at once, kept under $ZORBEL_SHOTS too.
 capture() {
+    rm -f "$WORK/$1.cells"
     import -window root "$WORK/$1.png"
+    keep_shot "$1"
+}
+
+# $WORK/<name>.png kept under $ZORBEL_SHOTS, where the screenshots of a failed run are looked at.
+keep_shot() {
     if [[ -n "${ZORBEL_SHOTS:-}" ]]; then
         mkdir -p "$ZORBEL_SHOTS"
         cp "$WORK/$1.png" "$ZORBEL_SHOTS/$1.png"
@@ -206,7 +212,8 @@ poll_shot() {
 
 # Screenshots of one region, as fast as the machine takes them, in the background: for a change
 # that is over before a poll with its checks comes round on a loaded machine (a worm erased within
-# a second). burst_start <name> <x> <y> <w> <h> until burst_stop <name>; the last 100 frames stay.
+# a second). burst_start <name> <x> <y> <w> <h> until burst_stop <name>; the last 300 frames stay
+# (some seconds of an idle machine's, a board's 170 MB at most).
 # burst_find <name> <command...> then puts each frame, newest first, back on a black screen as
 # <name>.png and succeeds at the first that the command passes.
 burst_start() {
@@ -216,7 +223,7 @@ burst_start() {
         local i=0
         while [[ -d "$WORK" && ! -e "$WORK/$name.stop" ]]; do
             import -window root -crop "$geometry" "$WORK/$name-$(printf %06d "$i").ppm" 2>/dev/null || true
-            rm -f "$WORK/$name-$(printf %06d $((i - 100))).ppm"
+            rm -f "$WORK/$name-$(printf %06d $((i - 300))).ppm"
             i=$((i + 1))
         done
     ) &
@@ -234,6 +241,7 @@ burst_find() {
     shift
     read -r x y <"$WORK/$name.origin"
     while read -r frame; do
+        rm -f "$WORK/$name.cells"
         convert -size "${SCREEN_W}x${SCREEN_H}" xc:black "$frame" -geometry "+$x+$y" -composite \
             "$WORK/$name.png" || continue
         "$@" "$name" && return 0
@@ -355,13 +363,20 @@ board_origin() {
 }
 
 # One line "x y r,g,b" for each inner cell (1..29) of a screenshot: the colour at (6, 6) of the
-# cell's square, the middle of a worm's bead or of the target's ball.
+# cell's square, the middle of a worm's bead or of the target's ball. Kept beside the screenshot
+# until it is taken again: a check that looks for every worm in one shot reads the picture once,
+# which on a loaded machine is what lets a poll come round before the board has moved on.
 board_cells() {
-    local bx by
-    read -r bx by < <(board_origin)
-    convert -size 29x29 xc:black "$WORK/$1.png" \
-        -fx "v.p{floor(($bx+7.5+i*15)*$SCALE),floor(($by+7.5+j*15)*$SCALE)}" \
-        -depth 8 txt:- | awk -F'[(), :]+' 'NR > 1 { printf "%d %d %d,%d,%d\n", $1 + 1, $2 + 1, $3, $4, $5 }'
+    local bx by cells="$WORK/$1.cells"
+    if [[ ! "$cells" -nt "$WORK/$1.png" ]]; then
+        read -r bx by < <(board_origin)
+        convert -size 29x29 xc:black "$WORK/$1.png" \
+            -fx "v.p{floor(($bx+7.5+i*15)*$SCALE),floor(($by+7.5+j*15)*$SCALE)}" \
+            -depth 8 txt:- | awk -F'[(), :]+' 'NR > 1 { printf "%d %d %d,%d,%d\n", $1 + 1, $2 + 1, $3, $4, $5 }' \
+            >"$cells.new" || return 1
+        mv "$cells.new" "$cells"
+    fi
+    cat "$cells"
 }
 
 # "r,g,b" at (6, 6) of a picture file: what board_cells shows for a cell the picture is drawn in.
