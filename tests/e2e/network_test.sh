@@ -51,20 +51,21 @@ run_side() {
 # A screenshot of a side's screen into $WORK/<name>.png.
 side_shot() { DISPLAY=$1 capture "$2"; }
 side_key() { DISPLAY=$1 xdotool key --delay 60 "$2"; }
-# Both worms' beads on a screenshot: "x y colour" lines, sorted; the targets (animated) left out.
-beads() {
+# Both worms' beads on a screenshot ("x y player" lines), then every other cell that is not the
+# board's green ("x y"): the targets, whose frames change with the time but not their cells.
+board_state() {
     { cells_of "$1" "$P1" | sed 's/$/ 1/'; cells_of "$1" "$P2" | sed 's/$/ 2/'; } | sort
+    board_cells "$1" | awk -v a="$P1" -v b="$P2" '$3 != "0,128,0" && $3 != a && $3 != b { print $1, $2 }' | sort
 }
-# Waits until both screens show the same beads twice in a row, with at least one bead of each
-# worm; fails with the two pictures kept when they never do.
+# Waits until both screens show the same board twice in a row (the worms may be between bouts,
+# the targets are always there); fails with the two pictures kept when they never do.
 same_boards() {
     local end=$((SECONDS + 20)) last="" now
     while ((SECONDS < end)); do
         side_shot "$HOST_DISPLAY" "$1_host"
         side_shot "$GUEST_DISPLAY" "$1_guest"
-        now=$(beads "$1_host")
-        if [[ "$now" == "$(beads "$1_guest")" ]] && grep -q ' 1$' <<<"$now" &&
-            grep -q ' 2$' <<<"$now"; then
+        now=$(board_state "$1_host")
+        if [[ -n "$now" && "$now" == "$(board_state "$1_guest")" ]]; then
             [[ "$now" == "$last" ]] && return 0
             last=$now
         else
