@@ -52,10 +52,13 @@ run_side() {
 side_shot() { DISPLAY=$1 capture "$2"; }
 side_key() { DISPLAY=$1 xdotool key --delay 60 "$2"; }
 # Both worms' beads on a screenshot ("x y player" lines), then every other cell that is not the
-# board's green ("x y"): the targets, whose frames change with the time but not their cells.
+# board's green ("x y"): the targets, whose frames change with the time but not their cells. The
+# rows above the start cells are left out: the two sides' pause captions stand there, each as
+# wide as its own text.
 board_state() {
-    { cells_of "$1" "$P1" | sed 's/$/ 1/'; cells_of "$1" "$P2" | sed 's/$/ 2/'; } | sort
-    board_cells "$1" | awk -v a="$P1" -v b="$P2" '$3 != "0,128,0" && $3 != a && $3 != b { print $1, $2 }' | sort
+    { cells_of "$1" "$P1" | sed 's/$/ 1/'; cells_of "$1" "$P2" | sed 's/$/ 2/'; } | awk '$2 >= 5' | sort
+    board_cells "$1" | awk -v a="$P1" -v b="$P2" \
+        '$2 >= 5 && $3 != "0,128,0" && $3 != a && $3 != b { print $1, $2 }' | sort
 }
 # Waits until both screens show the same board twice in a row (the worms may be between bouts,
 # the targets are always there); fails with the two pictures kept when they never do.
