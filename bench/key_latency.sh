@@ -68,7 +68,7 @@ ball() {
 export XDG_CACHE_HOME="$work/cache"
 # Weston on the X screen: one output of w x h physical pixels at output scale $output, its own
 # seat (the X server's keyboard and pointer), a black background and no panel, so that the first
-# frame is the first thing but black in the output's middle. Sets WAYLAND_SOCKET_NAME.
+# frame is the first thing but black in the output's middle. Its socket: zorbel-bench.
 start_weston() {
     export XDG_RUNTIME_DIR="$work/runtime"
     mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
