@@ -50,7 +50,7 @@ act() {
         [[ -n "$line" ]] && break
         sleep 0.01
     done
-    [[ -n "$line" ]] || { echo "$size $label: no frame" >&2; return; }
+    [[ -n "$line" ]] || { echo "$size $label: no frame" >&2; return 1; }
     echo "$size $label $line" >>"$work/results"
     # What follows the frame (a caret's blink, the pointer's move) settles before the next input.
     sleep 0.25
@@ -160,15 +160,22 @@ for size in "${sizes[@]}"; do
     rest
     read -r sx sy < <(ball 32 99)
     read -r tx ty < <(ball 32 136)
+    # A screen that did not open is not closed: Esc at the menu would end the game, and every
+    # round after it would wait in vain.
     for _ in $(seq "$rounds"); do
-        act "login-open" key xdotool key space
-        act "login-close" key xdotool key Escape
-        act "settings-open" up click "$sx" "$sy"
+        if act "login-open" key xdotool key space; then
+            act "login-close" key xdotool key Escape || true
+        fi
+        if act "settings-open" up click "$sx" "$sy"; then
+            rest
+            act "settings-close" key xdotool key Escape || true
+        fi
         rest
-        act "settings-close" key xdotool key Escape
-        act "statistics-open" up click "$tx" "$ty"
+        if act "statistics-open" up click "$tx" "$ty"; then
+            rest
+            act "statistics-close" key xdotool key Escape || true
+        fi
         rest
-        act "statistics-close" key xdotool key Escape
     done
     stop_game
 done
