@@ -50,7 +50,11 @@ act() {
         [[ -n "$line" ]] && break
         sleep 0.01
     done
-    [[ -n "$line" ]] || { echo "$size $label: no frame" >&2; return 1; }
+    if [[ -z "$line" ]]; then
+        echo "$size $label: no frame" >&2
+        kill -0 "$game" 2>/dev/null || { echo "$size: the game has ended: $(tail -n 5 "$work/stderr.txt")" >&2; gone=1; }
+        return 1
+    fi
     echo "$size $label $line" >>"$work/results"
     # What follows the frame (a caret's blink, the pointer's move) settles before the next input.
     sleep 0.25
@@ -107,8 +111,10 @@ start_game() {
         run=(env -u DISPLAY SDL_VIDEODRIVER=wayland WAYLAND_DISPLAY=zorbel-bench "$bin")
         nested=(--nested)
     fi
+    # The game's standard error is kept, to say why it ended should it end.
     read -r _ first game _ < <(ZORBEL_FRAME_LOG="$log" "$watch" "${nested[@]}" \
-        --region "$((w / 4))" "$((h / 4))" "$((w / 2))" "$((h / 2))" -- "${run[@]}")
+        --region "$((w / 4))" "$((h / 4))" "$((w / 2))" "$((h / 2))" -- \
+        sh -c 'exec "$@" 2>"$0"' "$work/stderr.txt" "${run[@]}")
 }
 stop_game() {
     if [[ -n "$weston" ]]; then
@@ -162,7 +168,9 @@ for size in "${sizes[@]}"; do
     read -r tx ty < <(ball 32 136)
     # A screen that did not open is not closed: Esc at the menu would end the game, and every
     # round after it would wait in vain.
+    gone=0
     for _ in $(seq "$rounds"); do
+        ((gone == 0)) || break
         if act "login-open" key xdotool key space; then
             act "login-close" key xdotool key Escape || true
         fi
