@@ -9,7 +9,7 @@
 # The machine's load is printed with each size: on a busy machine the figures are noisier.
 # With --wayland the game runs on SDL's Wayland driver in Weston (its X11 back end, one output
 # filling the X screen but for a strip on the right) and presents through SDL's renderer, whose
-# texture upload is the part "upload": at 1920 x 1080 and 3840 x 2160 at output scale 1, and
+# texture upload is timed as "upload": at 1920 x 1080 and 3840 x 2160 at output scale 1, and
 # 3840 x 2160 at output scale 2 ("3840x2160@2": a 4K laptop's), the game drawing at the output's
 # physical pixels each time.
 # Usage: bench/key_latency.sh [--wayland] [path to zorbel2] [rounds, default 25] [sizes...]

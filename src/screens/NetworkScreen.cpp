@@ -11,12 +11,6 @@ namespace
 
 // The wait polls ENet this often: a connection is noticed within a frame or two.
 constexpr int kPollMs = 15;
-constexpr int kSemicolon = 186;
-constexpr int kMinus = 189;
-constexpr int kPeriod = 190;
-constexpr int kKeypadPeriod = 110;
-constexpr int kLeftBracket = 219;
-constexpr int kRightBracket = 221;
 
 // The character a key types into the address, or 0. Addresses are written in lower case; the
 // colon is the semicolon key, shifted or not, since no address holds a semicolon.
@@ -28,16 +22,16 @@ char AddressCharacter(int key)
         return static_cast<char>(key);
     switch (key)
     {
-    case kPeriod:
-    case kKeypadPeriod:
+    case ui::vk::OemPeriod:
+    case ui::vk::Decimal:
         return '.';
-    case kSemicolon:
+    case ui::vk::OemSemicolon:
         return ':';
-    case kMinus:
+    case ui::vk::OemMinus:
         return '-';
-    case kLeftBracket:
+    case ui::vk::OemLeftBracket:
         return '[';
-    case kRightBracket:
+    case ui::vk::OemRightBracket:
         return ']';
     default:
         return 0;

@@ -364,7 +364,7 @@ int VirtualKeyFromSdl(int sdlKey, bool numLock)
     case SDLK_KP_MINUS:
         return 109;
     case SDLK_KP_PERIOD:
-        return 110;
+        return vk::Decimal;
     case SDLK_KP_DIVIDE:
         return 111;
     case SDLK_CAPSLOCK:
@@ -376,23 +376,23 @@ int VirtualKeyFromSdl(int sdlKey, bool numLock)
     case SDLK_PRINTSCREEN:
         return 44;
     case SDLK_SEMICOLON:
-        return 186;
+        return vk::OemSemicolon;
     case SDLK_EQUALS:
         return 187;
     case SDLK_COMMA:
         return 188;
     case SDLK_MINUS:
-        return 189;
+        return vk::OemMinus;
     case SDLK_PERIOD:
-        return 190;
+        return vk::OemPeriod;
     case SDLK_SLASH:
         return 191;
     case SDLK_LEFTBRACKET:
-        return 219;
+        return vk::OemLeftBracket;
     case SDLK_BACKSLASH:
         return 220;
     case SDLK_RIGHTBRACKET:
-        return 221;
+        return vk::OemRightBracket;
     case SDLK_QUOTE:
         return 222;
     case SDLK_LGUI:

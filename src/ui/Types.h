@@ -118,8 +118,14 @@ inline constexpr int Down = 40;
 inline constexpr int Insert = 45;
 inline constexpr int Delete = 46;
 inline constexpr int Numpad0 = 96;
+inline constexpr int Decimal = 110; // the keypad's point with Num Lock on
 inline constexpr int F1 = 112;
+inline constexpr int OemSemicolon = 186; // the ; : key
+inline constexpr int OemMinus = 189;
+inline constexpr int OemPeriod = 190;
 inline constexpr int Oem3 = 192; // the ` ~ key
+inline constexpr int OemLeftBracket = 219;
+inline constexpr int OemRightBracket = 221;
 // A key that has no code of its own (national letters, keys of other keyboards).
 inline constexpr int NoCode = 255;
 } // namespace vk

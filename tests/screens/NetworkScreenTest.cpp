@@ -46,8 +46,9 @@ protected:
 TEST_F(NetworkScreenTest, TheAddressIsTypedAndEveryFailureIsToldWithoutAWait)
 {
     network->Show();
-    for (const int key : {int{'1'}, int{'2'}, int{'7'}, 190, int{'0'}, 190, int{'0'}, 190, int{'1'},
-                          186, int{'9'}, int{'9'}, int{'X'}})
+    for (const int key :
+         {int{'1'}, int{'2'}, int{'7'}, ui::vk::OemPeriod, int{'0'}, ui::vk::OemPeriod, int{'0'},
+          ui::vk::OemPeriod, int{'1'}, ui::vk::OemSemicolon, int{'9'}, int{'9'}, int{'X'}})
         app.Devices().KeyDown(key);
     app.Devices().KeyDown(ui::vk::Back);
     EXPECT_EQ(network->TypedAddress(), "127.0.0.1:99") << "letters go in as lower case";
