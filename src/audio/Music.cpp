@@ -16,11 +16,10 @@
 #include <cstring>
 #include <exception>
 #include <span>
+#include <utility>
 #include <vector>
 
 #ifdef ZORBEL_RENDERED_MUSIC
-#include <pthread.h>
-#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -52,13 +51,14 @@ std::shared_ptr<const RenderedTune> RenderAndKeep(std::span<const std::uint8_t> 
                                                   int frequency, const std::string& path,
                                                   std::stop_token stop)
 {
-    // The synthesiser plays meanwhile, timed by the clock: the rendering only takes a processor
-    // that would otherwise idle, so that it never delays the notes heard.
-    const sched_param idle{};
-    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle) != 0)
-        static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
-    auto rendered = RenderTune(tune, length, bank, frequency, std::move(stop));
-    if (!rendered)
+    // The synthesiser plays meanwhile, timed by the clock: the rendering takes the lowest share of
+    // a busy processor, so that it never delays the notes heard. The lowest nice value rather than
+    // the idle policy: an idle thread on a busy machine waits seconds for a turn, and a process
+    // ending with one waits as long for it to die.
+    static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19));
+    auto rendered = RenderTune(tune, length, bank, frequency, stop);
+    // A rendering finished as its music went is not kept: the process may be ending.
+    if (!rendered || stop.stop_requested())
         return nullptr;
     // A cache that cannot be written only costs this run the saving; one that can be is also
     // where the samples are read from from now on, instead of the heap.
@@ -218,7 +218,7 @@ void MusicStream::Mixed(std::size_t bytes, bool streaming)
 Music::~Music()
 {
     // Stopped first, so that no rendering is handed over to a music that is going.
-    renderer_ = {};
+    renderer_.Stop();
     Halt();
     MusicStream& s = audio_.Music();
     {
@@ -235,7 +235,7 @@ Music::~Music()
 void Music::Unload()
 {
     Halt();
-    renderer_ = {};
+    renderer_.Stop();
     rendered_.reset();
     mixed_.reset();
     lengthMicroseconds_ = 0;
@@ -261,6 +261,11 @@ bool Music::Load(std::string file)
         channels == 2 && LoadRendering(frequency))
         return true;
     mixed_.reset(Mix_LoadMUS(file_.c_str()));
+    // Only now, once the mixer's synthesiser has set up the libraries both share: their one-time
+    // set-up is under a lock, which an idle-priority rendering holding it on a busy machine would
+    // keep from the main thread for seconds.
+    if (pendingRendering_)
+        renderer_.Start(std::exchange(pendingRendering_, nullptr));
     if (!mixed_)
         return false;
 #ifdef _WIN32
@@ -304,15 +309,16 @@ bool Music::LoadRendering(int frequency)
     // The mixer reads the same list; its first bank is the one it plays the tune with.
     std::string bank = Mix_GetSoundFonts() != nullptr ? Mix_GetSoundFonts() : "";
     bank = bank.substr(0, bank.find(';'));
-    renderer_ = std::jthread(
+    pendingRendering_ =
         [this, tune = std::move(tune), length = lengthMicroseconds_, bank, frequency, path,
-         file = file_](std::stop_token stop)
-        {
-            try
+         file = file_](std::stop_token stop, const platform::Worker::HandOver& handOver)
+    {
+        auto shared = RenderAndKeep(tune, length, bank, frequency, path, stop);
+        if (shared == nullptr)
+            return;
+        handOver(
+            [this, shared, file]
             {
-                auto shared = RenderAndKeep(tune, length, bank, frequency, path, std::move(stop));
-                if (shared == nullptr)
-                    return;
                 platform::Post(
                     [this, shared, file]
                     {
@@ -320,24 +326,15 @@ bool Music::LoadRendering(int frequency)
                             rendered_ = shared;
                     },
                     this);
-            }
-            catch (...)
-            {
-                // Nothing escapes a worker: the failure is reported on the main thread as a
-                // handed-over call's is, and the synthesiser goes on playing the tune.
-                platform::Post([failure = std::current_exception()]
-                               { std::rethrow_exception(failure); },
-                               this);
-            }
-        });
+            });
+    };
     return false;
 #endif
 }
 
 void Music::WaitForRendering()
 {
-    if (renderer_.joinable())
-        renderer_.join();
+    renderer_.Wait();
     platform::RunPending();
 }
 

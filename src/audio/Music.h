@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/SdlPtrs.h"
+#include "platform/Worker.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace audio
 {
@@ -123,7 +123,8 @@ private:
     // The length of a MIDI file by its own timing; 0 when unknown.
     std::uint64_t lengthMicroseconds_ = 0;
     std::shared_ptr<const RenderedTune> rendered_;
-    std::jthread renderer_; // last: stopped and joined before anything it hands over goes
+    platform::Worker::Job pendingRendering_; // started once the mixer has loaded the file
+    platform::Worker renderer_;              // last: stopped before anything it hands over goes
 };
 
 } // namespace audio

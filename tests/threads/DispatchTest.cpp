@@ -1,6 +1,8 @@
 // The blocking hand-over of calls from worker threads to the main thread.
 #include "ThreadTest.h"
 
+#include "platform/Worker.h"
+
 #include <stdexcept>
 
 namespace
@@ -198,6 +200,61 @@ TEST_F(DispatchTest, ShutdownReleasesWaitersAndRefusesLaterCalls)
     platform::RunPending();
     restarted.join();
     EXPECT_TRUE(again);
+}
+
+// A job stuck in a call it cannot leave (a sound bank read at idle priority on a busy machine) must
+// not hold its owner, nor the program's exit; once let go it hands nothing over. A job that checks
+// its token is waited for, and what it handed over arrives.
+TEST_F(DispatchTest, AWorkerStuckInACallIsLetGoAndHandsNothingOver)
+{
+    std::mutex gate;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<bool> started{false};
+    std::atomic<int> handedOver{0};
+    std::atomic<int> refused{0};
+    auto stuck = [&](std::stop_token, const platform::Worker::HandOver& handOver)
+    {
+        started = true;
+        std::unique_lock lock(gate);
+        opened.wait(lock, [&] { return open; });
+        lock.unlock();
+        if (!handOver([&] { ++handedOver; }))
+            ++refused;
+    };
+    {
+        platform::Worker worker;
+        worker.Start(stuck);
+        ASSERT_TRUE(WaitUntil([&] { return started.load(); }));
+        Watchdog watchdog("stopping waited for a job that never checks its token");
+        worker.Stop();
+        EXPECT_FALSE(worker.Running());
+    }
+    {
+        std::lock_guard lock(gate);
+        open = true;
+    }
+    opened.notify_all();
+    ASSERT_TRUE(WaitUntil([&] { return refused == 1; }));
+    EXPECT_EQ(handedOver, 0);
+
+    platform::Worker worker;
+    bool ran = false;
+    worker.Start(
+        [&](std::stop_token stop, const platform::Worker::HandOver& handOver)
+        {
+            while (!stop.stop_requested())
+                std::this_thread::sleep_for(milliseconds(1));
+            handOver([&] { platform::Post([&] { ran = true; }); });
+        });
+    worker.Stop(kPatience);
+    platform::RunPending();
+    EXPECT_TRUE(ran) << "a job that stopped in time was let go";
+
+    worker.Start([](std::stop_token, const platform::Worker::HandOver&)
+                 { throw std::runtime_error("render"); });
+    worker.Wait();
+    ASSERT_TRUE(PumpUntil([&] { return failures_.size() == 1; }));
 }
 
 } // namespace
