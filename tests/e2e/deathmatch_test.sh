@@ -10,8 +10,9 @@ read -r mx my < <(panel_origin 545 297)
 read -r gx gy < <(panel_origin 641 577)
 BOARD="0,128,0"
 
+# Held a moment, as a hand does: a press and release in one instant were once lost at start-up.
 click() {
-    xdotool mousemove "$1" "$2" click 1
+    xdotool mousemove --sync "$1" "$2" mousedown 1 sleep 0.1 mouseup 1
     sleep 0.3
 }
 # Centre pixel of board cell (x, y) in a screenshot.
