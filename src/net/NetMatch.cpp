@@ -146,13 +146,6 @@ void NetMatch::Key(std::uint8_t direction)
     unsettled_.push_back(direction);
 }
 
-void NetMatch::Key(std::span<const engine::PlayerTurn> turns)
-{
-    for (const engine::PlayerTurn turn : turns)
-        if (turn.player == LocalPlayer())
-            Key(turn.direction);
-}
-
 bool NetMatch::TogglePause()
 {
     if (ended_ || !Started())

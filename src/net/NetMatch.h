@@ -1,7 +1,8 @@
 // net::NetMatch: a death match between two computers in lockstep. Both run the same engine death
 // match from the same seed; only the players' turns travel, each stamped with the step it applies
 // at, so that both boards are the same at every step. The game screen drives it from one timer
-// (Update, then the engine's events to paint) as it drives a local play::Match.
+// (Update, then the engine's events to paint) through net::NetMatchControl, as it drives a local
+// play::Match.
 //
 // Rules both sides keep:
 // - The host plays player 1 and the guest player 2. After both Hellos the host draws the seed and
@@ -117,9 +118,6 @@ public:
     // This player's direction key (engine::kLeft..kDown). Ignored before the game starts and
     // after it ends, and beyond kMaxTurnsPerStep in one step.
     void Key(std::uint8_t direction);
-    // The screen's keys as for play::Match: only turns for LocalPlayer() count, since the
-    // default bindings turn both players' worms with every arrow.
-    void Key(std::span<const engine::PlayerTurn> turns);
     // Pauses both sides from a step ahead, or resumes this player's own pause; false when
     // nothing changed (before the start, paused by the other player, a pause not yet reached).
     bool TogglePause();

@@ -13,6 +13,10 @@ namespace
 {
 
 constexpr int kFastestReplay = 8;
+// A replay takes Space for its pause, as the key beside the arrows that set its speed.
+constexpr std::string_view kReplayPausedCaption = "Paused: press Space to go on";
+// The last board stays until the player leaves.
+constexpr std::string_view kReplayEndCaption = "The end: press Esc to go back";
 
 } // namespace
 
@@ -90,9 +94,10 @@ void Match::Tick()
         if (!playback_->Step(game_))
         {
             replayEnded_ = true;
+            replayMatches_ = playback_->Matches(game_);
             Schedule(0, game_.GamePhase());
             if (OnOver)
-                OnOver({std::nullopt, {}, playback_->Matches(game_)});
+                OnOver({std::nullopt, {}, replayMatches_});
             return;
         }
         Sync();
@@ -186,6 +191,15 @@ bool Match::FocusLost()
 bool Match::Paused() const
 {
     return playback_ ? replayPaused_ : game_.GamePhase() == engine::Phase::Paused;
+}
+
+std::string_view Match::Caption() const
+{
+    if (!playback_)
+        return Paused() ? kPausedCaption : "";
+    if (replayEnded_)
+        return replayMatches_ ? kReplayEndCaption : "";
+    return replayPaused_ ? kReplayPausedCaption : "";
 }
 
 int Match::Interval() const

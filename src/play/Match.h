@@ -7,6 +7,7 @@
 #include "engine/Playback.h"
 #include "engine/Replay.h"
 #include "engine/Scenario.h"
+#include "play/MatchControl.h"
 #include "records/Records.h"
 
 #include <array>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TIniFile;
@@ -47,6 +49,10 @@ struct Lineup
     std::array<std::string, 2> names;
 };
 
+// The end of a replay that does not reach the recorded end in the recorded state.
+inline constexpr std::string_view kReplayMismatch =
+    "This replay does not match this version of the game";
+
 // What the end of a game or of a replay leaves for the screen to show.
 struct Over
 {
@@ -58,7 +64,7 @@ struct Over
     bool replayMatches = false;
 };
 
-class Match
+class Match final : public MatchControl
 {
 public:
     using Seeds = std::function<std::uint64_t()>;
@@ -74,30 +80,40 @@ public:
 
     // Games of mode from now on, each after the wait; or, after Watch, the replay from its start.
     void Enter(engine::Mode mode);
+    // Enters the mode entered last, or the replay being watched.
+    void Start() override { Enter(Mode()); }
     // Whatever was under way stops: a death match under way is over and kept, a single game cut
     // short is neither kept nor counted, a replay gives the players' turned flags back.
-    void Leave();
+    void Leave() override;
     // The next game now, as the end of the wait starts it.
     void NewGame();
     // The ticker's call: one step of what the phase (or the replay) wants; at the end of the wait
     // the next game of the mode entered.
-    void Tick();
+    void Tick() override;
     // A direction key or controller event: the turns it stands for (nothing in a replay).
-    void Key(std::span<const engine::PlayerTurn> turns);
+    void Key(std::span<const engine::PlayerTurn> turns) override;
     // Pause: holds a game or bout in play (or a replay not at its end), or resumes it; false when
     // nothing changed.
-    bool TogglePause();
+    bool TogglePause() override;
     // The player switched away: what is in play pauses. True when it paused.
-    bool FocusLost();
-    bool Paused() const;
+    bool FocusLost() override;
+    bool Paused() const override;
+    // A replay held by its pause still keeps the display awake.
+    bool DisplayMaySleep() const override { return !playback_ && Paused(); }
+    // The pause's caption, or a replay's end once it has matched the recorded one.
+    std::string_view Caption() const override;
+    // A replay that did not reach its recorded end, with kReplayMismatch; games never end the
+    // screen themselves.
+    bool Done() const override { return playback_ && replayEnded_ && !replayMatches_; }
+    std::string_view EndMessage() const override { return Done() ? kReplayMismatch : ""; }
     // The milliseconds until the next tick; 0 when nothing ticks.
     int Interval() const;
     // The events since the last call, in order (see engine::Game::TakeEvents).
-    void TakeEvents(std::vector<engine::Event>& into) { game_.TakeEvents(into); }
+    void TakeEvents(std::vector<engine::Event>& into) override { game_.TakeEvents(into); }
     // The game, read only: mode, phase, scores, board.
-    const engine::Game& Model() const { return game_; }
+    const engine::Game& Model() const override { return game_; }
     // The mode entered last, or the replay's once it is entered.
-    engine::Mode Mode() const { return game_.GameMode(); }
+    engine::Mode Mode() const override { return game_.GameMode(); }
     // The game started last is a single game of a level with records: its end is entered into
     // the table.
     bool KeepsRecords() const;
@@ -142,6 +158,7 @@ private:
     int replaySpeed_ = 1;
     bool replayPaused_ = false;
     bool replayEnded_ = false;
+    bool replayMatches_ = false;
     int scheduled_ = 0;
     engine::Phase scheduledPhase_ = engine::Phase::Idle;
 };

@@ -43,7 +43,7 @@ void TGameForm::BuildLayout()
             .Hidden(),
         // Above the board and the targets, shown only while paused: once hidden, the board's own
         // picture shows through again, with nothing of the caption left on it.
-        form::Label(PauseLabel, 0, 0, std::string(kPauseCaption), {16, ui::clYellow, true})
+        form::Label(PauseLabel, 0, 0, std::string(play::kPausedCaption), {16, ui::clYellow, true})
             .Color(ui::clBlack)
             .Padding(6)
             .Hidden(),

@@ -1,5 +1,6 @@
 // TGameForm: the game screen: the match's events painted and sounded, its ticks timed, keys
-// turned into (player, direction), and the scoreboard of the single game and death match.
+// turned into (player, direction), and the scoreboard of the single game and death match, played
+// here or against another computer.
 #include "screens/GameScreen.h"
 
 #include "records/Records.h"
@@ -45,14 +46,7 @@ TGameForm::TGameForm(ui::Platform& app, Navigator& navigator, Session& session)
         }
         // A controller's turn is that player's direction key, whatever keys the players share.
         const engine::PlayerTurn playerTurn = Session::ControllerTurn(player, turn);
-        if (net_)
-        {
-            // Each computer's player steers with its first controller.
-            if (player == 1)
-                net_->Key(playerTurn.direction);
-            return;
-        }
-        match_.Key(std::span(&playerTurn, 1));
+        control_->Key(std::span(&playerTurn, 1));
     };
     match_.OnOver = [this](const play::Over& over)
     {
@@ -102,6 +96,23 @@ void TGameForm::ShowSingleGame()
     Show();
 }
 
+void TGameForm::ShowNetworkMatch(std::unique_ptr<net::Link> link, bool hosting)
+{
+    if (IsShown())
+        return;
+    link_ = std::move(link);
+    // The host's interval is the match's; the guest's is sent for nothing but the form.
+    net_.emplace(*link_, session_.Replays,
+                 net::NetSetup{hosting ? net::Role::Host : net::Role::Guest, session_.UserName,
+                               deathMatchInterval_},
+                 ticker_);
+    control_ = &*net_;
+    Label2.SetLeft(kPlayer2Left);
+    Label3.SetVisible(true);
+    ShowPlayerColours(true);
+    Show();
+}
+
 void TGameForm::ShowDeathMatch()
 {
     Label2.SetCaption("Player 2");
@@ -137,42 +148,39 @@ void TGameForm::FormShow()
     // The device opens now, if it was let go at the menus, rather than for the first target
     // eaten, and stays open: opening it through a sound server would hold up that tick.
     session_.Audio.Hold(true);
-    App().SetScreenSaverAllowed(false);
     // The second name ends before the ball beside it, or where the scores' column ends.
     Label2.SetMaxWidth((Image3.Visible() ? Image3.Left() : kPanelWidth) - 4 - Label2.Left());
     // The line under the board holds the logged-in player's figures, which are not a replay's:
     // over a replay it shows nothing.
     for (ui::Label* status : {&Label6, &GL, &Label7, &EL, &Label8, &AL, &Label9, &HL, &LLL})
         status->SetVisible(!match_.Replaying());
+    control_->Start();
     if (match_.Replaying())
     {
-        StartReplay();
-        return;
+        Target.SetVisible(true);
+        ApplyEvents();
+        ShowReplayCaption();
     }
-    if (net_)
-    {
-        ticker_.Schedule(net_->NextUpdateInMs());
-        return;
-    }
-    match_.Enter(match_.Mode());
+    // The display stays awake from here on, unless a pause lets it sleep.
+    ShowState();
 }
 
 void TGameForm::FormHide()
 {
     App().SetCursorVisible(true);
     App().SetScreenSaverAllowed(true);
-    ShowPauseCaption(false);
+    ShowCaption({});
     if (match_.Replaying())
     {
         Label1.SetCaption(gameCaption1_);
         Label3.SetCaption(std::string(kDeathMatchCaption));
         Label3.SetLeft(kModeCaptionLeft);
-        PauseLabel.SetCaption(std::string(kPauseCaption));
     }
     // Nothing goes on behind the menu; a single game cut short here is never recorded.
-    if (net_)
-        EndNetworkMatch();
-    match_.Leave();
+    control_->Leave();
+    control_ = &match_;
+    net_.reset();
+    link_.reset();
     Target.SetVisible(false);
     Target2.SetVisible(false);
     session_.Audio.Hold(false);
@@ -180,23 +188,17 @@ void TGameForm::FormHide()
 
 void TGameForm::Timer1Timer(widgets::TzcTimer&)
 {
-    if (net_)
-    {
-        NetworkTimer();
-        return;
-    }
-    match_.Tick();
+    control_->Tick();
     ApplyEvents();
+    ShowState();
 }
 
 void TGameForm::GameOver(const play::Over& over)
 {
     ApplyEvents();
-    if (match_.Replaying())
-    {
-        EndReplay(over.replayMatches);
-        return;
-    }
+    // A single game's replay shows the final score its file claims once playback has reached it.
+    if (over.replayMatches && match_.Replay().mode == engine::ReplayMode::SingleGame)
+        HiScoreLabel.SetCaption(PadLeft(std::to_string(match_.Replay().players[0].score), 3));
     if (!over.recordError.empty())
     {
         // Shown here rather than left to the loop's handler: once the message is closed, play
@@ -210,7 +212,6 @@ void TGameForm::GameOver(const play::Over& over)
         // The table is a screen like the menus: the display may sleep over it.
         App().SetScreenSaverAllowed(true);
         navigator_.ShowGameResult(match_.Standing().table);
-        App().SetScreenSaverAllowed(match_.Model().GamePhase() == engine::Phase::Idle);
     }
 }
 
@@ -218,11 +219,8 @@ void TGameForm::ApplyEvents()
 {
     // A handler below may show a message and let other calls run, so the list being read is
     // not the one the engine appends to.
-    if (net_)
-        net_->TakeEvents(applying_);
-    else
-        match_.TakeEvents(applying_);
-    const bool single = ShownMode() == engine::Mode::Single;
+    control_->TakeEvents(applying_);
+    const bool single = control_->Mode() == engine::Mode::Single;
     for (const engine::Event& event : applying_)
     {
         switch (event.kind)
@@ -274,7 +272,7 @@ void TGameForm::ApplyEvents()
 
 void TGameForm::ShowStart()
 {
-    if (ShownMode() == engine::Mode::DeathMatch)
+    if (control_->Mode() == engine::Mode::DeathMatch)
     {
         Target2.SetVisible(true);
         UpdateScore1Label();
@@ -311,23 +309,23 @@ void TGameForm::ShowTarget(std::uint8_t who, engine::Cell cell)
 
 void TGameForm::FormKeyDown(ui::Form&, int& key)
 {
-    if (match_.Replaying())
+    if (key == ui::vk::Escape)
+    {
+        Hide();
+        return;
+    }
+    const bool replay = match_.Replaying();
+    // A replay has no turns to take Space from.
+    if ((key == ui::vk::Pause || (replay && key == ui::vk::Space)) && control_->TogglePause())
+        ShowState();
+    if (replay)
     {
         ReplayKey(key);
         return;
     }
-    if (net_)
-    {
-        NetworkKey(key);
-        return;
-    }
-    if (key == ui::vk::Escape)
-        Hide();
-    if (key == ui::vk::Pause)
-        TogglePause();
     Session::Turns turns{};
-    const std::size_t count = session_.TurnsOf(match_.Mode(), key, turns);
-    match_.Key(std::span(turns.data(), count));
+    const std::size_t count = session_.TurnsOf(control_->Mode(), key, turns);
+    control_->Key(std::span(turns.data(), count));
 }
 
 bool TGameForm::ClaimsKey(int key) const
@@ -335,44 +333,52 @@ bool TGameForm::ClaimsKey(int key) const
     if (match_.Replaying())
         return false;
     Session::Turns turns{};
-    return session_.TurnsOf(ShownMode(), key, turns) > 0;
+    return session_.TurnsOf(control_->Mode(), key, turns) > 0;
 }
 
-void TGameForm::TogglePause()
+void TGameForm::ShowState()
 {
-    if (match_.TogglePause())
-        ShowPaused();
-}
-
-void TGameForm::ShowPaused()
-{
-    ShowPauseCaption(match_.Paused());
-    if (match_.Replaying())
-        ShowReplayCaption();
-    else
-        App().SetScreenSaverAllowed(match_.Paused());
-}
-
-void TGameForm::ShowPauseCaption(bool shown)
-{
-    if (shown)
+    if (const std::array<std::string, 2>* names = control_->Names())
     {
+        Label1.SetCaption((*names)[0]);
+        Label2.SetCaption((*names)[1]);
+    }
+    // Left meanwhile, as from the records table shown over a game's end.
+    if (!IsShown())
+        return;
+    if (control_->Done())
+    {
+        // The message box first: the board stays behind it as the match ended.
+        ShowCaption({});
+        if (!control_->EndMessage().empty())
+            App().ShowMessage(std::string(control_->EndMessage()));
+        Hide();
+        return;
+    }
+    ShowCaption(control_->Caption());
+    App().SetScreenSaverAllowed(control_->DisplayMaySleep());
+}
+
+void TGameForm::ShowCaption(std::string_view caption)
+{
+    if (!caption.empty())
+    {
+        PauseLabel.SetCaption(std::string(caption));
         // Centred across the board's rows above the start cells, at the scale in force: the
-        // caption's width follows the text's.
+        // caption's width follows the text's. Nothing moves while caption stays the same.
         const ui::Rect board = PaintBox1.BoundsRect();
         const int band = PaintBox1.CellOrigin(1, kFirstStartRow).y;
         PauseLabel.SetLeft(board.left + (board.Width() - PauseLabel.Width()) / 2);
         PauseLabel.SetTop(board.top + (band - PauseLabel.Height()) / 2);
     }
-    PauseLabel.SetVisible(shown);
+    PauseLabel.SetVisible(!caption.empty());
 }
 
 void TGameForm::FormDeactivate()
 {
-    // A player who switched away must not find the worm dead, nor miss a replay's moves. A
-    // network match goes on: pausing it would stop the other player too.
-    if (!net_ && match_.FocusLost())
-        ShowPaused();
+    // A player who switched away must not find the worm dead, nor miss a replay's moves.
+    if (control_->FocusLost())
+        ShowState();
 }
 
 void TGameForm::UpdateScoreLabel()
@@ -401,10 +407,8 @@ void TGameForm::UpdateHiScoreLabel()
 
 void TGameForm::EndBout(std::uint8_t whoDied)
 {
-    if (whoDied == engine::kPlayer1Died)
-        UpdateScore2Label();
-    if (whoDied == engine::kPlayer2Died)
-        UpdateScore1Label();
+    UpdateScore1Label();
+    UpdateScore2Label();
     DeadSound.Play();
     if (whoDied != engine::kPlayer2Died)
         App().Rumble(1);
@@ -414,10 +418,10 @@ void TGameForm::EndBout(std::uint8_t whoDied)
 
 void TGameForm::UpdateScore1Label()
 {
-    ScoreLabel.SetCaption(PadLeft(std::to_string(Shown().Score1()), 3));
+    ScoreLabel.SetCaption(PadLeft(std::to_string(control_->Model().Score1()), 3));
 }
 
 void TGameForm::UpdateScore2Label()
 {
-    HiScoreLabel.SetCaption(PadLeft(std::to_string(Shown().Score2()), 3));
+    HiScoreLabel.SetCaption(PadLeft(std::to_string(control_->Model().Score2()), 3));
 }

@@ -7,8 +7,9 @@
 #include "engine/Game.h"
 #include "engine/Replay.h"
 #include "net/Link.h"
-#include "net/NetMatch.h"
+#include "net/NetMatchControl.h"
 #include "play/Match.h"
+#include "play/MatchControl.h"
 #include "records/Records.h"
 #include "screens/Screen.h"
 #include "screens/TimerTicker.h"
@@ -49,13 +50,12 @@ public:
     // connected: the host plays player 1. Nothing is recorded; each game is kept as a replay.
     void ShowNetworkMatch(std::unique_ptr<net::Link> link, bool hosting);
     // The network match under way, if one is.
-    const net::NetMatch* Network() const { return net_ ? &*net_ : nullptr; }
+    const net::NetMatch* Network() const { return net_ ? &net_->Match() : nullptr; }
     // The replay in the file at path played, or why not told in the message box (false).
     bool WatchReplayFile(const std::string& path);
-    static constexpr std::string_view kReplayMismatch =
-        "This replay does not match this version of the game";
 
-    // The match the screen shows; the screen times it with Timer1 and paints what it reports.
+    // The local match: its games and replays. The screen times whichever match it shows with
+    // Timer1 and paints what it reports.
     play::Match& Play() { return match_; }
     const play::Match& Play() const { return match_; }
 
@@ -124,7 +124,6 @@ private:
     static constexpr int kPlayer2Left = 536;
     static constexpr int kModeCaptionLeft = 272;
     static constexpr std::string_view kDeathMatchCaption = "Death Match";
-    static constexpr std::string_view kPauseCaption = "Paused: press Pause to go on";
 
     // The form data (GameFormData.cpp).
     void BuildLayout();
@@ -132,9 +131,11 @@ private:
     play::Lineup Lineup() const;
     // A game or replay is over: its last step painted, the records or the replay's end shown.
     void GameOver(const play::Over& over);
-    void TogglePause();
-    void ShowPaused();
-    void ShowPauseCaption(bool shown);
+    // What the match says besides the board, after each tick and key: the caption over the
+    // board, the names, whether the display may sleep, and its end, which goes back.
+    void ShowState();
+    // Over the board, or hidden when empty.
+    void ShowCaption(std::string_view caption);
     // The scoreboard of a game or bout that begins.
     void ShowStart();
     widgets::TAnimatedImage& TargetOf(std::uint8_t who);
@@ -143,22 +144,9 @@ private:
     // Player 2's ball shown or not, and player 1's ball and target in the mode's colour.
     void ShowPlayerColours(bool deathMatch);
 
-    // The game on the board and its mode: the network match's while one is under way.
-    const engine::Game& Shown() const { return net_ ? net_->Model() : match_.Model(); }
-    engine::Mode ShownMode() const { return net_ ? engine::Mode::DeathMatch : match_.Mode(); }
-
-    // The network match (GameScreenNetwork.cpp), driven by the same timer.
-    void NetworkTimer();
-    void NetworkKey(int key);
-    void ShowNetworkNames();
-    void ShowNetworkCaption(std::string_view caption);
-    void EndNetworkMatch();
-
-    // Replay playback, started when the screen shows.
-    void StartReplay();
+    // Replay playback (GameScreenReplay.cpp): the speed keys and the title.
     void ReplayKey(int key);
     void ShowReplayCaption();
-    void EndReplay(bool matches);
 
     TimerTicker ticker_{Timer1, [this]
                         {
@@ -166,7 +154,9 @@ private:
                         }};
     play::Match match_;
     std::unique_ptr<net::Link> link_;
-    std::optional<net::NetMatch> net_;
+    std::optional<net::NetMatchControl> net_;
+    // The match shown: match_, or net_ while a network match is under way.
+    play::MatchControl* control_ = &match_;
     // Player 1's caption as the games left it, given back after a replay.
     std::string gameCaption1_;
     // Events being applied, taken from the match's list so that both keep their capacity.

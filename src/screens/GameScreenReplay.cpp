@@ -48,15 +48,6 @@ void TGameForm::ShowReplay(const engine::Replay& replay)
     Show();
 }
 
-void TGameForm::StartReplay()
-{
-    Target.SetVisible(true);
-    match_.Enter(match_.Mode());
-    ApplyEvents();
-    PauseLabel.SetCaption("Paused: press Space to go on");
-    ShowReplayCaption();
-}
-
 void TGameForm::ShowReplayCaption()
 {
     Label3.SetCaption(play::ReplayTitle(match_.Replay(), match_.ReplaySpeed()));
@@ -64,40 +55,11 @@ void TGameForm::ShowReplayCaption()
     Label3.SetLeft(Label5.Left() + (Label5.Width() - Label3.Width()) / 2);
 }
 
-void TGameForm::EndReplay(bool matches)
-{
-    if (!matches)
-    {
-        App().ShowMessage(std::string(kReplayMismatch));
-        Hide();
-        return;
-    }
-    if (match_.Replay().mode == engine::ReplayMode::SingleGame)
-        HiScoreLabel.SetCaption(PadLeft(std::to_string(match_.Replay().players[0].score), 3));
-    // The last board stays until the player leaves.
-    PauseLabel.SetCaption("The end: press Esc to go back");
-    ShowPauseCaption(true);
-}
-
 void TGameForm::ReplayKey(int key)
 {
-    switch (key)
-    {
-    case ui::vk::Escape:
-        Hide();
-        return;
-    case ui::vk::Space:
-    case ui::vk::Pause:
-        TogglePause();
-        return;
-    case ui::vk::Right:
+    if (key == ui::vk::Right)
         match_.FasterReplay();
-        break;
-    case ui::vk::Left:
+    if (key == ui::vk::Left)
         match_.SlowerReplay();
-        break;
-    default:
-        return;
-    }
     ShowReplayCaption();
 }

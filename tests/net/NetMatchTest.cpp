@@ -4,6 +4,7 @@
 #include "net/NetMatch.h"
 
 #include "engine/Playback.h"
+#include "net/NetMatchControl.h"
 #include "settings/ReplayStore.h"
 #include "support/SimulatedLink.h"
 #include "support/TempConfig.h"
@@ -238,6 +239,57 @@ TEST(NetMatchTest, APauseOnEitherSideHoldsBothAtOneStepUntilItsPlayerResumes)
         ASSERT_TRUE(duel.RunUntil([&] { return duel.BothAt(heldAt + 10); }));
         EXPECT_EQ(other.State(), NetState::Playing);
     }
+}
+
+// The guest as the game screen drives it: steered by player 1's keys (the arrows turn both
+// players' worms by default), its wait and pauses as the caption, the host's leaving its end.
+TEST(NetMatchTest, AsTheScreenDrivesItTheGuestSteersWithPlayerOnesKeysAndShowsWaitsPausesAndEnd)
+{
+    struct : play::Ticker
+    {
+        void Schedule(int intervalMs) override { interval = intervalMs; }
+        int interval = -1;
+    } ticker;
+    Duel duel;
+    duel.matches[1].reset();
+    net::NetMatchControl guest(
+        duel.wire.Side(1), duel.stores[1], {net::Role::Guest, "BOB", 20}, ticker,
+        [&] { return duel.clock; }, [] { return 1u; });
+    const auto runUntil = [&](const std::function<bool()>& done)
+    {
+        for (int ms = 0; ms < 30'000 && !done(); ++ms, ++duel.clock)
+            duel.Host().Update(), guest.Tick();
+        return done();
+    };
+    EXPECT_EQ(*guest.Names(), (std::array<std::string, 2>{"Player 1", "Player 2"}));
+    guest.Start();
+    EXPECT_GT(ticker.interval, 0);
+    ASSERT_TRUE(runUntil([&] { return guest.Model().GamePhase() == engine::Phase::Playing; }));
+    EXPECT_EQ(*guest.Names(), (std::array<std::string, 2>{"ANNA", "BOB"}));
+    const engine::PlayerTurn turns[] = {{2, engine::kDown}, {1, engine::kUp}};
+    guest.Key(turns);
+
+    duel.wire.held[0] = true;
+    EXPECT_TRUE(runUntil([&] { return guest.Caption() == net::kWaitingText; }));
+    duel.wire.held[0] = false;
+    ASSERT_TRUE(guest.TogglePause());
+    EXPECT_TRUE(runUntil([&] { return guest.Caption() == play::kPausedCaption; }));
+    EXPECT_TRUE(guest.DisplayMaySleep());
+    EXPECT_FALSE(guest.FocusLost());
+    ASSERT_TRUE(guest.TogglePause());
+    EXPECT_TRUE(runUntil([&] { return guest.Caption().empty() && !duel.Host().Paused(); }));
+    ASSERT_TRUE(duel.Host().TogglePause());
+    EXPECT_TRUE(runUntil([&] { return guest.Caption() == net::kPausedByOtherText; }));
+
+    duel.Host().Leave();
+    ASSERT_TRUE(runUntil([&] { return guest.Done(); }));
+    EXPECT_EQ(guest.EndMessage(), net::kOtherLeftText);
+    EXPECT_EQ(ticker.interval, 0) << "nothing ticks once the match has ended";
+    ASSERT_TRUE(guest.Match().KeptReplay());
+    const auto& kept = guest.Match().KeptReplay()->turns;
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].player, 2);
+    EXPECT_EQ(kept[0].direction, engine::kUp);
 }
 
 TEST(NetMatchTest, GamesThatDifferEndOnBothSidesAndBothKeepTheirReplays)

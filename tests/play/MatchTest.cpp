@@ -107,6 +107,8 @@ TEST_F(MatchTest, PauseAndSwitchingAwayHoldOnlyAGameInPlay)
     match.Key(std::span(&right, 1));
     ASSERT_TRUE(match.TogglePause());
     EXPECT_TRUE(match.Paused());
+    EXPECT_EQ(match.Caption(), play::kPausedCaption);
+    EXPECT_TRUE(match.DisplayMaySleep());
     EXPECT_EQ(ticker.interval, 0);
     Tick();
     EXPECT_EQ(match.Model().Player().sections[1], engine::kPlayerStart) << "a paused game stays";
@@ -260,6 +262,8 @@ TEST_F(MatchTest, AReplayPlaysOnTheSameMatchToItsEndKeepingAndCountingNothing)
     EXPECT_EQ(match.ReplaySpeed(), 2);
     ASSERT_TRUE(match.FocusLost());
     EXPECT_EQ(ticker.interval, 0);
+    EXPECT_EQ(match.Caption(), "Paused: press Space to go on");
+    EXPECT_FALSE(match.DisplayMaySleep()) << "only a game's pause lets the display sleep";
     ASSERT_TRUE(match.TogglePause());
     const engine::PlayerTurn left{1, engine::kLeft};
     for (int i = 0; i < 1000 && ticker.interval > 0; ++i)
@@ -270,6 +274,8 @@ TEST_F(MatchTest, AReplayPlaysOnTheSameMatchToItsEndKeepingAndCountingNothing)
     ASSERT_EQ(overs.size(), 1u);
     EXPECT_TRUE(overs[0].replayMatches) << "the recorded turns alone, to the recorded end";
     EXPECT_TRUE(match.ReplayEnded());
+    EXPECT_EQ(match.Caption(), "The end: press Esc to go back");
+    EXPECT_FALSE(match.Done()) << "the last board stays";
     EXPECT_FALSE(match.TogglePause());
     match.Leave();
     EXPECT_FALSE(match.Replaying());
@@ -284,6 +290,12 @@ TEST_F(MatchTest, AReplayPlaysOnTheSameMatchToItsEndKeepingAndCountingNothing)
         Tick();
     ASSERT_EQ(overs.size(), 2u);
     EXPECT_FALSE(overs[1].replayMatches);
+    EXPECT_TRUE(match.Done());
+    EXPECT_EQ(match.EndMessage(), play::kReplayMismatch);
+    EXPECT_EQ(match.Caption(), "");
+    match.Leave();
+    match.Enter(engine::Mode::Single);
+    EXPECT_FALSE(match.Done()) << "the games after it go on";
 }
 
 TEST_F(MatchTest, AReplayFileThatIsMissingOrRefusedIsToldApart)

@@ -162,7 +162,7 @@ TEST_F(GameFixture, AFinishedGameIsWatchedFromItsRowAndNothingIsCounted)
         game->Timer1Timer(game->Timer1);
     }
     ASSERT_FALSE(errors.empty());
-    EXPECT_EQ(errors.back(), TGameForm::kReplayMismatch);
+    EXPECT_EQ(errors.back(), play::kReplayMismatch);
     errors.clear();
     EXPECT_TRUE(session->Replays.LastGame());
 }
