@@ -101,6 +101,7 @@ void TGameForm::ShowNetworkMatch(std::unique_ptr<net::Link> link, bool hosting)
     if (IsShown())
         return;
     link_ = std::move(link);
+    gameCaption1_ = Label1.Caption();
     // The host's interval is the match's; the guest's is sent for nothing but the form.
     net_.emplace(*link_, session_.Replays,
                  net::NetSetup{hosting ? net::Role::Host : net::Role::Guest, session_.UserName,
@@ -170,12 +171,11 @@ void TGameForm::FormHide()
     App().SetCursorVisible(true);
     App().SetScreenSaverAllowed(true);
     ShowCaption({});
-    if (match_.Replaying())
-    {
+    // A replay's or the other computer's names were shown over the captions a death match keeps.
+    if (match_.Replaying() || net_)
         Label1.SetCaption(gameCaption1_);
-        Label3.SetCaption(std::string(kDeathMatchCaption));
-        Label3.SetLeft(kModeCaptionLeft);
-    }
+    Label3.SetCaption(std::string(kDeathMatchCaption));
+    Label3.SetLeft(kModeCaptionLeft);
     // Nothing goes on behind the menu; a single game cut short here is never recorded.
     control_->Leave();
     control_ = &match_;

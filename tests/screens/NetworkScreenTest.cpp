@@ -136,6 +136,10 @@ TEST_F(NetworkScreenTest, AJoinerStartsTheMatchThatFocusLossGoesOnWithAndEscEnds
     ASSERT_TRUE(
         Until([&] { return guest->State() == net::NetState::Ended; }, [&] { guest->Update(); }));
     EXPECT_EQ(guest->EndMessage(), net::kOtherLeftText);
+
+    // A death match here afterwards keeps the caption it had before: no single game yet.
+    navigator.StartDeathMatch();
+    EXPECT_EQ(game->Label1.Caption(), "Player 1");
 }
 
 } // namespace
